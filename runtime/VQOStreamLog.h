@@ -1,0 +1,44 @@
+// VQOStreamLog: the one progress and diagnostics log of a program. Messages
+// go to standard output, to the log file, or to both; every write is flushed.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+
+class VQOStreamLog
+{
+public:
+  VQOStreamLog();
+  virtual ~VQOStreamLog();
+
+  VQOStreamLog(const VQOStreamLog&) = delete;
+  VQOStreamLog& operator=(const VQOStreamLog&) = delete;
+
+  // Closes any open log file, then opens the named one with the C mode.
+  static bool Open(const char* file_name, const char* mode);
+  static void Close();
+  static bool IsOpen();
+
+  static void PrintConsole(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+  static void PrintFile(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+  static void Print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+  // The time prefix of a log line, "%02d:%02d:%02d.%03lld: " of the
+  // corrected clock, written to the log file only.
+  static void PrintPrefix();
+
+  // One whole log line: prefix to the file, then the message to standard
+  // output and the file. Prefix and message stay together when several
+  // threads log at once.
+  static void Line(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+  // Number of instances built (one is allowed).
+  static int Instances();
+
+private:
+  static std::FILE* m_log_stream;
+  static int m_instances;
+};
+
+// The program's one log instance.
+extern VQOStreamLog g_vq_log;

@@ -1,0 +1,2 @@
+// Test helpers shared by every area's tests.
+#pragma once
