@@ -1,0 +1,2 @@
+// Keeps the library non-empty until its first sources land.
+namespace vlq_model_placeholder { int unused = 0; }
