@@ -1,0 +1,355 @@
+#include "QELM_Tallyhouse_i.h"
+
+#include "HRTime.h"
+#include "VQCheck.h"
+#include "VQOStreamLog.h"
+#include "VQTimeCentral.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using QELM::DBKRecord;
+
+// Creation order of the histories and their mutexes.
+const int kCreationOrder[QELM_Tallyhouse_i::kIdCount] = {0, 1, 3, 2, 4, 5, 6, 7, 8,
+                                                         9, 10, 11, 13, 14, 12, 15, 16};
+
+// Far past: the latest insert time of an empty history.
+QELM::HRTime FarPast()
+{
+  return -HRTimeFromWholeSeconds(2147483647);
+}
+
+// Two records have the same shape when they hold the same number of integer
+// and real arrays and each array has the same length.
+bool SameShape(const DBKRecord& a, const DBKRecord& b)
+{
+  if (a.L.length() != b.L.length() || a.F.length() != b.F.length())
+    return false;
+  for (CORBA::ULong j = 0; j < a.L.length(); ++j)
+    if (a.L[j].length() != b.L[j].length())
+      return false;
+  for (CORBA::ULong j = 0; j < a.F.length(); ++j)
+    if (a.F[j].length() != b.F[j].length())
+      return false;
+  return true;
+}
+
+} // namespace
+
+bool QELM_Tallyhouse_i::HistorySizes(int id, std::size_t& trim_size, std::size_t& max_size)
+{
+  switch (id) {
+  case QELM::Tallyhouse::NOWSIM_FLOW_PROP:
+    trim_size = 30;
+    max_size = 80;
+    return true;
+  case QELM::Tallyhouse::NOWSIM_CCA_LINKPROP:
+  case QELM::Tallyhouse::FORESIM_PREDICTED_STATS:
+  case QELM::Tallyhouse::FORESIM_LINKPROP:
+  case QELM::Tallyhouse::ODE_PREDICTED_COEFF:
+  case QELM::Tallyhouse::CCA_CORRECTION:
+  case QELM::Tallyhouse::CCB_UPDATED_SPEED:
+  case QELM::Tallyhouse::FORESIM_RP_GPS:
+    trim_size = 1;
+    max_size = 1;
+    return true;
+  case QELM::Tallyhouse::ODP_PREDICTED_OD:
+  case QELM::Tallyhouse::GUIRTLINKDATA:
+  case QELM::Tallyhouse::GUIRTSTATDATA:
+  case QELM::Tallyhouse::GUIPLINKDATA:
+  case QELM::Tallyhouse::GUIPSTATDATA:
+  case QELM::Tallyhouse::GUIPLINKDATA_1:
+  case QELM::Tallyhouse::GUIPSTATDATA_1:
+  case QELM::Tallyhouse::GUISTLINKDATA:
+  case QELM::Tallyhouse::GUISTSTATDATA:
+    trim_size = 30;
+    max_size = 60;
+    return true;
+  default:
+    return false;
+  }
+}
+
+QELM_Tallyhouse_i::QELM_Tallyhouse_i(CORBA::ORB_ptr orb)
+  : m_sim_params(), m_orb(CORBA::ORB::_duplicate(orb))
+{
+  // No run has given its parameters yet: all counts and intervals are 0.
+  m_sim_params.noofarcs_org = 0;
+  m_sim_params.noofarcs = 0;
+  m_sim_params.noofnodes = 0;
+  m_sim_params.noofzones = 0;
+  m_sim_params.simulation_interval = 0;
+  m_sim_params.assignment_interval = 0;
+  m_sim_params.stage_length = 0;
+  m_sim_params.state_length = 0;
+  m_sim_params.roll_period = 0;
+  m_sim_params.od_departure_interval = 0;
+  m_sim_params.od_observation_interval = 0;
+  m_sim_params.cc_observation_interval = 0;
+
+  for (int id : kCreationOrder) {
+    std::size_t trim = 0, max = 0;
+    HistorySizes(id, trim, max);
+    m_data_hist.emplace(std::piecewise_construct, std::forward_as_tuple(DBKIDEnum(id)),
+                        std::forward_as_tuple(trim, max));
+  }
+  for (int id : kCreationOrder)
+    m_hist_mutex.try_emplace(DBKIDEnum(id));
+}
+
+QELM_Tallyhouse_i::~QELM_Tallyhouse_i() = default;
+
+void QELM_Tallyhouse_i::CheckId(DBKIDEnum lshid)
+{
+  const int id = static_cast<int>(lshid);
+  if (!VQ_CHECK_TEXT(id >= 0 && id < kIdCount, "lshid >= 0 && lshid < 17"))
+    throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+}
+
+QELM::Management_ptr QELM_Tallyhouse_i::GetManagement()
+{
+  std::lock_guard<std::mutex> lock(m_man_mutex);
+  return QELM::Management::_duplicate(m_management.in());
+}
+
+CORBA::Long QELM_Tallyhouse_i::Initialize(QELM::Management_ptr man_ref)
+{
+  std::lock_guard<std::mutex> clock_lock(m_clock_mutex);
+  QELM::Management_var man;
+  {
+    std::lock_guard<std::mutex> lock(m_man_mutex);
+    if (m_shut_down)
+      return -1;
+    m_management = QELM::Management::_duplicate(man_ref);
+    man = QELM::Management::_duplicate(man_ref);
+  }
+  VQOStreamLog::Line("Bound to %s.\n", "Management");
+  VQOStreamLog::Line("Connecting to the time synchronization server...\n");
+  const int ret = VQTimeCentral::Connect(man.in());
+  return ret == 0 ? 0 : -1;
+}
+
+void QELM_Tallyhouse_i::UpdateSimulationParameters(const QELM::SimulationParameters& sim_param)
+{
+  std::lock_guard<std::mutex> lock(m_param_mutex);
+  m_sim_params = sim_param;
+}
+
+QELM::SimulationParameters QELM_Tallyhouse_i::GetSimulationParameters()
+{
+  std::lock_guard<std::mutex> lock(m_param_mutex);
+  return m_sim_params;
+}
+
+void QELM_Tallyhouse_i::Shutdown()
+{
+  VQOStreamLog::Line("Server shutting down...\n");
+  Flush();
+  VQOStreamLog::Line("Disconnecting from the time synchronization server...\n");
+  {
+    std::lock_guard<std::mutex> clock_lock(m_clock_mutex);
+    {
+      std::lock_guard<std::mutex> lock(m_man_mutex);
+      m_shut_down = true;
+    }
+    VQTimeCentral::Connect(QELM::Management::_nil());
+  }
+  VQOStreamLog::Line("Waiting for the ORB to shutdown...\n");
+  try {
+    m_orb->shutdown(false);
+  } catch (const CORBA::Exception&) {
+    // A second Shutdown finds the ORB already going down.
+  }
+}
+
+void QELM_Tallyhouse_i::Flush()
+{
+  for (int id = 0; id < kIdCount; ++id) {
+    std::lock_guard<std::mutex> lock(m_hist_mutex.at(DBKIDEnum(id)));
+    m_data_hist.at(DBKIDEnum(id)).Clear();
+  }
+}
+
+CORBA::Long QELM_Tallyhouse_i::GetTableMaxSize(DBKIDEnum lshid)
+{
+  CheckId(lshid);
+  std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+  return static_cast<CORBA::Long>(m_data_hist.at(lshid).GetMaxSize());
+}
+
+void QELM_Tallyhouse_i::SetTableMaxSize(DBKIDEnum lshid, CORBA::Long max_size)
+{
+  CheckId(lshid);
+  if (!VQ_CHECK(max_size > 0))
+    throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+  std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+  m_data_hist.at(lshid).SetMaxSize(static_cast<std::size_t>(max_size));
+}
+
+CORBA::Long QELM_Tallyhouse_i::GetRecordCount(DBKIDEnum lshid)
+{
+  CheckId(lshid);
+  std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+  return static_cast<CORBA::Long>(m_data_hist.at(lshid).Size());
+}
+
+QELM::HRTime QELM_Tallyhouse_i::GetLatestInsertTime(DBKIDEnum lshid)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to GetLatestTimestamp. id = %d.\n", static_cast<int>(lshid));
+  CheckId(lshid);
+  std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+  const History& hist = m_data_hist.at(lshid);
+  if (hist.Size() == 0)
+    return FarPast();
+  return (*hist.At(0))->timestamp;
+}
+
+QELM::DBKRecord* QELM_Tallyhouse_i::GetLatestRecord(DBKIDEnum lshid)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to GetLatestRecord. id = %d.\n", static_cast<int>(lshid));
+  CheckId(lshid);
+  StoredRecord newest;
+  {
+    std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+    const History& hist = m_data_hist.at(lshid);
+    if (!VQ_CHECK_TEXT(hist.Size() != 0, "m_data_hist[lshid].size() != 0"))
+      throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
+    newest = *hist.At(0);
+  }
+  return new DBKRecord(*newest);
+}
+
+QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quasi_timestamp)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to GetRecord. id = %d, timestamp = %f.\n",
+                     static_cast<int>(lshid), static_cast<double>(quasi_timestamp));
+  CheckId(lshid);
+  StoredRecord found;
+  {
+    std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+    const History& hist = m_data_hist.at(lshid);
+    for (std::size_t i = 0; i < hist.Size(); ++i) {
+      const StoredRecord& rec = *hist.At(i);
+      const float diff = rec->quasi_timestamp - quasi_timestamp;
+      if (std::fabs(diff) < 0.001) {
+        found = rec;
+        break;
+      }
+    }
+  }
+  const bool found_it = found != nullptr;
+  if (!VQ_CHECK(found_it))
+    throw QELM::Tallyhouse::InvalidQuasiTimestamp();
+  VQOStreamLog::Line(" quasi_timestamp: %f\n", static_cast<double>(found->quasi_timestamp));
+  return new DBKRecord(*found);
+}
+
+void QELM_Tallyhouse_i::InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to InsertRecord. id = %d.\n", static_cast<int>(lshid));
+  CheckId(lshid);
+  // The one copy of the record is made before the mutex is taken.
+  StoredRecord* plsh = new StoredRecord(std::make_shared<const DBKRecord>(L));
+  std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+  m_data_hist.at(lshid).Insert(plsh);
+}
+
+QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Long numpast)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to GetRecordAverage. id,numpast = %d,%d.\n",
+                     static_cast<int>(lshid), static_cast<int>(numpast));
+  CheckId(lshid);
+  if (!VQ_CHECK(numpast >= 1))
+    throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+
+  // The newest numpast records, taken under the mutex; they are immutable,
+  // so the sums need no lock.
+  std::vector<StoredRecord> recs;
+  {
+    std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+    const History& hist = m_data_hist.at(lshid);
+    if (!VQ_CHECK_TEXT(hist.Size() != 0, "m_data_hist[lshid].size() != 0"))
+      throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
+    if (!VQ_CHECK_TEXT(static_cast<std::size_t>(numpast) <= hist.Size(),
+                       "numpast <= m_data_hist[lshid].size()"))
+      throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+    recs.reserve(static_cast<std::size_t>(numpast));
+    for (CORBA::Long i = 0; i < numpast; ++i)
+      recs.push_back(*hist.At(static_cast<std::size_t>(i)));
+  }
+
+  const DBKRecord& newest = *recs[0];
+  for (std::size_t i = 1; i < recs.size(); ++i)
+    if (!VQ_CHECK_TEXT(SameShape(*recs[i], newest), "m_data_hist[lshid][i] has the shape of the newest record"))
+      throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+
+  DBKRecord* buffer = new DBKRecord;
+  buffer->timestamp = newest.timestamp;
+  buffer->quasi_timestamp = newest.quasi_timestamp;
+  const CORBA::ULong nl = newest.L.length();
+  const CORBA::ULong nf = newest.F.length();
+  buffer->L.length(nl);
+  buffer->F.length(nf);
+
+  std::vector<std::int64_t> lsum;
+  for (CORBA::ULong j = 0; j < nl; ++j) {
+    const CORBA::ULong sz = newest.L[j].length();
+    lsum.assign(sz, 0);
+    for (const StoredRecord& r : recs) {
+      const CORBA::Long* src = r->L[j].get_buffer();
+      for (CORBA::ULong k = 0; k < sz; ++k)
+        lsum[k] += src[k];
+    }
+    QELM::LongSeq& out = buffer->L[j];
+    out.length(sz);
+    for (CORBA::ULong k = 0; k < sz; ++k)
+      out[k] = static_cast<CORBA::Long>(lsum[k] / numpast);
+  }
+
+  std::vector<double> fsum;
+  for (CORBA::ULong j = 0; j < nf; ++j) {
+    const CORBA::ULong sz = newest.F[j].length();
+    fsum.assign(sz, 0.0);
+    for (const StoredRecord& r : recs) {
+      const CORBA::Float* src = r->F[j].get_buffer();
+      for (CORBA::ULong k = 0; k < sz; ++k)
+        fsum[k] += src[k];
+    }
+    QELM::FloatSeq& out = buffer->F[j];
+    out.length(sz);
+    for (CORBA::ULong k = 0; k < sz; ++k)
+      out[k] = static_cast<CORBA::Float>(fsum[k] / numpast);
+  }
+  return buffer;
+}
+
+QELM::LSHHistory* QELM_Tallyhouse_i::FetchLSHH(DBKIDEnum lshid, CORBA::Long numpast)
+{
+  VQOStreamLog::Line("Tallyhouse: Call to FetchLSHH. id,numpast = %d,%d.\n",
+                     static_cast<int>(lshid), static_cast<int>(numpast));
+  CheckId(lshid);
+  if (!VQ_CHECK(numpast >= 0))
+    throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+
+  std::vector<StoredRecord> recs;
+  {
+    std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
+    const History& hist = m_data_hist.at(lshid);
+    if (!VQ_CHECK_TEXT(static_cast<std::size_t>(numpast) <= hist.Size(),
+                       "numpast <= m_data_hist[lshid].size()"))
+      throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+    recs.reserve(static_cast<std::size_t>(numpast));
+    for (CORBA::Long i = 0; i < numpast; ++i)
+      recs.push_back(*hist.At(static_cast<std::size_t>(i)));
+  }
+
+  QELM::LSHHistory* buffer = new QELM::LSHHistory;
+  buffer->length(static_cast<CORBA::ULong>(recs.size()));
+  for (CORBA::ULong i = 0; i < recs.size(); ++i)
+    (*buffer)[i] = *recs[i];
+  return buffer;
+}
