@@ -1,0 +1,48 @@
+// The run's cycle settings files in the working directory: scheduler.dat
+// (cycle lengths and start times of the modules) and modules.dat (which
+// modules run), both written from the operator's cycles dialog, and
+// output_option.dat, which no command writes.
+#pragma once
+
+#include <string>
+
+// Entries of the ten cycle settings, in seconds.
+enum CycleEntry {
+  kCycleNowsimPeriod = 0,
+  kCycleForesimRoll = 1,      // also the FORESIM and ODE start time
+  kCycleOdeStateLength = 2,
+  kCycleOdpPeriod = 3,
+  kCycleFarvetPeriod = 4,     // also its start time
+  kCycleNearvetPeriod = 5,    // also its start time and the CC observation interval
+  kCycleOdDeparture = 6,
+  kCycleForesimStage = 7,
+  kCycleOdObservation = 8,
+  kCycleOdpHorizon = 9,
+  kCycleEntries = 10
+};
+
+// Writes scheduler.dat (the file is replaced). False, and nothing written,
+// when the file cannot be created.
+bool WriteSchedulerFile(const std::string& path, const int cycle[kCycleEntries]);
+
+// Writes modules.dat from the four run flags (the file is replaced). False
+// when the file cannot be created.
+bool WriteModulesFile(const std::string& path, int runForesim1, int runNearvet, int runFarvet, int runOD);
+
+// Writes output_option.dat: line i holds entry i of both columns, then "1".
+bool WriteOutputOptionFile(const std::string& path, const int first[kCycleEntries],
+                           const int second[kCycleEntries]);
+
+enum class SchedulerReadResult {
+  kRead,       // every group read; the CC observation interval is set
+  kNotOpened,  // the file does not open; the caller shows SchedulerOpenMessage
+  kMalformed   // a group could not be read; the interval is left unchanged
+};
+
+// Reads scheduler.dat past its groups (2, 3, 2, 3, 2, 2 values, then three
+// single values) and stores the last value read, the CC observation
+// interval, into *ccObsInterval.
+SchedulerReadResult ReadSchedulerFile(const std::string& path, int* ccObsInterval);
+
+// The message shown when scheduler.dat cannot be opened: "Cannot open %s".
+std::string SchedulerOpenMessage(const std::string& path);
