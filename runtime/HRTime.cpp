@@ -16,17 +16,33 @@ HRTime make(long long sec, long long msec)
   return t;
 }
 
-// Borrow rule: a negative millisecond part takes one second.
+// Borrow rule: a negative millisecond part takes whole seconds, and a part
+// of 1000 or more gives them back, so that msec ends in 0..999. Done by
+// division, so a far-out millisecond count costs no loop.
 void normalise(HRTime& t)
 {
-  while (t.msec < 0) {
-    t.sec -= 1;
-    t.msec += 1000;
+  long long carry = t.msec / 1000;
+  long long rest = t.msec % 1000;
+  if (rest < 0) {
+    rest += 1000;
+    carry -= 1;
   }
-  while (t.msec >= 1000) {
-    t.sec += 1;
-    t.msec -= 1000;
-  }
+  t.sec += carry;
+  t.msec = rest;
+}
+
+// A real value truncated toward zero into 64 bits; values beyond the range
+// (and NaN, taken as 0) saturate instead of overflowing the conversion.
+long long truncate_to_ll(double x)
+{
+  if (std::isnan(x))
+    return 0;
+  constexpr double limit = 9.2e18;
+  if (x >= limit)
+    return static_cast<long long>(limit);
+  if (x <= -limit)
+    return -static_cast<long long>(limit);
+  return static_cast<long long>(std::trunc(x));
 }
 
 } // namespace
@@ -110,8 +126,10 @@ HRTime operator/(const HRTime& a, double d)
   const double q = static_cast<double>(a.sec) / d;
   const double whole = std::trunc(q);
   HRTime r;
-  r.sec = static_cast<int32_t>(whole);
-  r.msec = static_cast<long long>((q - whole) * 1000.0 + static_cast<double>(a.msec) / d);
+  // Whole seconds are kept in the value's full 64 bits: absolute times
+  // beyond 2038 and quotients by factors below 1 must not wrap.
+  r.sec = truncate_to_ll(whole);
+  r.msec = truncate_to_ll((q - whole) * 1000.0 + static_cast<double>(a.msec) / d);
   // The quotient's fraction plus msec/d can reach a whole second or more
   // (for example {1, 999} / 1.0): carry as well as borrow so that the result
   // stays in normal form.
@@ -128,7 +146,7 @@ HRTime& operator/=(HRTime& a, double d)
 HRTime& operator*=(HRTime& a, double d)
 {
   const double total_ms = (static_cast<double>(a.sec) * 1000.0 + static_cast<double>(a.msec)) * d;
-  const long long ms = static_cast<long long>(std::trunc(total_ms));
+  const long long ms = truncate_to_ll(total_ms);
   a.sec = ms / 1000;
   a.msec = ms % 1000;
   normalise(a);
@@ -143,12 +161,10 @@ HRTime HRTimeFromWholeSeconds(int32_t s)
 HRTime HRTimeFromSeconds(double x)
 {
   HRTime r;
-  r.sec = static_cast<int32_t>(std::trunc(x));
-  r.msec = static_cast<long long>(std::trunc((x - static_cast<double>(r.sec)) * 1000.0));
-  if (r.msec < 0) {
-    r.sec -= 1;
-    r.msec += 1000;
-  }
+  r.sec = truncate_to_ll(x);
+  // Beyond millisecond precision (or NaN) there is no fraction to take.
+  r.msec = std::fabs(x) < 9.0e15 ? truncate_to_ll((x - static_cast<double>(r.sec)) * 1000.0) : 0;
+  normalise(r);
   return r;
 }
 

@@ -34,13 +34,15 @@ VQOStreamLog g_vq_log;
 
 VQOStreamLog::VQOStreamLog()
 {
-  VQ_CHECK(m_instances == 0);
+  std::lock_guard<std::recursive_mutex> lock(log_mutex());
+  m_refused = !VQ_CHECK(m_instances == 0);
   ++m_instances;
 }
 
 VQOStreamLog::~VQOStreamLog()
 {
-  Close();
+  if (!m_refused)
+    Close();
 }
 
 int VQOStreamLog::Instances()

@@ -36,6 +36,10 @@ public:
   static int Instances();
 
 private:
+  // A refused extra instance (one already existed) leaves the program's log
+  // file alone when it goes away.
+  bool m_refused = false;
+
   static std::FILE* m_log_stream;
   static int m_instances;
 };
