@@ -1,0 +1,136 @@
+// Parallel inserts and reads against one record store, through a reference
+// (in-process or over IIOP). Each thread writes its own record kind with
+// increasing sequence numbers and reads every writer's kind, checking that
+// records are whole, newest first, consecutive (none lost) and bounded.
+#pragma once
+
+#include "RecordPattern.h"
+
+#include <QELM.hh>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tallyhouse_test {
+
+struct StressResult
+{
+  std::vector<std::string> errors;
+  long inserts = 0;
+  long reads = 0;
+};
+
+// Kinds 0 to 7 mix both size classes: 0 (trim 30, max 80), 1-4, 6, 7 (trim 1,
+// max 1) and 5 (trim 30, max 60).
+inline StressResult RunStress(QELM::Tallyhouse_ptr th, int threads, double seconds, int arrays = 3,
+                              int length = 2000)
+{
+  StressResult result;
+  std::mutex result_mutex;
+  auto fail = [&](const std::string& what) {
+    std::lock_guard<std::mutex> lock(result_mutex);
+    if (result.errors.size() < 20)
+      result.errors.push_back(what);
+  };
+  auto kind = [](int t) { return static_cast<QELM::Tallyhouse::DBKIDEnum>(t); };
+  auto min_size = [](int t) { return (t == 0 || t == 5) ? 31 : 2; };
+  auto max_size = [](int t) { return t == 0 ? 80 : (t == 5 ? 60 : 1); };
+
+  std::vector<std::atomic<int>> last_seq(static_cast<std::size_t>(threads));
+  std::atomic<int> ready{0};
+  std::atomic<long> inserts{0}, reads{0};
+  const auto stop_at = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+
+  auto worker = [&](int t) {
+    std::mt19937 rng(static_cast<unsigned>(t) * 7u + 1u);
+    int seq = 0;
+    try {
+      // Enough records first that every later read of min_size succeeds.
+      for (; seq < 31; ++seq)
+        th->InsertRecord(MakePatternRecord(t, seq, arrays, length), kind(t));
+      last_seq[static_cast<std::size_t>(t)] = seq - 1;
+      ++ready;
+      while (ready.load() < threads)
+        std::this_thread::yield();
+
+      long iter = 0;
+      while (std::chrono::steady_clock::now() < stop_at) {
+        th->InsertRecord(MakePatternRecord(t, seq, arrays, length), kind(t));
+        last_seq[static_cast<std::size_t>(t)] = seq;
+        ++seq;
+        ++inserts;
+
+        const int r = static_cast<int>(rng() % static_cast<unsigned>(threads));
+        int w = -1, s = -1;
+
+        QELM::DBKRecord_var latest = th->GetLatestRecord(kind(r));
+        std::string bad = CheckPatternRecord(latest.in(), w, s);
+        if (!bad.empty() || w != r)
+          fail("GetLatestRecord(" + std::to_string(r) + "): " + (bad.empty() ? "wrong writer" : bad));
+
+        const int n = min_size(r);
+        QELM::LSHHistory_var hist = th->FetchLSHH(kind(r), n);
+        if (hist->length() != static_cast<CORBA::ULong>(n))
+          fail("FetchLSHH length " + std::to_string(hist->length()));
+        int prev = -1;
+        for (CORBA::ULong i = 0; i < hist->length(); ++i) {
+          bad = CheckPatternRecord(hist[i], w, s);
+          if (!bad.empty() || w != r) {
+            fail("FetchLSHH(" + std::to_string(r) + ")[" + std::to_string(i) + "]: " +
+                 (bad.empty() ? "wrong writer" : bad));
+            break;
+          }
+          if (i > 0 && s != prev - 1) {
+            fail("FetchLSHH(" + std::to_string(r) + "): sequence " + std::to_string(prev) + " followed by " +
+                 std::to_string(s));
+            break;
+          }
+          prev = s;
+        }
+
+        const CORBA::Long count = th->GetRecordCount(kind(r));
+        if (count < min_size(r) || count > max_size(r) + 1)
+          fail("GetRecordCount(" + std::to_string(r) + ") = " + std::to_string(count));
+
+        QELM::DBKRecord_var avg = th->GetRecordAverage(kind(r), 2);
+        if (avg->F.length() != static_cast<CORBA::ULong>(arrays))
+          fail("GetRecordAverage shape");
+
+        if (t == 0 && ++iter % 50 == 0)
+          th->Flush();
+        reads += 4;
+      }
+    } catch (const CORBA::Exception& e) {
+      fail(std::string("thread ") + std::to_string(t) + ": CORBA exception " + e._name());
+    }
+  };
+
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t)
+    pool.emplace_back(worker, t);
+  for (auto& th_ : pool)
+    th_.join();
+
+  // Every writer's last insert is its kind's newest record.
+  try {
+    for (int t = 0; t < threads; ++t) {
+      QELM::DBKRecord_var latest = th->GetLatestRecord(kind(t));
+      int w = -1, s = -1;
+      std::string bad = CheckPatternRecord(latest.in(), w, s);
+      if (!bad.empty() || w != t || s != last_seq[static_cast<std::size_t>(t)].load())
+        fail("after the run, kind " + std::to_string(t) + " does not end with its last insert");
+    }
+  } catch (const CORBA::Exception& e) {
+    fail(std::string("final check: ") + e._name());
+  }
+  result.inserts = inserts;
+  result.reads = reads;
+  return result;
+}
+
+} // namespace tallyhouse_test
