@@ -1,0 +1,52 @@
+// The operator's command messages (codes 42 to 47) as Management sees them:
+// their payload sizes, their decoded fields and one readable line each.
+// Also the names of every message code, for log lines and the demo client.
+#pragma once
+
+#include <QELM.hh>
+
+#include <cstdint>
+#include <string>
+
+// "MSG_NOWSIM_ENDED" and so on; "unknown" for a code the system does not use.
+const char* MessageCodeName(long code);
+
+// Payload size of a command code; 0 for a code that is no command.
+unsigned CommandPayloadSize(long code);
+
+struct IncidentCommand
+{
+  int32_t from_node = 0;
+  int32_t to_node = 0;
+  float start = 0, end = 0, severity = 0;
+};
+
+struct VMSCommand
+{
+  int32_t type = 0;
+  int32_t from_node = 0;
+  int32_t to_node = 0;
+  int32_t params[2] = {0, 0};
+  float start = 0, end = 0;
+  int32_t path[100] = {};
+};
+
+struct WorkZoneCommand
+{
+  int32_t from_node = 0;
+  int32_t to_node = 0;
+  float start = 0, end = 0, capacity_reduction = 0;
+  int32_t speed_limit = 0;
+  int32_t discharge_rate = 0;
+};
+
+// Decoding of a payload of exactly the command's size; false (nothing
+// decoded) for any other length.
+bool DecodeIncident(const QELM::OctetSeq& arg, IncidentCommand& out);
+bool DecodeVMS(const QELM::OctetSeq& arg, VMSCommand& out);
+bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneCommand& out);
+
+// For a command message: true and the readable line of its fields, or false
+// and the reason it is refused (a payload of the wrong size). For any other
+// code: false and an empty text.
+bool DescribeCommand(const QELM::MSG& m, std::string& text);

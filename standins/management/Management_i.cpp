@@ -1,0 +1,437 @@
+#include "Management_i.h"
+
+#include "HRTime.h"
+#include "ManagementCommands.h"
+#include "VQOStreamLog.h"
+#include "qelm_corba_utils.h"
+#include "qelm_msg_codes.h"
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+QELM::HRTime OffsetTime(long long ms)
+{
+  QELM::HRTime t;
+  long long sec = ms / 1000, rest = ms % 1000;
+  if (rest < 0) {
+    rest += 1000;
+    sec -= 1;
+  }
+  t.sec = sec;
+  t.msec = rest;
+  return t;
+}
+
+}  // namespace
+
+Management_i::Management_i(CORBA::ORB_ptr orb, const Options& options, const CycleSettings& cycles)
+  : m_orb(CORBA::ORB::_duplicate(orb)),
+    m_opt(options),
+    m_cycles(cycles),
+    m_targets(options.target_timeout_ms),
+    m_modules{{"NOWSIM", K_DESCRIPTIVE, {}, false},  {"FORESIM", K_PREDICTIVE, {}, false},
+              {"FORESIM1", K_PREDICTIVE, {}, false}, {"ODE", K_ODESTIMATE, {}, false},
+              {"ODP", K_ODPREDICT, {}, false},       {"NEARVET", K_SHORTTERM, {}, false},
+              {"FARVET", K_LONGTERM, {}, false}},
+    m_sim_time(options.start_time)
+{
+}
+
+Management_i::~Management_i()
+{
+  Finish();
+}
+
+void Management_i::SetSelf(QELM::Management_ptr self)
+{
+  m_self = QELM::Management::_duplicate(self);
+}
+
+void Management_i::SetActive(bool active)
+{
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  m_active = active;
+}
+
+void Management_i::Finish()
+{
+  StopCycles();
+  SetActive(false);
+  m_targets.StopAll(true);
+}
+
+void Management_i::PostOwn(long code)
+{
+  QELM::MSG m;
+  m.ID = code;
+  m.timestamp = GetSystemClock();
+  m.arg.length(0);
+  VQOStreamLog::Line("Sending message %ld (%s).\n", code, MessageCodeName(code));
+  m_targets.Post(m);
+}
+
+// ---------------------------------------------------------------- messages
+
+void Management_i::SendMsg(const QELM::MSG& m)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  if (CommandPayloadSize(m.ID) != 0) {
+    std::string text;
+    bool ok = DescribeCommand(m, text);
+    VQOStreamLog::Line("%s\n", text.c_str());
+    if (!ok)
+      return;
+  } else {
+    VQOStreamLog::Line("Message %ld (%s), %u bytes of payload.\n", static_cast<long>(m.ID),
+                       MessageCodeName(m.ID), static_cast<unsigned>(m.arg.length()));
+  }
+  m_targets.Post(m);
+  QELM_UPCALL_GUARD_END
+}
+
+CORBA::Long Management_i::RegisterTarget(QELM::MessageTarget_ptr trg)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  CORBA::Long id = m_targets.Register(trg);
+  if (id == 0)
+    VQOStreamLog::Line("RegisterTarget refused a nil target.\n");
+  else
+    VQOStreamLog::Line("Message target %ld registered.\n", static_cast<long>(id));
+  return id;
+  QELM_UPCALL_GUARD_END
+}
+
+CORBA::Long Management_i::UnregisterTarget(CORBA::Long target_id)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  if (m_targets.Unregister(target_id)) {
+    VQOStreamLog::Line("Message target %ld withdrawn.\n", static_cast<long>(target_id));
+    return 0;
+  }
+  VQOStreamLog::Line("UnregisterTarget: no live target %ld.\n", static_cast<long>(target_id));
+  return 1;
+  QELM_UPCALL_GUARD_END
+}
+
+// ---------------------------------------------------------------- life cycle
+
+CORBA::Long Management_i::Initialize()
+{
+  QELM_UPCALL_GUARD_BEGIN
+  std::lock_guard<std::mutex> control(m_control_mutex);
+  {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    if (m_cyclic_running) {
+      VQOStreamLog::Line("Initialize refused: the cycles are running.\n");
+      return 2;
+    }
+    m_initialized = false;
+    m_tallyhouse = QELM::Tallyhouse::_nil();
+    for (Module& mod : m_modules) {
+      mod.task = QELM::Task::_nil();
+      mod.initialized = false;
+    }
+  }
+  VQOStreamLog::Line("Initializing...\n");
+
+  QELM::Tallyhouse_var th;
+  try {
+    th = qelm_get_object<QELM::Tallyhouse>(m_orb.in(), "Tallyhouse", m_opt.store_wait_s);
+  } catch (...) {
+    VQOStreamLog::Line("Initialize failed: the record store Tallyhouse is not available.\n");
+    return 1;
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_tallyhouse = QELM::Tallyhouse::_duplicate(th.in());
+  }
+  try {
+    // The record store corrects its clock against this service inside the
+    // call, which may sample for up to half a minute.
+    QELM::Tallyhouse_var th_init = QELM::Tallyhouse::_duplicate(th.in());
+    omniORB::setClientCallTimeout(th_init.in(), 60000);
+    CORBA::Long r = th_init->Initialize(m_self.in());
+    if (r != 0)
+      VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
+                         static_cast<long>(r));
+    else
+      VQOStreamLog::Line("Record store initialized.\n");
+  } catch (const CORBA::Exception& e) {
+    VQOStreamLog::Line("Initialize failed: Tallyhouse::Initialize raised %s.\n", e._name());
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_tallyhouse = QELM::Tallyhouse::_nil();
+    return 1;
+  }
+
+  int bound = 0;
+  for (Module& mod : m_modules) {
+    QELM::Task_var task;
+    try {
+      task = qelm_get_object<QELM::Task>(m_orb.in(), mod.name, m_opt.module_wait_s);
+    } catch (...) {
+      VQOStreamLog::Line("Module %s is not bound: skipped.\n", mod.name);
+      continue;
+    }
+    try {
+      bool kind_ok = false;
+      switch (mod.kind) {
+      case K_DESCRIPTIVE: kind_ok = task->_is_a("IDL:QELM/Descriptive:1.0"); break;
+      case K_PREDICTIVE: kind_ok = task->_is_a("IDL:QELM/Predictive:1.0"); break;
+      case K_ODESTIMATE: kind_ok = task->_is_a("IDL:QELM/ODEstimate:1.0"); break;
+      case K_ODPREDICT: kind_ok = task->_is_a("IDL:QELM/ODPredict:1.0"); break;
+      case K_SHORTTERM: kind_ok = task->_is_a("IDL:QELM/ShortTermCC:1.0"); break;
+      case K_LONGTERM: kind_ok = task->_is_a("IDL:QELM/LongTermCC:1.0"); break;
+      }
+      if (!kind_ok) {
+        VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
+        continue;
+      }
+      CORBA::Long r = task->Initialize(m_self.in());
+      if (r != 0) {
+        VQOStreamLog::Line("Module %s refused Initialize (%ld): skipped.\n", mod.name,
+                           static_cast<long>(r));
+        continue;
+      }
+    } catch (const CORBA::Exception& e) {
+      VQOStreamLog::Line("Module %s failed to initialize (%s): skipped.\n", mod.name, e._name());
+      continue;
+    }
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    mod.task = QELM::Task::_duplicate(task.in());
+    mod.initialized = true;
+    ++bound;
+    VQOStreamLog::Line("Module %s initialized.\n", mod.name);
+  }
+
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  m_initialized = true;
+  m_initialized_before = true;
+  VQOStreamLog::Line("Initialized: record store and %d of %d modules.\n", bound,
+                     static_cast<int>(MODULE_COUNT));
+  return 0;
+  QELM_UPCALL_GUARD_END
+}
+
+void Management_i::Start(QELM::Management::RunModeEnum run_mode)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  std::lock_guard<std::mutex> control(m_control_mutex);
+  const bool real_time = run_mode == QELM::Management::RUN_REAL_TIME;
+  {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    if (!m_active || !m_initialized) {
+      VQOStreamLog::Line("Start refused: not initialized.\n");
+      return;
+    }
+    if (m_cyclic_running) {
+      VQOStreamLog::Line("Start ignored: the cycles are already running.\n");
+      return;
+    }
+    m_cyclic_running = true;
+  }
+  if (m_cycle_thread.joinable())
+    m_cycle_thread.join();
+  {
+    std::lock_guard<std::mutex> lock(m_cycle_mutex);
+    m_stop_cycles = false;
+  }
+  VQOStreamLog::Line("Cyclic executive started (%s, %d s per cycle).\n",
+                     real_time ? "real time" : "sequential", m_cycles.cycle_seconds);
+  PostOwn(MSG_CYCLIC_STARTED);
+  m_cycle_thread = std::thread(&Management_i::CycleLoop, this, real_time);
+  QELM_UPCALL_GUARD_END
+}
+
+CORBA::Long Management_i::StopCycles()
+{
+  std::lock_guard<std::mutex> control(m_control_mutex);
+  {
+    std::lock_guard<std::mutex> lock(m_cycle_mutex);
+    m_stop_cycles = true;
+  }
+  m_cycle_wake.notify_all();
+  if (!m_cycle_thread.joinable())
+    return 1;
+  m_cycle_thread.join();
+  return 0;
+}
+
+CORBA::Long Management_i::Stop()
+{
+  QELM_UPCALL_GUARD_BEGIN
+  VQOStreamLog::Line("Stop requested.\n");
+  return StopCycles();
+  QELM_UPCALL_GUARD_END
+}
+
+void Management_i::Shutdown()
+{
+  QELM_UPCALL_GUARD_BEGIN
+  VQOStreamLog::Line("Shutting down...\n");
+  StopCycles();
+  SetActive(false);
+  m_orb->shutdown(false);
+  QELM_UPCALL_GUARD_END
+}
+
+// ---------------------------------------------------------------- queries
+
+QELM::SystemStatus Management_i::GetSystemStatus()
+{
+  QELM_UPCALL_GUARD_BEGIN
+  QELM::SystemStatus s;
+  s.timestamp = GetSystemClock();
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  s.active = m_active;
+  s.initialized_before = m_initialized_before;
+  s.initialized = m_initialized;
+  s.cyclic_running = m_cyclic_running;
+  return s;
+  QELM_UPCALL_GUARD_END
+}
+
+QELM::HRTime Management_i::GetSystemClock()
+{
+  QELM::HRTime t = HRTimeNow();
+  if (m_opt.clock_offset_ms != 0)
+    t += OffsetTime(m_opt.clock_offset_ms);
+  return t;
+}
+
+QELM::Tallyhouse_ptr Management_i::GetDataBrokerObject()
+{
+  QELM_UPCALL_GUARD_BEGIN
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+  QELM_UPCALL_GUARD_END
+}
+
+QELM::Task_ptr Management_i::GetTaskObject(CORBA::Long objID)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  if (objID < 0 || objID >= MODULE_COUNT)
+    return QELM::Task::_nil();
+  return QELM::Task::_duplicate(m_modules[objID].task.in());
+  QELM_UPCALL_GUARD_END
+}
+
+QELM::TaskStatus Management_i::GetTaskStatus(CORBA::Long objID)
+{
+  QELM_UPCALL_GUARD_BEGIN
+  QELM::TaskStatus s;
+  s.timestamp = GetSystemClock();
+  s.ID = objID;
+  s.active = false;
+  s.initialized = false;
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  if (objID >= 0 && objID < MODULE_COUNT) {
+    s.active = !CORBA::is_nil(m_modules[objID].task.in());
+    s.initialized = m_modules[objID].initialized;
+  }
+  return s;
+  QELM_UPCALL_GUARD_END
+}
+
+// ---------------------------------------------------------------- cycles
+
+void Management_i::CycleLoop(bool real_time)
+{
+  using clock = std::chrono::steady_clock;
+  int pace_ms = m_opt.pause_ms;
+  if (real_time) {
+    if (m_opt.pace_ms >= 0)
+      pace_ms = m_opt.pace_ms;
+    else if (m_cycles.from_file)
+      pace_ms = m_cycles.cycle_seconds * 1000;
+    else
+      pace_ms = 2000;
+  }
+  const auto t0 = clock::now();
+  long long k = 0;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(m_cycle_mutex);
+      if (m_stop_cycles)
+        break;
+    }
+    const double start = m_sim_time;
+    const double end = start + m_cycles.cycle_seconds;
+    RunCycle(start, end);
+    m_sim_time = end;
+    ++k;
+    const auto next = real_time ? t0 + std::chrono::milliseconds(pace_ms * k)
+                                : clock::now() + std::chrono::milliseconds(pace_ms);
+    std::unique_lock<std::mutex> lock(m_cycle_mutex);
+    m_cycle_wake.wait_until(lock, next, [this] { return m_stop_cycles; });
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_cyclic_running = false;
+  }
+  VQOStreamLog::Line("Cyclic executive stopped after %lld cycles.\n", k);
+  PostOwn(MSG_CYCLIC_STOPPED);
+}
+
+void Management_i::RunCycle(double start, double end)
+{
+  VQOStreamLog::Line("Cycle %.0f to %.0f s.\n", start, end);
+  for (Module& mod : m_modules) {
+    {
+      std::lock_guard<std::mutex> lock(m_cycle_mutex);
+      if (m_stop_cycles)
+        return;
+    }
+    QELM::Task_var task;
+    {
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      task = QELM::Task::_duplicate(mod.task.in());
+    }
+    if (CORBA::is_nil(task.in()))
+      continue;
+    try {
+      CORBA::Object_ptr obj = task.in();
+      switch (mod.kind) {
+      case K_DESCRIPTIVE: {
+        QELM::Descriptive_var d = QELM::Descriptive::_unchecked_narrow(obj);
+        d->Simulate(static_cast<CORBA::ULongLong>(start), static_cast<CORBA::ULongLong>(end), 0);
+        break;
+      }
+      case K_PREDICTIVE: {
+        QELM::Predictive_var p = QELM::Predictive::_unchecked_narrow(obj);
+        p->Simulate(0);
+        break;
+      }
+      case K_ODESTIMATE: {
+        QELM::ODEstimate_var o = QELM::ODEstimate::_unchecked_narrow(obj);
+        o->RunODEStart(static_cast<CORBA::Float>(end));
+        o->RunODECorrection();
+        break;
+      }
+      case K_ODPREDICT: {
+        QELM::ODPredict_var o = QELM::ODPredict::_unchecked_narrow(obj);
+        CORBA::Float s = static_cast<CORBA::Float>(end);
+        o->RunODPredict(s, static_cast<CORBA::Float>(m_cycles.odp_horizon_seconds));
+        break;
+      }
+      case K_SHORTTERM: {
+        QELM::ShortTermCC_var c = QELM::ShortTermCC::_unchecked_narrow(obj);
+        c->RunShortTermCC();
+        break;
+      }
+      case K_LONGTERM: {
+        QELM::LongTermCC_var c = QELM::LongTermCC::_unchecked_narrow(obj);
+        c->RunLongTermCC();
+        break;
+      }
+      }
+    } catch (const CORBA::Exception& e) {
+      VQOStreamLog::Line("Module %s failed in its cycle (%s): dropped from the cycles.\n",
+                         mod.name, e._name());
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      mod.task = QELM::Task::_nil();
+    }
+  }
+}

@@ -1,0 +1,166 @@
+#include "TargetRegistry.h"
+
+#include "VQOStreamLog.h"
+
+#include <utility>
+
+TargetRegistry::TargetRegistry(unsigned call_timeout_ms)
+  : m_call_timeout_ms(call_timeout_ms)
+{
+}
+
+TargetRegistry::~TargetRegistry()
+{
+  StopAll(false);
+}
+
+CORBA::Long TargetRegistry::Register(QELM::MessageTarget_ptr target)
+{
+  if (CORBA::is_nil(target))
+    return 0;
+  auto t = std::make_shared<Target>();
+  t->ref = QELM::MessageTarget::_duplicate(target);
+  if (m_call_timeout_ms != 0)
+    omniORB::setClientCallTimeout(t->ref.in(), m_call_timeout_ms);
+
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_stopped)
+    return 0;
+  ReapLocked();
+  t->id = m_next_id++;
+  if (m_next_id <= 0)  // ids stay positive, never 0
+    m_next_id = 1;
+  t->thread = std::thread(&TargetRegistry::Deliver, t);
+  m_targets[t->id] = t;
+  return t->id;
+}
+
+bool TargetRegistry::Unregister(CORBA::Long id)
+{
+  std::shared_ptr<Target> t;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_targets.find(id);
+    if (it == m_targets.end())
+      return false;
+    t = it->second;
+    m_targets.erase(it);
+    ReapLocked();
+    bool was_live = !t->failed.load();
+    {
+      std::lock_guard<std::mutex> tl(t->mutex);
+      t->stop = true;
+    }
+    t->wake.notify_all();
+    // Not joined here: a call to a slow target may still be on its way,
+    // and the caller of UnregisterTarget must not wait for it.
+    m_retired.push_back(t);
+    return was_live;
+  }
+}
+
+void TargetRegistry::Post(const QELM::MSG& m)
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_stopped)
+    return;
+  ReapLocked();
+  for (auto& [id, t] : m_targets) {
+    {
+      std::lock_guard<std::mutex> tl(t->mutex);
+      t->queue.push_back(m);
+    }
+    t->wake.notify_one();
+  }
+}
+
+size_t TargetRegistry::Count()
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ReapLocked();
+  return m_targets.size();
+}
+
+void TargetRegistry::StopAll(bool drain)
+{
+  std::map<CORBA::Long, std::shared_ptr<Target>> targets;
+  std::vector<std::shared_ptr<Target>> retired;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stopped = true;
+    targets.swap(m_targets);
+    retired.swap(m_retired);
+  }
+  for (auto& [id, t] : targets)
+    Retire(t, drain);
+  for (auto& t : retired)
+    Retire(t, false);
+}
+
+void TargetRegistry::Retire(std::shared_ptr<Target>& t, bool drain)
+{
+  {
+    std::lock_guard<std::mutex> tl(t->mutex);
+    t->stop = true;
+    t->drain = drain;
+  }
+  t->wake.notify_all();
+  if (t->thread.joinable())
+    t->thread.join();
+}
+
+// Moves the targets whose delivery failed out of the live map, and joins
+// the delivery threads that have ended. Called with m_mutex held.
+void TargetRegistry::ReapLocked()
+{
+  for (auto it = m_targets.begin(); it != m_targets.end();) {
+    if (it->second->failed.load()) {
+      m_retired.push_back(it->second);
+      it = m_targets.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto it = m_retired.begin(); it != m_retired.end();) {
+    if ((*it)->finished.load()) {
+      if ((*it)->thread.joinable())
+        (*it)->thread.join();
+      it = m_retired.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void TargetRegistry::Deliver(std::shared_ptr<Target> t)
+{
+  for (;;) {
+    QELM::MSG m;
+    {
+      std::unique_lock<std::mutex> tl(t->mutex);
+      t->wake.wait(tl, [&] { return t->stop || !t->queue.empty(); });
+      if (t->stop && (!t->drain || t->queue.empty()))
+        break;
+      m = t->queue.front();
+      t->queue.pop_front();
+    }
+    try {
+      t->ref->SendMsg(m);
+    } catch (const CORBA::Exception& e) {
+      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed (%s).\n",
+                         static_cast<long>(t->id), static_cast<long>(m.ID), e._name());
+      t->failed = true;
+      break;
+    } catch (...) {
+      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed.\n",
+                         static_cast<long>(t->id), static_cast<long>(m.ID));
+      t->failed = true;
+      break;
+    }
+  }
+  {
+    std::lock_guard<std::mutex> tl(t->mutex);
+    t->queue.clear();
+  }
+  t->finished = true;
+}

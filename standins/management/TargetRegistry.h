@@ -1,0 +1,67 @@
+// TargetRegistry: the message targets registered with Management and the
+// delivery of every message to each of them. Each target has a queue and a
+// delivery thread of its own, so a slow target delays nobody else; a target
+// whose delivery fails is dropped.
+#pragma once
+
+#include <QELM.hh>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class TargetRegistry
+{
+public:
+  // call_timeout_ms bounds each delivery call to a target (0: the ORB's own).
+  explicit TargetRegistry(unsigned call_timeout_ms);
+  ~TargetRegistry();
+
+  TargetRegistry(const TargetRegistry&) = delete;
+  TargetRegistry& operator=(const TargetRegistry&) = delete;
+
+  // A nonzero id for the new target; 0 for a nil reference or after Stop.
+  CORBA::Long Register(QELM::MessageTarget_ptr target);
+  // True when the id named a live target, which is then withdrawn; false for
+  // an unknown id and for a target already dropped after a failed delivery.
+  bool Unregister(CORBA::Long id);
+  // Queues one copy of the message for every live target, in the same order
+  // for all of them.
+  void Post(const QELM::MSG& m);
+  // Number of live targets.
+  size_t Count();
+  // Ends every delivery thread. With drain, each target first gets what is
+  // queued for it (each call still bounded by the call time-out).
+  void StopAll(bool drain);
+
+private:
+  struct Target
+  {
+    CORBA::Long id = 0;
+    QELM::MessageTarget_var ref;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<QELM::MSG> queue;
+    bool stop = false;
+    bool drain = false;
+    std::atomic<bool> failed{false};
+    std::atomic<bool> finished{false};
+    std::thread thread;
+  };
+
+  static void Deliver(std::shared_ptr<Target> t);
+  void ReapLocked();
+  static void Retire(std::shared_ptr<Target>& t, bool drain);
+
+  unsigned m_call_timeout_ms;
+  std::mutex m_mutex;
+  std::map<CORBA::Long, std::shared_ptr<Target>> m_targets;
+  std::vector<std::shared_ptr<Target>> m_retired;
+  CORBA::Long m_next_id = 1;
+  bool m_stopped = false;
+};

@@ -1,0 +1,155 @@
+// Management: the scheduler service stand-in. Serves QELM::Management under
+// {"QELM", "Management"} and drives the bound modules in cycles.
+//
+// Usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N]
+//                   [-pause-ms N] [-start-time S] [-target-timeout-ms N]
+//                   [-store-wait-s N] [-module-wait-s N] [-seed N]
+#include "HRTime.h"
+#include "Management_i.h"
+#include "ManagementSchedule.h"
+#include "VQORBThreadPool.h"
+#include "VQOStreamLog.h"
+#include "qelm_corba_utils.h"
+#include "qelm_orb_args.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+void Usage()
+{
+  std::fprintf(stderr,
+               "usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N] [-pause-ms N]\n"
+               "                  [-start-time S] [-target-timeout-ms N] [-store-wait-s N]\n"
+               "                  [-module-wait-s N] [-seed N]\n");
+}
+
+bool ParseLong(const char* text, long long lo, long long hi, long long& out)
+{
+  if (!text || !*text)
+    return false;
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text, &end, 10);
+  if (errno != 0 || *end != '\0' || v < lo || v > hi)
+    return false;
+  out = v;
+  return true;
+}
+
+// Reads the program's own options; false on an unknown option or a bad value.
+bool ParseOptions(int argc, char** argv, Management_i::Options& opt, unsigned& seed)
+{
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+    long long n = 0;
+    bool ok = true;
+    if (a == "-clock-offset-ms") {
+      ok = ParseLong(v, -1000000000000LL, 1000000000000LL, n);
+      opt.clock_offset_ms = n;
+    } else if (a == "-pace-ms") {
+      ok = ParseLong(v, 0, 86400000, n);
+      opt.pace_ms = static_cast<int>(n);
+    } else if (a == "-pause-ms") {
+      ok = ParseLong(v, 0, 86400000, n);
+      opt.pause_ms = static_cast<int>(n);
+    } else if (a == "-start-time") {
+      ok = ParseLong(v, 0, 86400LL * 365, n);
+      opt.start_time = static_cast<double>(n);
+    } else if (a == "-target-timeout-ms") {
+      ok = ParseLong(v, 0, 3600000, n);
+      opt.target_timeout_ms = static_cast<unsigned>(n);
+    } else if (a == "-store-wait-s") {
+      ok = ParseLong(v, 0, 3600, n);
+      opt.store_wait_s = static_cast<int>(n);
+    } else if (a == "-module-wait-s") {
+      ok = ParseLong(v, 0, 3600, n);
+      opt.module_wait_s = static_cast<int>(n);
+    } else if (a == "-seed") {
+      ok = ParseLong(v, 0, 4294967295LL, n);
+      seed = static_cast<unsigned>(n);
+    } else {
+      std::fprintf(stderr, "Management: unknown option %s\n", a.c_str());
+      return false;
+    }
+    if (!ok) {
+      std::fprintf(stderr, "Management: bad value for %s\n", a.c_str());
+      return false;
+    }
+    ++i;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  VQOStreamLog::Open("management.log", "w");
+  CORBA::ORB_var orb;
+  try {
+    orb = qelm_orb_init(argc, argv, QELM_ORB_ID);
+  } catch (const CORBA::Exception& e) {
+    std::fprintf(stderr, "Management: ORB initialisation failed (%s)\n", e._name());
+    return 2;
+  }
+
+  Management_i::Options opt;
+  unsigned seed = static_cast<unsigned>(std::time(nullptr));
+  if (!ParseOptions(argc, argv, opt, seed)) {
+    Usage();
+    orb->destroy();
+    return 2;
+  }
+  std::srand(seed);
+
+  std::string problem;
+  CycleSettings cycles = ReadCycleSettings("scheduler.dat", problem);
+  if (cycles.from_file)
+    VQOStreamLog::Line("Cycle length %d s, ODP horizon %d s (scheduler.dat).\n",
+                       cycles.cycle_seconds, cycles.odp_horizon_seconds);
+  else
+    VQOStreamLog::Line("scheduler.dat not used (%s): cycle length %d s.\n", problem.c_str(),
+                       cycles.cycle_seconds);
+
+  int status = 0;
+  try {
+    CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
+    PortableServer::POA_var poa = PortableServer::POA::_narrow(obj.in());
+    PortableServer::POAManager_var manager = poa->the_POAManager();
+    manager->activate();
+
+    Management_i* servant = new Management_i(orb.in(), opt, cycles);
+    PortableServer::ObjectId_var oid = poa->activate_object(servant);
+    CORBA::Object_var ref_obj = poa->id_to_reference(oid.in());
+    QELM::Management_var ref = QELM::Management::_narrow(ref_obj.in());
+    servant->SetSelf(ref.in());
+    servant->SetActive(true);
+    qelm_register_object(orb.in(), ref.in(), "Management");
+
+    VQORBThreadPool pool(orb.in(), 8);
+    pool.Run();
+
+    servant->Finish();
+    servant->_remove_ref();
+    VQOStreamLog::Line("Management ended normally.\n");
+  } catch (const CORBA::Exception& e) {
+    VQOStreamLog::Line("Management failed: %s\n", e._name());
+    status = 1;
+  } catch (int) {
+    VQOStreamLog::Line("Management failed: the naming service is not available.\n");
+    status = 1;
+  }
+  try {
+    orb->destroy();
+  } catch (...) {
+  }
+  VQOStreamLog::Close();
+  return status;
+}
