@@ -1,0 +1,173 @@
+#include "ModFormats.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <sstream>
+
+namespace vlq::mod {
+
+namespace {
+
+void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+void Append(std::string& out, const char* fmt, ...)
+{
+  char buf[512];
+  va_list ap;
+  va_start(ap, fmt);
+  const int n = std::vsnprintf(buf, sizeof(buf), fmt, ap);
+  va_end(ap);
+  if (n > 0)
+    out.append(buf, static_cast<std::size_t>(n) < sizeof(buf) ? static_cast<std::size_t>(n) : sizeof(buf) - 1);
+}
+
+}  // namespace
+
+std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text, int* unknown)
+{
+  std::vector<char> mark(net.links.size(), 0);
+  int missing = 0;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    int from = 0, to = 0;
+    if (std::sscanf(line.c_str(), "%5d%5d", &from, &to) != 2)
+      continue;  // empty or unreadable line
+    const int k = net.FindLink(from, to);
+    if (k < 0) {
+      ++missing;
+      continue;
+    }
+    mark[static_cast<std::size_t>(k)] = 1;
+  }
+  if (unknown)
+    *unknown = missing;
+  std::vector<int> out;
+  for (std::size_t k = 0; k < mark.size(); ++k)
+    if (mark[k])
+      out.push_back(static_cast<int>(k));
+  return out;
+}
+
+bool IsDefaultDetectorLink(std::size_t link_index)
+{
+  return link_index % 5 == 0;
+}
+
+std::vector<int> DefaultDetectorLinks(std::size_t link_count)
+{
+  std::vector<int> out;
+  for (std::size_t k = 0; k < link_count; ++k)
+    if (IsDefaultDetectorLink(k))
+      out.push_back(static_cast<int>(k));
+  return out;
+}
+
+std::string FormatReferenceTable(const ModNetwork& net, const std::vector<int>& detector_links)
+{
+  std::vector<int> number(net.links.size(), 0);
+  int m = 0;
+  for (int k : detector_links)
+    if (k >= 0 && static_cast<std::size_t>(k) < number.size() && number[static_cast<std::size_t>(k)] == 0)
+      number[static_cast<std::size_t>(k)] = ++m;
+  std::string out;
+  out.reserve(net.links.size() * 40 + 32);
+  Append(out, "%zu %d\n", net.links.size(), m);
+  for (std::size_t k = 0; k < net.links.size(); ++k) {
+    const ModLink& l = net.links[k];
+    Append(out, "%zu %d %d %d %.0f %d\n", k + 1, l.from, l.to, number[k], l.length_ft, l.lanes);
+  }
+  return out;
+}
+
+std::string FormatObsData(int hour, int minute, int second, const std::vector<float>& values)
+{
+  std::string out;
+  out.reserve(values.size() * 10 + 32);
+  Append(out, "%d %d %d\n", hour, minute, second);
+  for (std::size_t j = 0; j < values.size(); ++j)
+    Append(out, "%.2f%c", static_cast<double>(values[j]), (j % 10 == 9 || j + 1 == values.size()) ? '\n' : ' ');
+  return out;
+}
+
+std::string FormatPredictedPaths(int lead, const std::vector<PredictedPath>& paths)
+{
+  std::string out;
+  Append(out, "%d\n%zu\n", lead, paths.size());
+  for (std::size_t p = 0; p < paths.size(); ++p) {
+    Append(out, "%zu %.2f %zu", p + 1, paths[p].travel_time, paths[p].nodes.size());
+    for (int n : paths[p].nodes)
+      Append(out, " %d", n);
+    out += '\n';
+  }
+  return out;
+}
+
+CycleSettings DefaultCycles()
+{
+  // The cycles dialog's initial entries, in seconds.
+  return {30, 300, 900, 600, 300, 30, 300, 1200, 300, 2700};
+}
+
+std::string FormatScheduler(const CycleSettings& c)
+{
+  std::string out;
+  Append(out, "%d %d\n", c[0], 0);
+  Append(out, "%d %d %d\n", c[1], c[7], c[1]);
+  Append(out, "%d %d\n", c[2], c[1]);
+  Append(out, "%d %d %d\n", c[3], c[9], 0);
+  Append(out, "%d %d\n", c[4], c[4]);
+  Append(out, "%d %d\n", c[5], c[5]);
+  out += "\n";
+  Append(out, "%d\n", c[6]);
+  Append(out, "%d\n", c[8]);
+  Append(out, "%d\n", c[5]);
+  out += "\n";
+  Append(out, "%d\n", 5);
+  Append(out, "%d\n\n", 3600000);
+  out += "\n(File Contents:)\n(NOWSIM) \tperiod start_time\n(FORESIM)\troll_period stage_length start_time\n";
+  out += "(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod start_time\n(NEARVET)\tperiod start_time\n\n";
+  out += "(The next three parameters:)\nOD Departure (assignment) interval\nOD Observation interval\nCC Observation interval\n\n";
+  out += "(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to simulate)\n\n(all are in units of seconds)\n";
+  return out;
+}
+
+std::string FormatModules(int run_foresim1, int run_nearvet, int run_farvet, int run_od)
+{
+  std::string out;
+  Append(out, "%d\n%d\n%d\n%d\n%d\n%d\n", 1, 1, run_foresim1, run_nearvet, run_farvet, run_od);
+  out += "\n";
+  out += "line 1: state estimation; 1=run; 0=not run\n";
+  out += "line 2: state prediction\n";
+  out += "line 3: state prediction_1\n";
+  out += "line 4: short-term consistency checking/updating\n";
+  out += "line 5: long-term consistency checking/updating\n";
+  out += "line 6: OD estimation & prediction";
+  return out;
+}
+
+bool ParseScheduler(const std::string& text, SchedulerValues& out)
+{
+  NumberScanner sc(text);
+  long long v[19];
+  for (long long& x : v)
+    if (!sc.NextInt(x))
+      return false;
+  auto i = [](long long x) { return x > 1'000'000'000 ? 1'000'000'000 : static_cast<int>(x); };
+  out.nowsim_period = i(v[0]);
+  out.foresim_roll = i(v[2]);
+  out.foresim_stage_length = i(v[3]);
+  out.ode_state_length = i(v[5]);
+  out.odp_period = i(v[7]);
+  out.odp_horizon = i(v[8]);
+  out.farvet_period = i(v[10]);
+  out.nearvet_period = i(v[12]);
+  out.od_departure_interval = i(v[14]);
+  out.od_observation_interval = i(v[15]);
+  out.cc_observation_interval = i(v[16]);
+  return true;
+}
+
+}  // namespace vlq::mod

@@ -1,0 +1,85 @@
+// The road network as the computing modules see it: the zones, nodes and
+// links of estimate/network.dat, links in file order.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vlq::mod {
+
+// Largest OD zone count that the console's OD tables hold.
+constexpr int kMaxODZones = 120;
+
+struct ModLink
+{
+  int from = 0;            // upstream node number
+  int to = 0;              // downstream node number
+  int left_bays = 0;
+  int right_bays = 0;
+  double length_ft = 0;
+  int lanes = 1;
+  double flow_model = 0;
+  double speed_limit = 0;  // mph
+  double max_service_flow = 0;  // pcphpl
+  double sat_flow = 0;     // vphpl
+  int type = 0;
+  double grade = 0;
+};
+
+struct ModNetwork
+{
+  int zones = 0;           // first header value of network.dat
+  int network_param = 0;
+  int superzone_flag = 0;
+  std::vector<int> node_numbers;   // by node index
+  std::vector<int> node_zones;     // by node index
+  std::vector<ModLink> links;      // by link index (file order)
+
+  // Zone count the OD records carry: the file's zone count, at most 120.
+  int ODZones() const;
+
+  // Index of the first link from -> to in file order, -1 when there is none.
+  int FindLink(int from, int to) const;
+  // Link indices of the out-links of a node number, in file order.
+  const std::vector<int>& OutLinks(int from) const;
+
+  // Builds the lookup tables; called by the reader.
+  void Index();
+
+private:
+  std::unordered_map<long long, int> m_link_by_pair;
+  std::unordered_map<int, std::vector<int>> m_out;
+};
+
+// Reads a network.dat. Numbers are taken as the console takes them: any
+// character that cannot start a number separates values (a minus sign
+// included). Returns false with a message for a missing file, a header
+// out of range or a node or link block that ends early.
+bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& error);
+
+// Tolerant number scanner over a text held in memory: skips every character
+// up to the next decimal digit, then takes digits and points.
+class NumberScanner
+{
+public:
+  explicit NumberScanner(std::string text) : m_text(std::move(text)) {}
+  // Next number, false at the end of the text.
+  bool Next(double& value);
+  bool NextInt(long long& value);
+  std::size_t Position() const { return m_pos; }
+
+private:
+  std::string m_text;
+  std::size_t m_pos = 0;
+};
+
+// Whole file into a string; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Writes a file under a temporary name in the same directory and renames it
+// into place, so that a reader sees either the old or the new file whole.
+bool WriteFileAtomic(const std::string& path, const std::string& content, std::string* error = nullptr);
+
+}  // namespace vlq::mod

@@ -1,0 +1,78 @@
+// Sample run directory: a synthetic grid network with every data file the
+// console loads, the cycle settings, the module distribution and the batch
+// files that start the naming service, the record store, Management and the
+// modules on this machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ModNetwork.h"
+
+namespace vlq::mod {
+
+// Node numbers are written into five-column fields (LinkName.dat,
+// Detector.dat, CCTV.dat), so they stay below 100000; the console refuses
+// 899999 and above.
+constexpr int kMaxGridNodes = 99999;
+
+struct RunDirOptions
+{
+  int rows = 8;
+  int cols = 8;
+  long long links = -1;      // > 0: exactly this many links instead of a full rows x cols grid
+  uint32_t seed = 1;
+  std::string bindir;        // where the programs are looked for (a build root or a directory)
+  std::string self_dir;      // directory of the generator itself
+  std::string ns_host = "127.0.0.1:10013";  // fallback when QELM_NAME_SERVICE_HOST is unset
+};
+
+// One grid network with everything the data files need.
+struct GridNetwork
+{
+  int rows = 0;
+  int cols = 0;
+  int zone_rows = 0;
+  int zone_cols = 0;
+  int superzones = 0;
+  ModNetwork net;                   // zones, nodes, links in file order
+  std::vector<double> x, y;         // by node index, feet
+  std::vector<int> control_type;    // by node index, 1..6
+  std::vector<std::string> names;   // by link index
+  std::vector<int> detectors;       // link indices
+  std::vector<int> cameras;         // link indices
+};
+
+bool BuildGrid(const RunDirOptions& opt, GridNetwork& grid, std::string& error);
+
+// The data files of estimate/, as texts.
+std::string FormatNetworkDat(const GridNetwork& g);
+std::string FormatSuperZoneDat(const GridNetwork& g);
+std::string FormatXYDat(const GridNetwork& g);
+std::string FormatLinkXYDat(const GridNetwork& g);
+std::string FormatLinkNameDat(const GridNetwork& g);
+std::string FormatDetectorDat(const GridNetwork& g);
+std::string FormatCCTVDat(const GridNetwork& g);
+std::string FormatControlDat(const GridNetwork& g);
+std::string FormatDistributionIni();
+
+// The batch-file keys of distribution.ini, in the order the console tests them.
+const std::vector<std::string>& DistributionKeys();
+
+// Where a program is found: the candidates under the bindir (itself, then
+// its subdirectory of a build tree) and under the generator's own build
+// tree. Returns an absolute path; `found` says whether the file exists.
+std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir, bool* found);
+
+// The batch file texts.
+std::string FormatNamingServiceBat(const RunDirOptions& opt);
+std::string FormatProgramBat(const RunDirOptions& opt, const std::string& title, const std::string& program,
+                             const std::vector<std::string>& args);
+
+// Writes the whole run directory (creating it). Warnings (programs not
+// found) are appended to `warnings`.
+bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& error,
+                 std::vector<std::string>* warnings = nullptr);
+
+}  // namespace vlq::mod
