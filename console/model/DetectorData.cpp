@@ -15,47 +15,12 @@
 #include <optional>
 #include <unistd.h>
 
+#include "FieldReaders.h"
 #include "NumericLocale.h"
 
 CDetectorDataModule g_DetectorModule;
 
 namespace {
-
-// The list file's readers: a signed integer (a "-" directly before the first
-// digit makes it negative) and an alphanumeric word. Both give nothing at
-// the end of the file, so a short file is told from a value of -1.
-std::optional<int> NextSignedInt(std::FILE* f)
-{
-  int sign = 1;
-  int c;
-  while ((c = std::fgetc(f)) != EOF && !std::isdigit(c))
-    sign = c == '-' ? -1 : 1;
-  if (c == EOF)
-    return std::nullopt;
-  long long v = 0;
-  do {
-    if (v < INT_MAX)
-      v = v * 10 + (c - '0');
-  } while ((c = std::fgetc(f)) != EOF && std::isdigit(c));
-  if (v > INT_MAX)
-    v = INT_MAX;
-  return static_cast<int>(v * sign);
-}
-
-std::optional<std::string> NextToken(std::FILE* f)
-{
-  int c;
-  while ((c = std::fgetc(f)) != EOF && !std::isalnum(c)) {
-  }
-  if (c == EOF)
-    return std::nullopt;
-  std::string word;
-  do {
-    if (word.size() < 31)  // words are cut at 31 characters
-      word.push_back(static_cast<char>(c));
-  } while ((c = std::fgetc(f)) != EOF && std::isalnum(c));
-  return word;
-}
 
 struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
@@ -155,8 +120,8 @@ bool CDetectorDataModule::LoadDetectors(const std::string& dir)
   FilePtr f(std::fopen((dir + "/Detector_Velmora.txt").c_str(), "r"));
   if (!f)
     return false;
-  std::optional<int> count = NextSignedInt(f.get());
-  std::optional<int> second = count ? NextSignedInt(f.get()) : std::nullopt;
+  std::optional<int> count = fields::NextSignedInt(f.get());
+  std::optional<int> second = count ? fields::NextSignedInt(f.get()) : std::nullopt;
   if (!count || !second)
     return false;
   m_nDetectorCount = *count;
@@ -164,10 +129,10 @@ bool CDetectorDataModule::LoadDetectors(const std::string& dir)
   for (int i = 0; i < m_nDetectorCount; ++i) {
     CDetector d;
     d.m_nNumber = i + 1;
-    std::optional<std::string> name = NextToken(f.get());
-    std::optional<int> id = name ? NextSignedInt(f.get()) : std::nullopt;
-    std::optional<int> from = id ? NextSignedInt(f.get()) : std::nullopt;
-    std::optional<int> to = from ? NextSignedInt(f.get()) : std::nullopt;
+    std::optional<std::string> name = fields::NextToken(f.get());
+    std::optional<int> id = name ? fields::NextSignedInt(f.get()) : std::nullopt;
+    std::optional<int> from = id ? fields::NextSignedInt(f.get()) : std::nullopt;
+    std::optional<int> to = from ? fields::NextSignedInt(f.get()) : std::nullopt;
     if (!to)
       return false;
     d.m_szName = *name;

@@ -1,0 +1,111 @@
+// The operator's traffic-management actions: variable message signs (CVMS),
+// incidents (CIncident) and work zones (CWorkZone), with the files vms.dat
+// and incident.dat that hold the signs and the incidents.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Most detour nodes a sign holds.
+constexpr int kVMSMaxDetourNodes = 100;
+
+// Sign types.
+enum VMSType {
+  kVMSSpeedAdvisory = 1,
+  kVMSMandatoryDetour = 2,
+  kVMSCongestionWarning = 3,
+  kVMSOptionalDetour = 4
+};
+
+class CVMS
+{
+public:
+  int m_nType = 0;       // VMSType
+  int m_nFromNode = 0;   // number of the link's upstream node
+  int m_nToNode = 0;     // number of the link's downstream node
+  int m_nParam1 = 0;     // type 1: speed threshold; 3: response rate; 2, 4: 100
+  int m_nParam2 = 0;     // type 1: percentage; 3: preference; 2, 4: detour node count
+  double m_dStart = 0.0; // first minute of the time window
+  double m_dEnd = 0.0;   // last minute of the time window
+  int m_nDetourCount = 0;                      // valid entries of m_nDetourNodes
+  int m_nDetourNodes[kVMSMaxDetourNodes] = {}; // node numbers of the detour
+
+  CVMS() = default;
+  // Copies every field and as many detour nodes as the count says (at most
+  // the table).
+  CVMS(const CVMS& other);
+  CVMS& operator=(const CVMS& other);
+
+  // Shown while start <= minute <= end.
+  bool IsShownAt(double minute) const { return m_dStart <= minute && minute <= m_dEnd; }
+};
+
+class CIncident
+{
+public:
+  int m_nFromNode = 0;
+  int m_nToNode = 0;
+  float m_fStart = 0.0f;     // start minute
+  float m_fEnd = 0.0f;       // end minute
+  float m_fSeverity = 0.0f;  // a fraction such as 0.3
+
+  bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
+};
+
+class CWorkZone
+{
+public:
+  int m_nFromNode = 0;
+  int m_nToNode = 0;
+  float m_fStart = 0.0f;               // start minute
+  float m_fEnd = 0.0f;                 // end minute
+  float m_fCapacityReduction = 0.0f;   // a fraction
+  int m_nSpeedLimit = 0;
+  int m_nDischargeRate = 0;
+
+  bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
+};
+
+// Where each kind of object puts its mark on its link, and which bitmap.
+constexpr double kVMSMarkFraction = 0.3;
+constexpr double kIncidentMarkFraction = 0.4;
+constexpr double kWorkZoneMarkFraction = 0.6;
+constexpr int kVMSBitmap = 172;
+constexpr int kIncidentBitmap = 167;
+constexpr int kWorkZoneBitmap = 225;
+
+// Outcome of reading a scenario file.
+enum class ScenarioReadStatus {
+  kRead,        // every record that the count announced was read
+  kNotOpened,   // the file does not open; nothing was read
+  kShort,       // the file ends before the count's records; the whole
+                // records before the end were taken
+  kRefused      // at least one record was refused (see the reader); the
+                // others were taken
+};
+
+struct ScenarioReadResult {
+  ScenarioReadStatus status = ScenarioReadStatus::kRead;
+  int declared = 0;  // the count at the head of the file
+  int taken = 0;     // records appended
+};
+
+// vms.dat: a count, then per sign the line
+// "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n" (type, from-node, to-node, first and
+// second parameter, start, end) and, for a type 2 sign, a line of as many
+// "%7d" detour nodes as the second parameter says. Integers are read
+// signed, so a negative parameter survives a load and its write-back. A
+// type 2 sign whose node count lies outside 0..100 is refused: its nodes are
+// read past and the sign is not appended. Signs are appended to `out`.
+ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_ptr<CVMS>>& out);
+
+// Replaces the file with the given signs. A type 2 sign whose second
+// parameter lies outside 0..100 is written with it clamped to that range (as
+// many nodes as the clamped value). False when the file cannot be created.
+bool WriteVMSFile(const std::string& path, const std::vector<const CVMS*>& signs);
+
+// incident.dat: a count, then per incident "%7d   %7d  %2.1f  %2.1f %2.1f\n"
+// (from-node, to-node, start, end, severity). Node numbers are unsigned.
+ScenarioReadResult ReadIncidentFile(const std::string& path, std::vector<std::unique_ptr<CIncident>>& out);
+bool WriteIncidentFile(const std::string& path, const std::vector<const CIncident*>& incidents);
