@@ -1,0 +1,90 @@
+// Network nodes, OD zones and CCTV cameras.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DrawTypes.h"
+
+// Control type names, "No Control" for any value outside 1..6.
+const char* ControlTypeName(int controlType);
+
+using PropertyRow = std::pair<std::string, std::string>;
+
+class CDrawNode
+{
+public:
+  CDrawNode() = default;
+  virtual ~CDrawNode() = default;
+  CDrawNode(const CDrawNode&) = delete;
+  CDrawNode& operator=(const CDrawNode&) = delete;
+
+  int m_nNodeNumber = 0;
+  int m_nODKey = 0;          // set by nothing in the load
+  int m_nZone = 0;
+  int m_nSuperZone = 0;
+  int m_nIndex = 0;          // position in g_NodeArray
+  WorldPoint m_ptPos;
+  bool m_bOrigin = false;
+  bool m_bDestination = false;
+  int m_nHighlight = 0;      // non-zero: larger highlighted square
+  int m_nSelectMark = 0;     // 1 when selected
+  int m_nControlType = 1;    // 1..6, see ControlTypeName
+
+  void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
+  // The node's rows of the control panel: "Node ID", "Control Type",
+  // "Zone No.".
+  std::vector<PropertyRow> FillPropertyList() const;
+  // True when q is closer to m_ptPos than 30 x g_LinkShapeRatio x the
+  // view's x scale, taken as at least 2.5.
+  bool HitTest(double viewScaleX, const WorldPoint& q) const;
+};
+
+// Half-size of a node circle in screen units: 30 x shape ratio x x-scale,
+// clamped to 1.0 .. 3.0.
+double NodeCircleRadius(double linkShapeRatio, double viewScaleX);
+// Box of the node circle around the screen centre c: corners truncated; a
+// second coordinate equal to the first is raised by 1.
+ScreenRect NodeCircleBox(const ScreenPointD& c, double r);
+
+constexpr int kZoneMaxPoints = 100;
+
+class CODZone
+{
+public:
+  // m_nIndex is taken as the size of g_ZoneArray at construction.
+  CODZone();
+  virtual ~CODZone() = default;
+  CODZone(const CODZone&) = delete;
+  CODZone& operator=(const CODZone&) = delete;
+
+  int m_nIndex = 0;
+  mutable IntPoint m_ptCentroid;   // worked out at the first drawing
+  mutable int m_bCentroidSet = 0;
+  int m_nPoints = 0;
+  std::array<IntPoint, kZoneMaxPoints> m_Points{};
+
+  // Appends a vertex; false (nothing stored) when 100 are held.
+  bool AddPoint(IntPoint p);
+  virtual void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
+  // Inside the polygon with alternate (even-odd) filling.
+  bool HitTest(const WorldPoint& q) const;
+};
+
+constexpr std::size_t kCCTVAddressMax = 63;  // characters of m_szAddress
+
+class CDrawCCTV : public CDrawNode
+{
+public:
+  CDrawCCTV() = default;
+
+  int m_nLinkFromNode = 0;
+  int m_nLinkToNode = 0;
+  std::string m_szAddress;   // at most 63 characters
+  mutable WorldPoint m_ptIcon;  // written when the watched link is drawn
+  int m_nShown = 1;
+
+  void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
+};

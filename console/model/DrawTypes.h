@@ -1,0 +1,151 @@
+// Plain geometry, colour and drawing-target types of the network objects.
+// The network objects decide what to draw (pen, brush, colour level, icon
+// places) and hand primitives to an IDrawTarget; a network view implements
+// the target over its own device context and world/screen transform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Colour value 0x00BBGGRR (blue in the high byte, red in the low byte).
+using ColorRef = std::uint32_t;
+
+struct WorldPoint
+{
+  double x = 0.0;
+  double y = 0.0;
+  friend bool operator==(const WorldPoint&, const WorldPoint&) = default;
+};
+
+// Integer point, used for screen coordinates and for the integer world
+// points of OD zones.
+struct IntPoint
+{
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const IntPoint&, const IntPoint&) = default;
+};
+using ScreenPoint = IntPoint;
+
+struct ScreenPointD
+{
+  double x = 0.0;
+  double y = 0.0;
+};
+
+struct ScreenRect
+{
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The console's global pens (widths in device units).
+enum class DrawPen
+{
+  Grey,             // solid 1 0x808080
+  Print,            // solid 2 0x000000
+  LinkSelected,     // solid 3 0x0066FF
+  LinkHighlight,    // solid 4 0x00FFFF
+  Ramp0,            // solid 1 0x00FF00
+  Ramp1,            // solid 1 0xFFFF66
+  Ramp2,            // solid 1 0xFF8080
+  Ramp3,            // solid 1 0x4080FF
+  Ramp4,            // solid 1 0x0000FF
+  Queue,            // solid 3 0xFF33FF
+  PathDotted,       // dotted 1 0x00FFFF
+  PathDashed,       // dashed 1 0xFFFFFF
+  PathGreen,        // solid 1 0x00FF00
+  PathYellowGreen,  // solid 1 0x00FFCC
+  PredPath,         // solid 4 0xFF00FF
+  Zone,             // dotted 1 0xFFFFFF
+  NodeSelected,     // solid 1 0x000000
+  NodeHighlight,    // solid 2 0x33FF99
+};
+
+enum class DrawBrush
+{
+  Queue,          // 0xFF80FF
+  Node,           // 0x00FFFF
+  NodeGrey,       // 0xBBBBBB
+  NodeSelected,   // 0xFF00FF
+  VehicleGreen,   // 0x00FF00
+  VehicleYellow,  // 0x00FFFF
+  VehicleRose,    // 0x8000FF
+  VehicleGrey,    // 0x808080
+  Hollow,         // the stock hollow brush
+};
+
+enum class PenStyle { Solid, Dashed, Dotted };
+
+struct PenSpec
+{
+  PenStyle style = PenStyle::Solid;
+  int width = 1;
+  ColorRef color = 0;
+};
+
+PenSpec GetPenSpec(DrawPen pen);
+ColorRef GetBrushColor(DrawBrush brush);  // Hollow gives 0
+
+// Bitmap resources drawn by the network objects and their mask colours.
+constexpr int kBmpVMS = 172;
+constexpr int kBmpIncident = 167;
+constexpr int kBmpSignal = 177;
+constexpr int kBmpPathEnd = 193;
+constexpr int kBmpPathMark = 195;
+constexpr int kBmpDestination = 199;
+constexpr int kBmpOrigin = 200;
+constexpr int kBmpWorkZone = 225;
+constexpr int kBmpDetector = 229;
+constexpr int kBmpCameraOnLink = 231;
+constexpr int kBmpCamera = 232;
+constexpr ColorRef kMaskYellow = 0x00FFFF;
+constexpr ColorRef kMaskWhite = 0xFFFFFF;
+
+// The value of pi used by every drawing routine.
+constexpr double kDrawPi = 3.14159;
+
+// What the drawing routines read of the view being drawn.
+struct ViewDrawOptions
+{
+  bool bShowCCTV = false;
+  bool bShowDetectors = false;
+  bool bShowBusRoutes = false;
+  bool bShowSignals = false;
+  bool bShowUEPaths = false;
+  bool bShowVehicles = false;
+  int nDisplayMeasure = 0;  // 0 none, 1 density, 2 speed, 3 queue, 5 travel time
+  int nSource = 0;          // result source the view shows (0, 1 or 3)
+  int nMinute = 0;          // minute of the results the view shows
+  double dScaleX = 1.0;     // the view's x zoom factor
+};
+
+// A drawing surface: a device context seen through a world/screen transform.
+// Screen coordinates are integer logical coordinates of the view.
+class IDrawTarget
+{
+public:
+  virtual ~IDrawTarget() = default;
+  // World to screen, not truncated (the objects truncate).
+  virtual ScreenPointD WorldToScreenD(const WorldPoint& p) const = 0;
+  virtual bool IsPrinting() const = 0;
+  virtual void SelectPen(DrawPen pen) = 0;
+  virtual void SelectBrush(DrawBrush brush) = 0;
+  virtual void SetTextColor(ColorRef color) = 0;
+  virtual void Line(ScreenPoint from, ScreenPoint to) = 0;
+  virtual void Ellipse(const ScreenRect& box) = 0;
+  virtual void Rectangle(const ScreenRect& box) = 0;
+  virtual void Polygon(const std::vector<ScreenPoint>& points) = 0;
+  // Draws the bitmap transparently (mask colour), centred on the point: its
+  // top-left corner is the point minus half its width and height.
+  virtual void Bitmap(int resourceId, ScreenPoint centre, ColorRef mask) = 0;
+  // Zone label: centred in the box without clipping, in the label font.
+  virtual void LabelText(const std::string& text, const ScreenRect& box) = 0;
+};
+
+// World point to truncated screen point.
+ScreenPoint ToScreen(const IDrawTarget& target, const WorldPoint& p);
