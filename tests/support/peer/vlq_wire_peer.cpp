@@ -27,6 +27,12 @@
 //     Descriptive::PostInitialize doubles noofarcs and adds 0.5 to
 //       stage_length. ODPredict::RunODPredict adds horizon to start_time.
 //
+//   vlq_wire_peer sendmsg <ior> <id> [ORB arguments...]
+//     Calls MessageTarget::SendMsg once with a MSG of that ID and prints
+//     "OK", or the exception's repository id and minor code
+//     ("IDL:omg.org/CORBA/TRANSIENT:1.0 1363954945"); exit 0 either way,
+//     3 when the ORB or the reference could not be set up.
+//
 //   vlq_wire_peer sendmsg-parallel <ior> <n> [ORB arguments...]
 //     Calls MessageTarget::SendMsg from n threads at once (message IDs 0 to
 //     n-1); exit 0 when every call returned normally, 1 otherwise.
@@ -259,7 +265,8 @@ int serve(int argc, char** argv)
                         "giop:tcp:127.0.0.1:");
   CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
   PortableServer::POA_var poa = PortableServer::POA::_narrow(obj);
-  poa->the_POAManager()->activate();
+  PortableServer::POAManager_var mgr = poa->the_POAManager();
+  mgr->activate();
 
   PeerTallyhouse* th = new PeerTallyhouse;
   PeerManagement* man = new PeerManagement;
@@ -335,6 +342,39 @@ int sendmsg_parallel(int argc, char** argv)
   return ok == count ? 0 : 1;
 }
 
+int sendmsg_once(int argc, char** argv)
+{
+  const std::string ior = argv[2];
+  const int msg_id = std::atoi(argv[3]);
+  std::vector<char*> orb_argv{argv[0]};
+  for (int i = 4; i < argc; ++i)
+    orb_argv.push_back(argv[i]);
+  int n = static_cast<int>(orb_argv.size());
+  orb_argv.push_back(nullptr);
+  g_orb = qelm_orb_init(n, orb_argv.data());
+  {
+    CORBA::Object_var obj = g_orb->string_to_object(ior.c_str());
+    QELM::MessageTarget_var target = QELM::MessageTarget::_narrow(obj);
+    if (CORBA::is_nil(target))
+      return 3;
+    QELM::MSG m;
+    m.ID = msg_id;
+    m.timestamp.sec = 0;
+    m.timestamp.msec = 0;
+    try {
+      target->SendMsg(m);
+      std::printf("OK\n");
+    } catch (const CORBA::SystemException& e) {
+      std::printf("%s %lu\n", e._rep_id(), static_cast<unsigned long>(e.minor()));
+    } catch (const CORBA::Exception& e) {
+      std::printf("%s\n", e._rep_id());
+    }
+    std::fflush(stdout);
+  }
+  g_orb->destroy();
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -342,6 +382,8 @@ int main(int argc, char** argv)
   try {
     if (argc >= 3 && std::string(argv[1]) == "serve")
       return serve(argc, argv);
+    if (argc >= 4 && std::string(argv[1]) == "sendmsg")
+      return sendmsg_once(argc, argv);
     if (argc >= 4 && std::string(argv[1]) == "sendmsg-parallel")
       return sendmsg_parallel(argc, argv);
   } catch (const CORBA::Exception& e) {
@@ -349,6 +391,6 @@ int main(int argc, char** argv)
     return 3;
   }
   std::fprintf(stderr, "usage: vlq_wire_peer serve <dir> [ORB args] | "
-                       "sendmsg-parallel <ior> <n> [ORB args]\n");
+                       "sendmsg <ior> <id> [ORB args] | sendmsg-parallel <ior> <n> [ORB args]\n");
   return 64;
 }
