@@ -65,6 +65,8 @@ HRTime HRTimeNow()
   return HRTimeNow(t);
 }
 
+namespace QELM {
+
 HRTime& operator+=(HRTime& a, const HRTime& b)
 {
   a.sec += b.sec;
@@ -152,6 +154,8 @@ HRTime& operator*=(HRTime& a, double d)
   normalise(a);
   return a;
 }
+
+} // namespace QELM
 
 HRTime HRTimeFromWholeSeconds(int32_t s)
 {

@@ -11,6 +11,9 @@ using QELM::HRTime;
 HRTime& HRTimeNow(HRTime& t);
 HRTime HRTimeNow();
 
+// The operators live in HRTime's own namespace, so that argument-dependent
+// lookup finds them from any namespace (test macros, standard algorithms).
+namespace QELM {
 HRTime operator+(const HRTime& a, const HRTime& b);
 HRTime& operator+=(HRTime& a, const HRTime& b);
 HRTime operator-(const HRTime& a);
@@ -23,6 +26,7 @@ bool operator<=(const HRTime& a, const HRTime& b);
 HRTime operator/(const HRTime& a, double d);
 HRTime& operator/=(HRTime& a, double d);
 HRTime& operator*=(HRTime& a, double d);
+} // namespace QELM
 
 HRTime HRTimeFromWholeSeconds(int32_t s);
 HRTime HRTimeFromSeconds(double x);

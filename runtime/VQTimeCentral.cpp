@@ -2,6 +2,7 @@
 
 #include "VQCheck.h"
 #include "VQOStreamLog.h"
+#include "qelm_corba_utils.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -120,19 +121,6 @@ Locks& locks()
 {
   static Locks* l = new Locks;
   return *l;
-}
-
-// Liveness of the clock source: nil, a reference whose object no longer
-// exists and one that cannot be asked all count as gone.
-bool object_non_existent(CORBA::Object_ptr obj)
-{
-  if (CORBA::is_nil(obj))
-    return true;
-  try {
-    return obj->_non_existent();
-  } catch (...) {
-    return true;
-  }
 }
 
 const HRTime k_initial_best_latency = {10, 0};
@@ -271,7 +259,7 @@ int VQTimeCentral::SynchronizeOnce(bool on_worker)
   HRTime previous_best = {0, 0};
   HRTime correction = {0, 0};
   try {
-    if (!object_non_existent(server.in())) {
+    if (!qelm_object_non_existent(server.in())) {
       // The window is timed on the monotonic clock: a step of the wall
       // clock neither ends it early nor makes it endless.
       const int64_t start = steady_ms();
@@ -416,10 +404,10 @@ void VQTimeCentral::SetRoundTripClockForTest(int64_t (*clock_ms)())
   l.rtt_clock = clock_ms ? clock_ms : &steady_ms;
 }
 
-void VQTimeCentral::ResetForTest()
+void VQTimeCentral::ResetForTest(QELM::Management_ptr server)
 {
   std::lock_guard<std::mutex> lock(locks().state);
-  m_time_server = QELM::Management::_nil();
+  m_time_server = QELM::Management::_duplicate(server);
   m_correction = make_time(0, 0);
   m_best_latency = k_initial_best_latency;
 }

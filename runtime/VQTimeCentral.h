@@ -91,9 +91,10 @@ public:
   // For tests only: the monotonic millisecond clock that times a round trip
   // (nullptr restores the steady clock).
   static void SetRoundTripClockForTest(int64_t (*clock_ms)());
-  // For tests only, while inactive: back to the state at program start
-  // (no clock source, no correction, best latency 10 s).
-  static void ResetForTest();
+  // For tests only, while inactive: back to the state at program start (no
+  // correction, best latency 10 s) with the given clock source (nil: none),
+  // without synchronising or starting the timer.
+  static void ResetForTest(QELM::Management_ptr server = QELM::Management::_nil());
   static void SetCorrectionForTest(const HRTime& correction);
 
 private:
