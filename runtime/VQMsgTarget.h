@@ -123,16 +123,28 @@ public:
   VQMsgTarget& operator=(const VQMsgTarget&) = delete;
 
   // Stops accepting posts, stops a worker that still runs (and joins it),
-  // then deletes every message left in the queue unhandled.
+  // then deletes every message left in the queue unhandled. The stop is
+  // requested before posts are refused, so that the loop takes no further
+  // message once destruction has begun.
   ~VQMsgTarget() override
   {
     {
-      std::lock_guard<std::mutex> lock(m_q_mutex);
-      m_accepting = false;
+      std::unique_lock<std::mutex> lock(m_run_mutex);
+      if (m_is_running) {
+        m_stop = true;
+        m_q_event.Set();
+      }
+      {
+        std::lock_guard<std::mutex> q_lock(m_q_mutex);
+        m_accepting = false;
+      }
+      if (m_is_running)
+        WaitStopped(lock);
+      if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+      else if (m_thread.joinable())
+        m_thread.detach();  // destroyed from its own handler: cannot join itself
     }
-    if (m_is_running)
-      StopLoop();
-    JoinFinishedThread();
     std::lock_guard<std::mutex> lock(m_q_mutex);
     while (T* p = m_q.Pop())
       delete p;
@@ -226,11 +238,7 @@ public:
       return;
     m_stop = true;
     m_q_event.Set();
-    if (m_worker_id == std::this_thread::get_id())
-      return;
-    m_run_cv.wait(lock, [this] { return !m_is_running; });
-    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
-      m_thread.join();
+    WaitStopped(lock);
   }
 
 protected:
@@ -248,13 +256,16 @@ protected:
   bool m_accepting = true;
 
 private:
-  void JoinFinishedThread()
+  // With m_run_mutex held and the stop requested: waits until the loop has
+  // ended and joins the worker thread. From inside the handler it returns at
+  // once (the loop ends when the handler returns).
+  void WaitStopped(std::unique_lock<std::mutex>& lock)
   {
-    std::lock_guard<std::mutex> lock(m_run_mutex);
+    if (m_worker_id == std::this_thread::get_id())
+      return;
+    m_run_cv.wait(lock, [this] { return !m_is_running; });
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
       m_thread.join();
-    else if (m_thread.joinable())
-      m_thread.detach();  // destroyed from its own handler: cannot join itself
   }
 
   // Start and end of the loop, the worker thread and its id.
