@@ -1,0 +1,330 @@
+// Record store throughput and latency over IIOP on loopback, side by side
+// with a bare servant of the same interface (it answers GetLatestRecord with
+// one prebuilt record and drops inserts): the ORB's own limit on this
+// machine. Records have the shape of GUIRTLINKDATA: L[0] = {links},
+// L[1] = {zones}, F[0..3] one value per link, F[4] zones x zones.
+//
+//   tallyhouse_bench [seconds-per-run]
+//
+// The program starts itself as the server process (--server <dir>), which
+// hosts both servants and writes their references to <dir>/store.ior and
+// <dir>/bare.ior; the client side runs 1 and 8 threads against each.
+#include "QELM_Tallyhouse_i.h"
+
+#include "VQOStreamLog.h"
+#include "qelm_orb_args.h"
+
+#include <QELM.hh>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <malloc.h>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const int kZones = 120;
+
+QELM::DBKRecord MakeLinkRecord(int links, int seq)
+{
+  QELM::DBKRecord r;
+  r.timestamp.sec = 1000000 + seq;
+  r.timestamp.msec = 0;
+  r.quasi_timestamp = static_cast<float>(seq);
+  r.L.length(2);
+  r.L[0].length(1);
+  r.L[0][0] = links;
+  r.L[1].length(1);
+  r.L[1][0] = kZones;
+  r.F.length(5);
+  for (int j = 0; j < 4; ++j) {
+    r.F[j].length(static_cast<CORBA::ULong>(links));
+    for (int k = 0; k < links; ++k)
+      r.F[j][k] = static_cast<float>((k * 7 + j + seq) % 1000) * 0.1f;
+  }
+  r.F[4].length(kZones * kZones);
+  for (int k = 0; k < kZones * kZones; ++k)
+    r.F[4][k] = static_cast<float>(k % 97);
+  return r;
+}
+
+// The bare servant: the least a servant of this interface can do.
+class BareTallyhouse : public POA_QELM::Tallyhouse
+{
+public:
+  using DBKIDEnum = QELM::Tallyhouse::DBKIDEnum;
+
+  explicit BareTallyhouse(CORBA::ORB_ptr orb) : m_orb(CORBA::ORB::_duplicate(orb)) {}
+
+  CORBA::Long Initialize(QELM::Management_ptr) override { return 0; }
+  void UpdateSimulationParameters(const QELM::SimulationParameters&) override {}
+  QELM::SimulationParameters GetSimulationParameters() override { return QELM::SimulationParameters(); }
+  void Shutdown() override { m_orb->shutdown(false); }
+  void Flush() override {}
+  CORBA::Long GetTableMaxSize(DBKIDEnum) override { return 60; }
+  void SetTableMaxSize(DBKIDEnum, CORBA::Long) override {}
+  CORBA::Long GetRecordCount(DBKIDEnum) override { return 1; }
+  QELM::HRTime GetLatestInsertTime(DBKIDEnum) override { return QELM::HRTime(); }
+  QELM::DBKRecord* GetLatestRecord(DBKIDEnum) override { return new QELM::DBKRecord(*Record()); }
+  QELM::DBKRecord* GetRecord(DBKIDEnum, CORBA::Float) override { return new QELM::DBKRecord(*Record()); }
+  void InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid) override
+  {
+    // Under this kind, the record becomes the one answered (set-up only).
+    if (lshid == QELM::Tallyhouse::GUIPLINKDATA) {
+      auto rec = std::make_shared<const QELM::DBKRecord>(L);
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_record = rec;
+    }
+  }
+  QELM::DBKRecord* GetRecordAverage(DBKIDEnum, CORBA::Long) override { return new QELM::DBKRecord(*Record()); }
+  QELM::LSHHistory* FetchLSHH(DBKIDEnum, CORBA::Long) override { return new QELM::LSHHistory; }
+
+private:
+  std::shared_ptr<const QELM::DBKRecord> Record()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_record;
+  }
+
+  CORBA::ORB_var m_orb;
+  std::mutex m_mutex;
+  std::shared_ptr<const QELM::DBKRecord> m_record = std::make_shared<const QELM::DBKRecord>();
+};
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+  const std::string tmp = path + ".tmp";
+  std::ofstream out(tmp);
+  out << text;
+  out.close();
+  return out.good() && std::rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+int RunServer(const std::string& dir, const char* argv0)
+{
+  if (chdir(dir.c_str()) != 0)
+    return 1;
+  // The store's own log, as in the real program; its console output is
+  // thrown away.
+  int devnull = open("/dev/null", O_WRONLY);
+  if (devnull >= 0) {
+    dup2(devnull, 1);
+    close(devnull);
+  }
+  VQOStreamLog::Open("tallyhouse.log", "w");
+  if (getenv("BENCH_MALLOPT")) {
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+  }
+
+  int argc = 1;
+  char* argv[] = {const_cast<char*>(argv0), nullptr};
+  CORBA::ORB_var orb = qelm_orb_init(argc, argv, QELM_ORB_ID, 0, "giop:tcp:127.0.0.1:");
+  CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
+  PortableServer::POA_var poa = PortableServer::POA::_narrow(obj.in());
+  PortableServer::POAManager_var mgr = poa->the_POAManager();
+  mgr->activate();
+
+  PortableServer::ServantBase_var store = new QELM_Tallyhouse_i(orb.in());
+  PortableServer::ServantBase_var bare = new BareTallyhouse(orb.in());
+  PortableServer::ObjectId_var store_id = poa->activate_object(store.in());
+  PortableServer::ObjectId_var bare_id = poa->activate_object(bare.in());
+  CORBA::Object_var store_ref = poa->id_to_reference(store_id.in());
+  CORBA::Object_var bare_ref = poa->id_to_reference(bare_id.in());
+  CORBA::String_var store_ior = orb->object_to_string(store_ref.in());
+  CORBA::String_var bare_ior = orb->object_to_string(bare_ref.in());
+  WriteText("bare.ior", bare_ior.in());
+  WriteText("store.ior", store_ior.in());
+
+  orb->run();
+  orb->destroy();
+  return 0;
+}
+
+struct RunResult
+{
+  double calls_per_s = 0;
+  double mean_us = 0;
+  double p50_us = 0;
+  double p99_us = 0;
+  long errors = 0;
+};
+
+enum class Op { Latest, Insert };
+
+RunResult Measure(QELM::Tallyhouse_ptr th, Op op, int threads, int links, double seconds)
+{
+  const QELM::Tallyhouse::DBKIDEnum id = QELM::Tallyhouse::GUIRTLINKDATA;
+  std::vector<std::vector<double>> lat(static_cast<std::size_t>(threads));
+  std::atomic<long> errors{0};
+  std::atomic<int> ready{0};
+  std::atomic<bool> go{false};
+  const QELM::DBKRecord record = MakeLinkRecord(links, 1);
+
+  auto worker = [&](int t) {
+    std::vector<double>& mine = lat[static_cast<std::size_t>(t)];
+    mine.reserve(100000);
+    ++ready;
+    while (!go.load())
+      std::this_thread::yield();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+      const auto t0 = std::chrono::steady_clock::now();
+      if (t0 >= end)
+        break;
+      try {
+        if (op == Op::Latest) {
+          QELM::DBKRecord_var r = th->GetLatestRecord(id);
+        } else {
+          th->InsertRecord(record, id);
+        }
+      } catch (const CORBA::Exception&) {
+        ++errors;
+      }
+      const auto t1 = std::chrono::steady_clock::now();
+      mine.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+    }
+  };
+
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t)
+    pool.emplace_back(worker, t);
+  while (ready.load() < threads)
+    std::this_thread::yield();
+  const auto start = std::chrono::steady_clock::now();
+  go = true;
+  for (auto& p : pool)
+    p.join();
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+  std::vector<double> all;
+  for (auto& v : lat)
+    all.insert(all.end(), v.begin(), v.end());
+  RunResult r;
+  r.errors = errors;
+  if (all.empty())
+    return r;
+  std::sort(all.begin(), all.end());
+  double sum = 0;
+  for (double x : all)
+    sum += x;
+  r.calls_per_s = static_cast<double>(all.size()) / wall;
+  r.mean_us = sum / static_cast<double>(all.size());
+  r.p50_us = all[all.size() / 2];
+  r.p99_us = all[std::min(all.size() - 1, all.size() * 99 / 100)];
+  return r;
+}
+
+std::string ReadText(const std::string& path)
+{
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+int RunClient(const char* self, double seconds)
+{
+  char tmpl[] = "/tmp/tallyhouse-bench-XXXXXX";
+  if (!mkdtemp(tmpl)) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::string dir = tmpl;
+
+  pid_t pid = fork();
+  if (pid < 0) {
+    std::perror("fork");
+    return 1;
+  }
+  if (pid == 0) {
+    execl("/proc/self/exe", self, "--server", dir.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+
+  std::string store_ior, bare_ior;
+  for (int i = 0; i < 2000 && store_ior.empty(); ++i) {
+    store_ior = ReadText(dir + "/store.ior");
+    if (store_ior.empty())
+      usleep(10000);
+  }
+  bare_ior = ReadText(dir + "/bare.ior");
+  if (store_ior.empty() || bare_ior.empty()) {
+    std::fprintf(stderr, "server did not start\n");
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return 1;
+  }
+
+  // Every client thread gets a connection of its own.
+  std::vector<std::string> args = {"-ORBmaxGIOPConnectionPerServer", "16"};
+  CORBA::ORB_var orb = qelm_orb_init(args, QELM_ORB_ID, 0);
+  CORBA::Object_var so = orb->string_to_object(store_ior.c_str());
+  CORBA::Object_var bo = orb->string_to_object(bare_ior.c_str());
+  QELM::Tallyhouse_var store = QELM::Tallyhouse::_narrow(so.in());
+  QELM::Tallyhouse_var bare = QELM::Tallyhouse::_narrow(bo.in());
+
+  std::printf("Record store vs bare servant, GUIRTLINKDATA-shaped records (%d zones), %.1f s per run\n", kZones,
+              seconds);
+  std::printf("%7s %7s %-15s %11s %11s %6s %9s %9s %9s %9s\n", "links", "clients", "operation", "store/s",
+              "bare/s", "ratio", "store us", "bare us", "st p99", "bare p99");
+
+  const int sizes[] = {1000, 10000, 50000};
+  const int thread_counts[] = {1, 8};
+  for (int links : sizes) {
+    const QELM::DBKRecord rec = MakeLinkRecord(links, 0);
+    // Fill the store's history and set the bare servant's record.
+    for (int i = 0; i < 61; ++i)
+      store->InsertRecord(rec, QELM::Tallyhouse::GUIRTLINKDATA);
+    bare->InsertRecord(rec, QELM::Tallyhouse::GUIPLINKDATA);
+    for (Op op : {Op::Latest, Op::Insert}) {
+      for (int threads : thread_counts) {
+        // Warm-up of both, then the measured runs.
+        Measure(store.in(), op, threads, links, 0.2);
+        Measure(bare.in(), op, threads, links, 0.2);
+        RunResult s = Measure(store.in(), op, threads, links, seconds);
+        RunResult b = Measure(bare.in(), op, threads, links, seconds);
+        std::printf("%7d %7d %-15s %11.0f %11.0f %5.0f%% %9.1f %9.1f %9.1f %9.1f%s\n", links, threads,
+                    op == Op::Latest ? "GetLatestRecord" : "InsertRecord", s.calls_per_s, b.calls_per_s,
+                    b.calls_per_s > 0 ? 100.0 * s.calls_per_s / b.calls_per_s : 0.0, s.mean_us, b.mean_us,
+                    s.p99_us, b.p99_us, (s.errors || b.errors) ? "  (errors)" : "");
+        std::fflush(stdout);
+      }
+    }
+  }
+
+  store->Shutdown();
+  int status = 0;
+  waitpid(pid, &status, 0);
+  orb->destroy();
+  std::string log = dir + "/tallyhouse.log";
+  unlink(log.c_str());
+  unlink((dir + "/store.ior").c_str());
+  unlink((dir + "/bare.ior").c_str());
+  rmdir(dir.c_str());
+  return (WIFEXITED(status) && WEXITSTATUS(status) == 0) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc >= 3 && std::strcmp(argv[1], "--server") == 0)
+    return RunServer(argv[2], argv[0]);
+  const double seconds = argc >= 2 ? std::atof(argv[1]) : 2.0;
+  return RunClient(argv[0], seconds > 0 ? seconds : 2.0);
+}
