@@ -177,3 +177,4 @@ bool WriteIncidentFile(const std::string& path, const std::vector<const CInciden
                  i->m_fSeverity);
   return Finish(std::move(f));
 }
+

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "DrawTypes.h"
+
+class CDrawLine;
+
 // Most detour nodes a sign holds.
 constexpr int kVMSMaxDetourNodes = 100;
 
@@ -39,6 +43,9 @@ public:
 
   // Shown while start <= minute <= end.
   bool IsShownAt(double minute) const { return m_dStart <= minute && minute <= m_dEnd; }
+
+  // Draws the sign's mark at the estimation clock's minute.
+  void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 
 class CIncident
@@ -51,6 +58,9 @@ public:
   float m_fSeverity = 0.0f;  // a fraction such as 0.3
 
   bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
+
+  // Draws the object's mark at the estimation clock's minute.
+  void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 
 class CWorkZone
@@ -65,15 +75,29 @@ public:
   int m_nDischargeRate = 0;
 
   bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
+
+  // Draws the object's mark at the estimation clock's minute.
+  void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 
 // Where each kind of object puts its mark on its link, and which bitmap.
 constexpr double kVMSMarkFraction = 0.3;
 constexpr double kIncidentMarkFraction = 0.4;
 constexpr double kWorkZoneMarkFraction = 0.6;
-constexpr int kVMSBitmap = 172;
-constexpr int kIncidentBitmap = 167;
-constexpr int kWorkZoneBitmap = 225;
+// The marks' bitmaps are kBmpVMS, kBmpIncident and kBmpWorkZone, drawn
+// with this mask colour.
+constexpr ColorRef kScenarioMarkMask = kMaskWhite;
+
+// First link of g_LineArray with these from-node and to-node numbers (the
+// first in network.dat order of parallel links); null when there is none.
+const CDrawLine* FindFirstLinkByNodes(int fromNode, int toNode);
+
+// Where an object's mark goes at a minute: false when the minute lies
+// outside its time window (compared as double for signs, as float for
+// incidents and work zones) or its link does not exist.
+bool VMSMarkPoint(const CVMS& sign, double minute, WorldPoint& at);
+bool IncidentMarkPoint(const CIncident& incident, float minute, WorldPoint& at);
+bool WorkZoneMarkPoint(const CWorkZone& zone, float minute, WorldPoint& at);
 
 // Outcome of reading a scenario file.
 enum class ScenarioReadStatus {
