@@ -123,10 +123,10 @@ Locks& locks()
   return *l;
 }
 
-const HRTime k_initial_best_latency = {10, 0};
-const HRTime k_latency_limit = {0, 10};
-const HRTime k_sample_window = {30, 0};
-const int k_period_minutes = 5;
+constexpr HRTime k_initial_best_latency = {10, 0};
+constexpr HRTime k_latency_limit = {0, 10};
+constexpr HRTime k_sample_window = {30, 0};
+constexpr int k_period_minutes = 5;
 
 } // namespace
 
@@ -321,15 +321,26 @@ int VQTimeCentral::StartTimer()
 {
   Locks& l = locks();
   std::lock_guard<std::mutex> control_lock(l.control);
-  std::lock_guard<std::mutex> lock(l.state);
-  if (m_active)
-    return -1;
-  m_active = true;
-  const int64_t period_ms =
-    l.period_override_ms > 0 ? l.period_override_ms : int64_t(m_period_minutes) * 60000;
-  const bool ret = m_htimer.Set(0, period_ms);
+  bool ret;
+  {
+    std::lock_guard<std::mutex> lock(l.state);
+    if (m_active)
+      return -1;
+    m_active = true;
+    const int64_t period_ms =
+      l.period_override_ms > 0 ? l.period_override_ms : int64_t(m_period_minutes) * 60000;
+    ret = m_htimer.Set(0, period_ms);
+    try {
+      l.worker = std::thread([] { TimerThread(); });
+    } catch (...) {
+      // No worker: the timer is not active after all.
+      m_active = false;
+      m_htimer.Cancel();
+      return -1;
+    }
+  }
+  // Checks are reported outside the state lock: a log line reads the clock.
   VQ_CHECK_TEXT(ret, "ret != 0");
-  l.worker = std::thread([] { TimerThread(); });
   return 0;
 }
 
@@ -338,6 +349,7 @@ int VQTimeCentral::StopTimer()
   Locks& l = locks();
   std::lock_guard<std::mutex> control_lock(l.control);
   std::thread worker;
+  bool ret;
   {
     std::lock_guard<std::mutex> lock(l.state);
     if (!m_active)
@@ -345,11 +357,11 @@ int VQTimeCentral::StopTimer()
     m_active = false;
     l.stop_cv.notify_all();
     // One expiry at once wakes a waiting worker, then no more.
-    const bool ret = m_htimer.Set(0, 0);
-    VQ_CHECK_TEXT(ret, "ret != 0");
+    ret = m_htimer.Set(0, 0);
     m_htimer.Cancel();
     worker = std::move(l.worker);
   }
+  VQ_CHECK_TEXT(ret, "ret != 0");
   if (worker.joinable()) {
     if (worker.get_id() == std::this_thread::get_id())
       worker.detach();
