@@ -1,0 +1,770 @@
+#include "CProject.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
+
+#include "CDrawLine.h"
+#include "CDrawObj.h"
+#include "NetworkFiles.h"
+#include "ResultStores.h"
+#include "TextHelpers.h"
+
+CProject g_Project;
+
+namespace {
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...)
+{
+  char buf[512];
+  va_list ap;
+  va_start(ap, fmt);
+  std::vsnprintf(buf, sizeof buf, fmt, ap);
+  va_end(ap);
+  return buf;
+}
+
+// A real read from a file stored as an integer: truncated toward zero,
+// kept inside the int range.
+int TruncInt(double v)
+{
+  if (!(v == v))
+    return 0;
+  if (v >= 2147483647.0)
+    return 2147483647;
+  if (v <= -2147483648.0)
+    return -2147483647 - 1;
+  return static_cast<int>(v);
+}
+
+// Closes a file on every way out.
+struct FileCloser
+{
+  std::FILE* f;
+  ~FileCloser()
+  {
+    if (f)
+      std::fclose(f);
+  }
+};
+
+ColorRef RandomColour()
+{
+  auto draw = [] { return static_cast<int>(std::rand() * 1.0 / RAND_MAX * 255.0); };
+  int r = draw();
+  int g = draw();
+  int b = draw();
+  return static_cast<ColorRef>(r) | (static_cast<ColorRef>(g) << 8) | (static_cast<ColorRef>(b) << 16);
+}
+
+constexpr std::size_t kLinkNameLine = 200;  // 199 characters of a LinkName.dat line
+constexpr std::size_t kLinkMarkLine = 400;  // 399 of a Detector.dat or CCTV.dat line
+
+}  // namespace
+
+CProject::CProject()
+{
+  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
+  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
+  for (int i = 0; i < 10; ++i)
+  {
+    m_OutputOption[0][i] = 1;
+    m_OutputOption[1][i] = 10;
+  }
+  m_NodeNumber.reset(static_cast<int*>(std::calloc(kMaxNodeRecords, sizeof(int))));
+  m_ODTable.reset(static_cast<double*>(
+      std::calloc(static_cast<std::size_t>(kODSlots) * kMaxZones * kMaxZones, sizeof(double))));
+  ClearModuleFlags();
+}
+
+CProject::~CProject()
+{
+  StopRealTimeReader();
+  m_Paths.RemoveAll();
+}
+
+void CProject::ShowStatus(const std::string& text)
+{
+  m_szStatus = text;
+  if (m_pStatusBar)
+    m_pStatusBar->SetStatusText(text);
+}
+
+void CProject::ShowMessage(const std::string& text)
+{
+  if (m_pMessageSink)
+    m_pMessageSink->ShowMessage(text);
+  else
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void CProject::EndProgram(int status)
+{
+  if (m_ExitHandler)
+    m_ExitHandler(status);
+  else
+    std::exit(status);
+  m_bEnded = true;
+}
+
+double CProject::ODEntry(int slot, int i, int j) const
+{
+  if (slot < 0 || slot >= kODSlots || i < 0 || i >= kMaxZones || j < 0 || j >= kMaxZones || !m_ODTable)
+    return 0.0;
+  return m_ODTable[(static_cast<std::size_t>(slot) * kMaxZones + i) * kMaxZones + j];
+}
+
+bool CProject::SetODEntry(int slot, int i, int j, double value)
+{
+  if (slot < 0 || slot >= kODSlots || i < 0 || i >= kMaxZones || j < 0 || j >= kMaxZones || !m_ODTable)
+    return false;
+  m_ODTable[(static_cast<std::size_t>(slot) * kMaxZones + i) * kMaxZones + j] = value;
+  return true;
+}
+
+bool CProject::SetODSize(int zones)
+{
+  if (zones < 0 || zones > kMaxZones)
+    return false;
+  m_ODSize = zones;
+  return true;
+}
+
+std::string CProject::DataPath(const char* name) const { return m_szDataDir + "/" + name; }
+
+void CProject::FreeTables()
+{
+  m_pNodeZone.reset();
+  m_pZoneSuperZone.reset();
+  m_pZoneList.reset();
+  m_pSuperZoneColor.reset();
+  m_nZoneTableSize = 0;
+  m_nSuperZoneTableSize = 0;
+}
+
+void CProject::ClearForLoad()
+{
+  FreeTables();
+  g_SelectedCCTVs.clear();
+  g_SelectedNodes.clear();
+  g_SelectedLinks.clear();
+  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
+  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
+  m_bProjectLoaded = false;
+  m_nMaxNodeNumber = 0;
+  m_nNodeCount = 0;
+  m_ODSize = 0;
+  m_nSuperZoneCount = 0;
+  // A load begins from empty arrays: what an earlier, stopped load appended
+  // goes away.
+  g_LineArray.RemoveAll();
+  g_NodeArray.RemoveAll();
+  g_CCTVArray.RemoveAll();
+  g_IncidentArray.RemoveAll();
+  g_VMSArray.RemoveAll();
+  g_VMSArrayPredict.RemoveAll();
+  g_VMSArrayPredict1.RemoveAll();
+}
+
+bool CProject::Fail(LoadResult why, const std::string& message)
+{
+  if (!message.empty())
+    ShowMessage(message);
+  m_LastLoadResult = why;
+  return false;
+}
+
+int CProject::LookupNodeIndex(int number) const
+{
+  if (m_nNodeCount <= 0 || number < 0 || number > m_nMaxNodeNumber || number >= kMaxNodeTable)
+    return -1;
+  return m_NodeIndex[number];
+}
+
+int CProject::FindNodeIndex(int number, int code)
+{
+  int idx = LookupNodeIndex(number);
+  if (idx >= 0)
+    return idx;
+  switch (code)
+  {
+  case kNodeCodeLinkBlock:
+    ShowMessage(Format("Node %d in the link block of file network.dat has not been defined.", number));
+    break;
+  case kNodeCodeXY:
+    ShowMessage(Format("Node %d in file xy.dat has not been defined in file network.dat.", number));
+    break;
+  case kNodeCodeLinkXY:
+    ShowMessage(Format("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
+    break;
+  default:
+    ShowMessage(Format("A node %d cannot be found.", number));
+    break;
+  }
+  EndProgram(kExitBadNode);
+  return -1;
+}
+
+int CProject::FindLinkIndex(int from, int to) const
+{
+  if (from < 0 || from >= kMaxNodeTable)
+    return -1;
+  int n = std::min(m_OutCount[from], kMaxOutLinks);
+  for (int i = 0; i < n; ++i)
+    if (m_OutNode[from][i] == to)
+      return m_OutLink[from][i];
+  return -1;
+}
+
+void CProject::ForEachLink(int from, int to, const std::function<void(int)>& fn) const
+{
+  if (from < 0 || from >= kMaxNodeTable)
+    return;
+  int n = std::min(m_OutCount[from], kMaxOutLinks);
+  for (int i = 0; i < n; ++i)
+    if (m_OutNode[from][i] == to)
+      fn(m_OutLink[from][i]);
+}
+
+int CProject::ReadLine(std::FILE* f, char* buf, std::size_t size)
+{
+  std::size_t n = 0;
+  int c;
+  while ((c = std::fgetc(f)) != EOF && c != '\r' && c != '\n')
+    if (n + 1 < size)
+      buf[n++] = static_cast<char>(c);
+  if (size > 0)
+    buf[n] = '\0';
+  return c == EOF ? -1 : 1;
+}
+
+bool CProject::IsFort911Empty() const
+{
+  struct stat st;
+  if (::stat(DataPath("fort.911").c_str(), &st) != 0)
+    return true;
+  return st.st_size == 0;
+}
+
+bool CProject::ReadSuperZones(int zones)
+{
+  auto perZone = [this, zones] {
+    m_nSuperZoneCount = zones;
+    m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(zones) + 1]);
+    m_nSuperZoneTableSize = zones + 1;
+    for (int i = 0; i <= zones; ++i)
+      m_pSuperZoneColor[i] = RandomColour();
+    for (int i = 1; i <= zones; ++i)
+      m_pZoneSuperZone[i] = i;
+  };
+  if (m_nSuperZoneFlag != 1)
+  {
+    perZone();
+    return true;
+  }
+  ShowStatus("  Reading superzone.dat");
+  std::string path = DataPath("SuperZone.dat");
+  FileCloser file{std::fopen(path.c_str(), "r")};
+  if (!file.f)
+  {
+    ShowMessage(Format("Cannot open %s", path.c_str()));
+    perZone();
+    return true;
+  }
+  double v = 0.0;
+  if (!ScanRealChecked(file.f, v) || TruncInt(v) < 0 || TruncInt(v) > kMaxSuperZones)
+  {
+    ShowMessage(Format("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
+                       kMaxSuperZones));
+    perZone();
+    return true;
+  }
+  int s = TruncInt(v);
+  m_nSuperZoneCount = s;
+  m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(s) + 1]);
+  m_nSuperZoneTableSize = s + 1;
+  for (int i = 0; i <= s; ++i)
+    m_pSuperZoneColor[i] = RandomColour();
+  for (int i = 1; i <= zones; ++i)
+  {
+    if (!ScanRealChecked(file.f, v))
+    {
+      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+      return true;
+    }
+    m_pZoneList[i] = TruncInt(v);
+  }
+  for (int i = 1; i <= zones; ++i)
+  {
+    if (!ScanRealChecked(file.f, v))
+    {
+      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+      return true;
+    }
+    int zone = m_pZoneList[i];
+    int super = TruncInt(v);
+    if (zone < 0 || zone > zones)
+    {
+      ShowMessage(Format("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", zone,
+                         zones));
+      return true;
+    }
+    if (super < 0 || super > s)
+    {
+      ShowMessage(Format("Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
+                         super, s));
+      return true;
+    }
+    m_pZoneSuperZone[zone] = super;
+  }
+  return true;
+}
+
+bool CProject::ReadNetwork()
+{
+  std::string path = DataPath("network.dat");
+  FileCloser file{std::fopen(path.c_str(), "r")};
+  if (!file.f)
+    return Fail(LoadResult::NoNetwork, Format("Cannot open %s", path.c_str()));
+  std::FILE* f = file.f;
+
+  double h[5];
+  for (double& x : h)
+    if (!ScanRealChecked(f, x))
+      return Fail(LoadResult::BadData, "File network.dat ends inside its header.\nPlease check it.");
+  int zones = TruncInt(h[0]);
+  int nodes = TruncInt(h[1]);
+  int links = TruncInt(h[2]);
+  if (zones < 0 || zones > kMaxZones)
+    return Fail(LoadResult::BadData,
+                Format("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.", zones, kMaxZones));
+  if (nodes < 0 || nodes > kMaxNodeRecords)
+    return Fail(LoadResult::BadData, Format("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.",
+                                            nodes, kMaxNodeRecords));
+  if (links < 0)
+    return Fail(LoadResult::BadData, Format("File network.dat gives %d links.\nPlease check it.", links));
+  m_ODSize = zones;
+  m_nNodeCount = 0;  // set once the node block is read
+  m_nNetworkParam = TruncInt(h[3]);
+  m_nSuperZoneFlag = TruncInt(h[4]);
+
+  m_pNodeZone.reset(new int[static_cast<std::size_t>(nodes) + 1]());
+  m_pZoneSuperZone.reset(new int[static_cast<std::size_t>(zones) + 1]());
+  m_pZoneList.reset(new int[static_cast<std::size_t>(zones) + 1]());
+  m_nZoneTableSize = zones + 1;
+  ReadSuperZones(zones);
+
+  // Node block.
+  for (int i = 0; i < nodes; ++i)
+  {
+    double vn = 0.0, vz = 0.0;
+    if (!ScanRealChecked(f, vn) || !ScanRealChecked(f, vz))
+      return Fail(LoadResult::BadData,
+                  Format("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
+    int number = TruncInt(vn);
+    if (number >= kNodeNumberLimit)
+    {
+      ShowMessage("Please ensure that the node number in file network.dat is less than 899999.");
+      EndProgram(kExitBadNode);
+      m_LastLoadResult = LoadResult::Ended;
+      return false;
+    }
+    if (number < 0 || number >= kMaxNodeTable)
+    {
+      ShowMessage(Format("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
+                         kMaxNodeTable - 1, number));
+      EndProgram(kExitBadNode);
+      m_LastLoadResult = LoadResult::Ended;
+      return false;
+    }
+    int zone = TruncInt(vz);
+    if (zone < 0 || zone > zones)
+      return Fail(LoadResult::BadData,
+                  Format("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.", zone,
+                         number, zones));
+    m_NodeNumber[i] = number;
+    m_nMaxNodeNumber = std::max(m_nMaxNodeNumber, number);
+    m_NodeIndex[number] = i;
+    m_pNodeZone[i] = zone;
+  }
+  m_nNodeCount = nodes;
+  for (int i = 0; i < nodes; ++i)
+  {
+    auto* node = new CDrawNode;
+    node->m_nNodeNumber = m_NodeNumber[i];
+    node->m_nZone = m_pNodeZone[i];
+    node->m_nSuperZone = m_pZoneSuperZone[m_pNodeZone[i]];
+    node->m_nIndex = i;
+    g_NodeArray.Add(node);
+  }
+
+  // Link block.
+  for (int k = 0; k < links; ++k)
+  {
+    double v[13];
+    for (double& x : v)
+      if (!ScanRealChecked(f, x))
+        return Fail(LoadResult::BadData,
+                    Format("File network.dat ends after %d of its %d links.\nPlease check it.", k, links));
+    int from = TruncInt(v[0]);
+    int to = TruncInt(v[1]);
+    int fromIndex = FindNodeIndex(from, kNodeCodeLinkBlock);
+    if (fromIndex < 0)
+      return Fail(LoadResult::Ended, "");
+    int toIndex = FindNodeIndex(to, kNodeCodeLinkBlock);
+    if (toIndex < 0)
+      return Fail(LoadResult::Ended, "");
+    if (m_OutCount[from] >= kMaxOutLinks)
+      return Fail(LoadResult::BadData,
+                  Format("Node %d has more than %d out-links in file network.dat.\nPlease check it.", from,
+                         kMaxOutLinks));
+    auto line = std::make_unique<CDrawLine>();
+    line->m_nFromNode = from;
+    line->m_nToNode = to;
+    line->m_nFromIndex = fromIndex;
+    line->m_nToIndex = toIndex;
+    int leftBays = TruncInt(v[2]);
+    line->m_fValue1 = static_cast<float>(leftBays);
+    line->m_bValue1Set = leftBays >= 1;
+    line->m_fValue2 = static_cast<float>(TruncInt(v[3]));
+    line->m_dLength = TruncInt(v[4]);
+    line->m_nLanes = TruncInt(v[5]);
+    line->m_fValue3 = static_cast<float>(v[6]);
+    line->m_dValue4 = v[8];
+    line->m_dSatRate = v[9];
+    line->m_fValue5 = static_cast<float>(v[10]);
+    line->m_nLinkType = TruncInt(v[11]);
+    line->m_bRamp = line->m_nLinkType == 3 || line->m_nLinkType == 4;
+    line->m_fValue6 = static_cast<float>(v[12]);
+    m_OutNode[from][m_OutCount[from]] = to;
+    m_OutLink[from][m_OutCount[from]] = k;
+    ++m_OutCount[from];
+    g_LineArray.Add(line.release());
+  }
+  return true;
+}
+
+bool CProject::ReadXY()
+{
+  FileCloser file{std::fopen(DataPath("xy.dat").c_str(), "r")};
+  if (!file.f)
+    return true;
+  std::FILE* f = file.f;
+  int nodes = m_nNodeCount;
+
+  double minX = 4294967295.0, minY = 4294967295.0;
+  double maxX = -4294967295.0, maxY = -4294967295.0;
+  int seen = 0;
+  for (int i = 0; i < nodes; ++i)
+  {
+    double n, x, y;
+    if (!ScanRealChecked(f, n) || !ScanRealChecked(f, x) || !ScanRealChecked(f, y))
+      break;
+    y *= m_nYSign;
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+    ++seen;
+  }
+  if (seen == 0)
+    minX = maxX = minY = maxY = 0.0;
+  m_dMinX = minX;
+  m_dMaxX = maxX;
+  m_dMinY = minY;
+  m_dMaxY = maxY;
+  double width = 800.0;
+  double height = 580.0 - 2 * m_dMargin;
+  double extX = maxX - minX;
+  double extY = maxY - minY;
+  // An extent of zero (one node, or all nodes in a line) sets no scale.
+  m_dScaleX = extX > 0.0 ? width / extX : 0.0;
+  m_dScaleY = extY > 0.0 ? height / extY : 0.0;
+  if (m_dScaleX > 0.0 && m_dScaleY > 0.0)
+    m_dScale = std::min(m_dScaleX, m_dScaleY);
+  else if (m_dScaleX > 0.0)
+    m_dScale = m_dScaleX;
+  else if (m_dScaleY > 0.0)
+    m_dScale = m_dScaleY;
+  else
+    m_dScale = 1.0;
+  m_dOffsetX = extX > extY ? 0.0 : width / 2 - extX * m_dScale / 2;
+
+  std::rewind(f);
+  for (int i = 0; i < nodes; ++i)
+  {
+    double n = 0.0, x = 0.0, y = 0.0;
+    if (!ScanRealChecked(f, n) || n == -1.0 || !ScanRealChecked(f, x) || !ScanRealChecked(f, y))
+    {
+      ShowMessage(Format("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
+                         "file.\nPlease check it.",
+                         i, nodes));
+      m_LastLoadResult = LoadResult::XYShort;
+      return false;
+    }
+    int idx = FindNodeIndex(TruncInt(n), kNodeCodeXY);
+    if (idx < 0)
+    {
+      m_LastLoadResult = LoadResult::Ended;
+      return false;
+    }
+    if (CDrawNode* node = g_NodeArray.GetAt(idx))
+      node->m_ptPos = {(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale};
+  }
+  for (const auto& line : g_LineArray)
+  {
+    const CDrawNode* a = g_NodeArray.GetAt(line->m_nFromIndex);
+    const CDrawNode* b = g_NodeArray.GetAt(line->m_nToIndex);
+    if (a && b)
+      line->SetShape({a->m_ptPos, b->m_ptPos});
+  }
+  return true;
+}
+
+bool CProject::ReadLinkXY()
+{
+  FileCloser file{std::fopen(DataPath("linkxy.dat").c_str(), "r")};
+  if (!file.f)
+    return true;
+  std::FILE* f = file.f;
+  double sum = 0.0;
+  for (;;)
+  {
+    double vf = 0.0, vt = 0.0, vn = 0.0;
+    if (!ScanRealChecked(f, vf) || vf == -1.0)
+      break;
+    if (!ScanRealChecked(f, vt) || !ScanRealChecked(f, vn))
+    {
+      ShowMessage("File linkxy.dat ends inside a link record.\nPlease check it.");
+      return true;
+    }
+    int from = TruncInt(vf), to = TruncInt(vt), n = TruncInt(vn);
+    if (FindNodeIndex(from, kNodeCodeLinkXY) < 0 || FindNodeIndex(to, kNodeCodeLinkXY) < 0)
+    {
+      m_LastLoadResult = LoadResult::Ended;
+      return false;
+    }
+    // The points are read once and given to every link with these end nodes.
+    std::vector<WorldPoint> pts;
+    for (int j = 0; j < n; ++j)
+    {
+      double x = 0.0, y = 0.0;
+      if (!ScanRealChecked(f, x) || !ScanRealChecked(f, y))
+      {
+        ShowMessage(Format("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n, from, to));
+        return true;
+      }
+      pts.push_back({(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale});
+    }
+    int matches = 0;
+    ForEachLink(from, to, [&](int k) {
+      CDrawLine* line = g_LineArray.GetAt(k);
+      if (!line)
+        return;
+      ++matches;
+      if (pts.size() < 2)
+        return;
+      line->SetShape(pts);
+      if (line->m_dLength > 0.0)
+        sum += line->ShapeLength() / line->m_dLength;
+    });
+    if (matches == 0)
+    {
+      ShowMessage(Format("Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.",
+                         from, to));
+      return true;
+    }
+    if (pts.size() < 2)
+      ShowMessage(Format("Link %d->%d in file linkxy.dat has fewer than two points; it keeps its straight "
+                         "shape.\nPlease check it.",
+                         from, to));
+  }
+  if (g_LineArray.GetSize() > 0)
+    g_LinkShapeRatio = sum / g_LineArray.GetSize();
+  return true;
+}
+
+namespace {
+
+// Reads the lines of a LinkName.dat, Detector.dat or CCTV.dat; calls
+// onLine(from, to, rest) for each non-empty line, and mark(link) for every
+// link from -> to. A line without a link shows the message and ends the
+// reading of the file.
+template <class OnLine, class Mark>
+void ReadLinkLines(CProject& project, const char* file, std::size_t lineSize, OnLine onLine, Mark mark)
+{
+  std::string path = project.DataPath(file);
+  FileCloser closer{std::fopen(path.c_str(), "r")};
+  if (!closer.f)
+    return;
+  std::vector<char> buf(lineSize);
+  while (CProject::ReadLine(closer.f, buf.data(), buf.size()) != -1)
+  {
+    if (buf[0] == '\0')
+      continue;
+    const char* p = buf.data();
+    int from = 0, to = 0;
+    bool parsed = ParseLinkLineNumbers(p, from, to);
+    if (parsed)
+      onLine(from, to, buf.data(), p);
+    int matches = 0;
+    if (parsed)
+      project.ForEachLink(from, to, [&](int k) {
+        if (CDrawLine* line = g_LineArray.GetAt(k))
+        {
+          mark(*line, buf.data());
+          ++matches;
+        }
+      });
+    if (matches == 0)
+    {
+      char msg[256];
+      std::snprintf(msg, sizeof msg,
+                    "Link %d->%d in file %s has not been defined in file network.dat. \nPlease check it.", from, to,
+                    file);
+      project.ShowMessage(msg);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool CProject::ReadLinkName()
+{
+  ReadLinkLines(
+      *this, "LinkName.dat", kLinkNameLine, [](int, int, const char*, const char*) {},
+      [](CDrawLine& line, const char* text) {
+        std::size_t len = std::strlen(text);
+        line.m_szName = len > 10 ? std::string(text + 10, std::min(len - 10, kLinkNameMax)) : std::string();
+      });
+  return true;
+}
+
+bool CProject::ReadDetector()
+{
+  ReadLinkLines(
+      *this, "Detector.dat", kLinkMarkLine, [](int, int, const char*, const char*) {},
+      [](CDrawLine& line, const char*) { line.m_bHasDetector = true; });
+  return true;
+}
+
+bool CProject::ReadCCTV()
+{
+  ReadLinkLines(
+      *this, "CCTV.dat", kLinkMarkLine,
+      [](int from, int to, const char*, const char* rest) {
+        while (*rest == ' ' || *rest == '\t')
+          ++rest;
+        std::size_t n = 0;
+        while (rest[n] && rest[n] != ' ' && rest[n] != '\t' && n < kCCTVFileAddressMax)
+          ++n;
+        auto* cam = new CDrawCCTV;
+        cam->m_nLinkFromNode = from;
+        cam->m_nLinkToNode = to;
+        cam->m_szAddress.assign(rest, n);
+        g_CCTVArray.Add(cam);
+      },
+      [](CDrawLine& line, const char*) { line.m_bHasCCTV = true; });
+  return true;
+}
+
+bool CProject::ReadControl()
+{
+  FileCloser file{std::fopen(DataPath("control.dat").c_str(), "r")};
+  if (!file.f)
+    return true;
+  std::FILE* f = file.f;
+  const std::string shortText = Format(
+      "File control.dat ends before the control types of all %d nodes.\nPlease check it.", m_nNodeCount);
+  int k = 0;
+  if (!ScanUnsignedIntChecked(f, k))
+  {
+    ShowMessage(shortText);
+    return true;
+  }
+  double skip = 0.0;
+  for (int i = 0; i < k; ++i)
+    if (!ScanRealChecked(f, skip))
+    {
+      ShowMessage(shortText);
+      return true;
+    }
+  for (int i = 0; i < m_nNodeCount; ++i)
+  {
+    CDrawNode* node = g_NodeArray.GetAt(i);
+    if (!node)
+      break;
+    node->m_nNodeNumber = m_NodeNumber[i];
+    int type = 0;
+    if (!ScanRealChecked(f, skip) || !ScanUnsignedIntChecked(f, type) || !ScanRealChecked(f, skip) ||
+        !ScanRealChecked(f, skip))
+    {
+      ShowMessage(shortText);
+      return true;
+    }
+    node->m_nControlType = type;
+  }
+  return true;
+}
+
+bool CProject::LoadNetworkData()
+{
+  m_bEnded = false;
+  m_LastLoadResult = LoadResult::NotRun;
+  m_szDataDir = "estimate";
+  StopRealTimeReader();
+  ClearForLoad();
+
+  ShowStatus("  Reading network.dat");
+  m_nSuperZoneFlag = 0;
+  if (!ReadNetwork())
+    return false;
+
+  ShowStatus("  Reading xy.dat");
+  if (!ReadXY())
+    return false;
+
+  ShowStatus("  Reading linkxy.dat");
+  ReadLinkXY();
+  if (m_bEnded)
+    return Fail(LoadResult::Ended, "");
+  ShowStatus("  Reading linkname.dat");
+  ReadLinkName();
+  ReadDetector();
+  ReadCCTV();
+
+  ShowStatus("  Reading control.dat");
+  ReadControl();
+
+  ReadScheduler();
+  StartRealTimeReader();
+  ReadIncidents();
+
+  m_szDataDir = "predict";
+  ReadVMSInto(g_VMSArrayPredict);
+  m_szDataDir = "predict1";
+  ReadVMSInto(g_VMSArrayPredict1);
+  m_szDataDir = "estimate";
+  ReadVMSInto(g_VMSArray);
+
+  m_bProjectLoaded = true;
+  m_LastLoadResult = LoadResult::Loaded;
+  ShowStatus("");
+  return true;
+}
+
+bool CProject::LoadProjectAndWriteBack()
+{
+  bool ok = LoadNetworkData();
+  if (ok)
+  {
+    WriteIncidents();
+    WriteVMS();
+  }
+  return ok;
+}

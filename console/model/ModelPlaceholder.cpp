@@ -1,2 +1,0 @@
-// Keeps the library non-empty until its first sources land.
-namespace vlq_model_placeholder { int unused = 0; }

@@ -1,0 +1,179 @@
+#include "NetworkFiles.h"
+
+#include <cstdio>
+
+#include "TextHelpers.h"
+
+namespace {
+
+std::string Int(int v) { return std::to_string(v); }
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = (std::fclose(f) == 0) && ok;
+  return ok;
+}
+
+// Optional blanks, then at most `width` characters of a decimal integer
+// with an optional sign.
+bool ParseFixedInt(const char*& p, int width, int& out)
+{
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  const char* start = p;
+  int used = 0;
+  bool neg = false;
+  if ((*p == '-' || *p == '+') && used < width)
+  {
+    neg = *p == '-';
+    ++p;
+    ++used;
+  }
+  long v = 0;
+  int digits = 0;
+  while (used < width && *p >= '0' && *p <= '9')
+  {
+    v = v * 10 + (*p - '0');
+    ++p;
+    ++used;
+    ++digits;
+  }
+  if (digits == 0)
+  {
+    p = start;
+    return false;
+  }
+  out = static_cast<int>(neg ? -v : v);
+  return true;
+}
+
+}  // namespace
+
+bool ParseLinkLineNumbers(const char*& p, int& from, int& to)
+{
+  return ParseFixedInt(p, 5, from) && ParseFixedInt(p, 5, to);
+}
+
+std::string NetworkFileText(const NetworkFile& net)
+{
+  const NetworkHeader& h = net.header;
+  std::string s = Int(h.nZones) + " " + Int(h.nNodes) + " " + Int(h.nLinks) + " " + Int(h.nNetworkParam) + " " +
+                  Int(h.nSuperZoneFlag) + "\n";
+  for (const auto& n : net.nodes)
+    s += Int(n.nNumber) + " " + Int(n.nZone) + "\n";
+  for (const auto& l : net.links)
+  {
+    s += Int(l.nFrom) + " " + Int(l.nTo) + " " + Int(l.nLeftBays) + " " + Int(l.nRightBays) + " " +
+         Int(l.nLengthFeet) + " " + Int(l.nLanes) + " " + FormatRealC(l.dFlowModel) + " " +
+         FormatRealC(l.dSpeedAdjust) + " " + FormatRealC(l.dSpeedLimit) + " " + FormatRealC(l.dMaxServiceFlow) +
+         " " + FormatRealC(l.dSatFlow) + " " + Int(l.nLinkType) + " " + FormatRealC(l.dGrade) + "\n";
+  }
+  return s;
+}
+
+std::string SuperZoneFileText(const SuperZoneFile& sz)
+{
+  std::string s = Int(sz.nSuperZones) + "\n";
+  for (std::size_t i = 0; i < sz.zoneList.size(); ++i)
+    s += Int(sz.zoneList[i]) + (i + 1 == sz.zoneList.size() ? "\n" : " ");
+  for (std::size_t i = 0; i < sz.superZones.size(); ++i)
+    s += Int(sz.superZones[i]) + (i + 1 == sz.superZones.size() ? "\n" : " ");
+  return s;
+}
+
+std::string XYFileText(const std::vector<XYRecord>& xy)
+{
+  std::string s;
+  for (const auto& r : xy)
+    s += Int(r.nNode) + " " + FormatRealC(r.x) + " " + FormatRealC(r.y) + "\n";
+  return s;
+}
+
+std::string LinkXYFileText(const std::vector<LinkShapeRecord>& shapes)
+{
+  std::string s;
+  for (const auto& r : shapes)
+  {
+    s += Int(r.nFrom) + " " + Int(r.nTo) + " " + Int(static_cast<int>(r.points.size())) + "\n";
+    for (const auto& p : r.points)
+      s += FormatRealC(p.x) + " " + FormatRealC(p.y) + "\n";
+  }
+  return s;
+}
+
+namespace {
+
+std::string LinkColumns(int from, int to)
+{
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%5d%5d", from, to);
+  return buf;
+}
+
+}  // namespace
+
+std::string LinkNameFileText(const std::vector<LinkNameRecord>& names)
+{
+  std::string s;
+  for (const auto& r : names)
+    s += LinkColumns(r.nFrom, r.nTo) + r.name.substr(0, 39) + "\n";
+  return s;
+}
+
+std::string DetectorFileText(const std::vector<LinkRef>& links)
+{
+  std::string s;
+  for (const auto& r : links)
+    s += LinkColumns(r.nFrom, r.nTo) + "\n";
+  return s;
+}
+
+std::string CCTVFileText(const std::vector<CCTVRecord>& cameras)
+{
+  std::string s;
+  for (const auto& r : cameras)
+    s += LinkColumns(r.nFrom, r.nTo) + " " + r.address.substr(0, kCCTVFileAddressMax) + "\n";
+  return s;
+}
+
+std::string ControlFileText(const ControlFile& control)
+{
+  std::string s = Int(static_cast<int>(control.header.size())) + "\n";
+  for (std::size_t i = 0; i < control.header.size(); ++i)
+    s += FormatRealC(control.header[i]) + (i + 1 == control.header.size() ? "\n" : " ");
+  for (const auto& r : control.nodes)
+    s += FormatRealC(r.dFirst) + " " + Int(r.nControlType) + " " + FormatRealC(r.dThird) + " " +
+         FormatRealC(r.dFourth) + "\n";
+  return s;
+}
+
+bool WriteNetworkFile(const std::string& path, const NetworkFile& net) { return WriteText(path, NetworkFileText(net)); }
+bool WriteSuperZoneFile(const std::string& path, const SuperZoneFile& sz)
+{
+  return WriteText(path, SuperZoneFileText(sz));
+}
+bool WriteXYFile(const std::string& path, const std::vector<XYRecord>& xy) { return WriteText(path, XYFileText(xy)); }
+bool WriteLinkXYFile(const std::string& path, const std::vector<LinkShapeRecord>& shapes)
+{
+  return WriteText(path, LinkXYFileText(shapes));
+}
+bool WriteLinkNameFile(const std::string& path, const std::vector<LinkNameRecord>& names)
+{
+  return WriteText(path, LinkNameFileText(names));
+}
+bool WriteDetectorFile(const std::string& path, const std::vector<LinkRef>& links)
+{
+  return WriteText(path, DetectorFileText(links));
+}
+bool WriteCCTVFile(const std::string& path, const std::vector<CCTVRecord>& cameras)
+{
+  return WriteText(path, CCTVFileText(cameras));
+}
+bool WriteControlFile(const std::string& path, const ControlFile& control)
+{
+  return WriteText(path, ControlFileText(control));
+}
