@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include "CDrawLine.h"
-#include "CProject.h"
 #include "FieldReaders.h"
 #include "LinkSeries.h"
 
@@ -281,22 +280,4 @@ bool CObservationReader::ThreadEnded() const
 {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_bEnded;
-}
-
-// ---- the project's entry points ----------------------------------------------
-
-void CProject::StartRealTimeReader()
-{
-  ShowStatus("  Reading real time data");
-  try {
-    g_ObservationReader.Start(".");
-  } catch (const std::system_error& e) {
-    // The load goes on without observations.
-    std::fprintf(stderr, "Observation thread not started: %s\n", e.what());
-  }
-}
-
-void CProject::StopRealTimeReader()
-{
-  g_ObservationReader.Stop();
 }

@@ -1,0 +1,327 @@
+// The observation thread against a temp run directory: the reference table,
+// obsData.dat versions (same stamp, values of 0 or below, truncated files,
+// numbers out of range, the slot's wrap), and the thread's start, pause and
+// joined stop.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "CDrawLine.h"
+#include "GlobalArrays.h"
+#include "LinkSeries.h"
+#include "ObservationReader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunDir {
+  fs::path dir;
+  RunDir()
+  {
+    char tmpl[] = "/tmp/vlq_obs_XXXXXX";
+    dir = ::mkdtemp(tmpl);
+    fs::create_directories(dir / "NEARVET");
+    fs::create_directories(dir / "odestimate");
+  }
+  ~RunDir() { fs::remove_all(dir); }
+  std::string Path() const { return dir.string(); }
+  void Reference(const std::string& text) const { Write(dir / "NEARVET" / "referencetable.txt", text); }
+  void Obs(const std::string& text) const
+  {
+    // Written aside and renamed, as a whole file appears.
+    Write(dir / "odestimate" / "obsData.tmp", text);
+    fs::rename(dir / "odestimate" / "obsData.tmp", dir / "odestimate" / "obsData.dat");
+  }
+  static void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+};
+
+// Links 1..n with nothing observed.
+struct Links {
+  CTypedObArray<CDrawLine> array;
+  explicit Links(int n)
+  {
+    for (int i = 0; i < n; ++i)
+      array.Add(new CDrawLine());
+  }
+  double Obs(int link, int slot) const
+  {
+    return array.GetAt(link - 1)->Series(kMeasureDensity, kSourceObserved, slot);
+  }
+  void SetObs(int link, int slot, double v) { array.GetAt(link - 1)->SetSeries(kMeasureDensity, kSourceObserved, slot, v); }
+};
+
+// Five links; rows 1, 3 and 4 carry detectors (fourth value > 0), so the
+// detector list is links 1, 3, 4.
+const char kReference[] =
+    "5 3\n"
+    "1 0 0 1 0 0\n"
+    "2 0 0 0 0 0\n"
+    "3 0 0 2 0 0\n"
+    "4 0 0 7.5 0 0\n"
+    "5 0 0 -1 0 0\n";
+
+template <class Pred>
+bool WaitFor(Pred pred)
+{
+  // Bounded wait for the thread to reach a state; no speed is asserted.
+  for (int i = 0; i < 3000; ++i) {
+    if (pred())
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return pred();
+}
+
+}  // namespace
+
+TEST(ReferenceTable, DetectorRowsFlagsAndSlotZero)
+{
+  RunDir run;
+  run.Reference(kReference);
+  Links links(5);
+  for (int l = 1; l <= 5; ++l)
+    links.SetObs(l, 0, 9.0);
+  CObservationReader r(links.array);
+  EXPECT_EQ(r.ReadReferenceTable(run.Path()), ReferenceTableStatus::kRead);
+  EXPECT_EQ(r.DetectorLinks(), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(r.ValuesPerRecord(), 3);
+  const bool observed[] = {true, false, true, true, false};
+  for (int l = 1; l <= 5; ++l) {
+    EXPECT_EQ(links.array.GetAt(l - 1)->m_bObserved, observed[l - 1]) << l;
+    EXPECT_EQ(links.Obs(l, 0), observed[l - 1] ? 0.0 : 9.0) << l;
+  }
+}
+
+TEST(ReferenceTable, Mutations)
+{
+  struct Case {
+    const char* name;
+    const char* text;  // null: no file
+    ReferenceTableStatus status;
+    std::vector<int> detectors;
+    int values;
+  };
+  const Case cases[] = {
+      {"missing", nullptr, ReferenceTableStatus::kMissing, {}, 0},
+      {"empty", "", ReferenceTableStatus::kShort, {}, 0},
+      {"fewer rows than announced", "4 2\n1 0 0 1 0 0\n2 0 0 1 0", ReferenceTableStatus::kShort, {1}, 2},
+      {"rows beyond the links", "3 3\n1 0 0 1 0 0\n7 0 0 1 0 0\n9 0 0 1 0 0\n", ReferenceTableStatus::kRead,
+       {1, 7, 9}, 3},
+      {"negative value count", "1 -4\n1 0 0 1 0 0\n", ReferenceTableStatus::kRead, {1}, 0},
+      {"reals truncated", "2.9 1.7\n1.9 0 0 0.5 0 0\n2.2 0 0 3 0 0\n", ReferenceTableStatus::kRead, {2}, 1},
+  };
+  for (const Case& c : cases) {
+    RunDir run;
+    if (c.text)
+      run.Reference(c.text);
+    Links links(1);
+    CObservationReader r(links.array);
+    EXPECT_EQ(r.ReadReferenceTable(run.Path()), c.status) << c.name;
+    EXPECT_EQ(r.DetectorLinks(), c.detectors) << c.name;
+    EXPECT_EQ(r.ValuesPerRecord(), c.values) << c.name;
+  }
+}
+
+TEST(ObservationFile, VersionsOfTheFile)
+{
+  RunDir run;
+  run.Reference(kReference);
+  Links links(5);
+  CObservationReader r(links.array);
+  ASSERT_EQ(r.ReadReferenceTable(run.Path()), ReferenceTableStatus::kRead);
+
+  EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kMissing);
+
+  run.Obs("8 0 0\n10.5 20 30\n");
+  EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken);
+  EXPECT_EQ(links.Obs(1, 0), 10.5);
+  EXPECT_EQ(links.Obs(3, 0), 20.0);
+  EXPECT_EQ(links.Obs(4, 0), 30.0);
+  EXPECT_EQ(links.Obs(2, 0), 0.0);
+  EXPECT_EQ(r.Slot(), 1);
+  EXPECT_EQ(r.LastStamp(), (std::array<int, 3>{8, 0, 0}));
+
+  // The same stamp again is not taken, whatever the values.
+  run.Obs("8 0 0\n99 99 99\n");
+  EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kSameStamp);
+  EXPECT_EQ(r.Slot(), 1);
+  EXPECT_EQ(links.Obs(1, 1), 0.0);
+
+  // 0 and -3 leave their slots as they were.
+  links.SetObs(3, 1, 4.0);
+  links.SetObs(4, 1, 5.0);
+  run.Obs("8 0 10\n1 0 -3\n");
+  EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken);
+  EXPECT_EQ(links.Obs(1, 1), 1.0);
+  EXPECT_EQ(links.Obs(3, 1), 4.0);
+  EXPECT_EQ(links.Obs(4, 1), 5.0);
+  EXPECT_EQ(r.Slot(), 2);
+  EXPECT_EQ(r.FilesTaken(), 2);
+}
+
+TEST(ObservationFile, TruncatedFileIsSkippedUntilWhole)
+{
+  struct Case { const char* name; const char* text; };
+  const Case cases[] = {
+      {"empty", ""},
+      {"stamp cut", "8 0"},
+      {"values cut", "8 0 20\n1 2"},
+      {"only the stamp", "8 0 20\n"},
+  };
+  for (const Case& c : cases) {
+    RunDir run;
+    run.Reference(kReference);
+    Links links(5);
+    CObservationReader r(links.array);
+    r.ReadReferenceTable(run.Path());
+    run.Obs(c.text);
+    EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kPartial) << c.name;
+    EXPECT_EQ(r.Slot(), 0) << c.name;
+    EXPECT_EQ(links.Obs(1, 0), 0.0) << c.name;
+    EXPECT_EQ(r.LastStamp(), (std::array<int, 3>{-1, -1, -1})) << c.name;
+    // The whole file, with the stamp of the cut one, is taken next.
+    run.Obs("8 0 20\n1 2 3\n");
+    EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken) << c.name;
+    EXPECT_EQ(links.Obs(4, 0), 3.0) << c.name;
+  }
+}
+
+TEST(ObservationFile, IndicesOutOfRangeAreNeverUsed)
+{
+  // Detector link numbers 0 and 99 lie outside the three links; M = 5 is
+  // larger than the list of three.
+  RunDir run;
+  run.Reference("3 5\n0 0 0 1 0 0\n99 0 0 1 0 0\n2 0 0 1 0 0\n");
+  Links links(3);
+  CObservationReader r(links.array);
+  ASSERT_EQ(r.ReadReferenceTable(run.Path()), ReferenceTableStatus::kRead);
+  run.Obs("1 2 3\n11 12 13 14 15\n");
+  EXPECT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken);
+  EXPECT_EQ(links.Obs(2, 0), 13.0);
+  EXPECT_EQ(links.Obs(1, 0), 0.0);
+  EXPECT_EQ(links.Obs(3, 0), 0.0);
+
+  // M smaller than the list: the links past M get nothing.
+  RunDir run2;
+  run2.Reference("3 1\n1 0 0 1 0 0\n2 0 0 1 0 0\n3 0 0 1 0 0\n");
+  Links links2(3);
+  CObservationReader r2(links2.array);
+  r2.ReadReferenceTable(run2.Path());
+  run2.Obs("1 2 3\n7 8 9\n");
+  EXPECT_EQ(r2.PollOnce(run2.Path()), ObservationPoll::kTaken);
+  EXPECT_EQ(links2.Obs(1, 0), 7.0);
+  EXPECT_EQ(links2.Obs(2, 0), 0.0);
+}
+
+TEST(ObservationFile, SlotWrapsAfter5000Files)
+{
+  RunDir run;
+  run.Reference("1 1\n1 0 0 1 0 0\n");
+  Links links(1);
+  CObservationReader r(links.array);
+  r.ReadReferenceTable(run.Path());
+  for (int k = 0; k < CObservationReader::kSlots; ++k) {
+    run.Obs(std::to_string(k) + " 0 0\n" + std::to_string(k + 1) + "\n");
+    ASSERT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken) << k;
+  }
+  EXPECT_EQ(r.Slot(), 0);
+  EXPECT_EQ(links.Obs(1, 0), 1.0);
+  EXPECT_EQ(links.Obs(1, 4999), 5000.0);
+  run.Obs("-5 0 0\n777\n");
+  ASSERT_EQ(r.PollOnce(run.Path()), ObservationPoll::kTaken);
+  EXPECT_EQ(links.Obs(1, 0), 777.0);
+  EXPECT_EQ(r.Slot(), 1);
+}
+
+TEST(ObservationThread, TakesNewFilesSkipsTruncatedAndStopJoins)
+{
+  RunDir run;
+  run.Reference(kReference);
+  Links links(5);
+  CObservationReader r(links.array);
+  r.Start(run.Path(), 10, 5);
+  EXPECT_TRUE(r.IsRunning());
+  run.Obs("1 0 0\n1 2 3\n");
+  ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 1; }));
+  EXPECT_EQ(links.Obs(3, 0), 2.0);
+
+  run.Obs("2 0 0\n4 5");  // cut: never taken
+  int polls = r.Polls();
+  ASSERT_TRUE(WaitFor([&] { return r.Polls() >= polls + 3; }));
+  EXPECT_EQ(r.FilesTaken(), 1);
+  EXPECT_EQ(r.Slot(), 1);
+
+  run.Obs("2 0 0\n4 5 6\n");
+  ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 2; }));
+  EXPECT_EQ(links.Obs(4, 1), 6.0);
+
+  r.Stop();
+  EXPECT_FALSE(r.IsRunning());
+  EXPECT_TRUE(r.ThreadEnded());
+  // Nothing is taken after the stop.
+  run.Obs("3 0 0\n7 8 9\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(r.FilesTaken(), 2);
+}
+
+TEST(ObservationThread, StopWakesALongPause)
+{
+  RunDir run;
+  run.Reference(kReference);
+  run.Obs("1 0 0\n1 2 3\n");
+  Links links(5);
+  CObservationReader r(links.array);
+  r.Start(run.Path(), 3600 * 1000, 3600 * 1000);
+  ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 1; }));
+  r.Stop();  // would hang for an hour if the pause were not woken
+  EXPECT_TRUE(r.ThreadEnded());
+}
+
+TEST(ObservationThread, MissingFileIsPolledAtAPause)
+{
+  RunDir run;
+  run.Reference(kReference);
+  Links links(5);
+  CObservationReader r(links.array);
+  r.Start(run.Path(), 3600 * 1000, 3600 * 1000);
+  ASSERT_TRUE(WaitFor([&] { return r.Polls() == 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(r.Polls(), 1);  // a spinning thread would have polled again
+  r.Stop();
+}
+
+TEST(ObservationThread, MissingReferenceTableEndsTheThread)
+{
+  RunDir run;
+  run.Obs("1 0 0\n1 2 3\n");
+  Links links(5);
+  CObservationReader r(links.array);
+  r.Start(run.Path(), 5, 5);
+  ASSERT_TRUE(WaitFor([&] { return r.ThreadEnded(); }));
+  EXPECT_EQ(r.ReferenceStatus(), ReferenceTableStatus::kMissing);
+  EXPECT_EQ(r.Polls(), 0);
+  EXPECT_FALSE(r.IsRunning());
+  r.Stop();
+}
+
+TEST(ObservationThread, RestartBeginsAfreshAndDestructorJoins)
+{
+  RunDir run;
+  run.Reference(kReference);
+  run.Obs("1 0 0\n1 2 3\n");
+  Links links(5);
+  {
+    CObservationReader r(links.array);
+    r.Start(run.Path(), 5, 5);
+    ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 1; }));
+    r.Start(run.Path(), 5, 5);  // stops the first thread, state anew
+    ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 1; }));
+    EXPECT_EQ(r.Slot(), 1);
+  }  // destroyed while running: joined
+}
