@@ -1,0 +1,242 @@
+#include "ModCommands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "VQDataPacker.h"
+#include "qelm_msg_codes.h"
+
+namespace vlq::mod {
+
+namespace {
+
+constexpr int kMaxDetourNodes = 100;
+
+bool Finite(float a, float b)
+{
+  return std::isfinite(a) && std::isfinite(b);
+}
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* fmt, ...)
+{
+  char buf[512];
+  va_list ap;
+  va_start(ap, fmt);
+  std::vsnprintf(buf, sizeof(buf), fmt, ap);
+  va_end(ap);
+  return buf;
+}
+
+bool SameIncident(const IncidentEvent& a, const IncidentEvent& b)
+{
+  return a.from == b.from && a.to == b.to && a.start == b.start && a.end == b.end && a.severity == b.severity;
+}
+
+bool SameWorkZone(const WorkZoneEvent& a, const WorkZoneEvent& b)
+{
+  return a.from == b.from && a.to == b.to && a.start == b.start && a.end == b.end &&
+         a.capacity_reduction == b.capacity_reduction && a.speed_limit == b.speed_limit &&
+         a.discharge_rate == b.discharge_rate;
+}
+
+bool SameVMS(const VMSEvent& a, const VMSEvent& b)
+{
+  return a.type == b.type && a.from == b.from && a.to == b.to && a.params[0] == b.params[0] &&
+         a.params[1] == b.params[1] && a.start == b.start && a.end == b.end && a.path == b.path;
+}
+
+// Removes the exact match, or else the first event on the same link.
+template <class T, class Same>
+bool RemoveMatching(std::vector<T>& list, const T& e, Same same)
+{
+  auto it = std::find_if(list.begin(), list.end(), [&](const T& x) { return same(x, e); });
+  if (it == list.end())
+    it = std::find_if(list.begin(), list.end(), [&](const T& x) { return x.from == e.from && x.to == e.to; });
+  if (it == list.end())
+    return false;
+  list.erase(it);
+  return true;
+}
+
+std::string LinkNote(const ModNetwork* net, int from, int to)
+{
+  if (net && net->FindLink(from, to) < 0)
+    return Format(" (no link %d->%d in network.dat: no effect)", from, to);
+  return std::string();
+}
+
+}  // namespace
+
+bool DecodeIncident(const QELM::OctetSeq& arg, IncidentEvent& out)
+{
+  if (arg.length() != INCIDENT_MSG_ARG_SIZE)
+    return false;
+  VQDataUnpacker u(arg);
+  CORBA::Long from = 0, to = 0;
+  CORBA::Float start = 0, end = 0, severity = 0;
+  const bool ok = UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) && UnpackFrom(u, &start, 4) &&
+                  UnpackFrom(u, &end, 4) && UnpackFrom(u, &severity, 4);
+  if (!ok)
+    return false;
+  out = IncidentEvent{from, to, start, end, severity};
+  return true;
+}
+
+bool DecodeVMS(const QELM::OctetSeq& arg, VMSEvent& out)
+{
+  if (arg.length() != VMS_MSG_ARG_SIZE)
+    return false;
+  VQDataUnpacker u(arg);
+  CORBA::Long type = 0, from = 0, to = 0, params[2] = {0, 0}, path[kMaxDetourNodes] = {};
+  CORBA::Float start = 0, end = 0;
+  const bool ok = UnpackFrom(u, &type, 4) && UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) &&
+                  UnpackFrom(u, params, 4, 2) && UnpackFrom(u, &start, 4) && UnpackFrom(u, &end, 4) &&
+                  UnpackFrom(u, path, 4, kMaxDetourNodes);
+  if (!ok)
+    return false;
+  VMSEvent v;
+  v.type = type;
+  v.from = from;
+  v.to = to;
+  v.params[0] = params[0];
+  v.params[1] = params[1];
+  v.start = start;
+  v.end = end;
+  if (type == 2 || type == 4) {
+    // The second parameter is the detour's node count; the rest of the
+    // array is whatever the sender left there.
+    const int count = std::clamp<int>(params[1], 0, kMaxDetourNodes);
+    v.path.assign(path, path + count);
+  }
+  out = std::move(v);
+  return true;
+}
+
+bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out)
+{
+  if (arg.length() != WORKZONE_MSG_ARG_SIZE)
+    return false;
+  VQDataUnpacker u(arg);
+  CORBA::Long from = 0, to = 0, speed = 0, discharge = 0;
+  CORBA::Float start = 0, end = 0, reduction = 0;
+  const bool ok = UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) && UnpackFrom(u, &start, 4) &&
+                  UnpackFrom(u, &end, 4) && UnpackFrom(u, &reduction, 4) && UnpackFrom(u, &speed, 4) &&
+                  UnpackFrom(u, &discharge, 4);
+  if (!ok)
+    return false;
+  out = WorkZoneEvent{from, to, start, end, reduction, speed, discharge};
+  return true;
+}
+
+CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* net, std::string& text)
+{
+  const long code = m.ID;
+  const unsigned len = m.arg.length();
+  switch (code) {
+  case MSG_INCIDENT_ADD:
+  case MSG_INCIDENT_REMOVE: {
+    IncidentEvent e;
+    if (!DecodeIncident(m.arg, e)) {
+      text = Format("Incident command %ld refused: %u bytes of payload, %u expected.", code, len,
+                    static_cast<unsigned>(INCIDENT_MSG_ARG_SIZE));
+      return REFUSED;
+    }
+    if (code == MSG_INCIDENT_ADD) {
+      if (!Finite(e.start, e.end) || !std::isfinite(e.severity) || e.severity < 0 || e.severity > 1) {
+        text = Format("Incident on %d->%d refused: values out of range.", e.from, e.to);
+        return REFUSED;
+      }
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_events.incidents.push_back(e);
+      text = Format("Incident added on %d->%d, minutes %.1f to %.1f, severity %.2f%s.", e.from, e.to,
+                    static_cast<double>(e.start), static_cast<double>(e.end), static_cast<double>(e.severity),
+                    LinkNote(net, e.from, e.to).c_str());
+      return APPLIED;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!RemoveMatching(m_events.incidents, e, SameIncident)) {
+      text = Format("Incident remove on %d->%d: no such incident.", e.from, e.to);
+      return NOT_FOUND;
+    }
+    text = Format("Incident removed from %d->%d.", e.from, e.to);
+    return APPLIED;
+  }
+  case MSG_VMS_ADD:
+  case MSG_VMS_REMOVE: {
+    VMSEvent e;
+    if (!DecodeVMS(m.arg, e)) {
+      text = Format("VMS command %ld refused: %u bytes of payload, %u expected.", code, len,
+                    static_cast<unsigned>(VMS_MSG_ARG_SIZE));
+      return REFUSED;
+    }
+    if (code == MSG_VMS_ADD) {
+      if (e.type < 1 || e.type > 4 || !Finite(e.start, e.end) ||
+          ((e.type == 2 || e.type == 4) && (e.params[1] < 0 || e.params[1] > kMaxDetourNodes))) {
+        text = Format("VMS on %d->%d refused: type %d or its values out of range.", e.from, e.to, e.type);
+        return REFUSED;
+      }
+      std::lock_guard<std::mutex> lock(m_mutex);
+      const bool known = std::any_of(m_events.vms.begin(), m_events.vms.end(),
+                                     [&](const VMSEvent& x) { return SameVMS(x, e); });
+      if (!known)
+        m_events.vms.push_back(e);
+      text = Format("VMS type %d %s on %d->%d, minutes %.1f to %.1f, %zu detour nodes%s.", e.type,
+                    known ? "already held" : "added", e.from, e.to, static_cast<double>(e.start),
+                    static_cast<double>(e.end), e.path.size(), LinkNote(net, e.from, e.to).c_str());
+      return APPLIED;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!RemoveMatching(m_events.vms, e, SameVMS)) {
+      text = Format("VMS remove on %d->%d: no such VMS.", e.from, e.to);
+      return NOT_FOUND;
+    }
+    text = Format("VMS removed from %d->%d.", e.from, e.to);
+    return APPLIED;
+  }
+  case MSG_WORKZONE_ADD:
+  case MSG_WORKZONE_REMOVE: {
+    WorkZoneEvent e;
+    if (!DecodeWorkZone(m.arg, e)) {
+      text = Format("Work zone command %ld refused: %u bytes of payload, %u expected.", code, len,
+                    static_cast<unsigned>(WORKZONE_MSG_ARG_SIZE));
+      return REFUSED;
+    }
+    if (code == MSG_WORKZONE_ADD) {
+      if (!Finite(e.start, e.end) || !std::isfinite(e.capacity_reduction) || e.capacity_reduction < 0 ||
+          e.capacity_reduction > 1 || e.speed_limit < 0 || e.discharge_rate < 0) {
+        text = Format("Work zone on %d->%d refused: values out of range.", e.from, e.to);
+        return REFUSED;
+      }
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_events.workzones.push_back(e);
+      text = Format("Work zone added on %d->%d, minutes %.1f to %.1f, capacity -%.0f%%, %d mph, %d veh/h/ln%s.",
+                    e.from, e.to, static_cast<double>(e.start), static_cast<double>(e.end),
+                    static_cast<double>(e.capacity_reduction) * 100.0, e.speed_limit, e.discharge_rate,
+                    LinkNote(net, e.from, e.to).c_str());
+      return APPLIED;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!RemoveMatching(m_events.workzones, e, SameWorkZone)) {
+      text = Format("Work zone remove on %d->%d: no such work zone.", e.from, e.to);
+      return NOT_FOUND;
+    }
+    text = Format("Work zone removed from %d->%d.", e.from, e.to);
+    return APPLIED;
+  }
+  default:
+    text.clear();
+    return NOT_A_COMMAND;
+  }
+}
+
+EventSet CommandState::Snapshot() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_events;
+}
+
+}  // namespace vlq::mod

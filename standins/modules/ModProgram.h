@@ -1,0 +1,144 @@
+// What every module program shares: its command line, its network and
+// cycle settings, its link to Management and the record store, its command
+// target, the Task operations and the program's life from start to
+// Shutdown.
+//
+// Command line of every module:
+//   <MODULE> [ORB options] [--seed S]           (NOWSIM, NEARVET, FARVET, ODE, ODP)
+//   FORESIM [0|1] [ORB options] [--seed S]      (1: the second prediction instance)
+// The program runs in the run directory: it reads estimate/network.dat and
+// scheduler.dat there and logs to <name>.log.
+#pragma once
+
+#include <QELM.hh>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "ModCommands.h"
+#include "ModFormats.h"
+#include "ModNetwork.h"
+#include "ModTraffic.h"
+#include "qelm_corba_utils.h"
+
+namespace vlq::mod {
+
+class ModuleContext
+{
+public:
+  ModuleContext(std::string name, uint64_t seed, int instance);
+  ModuleContext(const ModuleContext&) = delete;
+  ModuleContext& operator=(const ModuleContext&) = delete;
+
+  // Reads estimate/network.dat (required) and scheduler.dat (optional).
+  bool Load(std::string& error);
+
+  const std::string& Name() const { return m_name; }
+  int Instance() const { return m_instance; }
+  uint64_t Seed() const { return m_seed; }
+  const ModNetwork& Net() const { return m_net; }
+  const TrafficModel& Model() const { return m_model; }
+  const SchedulerValues& Schedule() const { return m_schedule; }
+  bool HaveSchedule() const { return m_have_schedule; }
+
+  // The module's command target, registered with Management at Initialize.
+  void SetCommandTarget(QELM::MessageTarget_ptr target);
+
+  // Task operations.
+  CORBA::Long Initialize(QELM::Management_ptr man);
+  void Stop();
+  void RequestShutdown();
+  // Blocks the main thread until Shutdown.
+  void WaitForShutdown();
+  // Withdraws the command target from Management (best effort).
+  void Withdraw();
+
+  // An incoming message: commands change the events, others are ignored.
+  void HandleMsg(const QELM::MSG& m);
+  EventSet Events() const { return m_commands.Snapshot(); }
+
+  // Reports a started or ended code through Management.
+  void Send(long code);
+  // Inserts one record; failures are logged.
+  bool Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum id, const char* kind);
+  // The cycle's time for modules whose call carries none: time_now of the
+  // newest GUIRTSTATDATA; else the last one known; else the clock's
+  // second of the day.
+  double CycleTime();
+
+  // Held by each cycle operation so that cycles of one module never overlap.
+  std::mutex& CycleMutex() { return m_cycle_mutex; }
+
+private:
+  QELM::Management_ptr ManagementRef();
+  QELM::Tallyhouse_ptr StoreRef();
+
+  std::string m_name;
+  uint64_t m_seed;
+  int m_instance;
+  ModNetwork m_net;
+  TrafficModel m_model;
+  SchedulerValues m_schedule;
+  bool m_have_schedule = false;
+  CommandState m_commands;
+
+  std::mutex m_ref_mutex;  // the references and the target id
+  QELM::Management_var m_man;
+  QELM::Tallyhouse_var m_store;
+  QELM::MessageTarget_var m_target;
+  CORBA::Long m_target_id = 0;
+  double m_last_time = -1;
+
+  std::mutex m_cycle_mutex;
+
+  std::mutex m_shutdown_mutex;
+  std::condition_variable m_shutdown_cv;
+  bool m_shutdown = false;
+};
+
+// The module's message target for the operator's commands.
+class CommandTarget_i : public POA_QELM::MessageTarget
+{
+public:
+  explicit CommandTarget_i(ModuleContext& ctx);
+  void SendMsg(const QELM::MSG& m) override;
+
+private:
+  ModuleContext& m_ctx;
+};
+
+// The Task operations of a module servant whose skeleton is Skel.
+template <class Skel>
+class ModuleServant : public virtual Skel
+{
+public:
+  explicit ModuleServant(ModuleContext& ctx) : m_ctx(ctx) {}
+
+  CORBA::Long Initialize(QELM::Management_ptr man_ref) override
+  {
+    return qelm_upcall([&] { return m_ctx.Initialize(man_ref); });
+  }
+  void Stop() override
+  {
+    qelm_upcall([&] { m_ctx.Stop(); });
+  }
+  void Shutdown() override
+  {
+    qelm_upcall([&] { m_ctx.RequestShutdown(); });
+  }
+
+protected:
+  ModuleContext& m_ctx;
+};
+
+// Runs a module program: ORB start-up, options, log "<name>.log" (name is
+// base_name, or base_name + "1" for instance 1), network, the servant made
+// by `make` bound as {"QELM", <name>}, then waits for Shutdown. Returns the
+// program's exit status (0 after Shutdown).
+int RunModule(int argc, char** argv, const char* base_name, bool takes_instance,
+              const std::function<PortableServer::Servant(ModuleContext&)>& make);
+
+}  // namespace vlq::mod
