@@ -1,0 +1,382 @@
+// The Tallyhouse program end to end: a real omniNames on loopback, the
+// program started as a child process in a temporary run directory, and this
+// test as its client over IIOP.
+#include "RecordPattern.h"
+#include "StressRun.h"
+#include "TestSupport.h"
+
+#include "HRTime.h"
+#include "qelm_orb_args.h"
+
+#include <QELM.hh>
+#include <omniORB4/Naming.hh>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#ifndef TALLYHOUSE_EXE
+#error "TALLYHOUSE_EXE must name the Tallyhouse program"
+#endif
+
+namespace {
+
+using namespace std::chrono_literals;
+using QELM::DBKRecord;
+using QELM::DBKRecord_var;
+using QELM::LSHHistory_var;
+using DBKIDEnum = QELM::Tallyhouse::DBKIDEnum;
+using tallyhouse_test::MakePatternRecord;
+
+CORBA::ORB_ptr g_orb = CORBA::ORB::_nil();
+PortableServer::POA_ptr g_poa = PortableServer::POA::_nil();
+
+class OrbEnvironment : public ::testing::Environment
+{
+public:
+  void SetUp() override
+  {
+    g_orb = qelm_orb_init(std::vector<std::string>(), QELM_ORB_ID, 60000, "giop:tcp:127.0.0.1:");
+    CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
+    g_poa = PortableServer::POA::_narrow(obj.in());
+    PortableServer::POAManager_var mgr = g_poa->the_POAManager();
+    mgr->activate();
+  }
+  void TearDown() override
+  {
+    CORBA::release(g_poa);
+    g_orb->destroy();
+    CORBA::release(g_orb);
+  }
+};
+
+const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
+
+DBKIDEnum Id(int i)
+{
+  return static_cast<DBKIDEnum>(i);
+}
+
+// A Management service of the test's own: only its clock is asked for.
+class TestManagement : public POA_QELM::Management
+{
+public:
+  std::atomic<int> clock_calls{0};
+
+  void SendMsg(const QELM::MSG&) override {}
+  CORBA::Long RegisterTarget(QELM::MessageTarget_ptr) override { return 0; }
+  CORBA::Long UnregisterTarget(CORBA::Long) override { return 0; }
+  CORBA::Long Initialize() override { return 0; }
+  void Start(QELM::Management::RunModeEnum) override {}
+  CORBA::Long Stop() override { return 0; }
+  void Shutdown() override {}
+  QELM::SystemStatus GetSystemStatus() override { return QELM::SystemStatus(); }
+  QELM::HRTime GetSystemClock() override
+  {
+    ++clock_calls;
+    return HRTimeNow();
+  }
+  QELM::Tallyhouse_ptr GetDataBrokerObject() override { return QELM::Tallyhouse::_nil(); }
+  QELM::Task_ptr GetTaskObject(CORBA::Long) override { return QELM::Task::_nil(); }
+  QELM::TaskStatus GetTaskStatus(CORBA::Long) override { return QELM::TaskStatus(); }
+};
+
+// "hh:mm:ss.mmm: " at the start of the line.
+bool HasTimePrefix(const std::string& line)
+{
+  const char* shape = "00:00:00.000: ";
+  if (line.size() < 14)
+    return false;
+  for (int i = 0; i < 14; ++i) {
+    if (shape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(line[i])) : line[i] != shape[i])
+      return false;
+  }
+  return true;
+}
+
+// Lines of the log file without their time prefix; fails the test when a
+// line lacks the prefix.
+std::vector<std::string> LogMessages(const std::string& log)
+{
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < log.size()) {
+    std::size_t nl = log.find('\n', pos);
+    if (nl == std::string::npos)
+      nl = log.size();
+    const std::string line = log.substr(pos, nl - pos);
+    pos = nl + 1;
+    if (line.rfind("Assertion Failed", 0) == 0 || line.rfind("(In file", 0) == 0) {
+      lines.push_back(line);
+      continue;
+    }
+    if (!HasTimePrefix(line)) {
+      ADD_FAILURE() << "log line without time prefix: " << line;
+      continue;
+    }
+    lines.push_back(line.substr(14));
+  }
+  return lines;
+}
+
+// The messages must appear in this order (others may come between).
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
+{
+  std::size_t at = 0;
+  for (const std::string& e : expected) {
+    while (at < lines.size() && lines[at] != e)
+      ++at;
+    ASSERT_LT(at, lines.size()) << "missing or out of order: \"" << e << "\"";
+    ++at;
+  }
+}
+
+class TallyhouseProgram : public ::testing::Test
+{
+protected:
+  void SetUp() override { StartProgram(); }
+
+  void TearDown() override
+  {
+    if (program.Running()) {
+      try {
+        th->Shutdown();
+      } catch (const CORBA::Exception&) {
+      }
+      if (!program.Wait(30s))
+        program.Terminate();
+    }
+  }
+
+  void StartProgram()
+  {
+    ChildProcess::Options opts;
+    opts.working_dir = run.path();
+    opts.stdout_file = run.file("stdout.txt");
+    opts.stderr_file = run.file("stderr.txt");
+    // The system's own form of the naming-service argument.
+    std::vector<std::string> args = {"-ORBInitRef",
+                                     "NameService=iiop://" + names.host_port() + "/NameService"};
+    ASSERT_TRUE(program.Start(TALLYHOUSE_EXE, args, opts));
+    // Ready once this start's log (a restart empties the previous one)
+    // reports the pool running.
+    ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::string log = ReadFile(run.file("tallyhouse.log"));
+        return log.find("Launched 11") != std::string::npos && log.find("ended normally") == std::string::npos;
+      },
+      60s))
+      << "log: " << ReadFile(run.file("tallyhouse.log")) << "\nstderr: " << ReadFile(run.file("stderr.txt"));
+    th = Resolve();
+    ASSERT_FALSE(CORBA::is_nil(th.in()));
+  }
+
+  QELM::Tallyhouse_ptr Resolve()
+  {
+    CORBA::Object_var obj = g_orb->string_to_object(names.corbaloc().c_str());
+    CosNaming::NamingContext_var ctx = CosNaming::NamingContext::_narrow(obj.in());
+    CosNaming::Name name;
+    name.length(2);
+    name[0].id = CORBA::string_dup("QELM");
+    name[1].id = CORBA::string_dup("Tallyhouse");
+    CORBA::Object_var ref = ctx->resolve(name);
+    return QELM::Tallyhouse::_narrow(ref.in());
+  }
+
+  // Shuts the program down and checks its orderly end.
+  void ShutdownAndExpectNormalEnd()
+  {
+    th->Shutdown();
+    ASSERT_TRUE(program.Wait(60s)) << "the program did not end after Shutdown";
+    EXPECT_EQ(program.ExitCode(), 0) << ReadFile(run.file("stderr.txt"));
+    ExpectInOrder(LogMessages(ReadFile(run.file("tallyhouse.log"))),
+                  {"Server shutting down...", "Disconnecting from the time synchronization server...",
+                   "Waiting for the ORB to shutdown...", "Tallyhouse server ended normally..."});
+  }
+
+  NamingServiceFixture names;
+  TempDir run{"tallyhouse-run"};
+  ChildProcess program;
+  QELM::Tallyhouse_var th;
+};
+
+TEST_F(TallyhouseProgram, StartUpLogIorFileAndName)
+{
+  const std::string log = ReadFile(run.file("tallyhouse.log"));
+  ExpectInOrder(LogMessages(log), {"Tallyhouse Server started...", "Registering object Tallyhouse...Succeded.",
+                                   "Tallyhouse ORB Running...",
+                                   "VQORBThreadPool: Launched 11 secondary threads. Running the main thread..."});
+  // Standard output has the same messages without time stamps.
+  const std::string out = ReadFile(run.file("stdout.txt"));
+  EXPECT_EQ(out.rfind("Tallyhouse Server started...\nRegistering object Tallyhouse...Succeded.\n"
+                      "Tallyhouse ORB Running...\n",
+                      0),
+            0u)
+    << out;
+
+  const std::string ior = ReadFile(run.file("Tallyhouse.ior"));
+  ASSERT_EQ(ior.rfind("IOR:", 0), 0u);
+  EXPECT_EQ(ior.find('\n'), std::string::npos);
+  CORBA::Object_var obj = g_orb->string_to_object(ior.c_str());
+  QELM::Tallyhouse_var by_file = QELM::Tallyhouse::_narrow(obj.in());
+  EXPECT_TRUE(by_file->_is_equivalent(th.in()));
+  EXPECT_EQ(by_file->GetTableMaxSize(Id(0)), 80);
+}
+
+TEST_F(TallyhouseProgram, EveryOperationOverIiop)
+{
+  QELM::SimulationParameters p = th->GetSimulationParameters();
+  EXPECT_EQ(p.noofarcs, 0);
+  p = {10, 20, 30, 40, 1.5f, 2.5f, 3.5f, 4.5f, 5.5f, 6.5f, 7.5f, 8.5f};
+  th->UpdateSimulationParameters(p);
+  QELM::SimulationParameters q = th->GetSimulationParameters();
+  EXPECT_EQ(q.noofarcs_org, 10);
+  EXPECT_EQ(q.noofzones, 40);
+  EXPECT_EQ(q.cc_observation_interval, 8.5f);
+
+  QELM::HRTime t = th->GetLatestInsertTime(Id(8));
+  EXPECT_EQ(t.sec, -2147483647);
+  EXPECT_EQ(t.msec, 0);
+
+  for (int s = 0; s < 5; ++s)
+    th->InsertRecord(MakePatternRecord(8, s, 5, 3000), Id(8));
+  EXPECT_EQ(th->GetRecordCount(Id(8)), 5);
+  EXPECT_EQ(th->GetLatestInsertTime(Id(8)).sec, 1000000 + 4);
+
+  int w = 0, s = 0;
+  DBKRecord_var latest = th->GetLatestRecord(Id(8));
+  EXPECT_EQ(tallyhouse_test::CheckPatternRecord(latest.in(), w, s), "");
+  EXPECT_EQ(s, 4);
+
+  DBKRecord_var by_qt = th->GetRecord(Id(8), 2.0005f);
+  EXPECT_EQ(tallyhouse_test::CheckPatternRecord(by_qt.in(), w, s), "");
+  EXPECT_EQ(s, 2);
+  EXPECT_THROW(th->GetRecord(Id(8), 2.002f), QELM::Tallyhouse::InvalidQuasiTimestamp);
+  EXPECT_THROW(th->GetRecord(Id(9), 0.0f), QELM::Tallyhouse::InvalidQuasiTimestamp);
+
+  DBKRecord_var avg = th->GetRecordAverage(Id(8), 2);
+  ASSERT_EQ(avg->L.length(), 2u);
+  EXPECT_EQ(avg->L[0][1], (4 + 3) / 2);
+  EXPECT_FLOAT_EQ(avg->F[1][7], (tallyhouse_test::PatternValue(8, 4, 1, 7) +
+                                 tallyhouse_test::PatternValue(8, 3, 1, 7)) / 2);
+
+  LSHHistory_var hist = th->FetchLSHH(Id(8), 3);
+  ASSERT_EQ(hist->length(), 3u);
+  for (CORBA::ULong i = 0; i < 3; ++i) {
+    EXPECT_EQ(tallyhouse_test::CheckPatternRecord(hist[i], w, s), "");
+    EXPECT_EQ(s, 4 - static_cast<int>(i));
+  }
+  LSHHistory_var none = th->FetchLSHH(Id(8), 0);
+  EXPECT_EQ(none->length(), 0u);
+
+  th->SetTableMaxSize(Id(8), 2);
+  EXPECT_EQ(th->GetTableMaxSize(Id(8)), 2);
+  EXPECT_EQ(th->GetRecordCount(Id(8)), 3);
+
+  // Refused requests reach the caller as system exceptions.
+  EXPECT_THROW(th->GetLatestRecord(Id(9)), CORBA::BAD_INV_ORDER);
+  EXPECT_THROW(th->GetRecordAverage(Id(8), 0), CORBA::BAD_PARAM);
+  EXPECT_THROW(th->GetRecordAverage(Id(8), 4), CORBA::BAD_PARAM);
+  EXPECT_THROW(th->FetchLSHH(Id(8), -1), CORBA::BAD_PARAM);
+  EXPECT_THROW(th->SetTableMaxSize(Id(8), 0), CORBA::BAD_PARAM);
+  EXPECT_EQ(th->GetRecordCount(Id(8)), 3);
+
+  th->Flush();
+  EXPECT_EQ(th->GetRecordCount(Id(8)), 3) << "3 records are within trim size + 1";
+
+  const std::vector<std::string> lines = LogMessages(ReadFile(run.file("tallyhouse.log")));
+  ExpectInOrder(lines, {"Tallyhouse: Call to GetLatestTimestamp. id = 8.",
+                        "Tallyhouse: Call to InsertRecord. id = 8.", "Tallyhouse: Call to GetLatestRecord. id = 8.",
+                        "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.000500.", " quasi_timestamp: 2.000000",
+                        "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.002000.",
+                        "Assertion Failed: \"found_it\"",
+                        "Tallyhouse: Call to GetRecordAverage. id,numpast = 8,2.",
+                        "Tallyhouse: Call to FetchLSHH. id,numpast = 8,3."});
+}
+
+TEST_F(TallyhouseProgram, TrimSizesPerKindAndFlush)
+{
+  struct
+  {
+    int id, trim, max;
+  } kinds[] = {{0, 30, 80}, {1, 1, 1}, {5, 30, 60}, {7, 1, 1}, {12, 1, 1}, {16, 30, 60}};
+  const DBKRecord rec = MakePatternRecord(0, 0, 2, 100);
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.id);
+    EXPECT_EQ(th->GetTableMaxSize(Id(k.id)), k.max);
+    const int full = k.max == 1 ? 2 : k.max;
+    for (int i = 0; i < full; ++i)
+      th->InsertRecord(rec, Id(k.id));
+    EXPECT_EQ(th->GetRecordCount(Id(k.id)), full);
+    th->InsertRecord(rec, Id(k.id));
+    EXPECT_EQ(th->GetRecordCount(Id(k.id)), k.trim + 1);
+  }
+  // Flush: 45 records of a trim-30 kind leave 31, 20 stay 20.
+  for (int i = 0; i < 45; ++i)
+    th->InsertRecord(rec, Id(8));
+  for (int i = 0; i < 20; ++i)
+    th->InsertRecord(rec, Id(9));
+  for (int i = 0; i < 30; ++i)
+    th->InsertRecord(rec, Id(0)); // 31 + 30 = 61
+  th->Flush();
+  EXPECT_EQ(th->GetRecordCount(Id(8)), 31);
+  EXPECT_EQ(th->GetRecordCount(Id(9)), 20);
+  EXPECT_EQ(th->GetRecordCount(Id(0)), 31);
+  EXPECT_EQ(th->GetRecordCount(Id(1)), 2);
+}
+
+TEST_F(TallyhouseProgram, InitializeWithManagementThenShutdown)
+{
+  TestManagement* man = new TestManagement;
+  PortableServer::ObjectId_var oid = g_poa->activate_object(man);
+  CORBA::Object_var obj = g_poa->id_to_reference(oid.in());
+  QELM::Management_var man_ref = QELM::Management::_narrow(obj.in());
+
+  EXPECT_EQ(th->Initialize(man_ref.in()), 0);
+  EXPECT_GE(man->clock_calls.load(), 1);
+  ExpectInOrder(LogMessages(ReadFile(run.file("tallyhouse.log"))),
+                {"Bound to Management.", "Connecting to the time synchronization server..."});
+
+  ShutdownAndExpectNormalEnd();
+  g_poa->deactivate_object(oid.in());
+  man->_remove_ref();
+}
+
+TEST_F(TallyhouseProgram, ShutdownFlushesAndEndsNormally)
+{
+  const DBKRecord rec = MakePatternRecord(0, 0, 1, 10);
+  for (int i = 0; i < 45; ++i)
+    th->InsertRecord(rec, Id(10));
+  ShutdownAndExpectNormalEnd();
+}
+
+TEST_F(TallyhouseProgram, SecondStartEmptiesTheLogAndReplacesTheBinding)
+{
+  const std::string first_ior = ReadFile(run.file("Tallyhouse.ior"));
+  th->InsertRecord(MakePatternRecord(0, 0, 1, 10), Id(3));
+  ShutdownAndExpectNormalEnd();
+
+  StartProgram();
+  const std::string log = ReadFile(run.file("tallyhouse.log"));
+  EXPECT_EQ(log.find("Tallyhouse: Call to InsertRecord"), std::string::npos) << "the log starts empty";
+  EXPECT_EQ(log.find("ended normally"), std::string::npos);
+  EXPECT_FALSE(ReadFile(run.file("Tallyhouse.ior")).empty());
+  // The histories do not survive the end of the program.
+  EXPECT_EQ(th->GetRecordCount(Id(3)), 0);
+  ShutdownAndExpectNormalEnd();
+}
+
+TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
+{
+  tallyhouse_test::StressResult r = tallyhouse_test::RunStress(th.in(), 8, 4.0);
+  for (const std::string& e : r.errors)
+    ADD_FAILURE() << e;
+  EXPECT_GT(r.inserts, 0);
+  ShutdownAndExpectNormalEnd();
+}
+
+} // namespace
