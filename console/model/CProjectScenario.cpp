@@ -1,5 +1,4 @@
-// The project's steps over the scenario, cycle-settings and observation
-// files: the file formats live with the scenario objects and the cycle
+// The project's steps over the scenario and cycle-settings files: the file formats live with the scenario objects and the cycle
 // settings; here they are tied to the project's data directory and arrays.
 #include <memory>
 #include <vector>
@@ -64,7 +63,3 @@ void CProject::WriteOutputOption()
 {
   WriteOutputOptionFile(DataPath("output_option.dat"), m_OutputOption[0], m_OutputOption[1]);
 }
-
-void CProject::StartRealTimeReader() { ShowStatus("  Reading real time data"); }
-
-void CProject::StopRealTimeReader() {}
