@@ -73,6 +73,8 @@ CORBA::Object_ptr qelm_get_object(CORBA::ORB_ptr orb, const char* name, int time
 
 void qelm_register_object(CORBA::ORB_ptr orb, CORBA::Object_ptr obj, const char* name)
 {
+  if (!name)
+    name = "";
   CORBA::String_var ior = orb->object_to_string(obj);
 
   const std::string file_name = std::string(name) + ".ior";
