@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CommaLocale.h"
 #include "DetectorData.h"
 
 namespace fs = std::filesystem;
@@ -311,4 +312,21 @@ TEST(DetectorModule, DirectoryOfTheProgram)
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), '/');
   EXPECT_TRUE(fs::is_directory(dir));
+}
+
+TEST(DetectorModule, CNotationUnderACommaLocale)
+{
+  CommaLocale comma;
+  if (!comma.Active())
+    GTEST_SKIP() << "no comma locale on this machine";
+  CDetectorDataModule m;
+  ASSERT_TRUE(m.LoadDetectors(kData));
+  m.m_nFirstTimeIndex = 100;
+  m.m_dTimeStep = 15.0;
+  ASSERT_TRUE(m.LoadDetectorReports(kData + "/reports.xml", 1));
+  EXPECT_DOUBLE_EQ(m.m_Detectors[1].m_Reports.at(0).m_dDensity, 11.03);
+  TempDir t;
+  ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
+  EXPECT_EQ(Slurp(t.File("DetectorData.dat")),
+            "number\tfrom\tto\tdensity\n1\t1\t10\t20\t10.00\n1\t2\t20\t30\t11.03\n1\t3\t30\t10\t12.06\n");
 }

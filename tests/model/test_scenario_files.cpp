@@ -330,3 +330,116 @@ TEST(ScenarioFiles, CNotationUnderACommaLocale)
   ASSERT_TRUE(WriteIncidentFile(t.File("incident.dat"), {&inc}));
   EXPECT_EQ(Slurp(t.File("incident.dat")), "1\n      1         2  0.5  2.5 0.3\n");
 }
+
+// ---- marks on the network view -----------------------------------------------
+
+#include "CDrawLine.h"
+#include "GlobalArrays.h"
+#include "ResultStores.h"
+
+namespace {
+
+struct BitmapTarget : IDrawTarget {
+  struct Mark { int id; ScreenPoint at; ColorRef mask; };
+  std::vector<Mark> marks;
+  ScreenPointD WorldToScreenD(const WorldPoint& p) const override { return {p.x, p.y}; }
+  bool IsPrinting() const override { return false; }
+  void SelectPen(DrawPen) override {}
+  void SelectBrush(DrawBrush) override {}
+  void SetTextColor(ColorRef) override {}
+  void Line(ScreenPoint, ScreenPoint) override {}
+  void Ellipse(const ScreenRect&) override {}
+  void Rectangle(const ScreenRect&) override {}
+  void Polygon(const std::vector<ScreenPoint>&) override {}
+  void Bitmap(int id, ScreenPoint at, ColorRef mask) override { marks.push_back({id, at, mask}); }
+  void LabelText(const std::string&, const ScreenRect&) override {}
+};
+
+// Links 1->2 (twice, parallel: (0,0)-(1000,0) then (0,500)-(1000,500)) and
+// 2->3 ((1000,0)-(1000,1000)).
+class MarkNetwork : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    g_LineArray.RemoveAll();
+    Add(1, 2, {0, 0}, {1000, 0});
+    Add(1, 2, {0, 500}, {1000, 500});
+    Add(2, 3, {1000, 0}, {1000, 1000});
+    m_saved = g_EstimationClock;
+  }
+  void TearDown() override
+  {
+    g_LineArray.RemoveAll();
+    g_EstimationClock = m_saved;
+  }
+  static void Add(int from, int to, WorldPoint a, WorldPoint b)
+  {
+    auto* l = new CDrawLine();
+    l->m_nFromNode = from;
+    l->m_nToNode = to;
+    l->SetShape({a, b});
+    g_LineArray.Add(l);
+  }
+  ClockRecord m_saved;
+};
+
+}  // namespace
+
+TEST_F(MarkNetwork, IncidentShownAtBothEndsOfItsWindow)
+{
+  CIncident inc = Incident(1, 2, 10, 20, 0.3f);
+  struct Case { double minute; bool drawn; };
+  for (Case c : {Case{9, false}, Case{10, true}, Case{20, true}, Case{21, false}}) {
+    g_EstimationClock.dMinute = c.minute;
+    g_EstimationClock.nMinute = static_cast<int>(c.minute);
+    BitmapTarget dc;
+    inc.Draw(ViewDrawOptions(), dc);
+    ASSERT_EQ(dc.marks.size(), c.drawn ? 1u : 0u) << c.minute;
+    if (c.drawn) {
+      EXPECT_EQ(dc.marks[0].id, kBmpIncident);
+      EXPECT_NEAR(dc.marks[0].at.x, 400, 1) << "fraction 0.4 of the first parallel link";
+      EXPECT_NEAR(dc.marks[0].at.y, 0, 1);
+    }
+  }
+}
+
+TEST_F(MarkNetwork, EachKindAtItsFractionOnTheFirstParallelLink)
+{
+  g_EstimationClock.dMinute = 100;
+  CVMS v = Sign(1, 1, 2, 1, 1, 100, 100);
+  CWorkZone wz;
+  wz.m_nFromNode = 2;
+  wz.m_nToNode = 3;
+  wz.m_fStart = 50;
+  wz.m_fEnd = 150;
+  WorldPoint at;
+  ASSERT_TRUE(VMSMarkPoint(v, 100, at));
+  EXPECT_NEAR(at.x, 300, 1);
+  EXPECT_NEAR(at.y, 0, 1);
+  ASSERT_TRUE(WorkZoneMarkPoint(wz, 100, at));
+  EXPECT_NEAR(at.x, 1000, 1);
+  EXPECT_NEAR(at.y, 600, 1);
+  BitmapTarget dc;
+  v.Draw(ViewDrawOptions(), dc);
+  wz.Draw(ViewDrawOptions(), dc);
+  ASSERT_EQ(dc.marks.size(), 2u);
+  EXPECT_EQ(dc.marks[0].id, kBmpVMS);
+  EXPECT_EQ(dc.marks[1].id, kBmpWorkZone);
+  EXPECT_EQ(FindFirstLinkByNodes(1, 2), g_LineArray[0]);
+}
+
+TEST_F(MarkNetwork, ObjectWithoutItsLinkStaysAndIsNotDrawn)
+{
+  g_EstimationClock.dMinute = 5;
+  CVMS v = Sign(1, 3, 1, 1, 1, 0, 10);
+  CIncident inc = Incident(2, 1, 0, 10, 0.5f);
+  WorldPoint at;
+  EXPECT_FALSE(VMSMarkPoint(v, 5, at));
+  EXPECT_FALSE(IncidentMarkPoint(inc, 5, at));
+  BitmapTarget dc;
+  v.Draw(ViewDrawOptions(), dc);
+  inc.Draw(ViewDrawOptions(), dc);
+  EXPECT_TRUE(dc.marks.empty());
+  EXPECT_EQ(FindFirstLinkByNodes(3, 1), nullptr);
+}
