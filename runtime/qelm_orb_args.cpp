@@ -147,13 +147,17 @@ CORBA::ORB_ptr qelm_orb_init(int& argc, char** argv, const char* orb_id,
 
   const std::string max_msg = std::to_string(QELM_GIOP_MAX_MSG_SIZE);
   const std::string timeout = std::to_string(call_timeout_ms);
-  const char* options[4][2] = {{"giopMaxMsgSize", max_msg.c_str()},
+  // omniORB opens at most 5 connections to one server by default, so a
+  // client with more threads than that would queue its calls behind each
+  // other; the record store serves 12 calls at once.
+  const char* options[5][2] = {{"giopMaxMsgSize", max_msg.c_str()},
                                {"clientCallTimeOutPeriod", timeout.c_str()},
+                               {"maxGIOPConnectionPerServer", "16"},
                                {nullptr, nullptr},
                                {nullptr, nullptr}};
   if (endpoint && *endpoint) {
-    options[2][0] = "endPoint";
-    options[2][1] = endpoint;
+    options[3][0] = "endPoint";
+    options[3][1] = endpoint;
   }
 
   CORBA::ORB_ptr orb = CORBA::ORB_init(n, ptrs.data(), qelm_map_orb_id(orb_id), options);
