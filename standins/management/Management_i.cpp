@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -49,6 +50,11 @@ void Management_i::SetSelf(QELM::Management_ptr self)
   m_self = QELM::Management::_duplicate(self);
 }
 
+void Management_i::SetReadyCheck(std::function<bool()> ready)
+{
+  m_ready = std::move(ready);
+}
+
 void Management_i::SetActive(bool active)
 {
   std::lock_guard<std::mutex> lock(m_state_mutex);
@@ -76,172 +82,172 @@ void Management_i::PostOwn(long code)
 
 void Management_i::SendMsg(const QELM::MSG& m)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  if (CommandPayloadSize(m.ID) != 0) {
-    std::string text;
-    bool ok = DescribeCommand(m, text);
-    VQOStreamLog::Line("%s\n", text.c_str());
-    if (!ok)
-      return;
-  } else {
-    VQOStreamLog::Line("Message %ld (%s), %u bytes of payload.\n", static_cast<long>(m.ID),
-                       MessageCodeName(m.ID), static_cast<unsigned>(m.arg.length()));
-  }
-  m_targets.Post(m);
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> void {
+    if (CommandPayloadSize(m.ID) != 0) {
+      std::string text;
+      bool ok = DescribeCommand(m, text);
+      VQOStreamLog::Line("%s\n", text.c_str());
+      if (!ok)
+        return;
+    } else {
+      VQOStreamLog::Line("Message %ld (%s), %u bytes of payload.\n", static_cast<long>(m.ID),
+                         MessageCodeName(m.ID), static_cast<unsigned>(m.arg.length()));
+    }
+    m_targets.Post(m);
+  });
 }
 
 CORBA::Long Management_i::RegisterTarget(QELM::MessageTarget_ptr trg)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  CORBA::Long id = m_targets.Register(trg);
-  if (id == 0)
-    VQOStreamLog::Line("RegisterTarget refused a nil target.\n");
-  else
-    VQOStreamLog::Line("Message target %ld registered.\n", static_cast<long>(id));
-  return id;
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> CORBA::Long {
+    CORBA::Long id = m_targets.Register(trg);
+    if (id == 0)
+      VQOStreamLog::Line("RegisterTarget refused a nil target.\n");
+    else
+      VQOStreamLog::Line("Message target %ld registered.\n", static_cast<long>(id));
+    return id;
+  });
 }
 
 CORBA::Long Management_i::UnregisterTarget(CORBA::Long target_id)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  if (m_targets.Unregister(target_id)) {
-    VQOStreamLog::Line("Message target %ld withdrawn.\n", static_cast<long>(target_id));
-    return 0;
-  }
-  VQOStreamLog::Line("UnregisterTarget: no live target %ld.\n", static_cast<long>(target_id));
-  return 1;
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> CORBA::Long {
+    if (m_targets.Unregister(target_id)) {
+      VQOStreamLog::Line("Message target %ld withdrawn.\n", static_cast<long>(target_id));
+      return 0;
+    }
+    VQOStreamLog::Line("UnregisterTarget: no live target %ld.\n", static_cast<long>(target_id));
+    return 1;
+  });
 }
 
 // ---------------------------------------------------------------- life cycle
 
 CORBA::Long Management_i::Initialize()
 {
-  QELM_UPCALL_GUARD_BEGIN
-  std::lock_guard<std::mutex> control(m_control_mutex);
-  {
-    std::lock_guard<std::mutex> lock(m_state_mutex);
-    if (m_cyclic_running) {
-      VQOStreamLog::Line("Initialize refused: the cycles are running.\n");
-      return 2;
+  return qelm_upcall([&]() -> CORBA::Long {
+    std::lock_guard<std::mutex> control(m_control_mutex);
+    {
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      if (m_cyclic_running) {
+        VQOStreamLog::Line("Initialize refused: the cycles are running.\n");
+        return 2;
+      }
+      m_initialized = false;
+      m_tallyhouse = QELM::Tallyhouse::_nil();
+      for (Module& mod : m_modules) {
+        mod.task = QELM::Task::_nil();
+        mod.initialized = false;
+      }
     }
-    m_initialized = false;
-    m_tallyhouse = QELM::Tallyhouse::_nil();
-    for (Module& mod : m_modules) {
-      mod.task = QELM::Task::_nil();
-      mod.initialized = false;
-    }
-  }
-  VQOStreamLog::Line("Initializing...\n");
+    VQOStreamLog::Line("Initializing...\n");
 
-  QELM::Tallyhouse_var th;
-  try {
-    th = qelm_get_object<QELM::Tallyhouse>(m_orb.in(), "Tallyhouse", m_opt.store_wait_s);
-  } catch (...) {
-    VQOStreamLog::Line("Initialize failed: the record store Tallyhouse is not available.\n");
-    return 1;
-  }
-  {
-    std::lock_guard<std::mutex> lock(m_state_mutex);
-    m_tallyhouse = QELM::Tallyhouse::_duplicate(th.in());
-  }
-  try {
-    // The record store corrects its clock against this service inside the
-    // call, which may sample for up to half a minute.
-    QELM::Tallyhouse_var th_init = QELM::Tallyhouse::_duplicate(th.in());
-    omniORB::setClientCallTimeout(th_init.in(), 60000);
-    CORBA::Long r = th_init->Initialize(m_self.in());
-    if (r != 0)
-      VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
-                         static_cast<long>(r));
-    else
-      VQOStreamLog::Line("Record store initialized.\n");
-  } catch (const CORBA::Exception& e) {
-    VQOStreamLog::Line("Initialize failed: Tallyhouse::Initialize raised %s.\n", e._name());
-    std::lock_guard<std::mutex> lock(m_state_mutex);
-    m_tallyhouse = QELM::Tallyhouse::_nil();
-    return 1;
-  }
-
-  int bound = 0;
-  for (Module& mod : m_modules) {
-    QELM::Task_var task;
+    QELM::Tallyhouse_var th;
     try {
-      task = qelm_get_object<QELM::Task>(m_orb.in(), mod.name, m_opt.module_wait_s);
+      th = qelm_get_object<QELM::Tallyhouse>(m_orb.in(), "Tallyhouse", m_opt.store_wait_s);
     } catch (...) {
-      VQOStreamLog::Line("Module %s is not bound: skipped.\n", mod.name);
-      continue;
+      VQOStreamLog::Line("Initialize failed: the record store Tallyhouse is not available.\n");
+      return 1;
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      m_tallyhouse = QELM::Tallyhouse::_duplicate(th.in());
     }
     try {
-      bool kind_ok = false;
-      switch (mod.kind) {
-      case K_DESCRIPTIVE: kind_ok = task->_is_a("IDL:QELM/Descriptive:1.0"); break;
-      case K_PREDICTIVE: kind_ok = task->_is_a("IDL:QELM/Predictive:1.0"); break;
-      case K_ODESTIMATE: kind_ok = task->_is_a("IDL:QELM/ODEstimate:1.0"); break;
-      case K_ODPREDICT: kind_ok = task->_is_a("IDL:QELM/ODPredict:1.0"); break;
-      case K_SHORTTERM: kind_ok = task->_is_a("IDL:QELM/ShortTermCC:1.0"); break;
-      case K_LONGTERM: kind_ok = task->_is_a("IDL:QELM/LongTermCC:1.0"); break;
-      }
-      if (!kind_ok) {
-        VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
-        continue;
-      }
-      CORBA::Long r = task->Initialize(m_self.in());
-      if (r != 0) {
-        VQOStreamLog::Line("Module %s refused Initialize (%ld): skipped.\n", mod.name,
+      // The record store corrects its clock against this service inside the
+      // call, which may sample for up to half a minute.
+      QELM::Tallyhouse_var th_init = QELM::Tallyhouse::_duplicate(th.in());
+      omniORB::setClientCallTimeout(th_init.in(), 60000);
+      CORBA::Long r = th_init->Initialize(m_self.in());
+      if (r != 0)
+        VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
                            static_cast<long>(r));
+      else
+        VQOStreamLog::Line("Record store initialized.\n");
+    } catch (const CORBA::Exception& e) {
+      VQOStreamLog::Line("Initialize failed: Tallyhouse::Initialize raised %s.\n", e._name());
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      m_tallyhouse = QELM::Tallyhouse::_nil();
+      return 1;
+    }
+
+    int bound = 0;
+    for (Module& mod : m_modules) {
+      QELM::Task_var task;
+      try {
+        task = qelm_get_object<QELM::Task>(m_orb.in(), mod.name, m_opt.module_wait_s);
+      } catch (...) {
+        VQOStreamLog::Line("Module %s is not bound: skipped.\n", mod.name);
         continue;
       }
-    } catch (const CORBA::Exception& e) {
-      VQOStreamLog::Line("Module %s failed to initialize (%s): skipped.\n", mod.name, e._name());
-      continue;
+      try {
+        bool kind_ok = false;
+        switch (mod.kind) {
+        case K_DESCRIPTIVE: kind_ok = task->_is_a("IDL:QELM/Descriptive:1.0"); break;
+        case K_PREDICTIVE: kind_ok = task->_is_a("IDL:QELM/Predictive:1.0"); break;
+        case K_ODESTIMATE: kind_ok = task->_is_a("IDL:QELM/ODEstimate:1.0"); break;
+        case K_ODPREDICT: kind_ok = task->_is_a("IDL:QELM/ODPredict:1.0"); break;
+        case K_SHORTTERM: kind_ok = task->_is_a("IDL:QELM/ShortTermCC:1.0"); break;
+        case K_LONGTERM: kind_ok = task->_is_a("IDL:QELM/LongTermCC:1.0"); break;
+        }
+        if (!kind_ok) {
+          VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
+          continue;
+        }
+        CORBA::Long r = task->Initialize(m_self.in());
+        if (r != 0) {
+          VQOStreamLog::Line("Module %s refused Initialize (%ld): skipped.\n", mod.name,
+                             static_cast<long>(r));
+          continue;
+        }
+      } catch (const CORBA::Exception& e) {
+        VQOStreamLog::Line("Module %s failed to initialize (%s): skipped.\n", mod.name, e._name());
+        continue;
+      }
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      mod.task = QELM::Task::_duplicate(task.in());
+      mod.initialized = true;
+      ++bound;
+      VQOStreamLog::Line("Module %s initialized.\n", mod.name);
     }
-    std::lock_guard<std::mutex> lock(m_state_mutex);
-    mod.task = QELM::Task::_duplicate(task.in());
-    mod.initialized = true;
-    ++bound;
-    VQOStreamLog::Line("Module %s initialized.\n", mod.name);
-  }
 
-  std::lock_guard<std::mutex> lock(m_state_mutex);
-  m_initialized = true;
-  m_initialized_before = true;
-  VQOStreamLog::Line("Initialized: record store and %d of %d modules.\n", bound,
-                     static_cast<int>(MODULE_COUNT));
-  return 0;
-  QELM_UPCALL_GUARD_END
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_initialized = true;
+    m_initialized_before = true;
+    VQOStreamLog::Line("Initialized: record store and %d of %d modules.\n", bound,
+                       static_cast<int>(MODULE_COUNT));
+    return 0;
+  });
 }
 
 void Management_i::Start(QELM::Management::RunModeEnum run_mode)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  std::lock_guard<std::mutex> control(m_control_mutex);
-  const bool real_time = run_mode == QELM::Management::RUN_REAL_TIME;
-  {
-    std::lock_guard<std::mutex> lock(m_state_mutex);
-    if (!m_active || !m_initialized) {
-      VQOStreamLog::Line("Start refused: not initialized.\n");
-      return;
+  return qelm_upcall([&]() -> void {
+    std::lock_guard<std::mutex> control(m_control_mutex);
+    const bool real_time = run_mode == QELM::Management::RUN_REAL_TIME;
+    {
+      std::lock_guard<std::mutex> lock(m_state_mutex);
+      if (!m_active || !m_initialized) {
+        VQOStreamLog::Line("Start refused: not initialized.\n");
+        return;
+      }
+      if (m_cyclic_running) {
+        VQOStreamLog::Line("Start ignored: the cycles are already running.\n");
+        return;
+      }
+      m_cyclic_running = true;
     }
-    if (m_cyclic_running) {
-      VQOStreamLog::Line("Start ignored: the cycles are already running.\n");
-      return;
+    if (m_cycle_thread.joinable())
+      m_cycle_thread.join();
+    {
+      std::lock_guard<std::mutex> lock(m_cycle_mutex);
+      m_stop_cycles = false;
     }
-    m_cyclic_running = true;
-  }
-  if (m_cycle_thread.joinable())
-    m_cycle_thread.join();
-  {
-    std::lock_guard<std::mutex> lock(m_cycle_mutex);
-    m_stop_cycles = false;
-  }
-  VQOStreamLog::Line("Cyclic executive started (%s, %d s per cycle).\n",
-                     real_time ? "real time" : "sequential", m_cycles.cycle_seconds);
-  PostOwn(MSG_CYCLIC_STARTED);
-  m_cycle_thread = std::thread(&Management_i::CycleLoop, this, real_time);
-  QELM_UPCALL_GUARD_END
+    VQOStreamLog::Line("Cyclic executive started (%s, %d s per cycle).\n",
+                       real_time ? "real time" : "sequential", m_cycles.cycle_seconds);
+    PostOwn(MSG_CYCLIC_STARTED);
+    m_cycle_thread = std::thread(&Management_i::CycleLoop, this, real_time);
+  });
 }
 
 CORBA::Long Management_i::StopCycles()
@@ -260,36 +266,41 @@ CORBA::Long Management_i::StopCycles()
 
 CORBA::Long Management_i::Stop()
 {
-  QELM_UPCALL_GUARD_BEGIN
-  VQOStreamLog::Line("Stop requested.\n");
-  return StopCycles();
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> CORBA::Long {
+    VQOStreamLog::Line("Stop requested.\n");
+    return StopCycles();
+  });
 }
 
 void Management_i::Shutdown()
 {
-  QELM_UPCALL_GUARD_BEGIN
-  VQOStreamLog::Line("Shutting down...\n");
-  StopCycles();
-  SetActive(false);
-  m_orb->shutdown(false);
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> void {
+    VQOStreamLog::Line("Shutting down...\n");
+    StopCycles();
+    SetActive(false);
+    if (m_ready) {
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (!m_ready() && std::chrono::steady_clock::now() < limit)
+        SleepMs(10);
+    }
+    m_orb->shutdown(false);
+  });
 }
 
 // ---------------------------------------------------------------- queries
 
 QELM::SystemStatus Management_i::GetSystemStatus()
 {
-  QELM_UPCALL_GUARD_BEGIN
-  QELM::SystemStatus s;
-  s.timestamp = GetSystemClock();
-  std::lock_guard<std::mutex> lock(m_state_mutex);
-  s.active = m_active;
-  s.initialized_before = m_initialized_before;
-  s.initialized = m_initialized;
-  s.cyclic_running = m_cyclic_running;
-  return s;
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> QELM::SystemStatus {
+    QELM::SystemStatus s;
+    s.timestamp = GetSystemClock();
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    s.active = m_active;
+    s.initialized_before = m_initialized_before;
+    s.initialized = m_initialized;
+    s.cyclic_running = m_cyclic_running;
+    return s;
+  });
 }
 
 QELM::HRTime Management_i::GetSystemClock()
@@ -302,37 +313,37 @@ QELM::HRTime Management_i::GetSystemClock()
 
 QELM::Tallyhouse_ptr Management_i::GetDataBrokerObject()
 {
-  QELM_UPCALL_GUARD_BEGIN
-  std::lock_guard<std::mutex> lock(m_state_mutex);
-  return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> QELM::Tallyhouse_ptr {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+  });
 }
 
 QELM::Task_ptr Management_i::GetTaskObject(CORBA::Long objID)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  std::lock_guard<std::mutex> lock(m_state_mutex);
-  if (objID < 0 || objID >= MODULE_COUNT)
-    return QELM::Task::_nil();
-  return QELM::Task::_duplicate(m_modules[objID].task.in());
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> QELM::Task_ptr {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    if (objID < 0 || objID >= MODULE_COUNT)
+      return QELM::Task::_nil();
+    return QELM::Task::_duplicate(m_modules[objID].task.in());
+  });
 }
 
 QELM::TaskStatus Management_i::GetTaskStatus(CORBA::Long objID)
 {
-  QELM_UPCALL_GUARD_BEGIN
-  QELM::TaskStatus s;
-  s.timestamp = GetSystemClock();
-  s.ID = objID;
-  s.active = false;
-  s.initialized = false;
-  std::lock_guard<std::mutex> lock(m_state_mutex);
-  if (objID >= 0 && objID < MODULE_COUNT) {
-    s.active = !CORBA::is_nil(m_modules[objID].task.in());
-    s.initialized = m_modules[objID].initialized;
-  }
-  return s;
-  QELM_UPCALL_GUARD_END
+  return qelm_upcall([&]() -> QELM::TaskStatus {
+    QELM::TaskStatus s;
+    s.timestamp = GetSystemClock();
+    s.ID = objID;
+    s.active = false;
+    s.initialized = false;
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    if (objID >= 0 && objID < MODULE_COUNT) {
+      s.active = !CORBA::is_nil(m_modules[objID].task.in());
+      s.initialized = m_modules[objID].initialized;
+    }
+    return s;
+  });
 }
 
 // ---------------------------------------------------------------- cycles

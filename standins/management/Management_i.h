@@ -9,6 +9,7 @@
 #include <QELM.hh>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -32,6 +33,10 @@ public:
   // The object's own reference, handed to the record store and the modules.
   void SetSelf(QELM::Management_ptr self);
   void SetActive(bool active);
+  // Tells whether every ORB thread of the program has entered the ORB's
+  // loop; Shutdown waits for it (bounded), since a pool shut down while it
+  // is still starting its threads never returns.
+  void SetReadyCheck(std::function<bool()> ready);
   // After the ORB loop: stops the cycles and the deliveries.
   void Finish();
 
@@ -72,6 +77,7 @@ private:
   Options m_opt;
   CycleSettings m_cycles;
   QELM::Management_var m_self;
+  std::function<bool()> m_ready;
   TargetRegistry m_targets;
 
   std::mutex m_state_mutex;      // status flags, references

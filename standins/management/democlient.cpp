@@ -22,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,10 +131,12 @@ public:
   }
 };
 
-class DemoGUI_i : public POA_QELM::GUI
+class DemoGUI_i : public virtual POA_QELM::GUI
 {
 public:
-  explicit DemoGUI_i(DemoTarget& t) : m_target(t) {}
+  // Out of line: GCC's bounds check misreads the inlined construction of
+  // the generated virtual bases.
+  explicit DemoGUI_i(DemoTarget& t) __attribute__((noinline));
   void SendMsg(const QELM::MSG& m) override
   {
     try {
@@ -146,6 +149,8 @@ public:
 private:
   DemoTarget& m_target;
 };
+
+DemoGUI_i::DemoGUI_i(DemoTarget& t) : m_target(t) {}
 
 QELM::SystemStatus Status(QELM::Management_ptr m)
 {
@@ -389,6 +394,10 @@ int main(int argc, char** argv)
   }
   mgmt = QELM::Management::_nil();
   if (server.joinable()) {
+    // A pool shut down before all its threads are in the ORB's loop would
+    // not return: let it finish starting first.
+    for (int i = 0; i < 1000 && pool.GetRunningThreads() < pool.GetThreadCount(); ++i)
+      SleepMs(10);
     orb->shutdown(true);
     server.join();
   }

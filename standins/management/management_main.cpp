@@ -134,7 +134,9 @@ int main(int argc, char** argv)
     qelm_register_object(orb.in(), ref.in(), "Management");
 
     VQORBThreadPool pool(orb.in(), 8);
+    servant->SetReadyCheck([&pool] { return pool.GetRunningThreads() >= pool.GetThreadCount(); });
     pool.Run();
+    servant->SetReadyCheck(nullptr);
 
     servant->Finish();
     servant->_remove_ref();
