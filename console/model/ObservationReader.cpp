@@ -12,7 +12,7 @@
 #include "FieldReaders.h"
 #include "LinkSeries.h"
 
-CObservationReader g_ObservationReader;
+CObservationReader& g_ObservationReader = *new CObservationReader();
 
 namespace {
 

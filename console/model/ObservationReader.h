@@ -86,5 +86,7 @@ private:
   ReferenceTableStatus m_refStatus = ReferenceTableStatus::kNotRead;
 };
 
-// The console's observation thread, started by the project load.
-extern CObservationReader g_ObservationReader;
+// The console's observation thread, started by the project load. It is
+// never destroyed, so that the project's destructor may stop it at program
+// end whatever the order of the globals' destruction.
+extern CObservationReader& g_ObservationReader;
