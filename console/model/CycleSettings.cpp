@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "NumericLocale.h"
@@ -132,5 +133,14 @@ SchedulerReadResult ReadSchedulerFile(const std::string& path, int* ccObsInterva
 
 std::string SchedulerOpenMessage(const std::string& path)
 {
-  return "Cannot open " + path;
+  // The message names the full path: a relative one is taken from the
+  // working directory.
+  std::filesystem::path p(path);
+  std::error_code ec;
+  if (p.is_relative()) {
+    std::filesystem::path cwd = std::filesystem::current_path(ec);
+    if (!ec)
+      p = cwd / p;
+  }
+  return "Cannot open " + p.string();
 }

@@ -44,5 +44,7 @@ enum class SchedulerReadResult {
 // interval, into *ccObsInterval.
 SchedulerReadResult ReadSchedulerFile(const std::string& path, int* ccObsInterval);
 
-// The message shown when scheduler.dat cannot be opened: "Cannot open %s".
+// The message shown when scheduler.dat cannot be opened: "Cannot open %s"
+// with the full path (a relative path is completed with the working
+// directory).
 std::string SchedulerOpenMessage(const std::string& path);

@@ -131,7 +131,8 @@ TEST(SchedulerFile, MissingFileAndItsMessage)
   int cc = 5;
   EXPECT_EQ(ReadSchedulerFile(t.File("scheduler.dat"), &cc), SchedulerReadResult::kNotOpened);
   EXPECT_EQ(cc, 5);
-  EXPECT_EQ(SchedulerOpenMessage("./scheduler.dat"), "Cannot open ./scheduler.dat");
+  EXPECT_EQ(SchedulerOpenMessage("/run/x/scheduler.dat"), "Cannot open /run/x/scheduler.dat");
+  EXPECT_EQ(SchedulerOpenMessage("scheduler.dat"), "Cannot open " + (fs::current_path() / "scheduler.dat").string());
 }
 
 TEST(CycleWriters, UncreatableFileIsReported)
