@@ -325,3 +325,41 @@ TEST(ObservationThread, RestartBeginsAfreshAndDestructorJoins)
     EXPECT_EQ(r.Slot(), 1);
   }  // destroyed while running: joined
 }
+
+#include "CProject.h"
+
+namespace {
+
+struct StatusRecorder : IStatusSink {
+  std::vector<std::string> texts;
+  void SetStatusText(const std::string& t) override { texts.push_back(t); }
+};
+
+}  // namespace
+
+TEST(ObservationThread, ProjectStartsItInTheWorkingDirectoryAndStopsIt)
+{
+  RunDir run;
+  run.Reference("2 2\n1 0 0 1 0 0\n2 0 0 1 0 0\n");
+  run.Obs("4 5 6\n3.5 4.5\n");
+  g_LineArray.RemoveAll();
+  g_LineArray.Add(new CDrawLine());
+  g_LineArray.Add(new CDrawLine());
+  fs::path old = fs::current_path();
+  fs::current_path(run.dir);
+  StatusRecorder status;
+  IStatusSink* saved = g_Project.m_pStatusBar;
+  g_Project.m_pStatusBar = &status;
+  g_Project.StartRealTimeReader();
+  bool taken = WaitFor([] { return g_ObservationReader.FilesTaken() == 1; });
+  g_Project.StopRealTimeReader();
+  g_Project.m_pStatusBar = saved;
+  fs::current_path(old);
+  ASSERT_TRUE(taken);
+  EXPECT_FALSE(g_ObservationReader.IsRunning());
+  ASSERT_FALSE(status.texts.empty());
+  EXPECT_EQ(status.texts.front(), "  Reading real time data");
+  EXPECT_TRUE(g_LineArray[0]->m_bObserved);
+  EXPECT_EQ(g_LineArray[1]->Series(kMeasureDensity, kSourceObserved, 0), 4.5);
+  g_LineArray.RemoveAll();
+}
