@@ -234,7 +234,7 @@ int CProject::ReadLine(std::FILE* f, char* buf, std::size_t size)
 {
   std::size_t n = 0;
   int c;
-  while ((c = std::fgetc(f)) != EOF && c != '\r' && c != '\n')
+  while ((c = getc_unlocked(f)) != EOF && c != '\r' && c != '\n')
     if (n + 1 < size)
       buf[n++] = static_cast<char>(c);
   if (size > 0)

@@ -20,7 +20,7 @@ int SkipToNumber(std::FILE* f, bool dotStarts, int& sign)
   sign = 1;
   for (;;)
   {
-    int c = std::fgetc(f);
+    int c = getc_unlocked(f);
     if (c == EOF)
       return EOF;
     if (IsDigit(c) || (dotStarts && c == '.'))
@@ -39,7 +39,7 @@ std::string Collect(std::FILE* f, int c, std::size_t width, Accept accept)
   {
     if (text.size() + 1 < width)
       text.push_back(static_cast<char>(c));
-    c = std::fgetc(f);
+    c = getc_unlocked(f);
   }
   return text;
 }
@@ -95,7 +95,7 @@ bool ScanUnsignedIntChecked(std::FILE* f, int& value)
   int c;
   do
   {
-    c = std::fgetc(f);
+    c = getc_unlocked(f);
     if (c == EOF)
       return false;
   } while (!IsDigit(c) && c != '.');
@@ -139,7 +139,7 @@ std::string ReadToken(std::FILE* f)
   int c;
   do
   {
-    c = std::fgetc(f);
+    c = getc_unlocked(f);
     if (c == EOF)
       return "-1";
   } while (!IsAlnum(c));

@@ -173,6 +173,10 @@ TEST(NetworkReaders, LinkLineNumbersTable)
       {"123456", true, 12345, 6, ""},        // at most five characters each
       {"  -3    7 a", true, -3, 7, " a"},
       {"\t5\t6", true, 5, 6, ""},
+      {" 988810000Name", true, 9888, 10000, "Name"},  // columns 1-5 and 6-10
+      {"1000010001", true, 10000, 10001, ""},
+      {"10 20 x", true, 10, 20, " x"},             // not in columns: free reading
+      {"    1   -2", true, 1, -2, ""},
       {"   10", false, 0, 0, ""},
       {"abc", false, 0, 0, "abc"},
   };
