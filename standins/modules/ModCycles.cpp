@@ -138,7 +138,7 @@ QELM::DBKRecord OdpCycle(const TrafficModel& model, double start_sec, double hor
 {
   const int zones = Zones(model);
   const double h = std::isfinite(horizon_sec) ? std::max(0.0, horizon_sec) : 0.0;
-  const int slots = std::clamp(static_cast<int>(std::ceil(h / 300.0)), 1, kMaxODSlots);
+  const int slots = static_cast<int>(std::clamp(std::ceil(h / 300.0), 1.0, static_cast<double>(kMaxODSlots)));
   const double start = std::isfinite(start_sec) ? start_sec : 0.0;
   std::vector<std::vector<float>> matrices(static_cast<std::size_t>(slots));
   for (int s = 0; s < slots; ++s)

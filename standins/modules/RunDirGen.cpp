@@ -195,6 +195,7 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
     ys[static_cast<std::size_t>(r)] = ys[static_cast<std::size_t>(r - 1)] + 800.0 + 100.0 * static_cast<double>(Hash(opt.seed, 2, static_cast<uint64_t>(r)) % 9);
 
   const std::size_t node_count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+  g.node_base = node_count <= 9999 ? 1 : kWideNodeBase;
   auto node_index = [cols](int r, int c) { return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c); };
   g.net.node_numbers.resize(node_count);
   g.net.node_zones.resize(node_count);
@@ -203,7 +204,7 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < cols; ++c) {
       const std::size_t i = node_index(r, c);
-      g.net.node_numbers[i] = static_cast<int>(i) + 1;
+      g.net.node_numbers[i] = static_cast<int>(i) + g.node_base;
       g.net.node_zones[i] = (r * g.zone_rows / rows) * g.zone_cols + (c * g.zone_cols / cols) + 1;
       g.x[i] = xs[static_cast<std::size_t>(c)];
       g.y[i] = ys[static_cast<std::size_t>(r)];
@@ -300,11 +301,12 @@ std::string FormatXYDat(const GridNetwork& g)
 
 std::string FormatLinkXYDat(const GridNetwork& g)
 {
-  // Node positions by node number (numbers are index + 1 in a grid).
+  // A grid's node numbers are its node indices plus the base.
   std::string out;
   out.reserve(g.net.links.size() * 48);
   for (const ModLink& l : g.net.links) {
-    const std::size_t a = static_cast<std::size_t>(l.from - 1), b = static_cast<std::size_t>(l.to - 1);
+    const std::size_t a = static_cast<std::size_t>(l.from - g.node_base);
+    const std::size_t b = static_cast<std::size_t>(l.to - g.node_base);
     const double dx = g.x[b] - g.x[a], dy = g.y[b] - g.y[a];
     const double len = std::hypot(dx, dy);
     const double sx = len > 0 ? dy / len * kShapeShift : 0.0;
@@ -451,7 +453,7 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
     if (warnings)
       warnings->push_back(w);
   };
-  if (g.net.node_numbers.size() > 24999)
+  if (!g.net.node_numbers.empty() && g.net.node_numbers.back() > 24999)
     warn("node numbers above 24999 are beyond the console's node tables");
 
   const fs::path est = root / "estimate";

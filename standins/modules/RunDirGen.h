@@ -13,9 +13,13 @@
 namespace vlq::mod {
 
 // Node numbers are written into five-column fields (LinkName.dat,
-// Detector.dat, CCTV.dat), so they stay below 100000; the console refuses
-// 899999 and above.
-constexpr int kMaxGridNodes = 99999;
+// Detector.dat, CCTV.dat), read back as "at most five characters after
+// optional blanks". A field of fewer than five digits followed at once by
+// a five-digit one would be misread, so a network numbers its nodes from 1
+// while every number has at most four digits, and otherwise from 10000,
+// every number then having exactly five.
+constexpr int kMaxGridNodes = 90000;
+constexpr int kWideNodeBase = 10000;
 
 struct RunDirOptions
 {
@@ -36,6 +40,7 @@ struct GridNetwork
   int zone_rows = 0;
   int zone_cols = 0;
   int superzones = 0;
+  int node_base = 1;                // number of the node of index 0
   ModNetwork net;                   // zones, nodes, links in file order
   std::vector<double> x, y;         // by node index, feet
   std::vector<int> control_type;    // by node index, 1..6
