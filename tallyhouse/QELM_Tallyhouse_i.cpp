@@ -5,6 +5,8 @@
 #include "VQOStreamLog.h"
 #include "VQTimeCentral.h"
 
+#include <omniORB4/callHandle.h>
+
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -38,7 +40,73 @@ bool SameShape(const DBKRecord& a, const DBKRecord& b)
   return true;
 }
 
+// Set while this thread dispatches a request that came over the wire.
+thread_local bool t_remote_request = false;
+
+class RemoteRequestMark
+{
+public:
+  explicit RemoteRequestMark(bool remote) : m_previous(t_remote_request) { t_remote_request = remote; }
+  ~RemoteRequestMark() { t_remote_request = m_previous; }
+  RemoteRequestMark(const RemoteRequestMark&) = delete;
+  RemoteRequestMark& operator=(const RemoteRequestMark&) = delete;
+
+private:
+  bool m_previous;
+};
+
+// Moves the elements of src into dst (empty); false when src does not own
+// its buffer.
+template <class Seq>
+bool TakeElements(Seq& dst, Seq& src)
+{
+  const CORBA::ULong len = src.length();
+  const CORBA::ULong max = src.maximum();
+  if (len == 0)
+    return true;
+  auto* buf = src.get_buffer(true);
+  if (buf == nullptr)
+    return false;
+  dst.replace(max, len, buf, true);
+  return true;
+}
+
+// The record to store for an inserted one. A request from another process
+// carries its record in a value that the ORB made for this call alone and
+// destroys after it, so its arrays are taken over rather than copied; a
+// caller in this process keeps its record, which is copied.
+QELM_Tallyhouse_i::StoredRecord RecordToStore(const DBKRecord& L)
+{
+  if (!t_remote_request)
+    return std::make_shared<const DBKRecord>(L);
+  DBKRecord& arg = const_cast<DBKRecord&>(L);
+  auto rec = std::make_shared<DBKRecord>();
+  rec->timestamp = arg.timestamp;
+  rec->quasi_timestamp = arg.quasi_timestamp;
+  if (!TakeElements(rec->L, arg.L))
+    rec->L = arg.L;
+  if (!TakeElements(rec->F, arg.F))
+    rec->F = arg.F;
+  return rec;
+}
+
+// Adds to held the records of hist from index first on: those a trim to
+// first records would free. Holding them lets the caller free them after the
+// history's mutex is released.
+void HoldFrom(const QELM_Tallyhouse_i::History& hist, std::size_t first,
+              std::vector<QELM_Tallyhouse_i::StoredRecord>& held)
+{
+  for (std::size_t i = first; i < hist.Size(); ++i)
+    held.push_back(*hist.At(i));
+}
+
 } // namespace
+
+CORBA::Boolean QELM_Tallyhouse_i::_dispatch(omniCallHandle& handle)
+{
+  RemoteRequestMark mark(handle.iop_s() != nullptr);
+  return QELM::_impl_Tallyhouse::_dispatch(handle);
+}
 
 bool QELM_Tallyhouse_i::HistorySizes(int id, std::size_t& trim_size, std::size_t& max_size)
 {
@@ -169,8 +237,11 @@ void QELM_Tallyhouse_i::Shutdown()
 void QELM_Tallyhouse_i::Flush()
 {
   for (int id = 0; id < kIdCount; ++id) {
+    std::vector<StoredRecord> dropped; // freed after the mutex is released
     std::lock_guard<std::mutex> lock(m_hist_mutex.at(DBKIDEnum(id)));
-    m_data_hist.at(DBKIDEnum(id)).Clear();
+    History& hist = m_data_hist.at(DBKIDEnum(id));
+    HoldFrom(hist, hist.GetTrimSize() + 1, dropped);
+    hist.Clear();
   }
 }
 
@@ -186,8 +257,11 @@ void QELM_Tallyhouse_i::SetTableMaxSize(DBKIDEnum lshid, CORBA::Long max_size)
   CheckId(lshid);
   if (!VQ_CHECK(max_size > 0))
     throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+  std::vector<StoredRecord> dropped; // freed after the mutex is released
   std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
-  m_data_hist.at(lshid).SetMaxSize(static_cast<std::size_t>(max_size));
+  History& hist = m_data_hist.at(lshid);
+  HoldFrom(hist, static_cast<std::size_t>(max_size) + 1, dropped);
+  hist.SetMaxSize(static_cast<std::size_t>(max_size));
 }
 
 CORBA::Long QELM_Tallyhouse_i::GetRecordCount(DBKIDEnum lshid)
@@ -252,10 +326,15 @@ void QELM_Tallyhouse_i::InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid)
 {
   VQOStreamLog::Line("Tallyhouse: Call to InsertRecord. id = %d.\n", static_cast<int>(lshid));
   CheckId(lshid);
-  // The one copy of the record is made before the mutex is taken.
-  StoredRecord* plsh = new StoredRecord(std::make_shared<const DBKRecord>(L));
+  // The stored record is made before the mutex is taken, and the records
+  // that the insert trims are freed after it is released.
+  StoredRecord* plsh = new StoredRecord(RecordToStore(L));
+  std::vector<StoredRecord> dropped;
   std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
-  m_data_hist.at(lshid).Insert(plsh);
+  History& hist = m_data_hist.at(lshid);
+  if (hist.Size() + 1 > hist.GetMaxSize())
+    HoldFrom(hist, hist.GetTrimSize(), dropped);
+  hist.Insert(plsh);
 }
 
 QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Long numpast)

@@ -48,6 +48,10 @@ public:
   QELM::DBKRecord* GetRecordAverage(DBKIDEnum lshid, CORBA::Long numpast) override;
   QELM::LSHHistory* FetchLSHH(DBKIDEnum lshid, CORBA::Long numpast) override;
 
+  // Marks the calls that arrive over the wire: their arguments were
+  // unmarshalled into values of the ORB's call and are dropped after it.
+  CORBA::Boolean _dispatch(omniCallHandle& handle) override;
+
   // The Management reference given by Initialize (nil before); a new
   // reference owned by the caller.
   QELM::Management_ptr GetManagement();

@@ -3,6 +3,7 @@
 // publishes it in the naming service and as Tallyhouse.ior, serves on 12 ORB
 // threads until a client calls Shutdown, then destroys the ORB and ends.
 #include "QELM_Tallyhouse_i.h"
+#include "TallyhouseHeap.h"
 
 #include "VQCheck.h"
 #include "VQORBThreadPool.h"
@@ -89,6 +90,7 @@ int Serve(int argc, char** argv)
 int main(int argc, char** argv)
 {
   setpriority(PRIO_PROCESS, 0, 0);
+  TallyhouseTuneHeap();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
   VQOStreamLog::Open("tallyhouse.log", "w");

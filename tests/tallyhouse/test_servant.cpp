@@ -124,9 +124,10 @@ TEST_F(ServantTest, LatestRecordIsANewestCopy)
   DBKRecord in = MakePatternRecord(3, 41, 4, 100);
   th->InsertRecord(MakePatternRecord(3, 40, 4, 100), Id(8));
   th->InsertRecord(in, Id(8));
+  int w = 0, s = 0;
+  ASSERT_EQ(tallyhouse_test::CheckPatternRecord(in, w, s), "") << "a caller in this process keeps its record";
   in.F[0][0] = -1; // the store keeps its own copy
   DBKRecord_var out = th->GetLatestRecord(Id(8));
-  int w = 0, s = 0;
   EXPECT_EQ(tallyhouse_test::CheckPatternRecord(out.in(), w, s), "");
   EXPECT_EQ(s, 41);
   out->F[0][0] = -2; // the caller's copy is its own
