@@ -156,9 +156,8 @@ CORBA::Long Management_i::Initialize()
     try {
       // The record store corrects its clock against this service inside the
       // call, which may sample for up to half a minute.
-      QELM::Tallyhouse_var th_init = QELM::Tallyhouse::_duplicate(th.in());
-      omniORB::setClientCallTimeout(th_init.in(), 60000);
-      CORBA::Long r = th_init->Initialize(m_self.in());
+      omniORB::setClientCallTimeout(th.in(), 60000);
+      CORBA::Long r = th->Initialize(m_self.in());
       if (r != 0)
         VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
                            static_cast<long>(r));

@@ -53,6 +53,9 @@ public:
   QELM::SystemStatus GetSystemStatus() override;
   QELM::HRTime GetSystemClock() override;
   QELM::Tallyhouse_ptr GetDataBrokerObject() override;
+  // Task ids: 0 NOWSIM, 1 FORESIM, 2 FORESIM1, 3 ODE, 4 ODP, 5 NEARVET,
+  // 6 FARVET. An unknown id, or a module not bound, gives a nil reference
+  // and a status with both flags false.
   QELM::Task_ptr GetTaskObject(CORBA::Long objID) override;
   QELM::TaskStatus GetTaskStatus(CORBA::Long objID) override;
 

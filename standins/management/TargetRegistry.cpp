@@ -45,18 +45,19 @@ bool TargetRegistry::Unregister(CORBA::Long id)
       return false;
     t = it->second;
     m_targets.erase(it);
-    ReapLocked();
-    bool was_live = !t->failed.load();
-    {
-      std::lock_guard<std::mutex> tl(t->mutex);
-      t->stop = true;
-    }
-    t->wake.notify_all();
-    // Not joined here: a call to a slow target may still be on its way,
-    // and the caller of UnregisterTarget must not wait for it.
-    m_retired.push_back(t);
-    return was_live;
   }
+  const bool was_live = !t->failed.load();
+  {
+    std::lock_guard<std::mutex> tl(t->mutex);
+    t->stop = true;
+  }
+  t->wake.notify_all();
+  // Not joined here: a call to a slow target may still be on its way, and
+  // the caller of UnregisterTarget must not wait for it.
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_retired.push_back(t);
+  ReapLocked();
+  return was_live;
 }
 
 void TargetRegistry::Post(const QELM::MSG& m)
@@ -103,6 +104,7 @@ void TargetRegistry::Retire(std::shared_ptr<Target>& t, bool drain)
     std::lock_guard<std::mutex> tl(t->mutex);
     t->stop = true;
     t->drain = drain;
+    t->drain_until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   }
   t->wake.notify_all();
   if (t->thread.joinable())
@@ -139,7 +141,8 @@ void TargetRegistry::Deliver(std::shared_ptr<Target> t)
     {
       std::unique_lock<std::mutex> tl(t->mutex);
       t->wake.wait(tl, [&] { return t->stop || !t->queue.empty(); });
-      if (t->stop && (!t->drain || t->queue.empty()))
+      if (t->stop && (!t->drain || t->queue.empty() ||
+                      std::chrono::steady_clock::now() > t->drain_until))
         break;
       m = t->queue.front();
       t->queue.pop_front();

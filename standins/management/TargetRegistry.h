@@ -7,6 +7,7 @@
 #include <QELM.hh>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -36,7 +37,8 @@ public:
   // Number of live targets.
   size_t Count();
   // Ends every delivery thread. With drain, each target first gets what is
-  // queued for it (each call still bounded by the call time-out).
+  // queued for it, for at most about two seconds (each call still bounded by
+  // the call time-out); what is left then is dropped.
   void StopAll(bool drain);
 
 private:
@@ -49,6 +51,7 @@ private:
     std::deque<QELM::MSG> queue;
     bool stop = false;
     bool drain = false;
+    std::chrono::steady_clock::time_point drain_until;
     std::atomic<bool> failed{false};
     std::atomic<bool> finished{false};
     std::thread thread;
