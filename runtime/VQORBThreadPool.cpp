@@ -126,9 +126,10 @@ int VQORBThreadPool::Run()
     return -1;
 
   int launched = 0;
+  m_entered_threads = 0;
   for (int i = 0; i < count - 1; ++i) {
-    ThreadArg* arg = new (std::nothrow)
-        ThreadArg{&m_running_threads, m_shutdown_event, CORBA::ORB::_duplicate(m_orb.in())};
+    ThreadArg* arg = new (std::nothrow) ThreadArg{&m_running_threads, &m_entered_threads,
+                                                  m_shutdown_event, CORBA::ORB::_duplicate(m_orb.in())};
     if (!VQ_CHECK_TEXT(arg != 0, "arg != 0"))
       break;
     try {
@@ -142,7 +143,12 @@ int VQORBThreadPool::Run()
     }
   }
 
-  while (m_running_threads < launched)
+  // Wait for every secondary thread to have reached its loop. The threads
+  // that have entered are counted apart from those still inside: when the
+  // ORB is shut down during the start-up (or before it), a thread may leave
+  // the loop before the last one has entered, and the running count then
+  // never reaches the full number.
+  while (m_entered_threads < launched)
     SleepMs(static_cast<uint32_t>(std::rand() % 250));
   VQ_CHECK_TEXT(m_running_threads == count - 1, "m_running_threads == m_thread_count-1");
 
@@ -173,6 +179,7 @@ int VQORBThreadPool::WaitForSecondaryThreads()
 int VQORBThreadPool::ThreadMain(ThreadArg* arg)
 {
   ++*arg->running_threads;
+  ++*arg->entered_threads;
   run_orb(arg->orb);
   const int remaining = --*arg->running_threads;
   VQOStreamLog::Line("ORB thread shutdown. Remaining threads: %d\n", remaining);

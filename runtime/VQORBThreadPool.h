@@ -54,6 +54,9 @@ private:
   struct ThreadArg
   {
     std::atomic<int>* running_threads;
+    // Counts every thread that has reached its loop, also one that has left
+    // it again already.
+    std::atomic<int>* entered_threads;
     ShutdownEvent* shutdown_event;
     CORBA::ORB_ptr orb; // a duplicate, released by the thread
   };
@@ -65,5 +68,7 @@ private:
   ShutdownEvent* m_shutdown_event = nullptr;
 
   std::atomic<bool> m_in_run{false};
+  // Secondary threads of the current Run that have reached their loop.
+  std::atomic<int> m_entered_threads{0};
   std::vector<std::thread> m_threads;
 };

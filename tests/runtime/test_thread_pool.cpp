@@ -267,3 +267,23 @@ TEST_F(ThreadPool, ServesConcurrentRemoteCalls)
   EXPECT_EQ(run_result, 0);
   target->_remove_ref();
 }
+
+TEST_F(ThreadPool, OrbShutDownBeforeAllThreadsEnteredStillEndsRun)
+{
+  // Secondary threads that find the ORB already shut down leave the loop at
+  // once, before the others have entered it: Run must not wait for a full
+  // house that never comes.
+  for (int count : {2, 5, 12}) {
+    orb->shutdown(false);
+    VQORBThreadPool& pool = MakePool(count);
+    StartRun(pool);
+    ASSERT_TRUE(WaitUntil([&] { return run_result.load() != -99; }, std::chrono::seconds(30)))
+      << "Run did not return with " << count << " threads";
+    runner.join();
+    EXPECT_EQ(run_result, 0) << count;
+    EXPECT_EQ(pool.GetRunningThreads(), 0) << count;
+    run_result = -99;
+    orb->destroy();
+    orb = qelm_orb_init(std::vector<std::string>{}, QELM_ORB_ID, 30000, "giop:tcp:127.0.0.1:");
+  }
+}
