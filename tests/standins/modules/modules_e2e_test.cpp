@@ -491,6 +491,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   }
   for (const char* name : kModuleNames)
     EXPECT_NE(ReadFile(run + "/" + name + ".log").find("ended normally"), std::string::npos) << name;
+  std::printf("%zu messages, %zu records fetched, time_now %.0f to %.0f s\n", target->Codes().size(),
+              target->Records().size(), times.front(), times.back());
 }
 
 }  // namespace
