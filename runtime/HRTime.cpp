@@ -1,6 +1,7 @@
 #include "HRTime.h"
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -181,8 +182,14 @@ char* HRTimeToString(const HRTime& t, char* buffer)
 {
   bool negative = t.sec < 0;
   HRTime mag = t;
-  if (negative)
-    mag = (t.msec != 0) ? make(-t.sec - 1, 1000 - t.msec) : make(-t.sec, 0);
+  if (negative) {
+    // -(sec + 1) cannot overflow; -sec can only for the smallest value,
+    // which saturates (a time stamp from elsewhere must not break the text).
+    if (t.msec != 0)
+      mag = make(-(t.sec + 1), 1000 - t.msec);
+    else
+      mag = make(t.sec == LLONG_MIN ? LLONG_MAX : -t.sec, 0);
+  }
   const time_t secs = static_cast<time_t>(mag.sec);
   struct tm lt {};
   localtime_r(&secs, &lt);

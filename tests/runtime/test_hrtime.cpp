@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <ostream>
 #include <string>
@@ -227,19 +229,52 @@ TEST_F(HRTimeText, ClockTimeInTheLocalZone)
   }
 }
 
-TEST(HRTimeClock, NowIsInNormalFormAndAgreesWithTheCalendarClock)
+TEST_F(HRTimeText, ExtremeValuesStayWithinTheBuffer)
+{
+  // Time stamps of any value may arrive from other programs: the text never
+  // passes the buffer, and forming the magnitude of the smallest value does
+  // not overflow.
+  const HRTime cases[] = {
+    T(LLONG_MIN, 0), T(LLONG_MIN, 1), T(LLONG_MIN, 999), T(LLONG_MAX, 999), T(LLONG_MAX, 0),
+    T(0, 123456), T(-1, 123456), T(5, -7),
+  };
+  for (const auto& t : cases) {
+    char block[HRTIME_TEXT_SIZE + 8];
+    std::memset(block, '#', sizeof block);
+    const std::string text = HRTimeToString(t, block);
+    EXPECT_LT(text.size(), static_cast<size_t>(HRTIME_TEXT_SIZE)) << testing::PrintToString(t);
+    EXPECT_EQ(text[0] == '-', t.sec < 0) << testing::PrintToString(t);
+    for (size_t i = HRTIME_TEXT_SIZE; i < sizeof block; ++i)
+      ASSERT_EQ(block[i], '#') << "wrote past the buffer: " << testing::PrintToString(t);
+  }
+}
+
+// The system's wall clock in milliseconds. (time() is not a fit reference:
+// on Linux it reads a coarse copy of the clock that lags a precise reading
+// by up to a tick, so it can still show the previous second.)
+long long WallClockMs()
+{
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+TEST(HRTimeClock, NowIsInNormalFormAndAgreesWithTheWallClock)
 {
   for (int i = 0; i < 2000; ++i) {
-    const time_t before = std::time(nullptr);
+    const long long before = WallClockMs();
     const HRTime now = HRTimeNow();
-    const time_t after = std::time(nullptr);
+    const long long after = WallClockMs();
     ASSERT_GE(now.msec, 0);
     ASSERT_LT(now.msec, 1000);
-    // Seconds and milliseconds come from one reading, so the seconds lie
-    // between two calendar readings taken around it.
-    ASSERT_GE(now.sec, static_cast<long long>(before));
-    ASSERT_LE(now.sec, static_cast<long long>(after));
+    // Seconds and milliseconds come from one reading, so the value lies
+    // between two wall-clock readings taken around it.
+    const long long ms = now.sec * 1000 + now.msec;
+    ASSERT_GE(ms, before);
+    ASSERT_LE(ms, after);
   }
+  // The seconds are calendar seconds since 1970.
+  EXPECT_LE(std::llabs(HRTimeNow().sec - static_cast<long long>(std::time(nullptr))), 1);
   HRTime filled = T(-5, 5);
   HRTime& same = HRTimeNow(filled);
   EXPECT_EQ(&same, &filled);
