@@ -218,9 +218,43 @@ public:
   {
     throw CORBA::NO_IMPLEMENT();
   }
-  QELM::DBKRecord* GetLatestRecord(QELM::Tallyhouse::DBKIDEnum) override
+  // The record set for the kind with SetRecord, else NO_IMPLEMENT; every
+  // kind asked for is recorded in order.
+  QELM::DBKRecord* GetLatestRecord(QELM::Tallyhouse::DBKIDEnum id) override
   {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_fetched.push_back(id);
+    for (auto& [kind, rec] : m_records)
+      if (kind == id)
+        return new QELM::DBKRecord(rec);
     throw CORBA::NO_IMPLEMENT();
+  }
+  void SetRecord(QELM::Tallyhouse::DBKIDEnum id, std::vector<std::vector<CORBA::Long>> L,
+                 std::vector<std::vector<CORBA::Float>> F)
+  {
+    QELM::DBKRecord r;
+    r.timestamp.sec = 0;
+    r.timestamp.msec = 0;
+    r.quasi_timestamp = 0;
+    r.L.length(static_cast<CORBA::ULong>(L.size()));
+    for (size_t i = 0; i < L.size(); ++i) {
+      r.L[i].length(static_cast<CORBA::ULong>(L[i].size()));
+      for (size_t j = 0; j < L[i].size(); ++j)
+        r.L[i][j] = L[i][j];
+    }
+    r.F.length(static_cast<CORBA::ULong>(F.size()));
+    for (size_t i = 0; i < F.size(); ++i) {
+      r.F[i].length(static_cast<CORBA::ULong>(F[i].size()));
+      for (size_t j = 0; j < F[i].size(); ++j)
+        r.F[i][j] = F[i][j];
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_records.emplace_back(id, r);
+  }
+  std::vector<QELM::Tallyhouse::DBKIDEnum> Fetched()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_fetched;
   }
   QELM::DBKRecord* GetRecord(QELM::Tallyhouse::DBKIDEnum, CORBA::Float) override
   {
@@ -251,6 +285,8 @@ private:
   std::mutex m_mutex;
   QELM::HRTime m_clock{0, 0};
   int m_inits = 0;
+  std::vector<std::pair<QELM::Tallyhouse::DBKIDEnum, QELM::DBKRecord>> m_records;
+  std::vector<QELM::Tallyhouse::DBKIDEnum> m_fetched;
 };
 
 // A NOWSIM that records its cycle windows and reports each cycle's start
@@ -861,4 +897,65 @@ TEST(ManagementShutdown, EndsTheProgramWithStatusZero)
       EXPECT_TRUE(target->WaitFor(MSG_CYCLIC_STOPPED)) << "the stop code is still delivered";
     }
   }
+}
+
+TEST(DemoClient, MakesTheConsoleCallsAndFetchesTheRecordsOfEachEndedCode)
+{
+  NamingServiceFixture ns;
+  Served<FakeStore> store(new FakeStore);
+  Served<FakeNowsim> nowsim(new FakeNowsim);
+  store->SetRecord(QELM::Tallyhouse::GUIRTSTATDATA, {{42}}, {{1}, {2}, {3}, {3600}});
+  store->SetRecord(QELM::Tallyhouse::GUIRTLINKDATA, {{3}, {2}},
+                   {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3, 4}});
+  Bind(ns, "Tallyhouse", store.ref());
+  Bind(ns, "NOWSIM", nowsim.ref());
+  ManagementProcess m;
+  ASSERT_NO_FATAL_FAILURE(m.Start(ns, {"-pause-ms", "20"}));
+
+  TempDir dir("vlq-demo");
+  ChildProcess client;
+  ChildProcess::Options opt;
+  opt.working_dir = dir.path();
+  opt.stdout_file = dir.file("output.txt");
+  opt.stderr_file = dir.file("output.txt");
+  std::vector<std::string> args = ns.system_orb_args();
+  for (const char* a : {"-cycles", "2", "-seconds", "60", "-wait", "NOWSIM"})
+    args.push_back(a);
+  ASSERT_TRUE(client.Start(VLQ_DEMOCLIENT_EXE, args, opt));
+  ASSERT_TRUE(client.Wait(90s));
+  const std::string out = ReadFile(dir.file("output.txt"));
+  EXPECT_EQ(client.ExitCode(), 0) << out;
+  for (const char* line : {
+         "clock correction: synchronized (result 0)",
+         "RegisterTarget: id 1\n",
+         "Initialize: 0\n",
+         "GetDataBrokerObject: record store reference",
+         "status after Start: active 1, initialized_before 1, initialized 1, cyclic_running 1",
+         "  message 2 MSG_CYCLIC_STARTED\n",
+         "  message 44 MSG_VMS_ADD\n",
+         "  message 42 MSG_INCIDENT_ADD\n",
+         "  message 9 MSG_NOWSIM_ENDED\n"
+         "    GUIRTSTATDATA: L 1 [1], F 4 [1 1 1 1], time_now 3600 s\n"
+         "    GUIRTLINKDATA: L 2 [1 1], F 5 [3 3 3 3 4]\n",
+         "UnregisterTarget: 0\n",
+       })
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\n---\n" << out;
+
+  // The kinds fetched for code 9, in the console's order, once per cycle.
+  std::vector<QELM::Tallyhouse::DBKIDEnum> fetched = store->Fetched();
+  ASSERT_GE(fetched.size(), 4u);
+  for (size_t i = 0; i + 1 < fetched.size(); i += 2) {
+    EXPECT_EQ(fetched[i], QELM::Tallyhouse::GUIRTSTATDATA) << i;
+    EXPECT_EQ(fetched[i + 1], QELM::Tallyhouse::GUIRTLINKDATA) << i;
+  }
+  // The commands went out in the console's layouts.
+  const std::string log = m.Log();
+  EXPECT_NE(log.find("Command message 44 (MSG_VMS_ADD): type 2 (mandatory detour), link 1 -> 2, "
+                     "parameters 100 3, minutes 480.0 to 540.0, sub-path 2 3 4."),
+            std::string::npos)
+    << log;
+  EXPECT_NE(log.find("Command message 42 (MSG_INCIDENT_ADD): link 1 -> 2, minutes 480.0 to 540.0, "
+                     "severity 0.5."),
+            std::string::npos)
+    << log;
 }
