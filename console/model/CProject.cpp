@@ -83,7 +83,8 @@ CProject::CProject()
 
 CProject::~CProject()
 {
-  StopRealTimeReader();
+  // The observation thread is stopped by its own object: at program end the
+  // order in which the globals go is not fixed, so it is not touched here.
   m_Paths.RemoveAll();
 }
 

@@ -185,6 +185,19 @@ TEST_F(ProjectLoad, LookupWithoutEndingAndFatalLookup)
   }
 }
 
+// Without an exit handler the program really ends, with a non-zero status.
+TEST(ProjectLoadDeath, UndefinedNodeEndsTheProgramWithStatusOne)
+{
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        g_Project.m_ExitHandler = nullptr;
+        g_Project.m_pMessageSink = nullptr;
+        g_Project.FindNodeIndex(5, kNodeCodeXY);
+      },
+      ::testing::ExitedWithCode(kExitBadNode), "Node 5 in file xy.dat has not been defined in file network.dat.");
+}
+
 TEST_F(ProjectLoad, Fort911)
 {
   EXPECT_TRUE(g_Project.IsFort911Empty());
