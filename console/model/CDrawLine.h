@@ -50,6 +50,9 @@ public:
   int m_nSelectMark = 0;     // 0 normal, 1 highlighted, 2 selected
   int m_nLinkType = 0;
   bool m_bHasCCTV = false;
+  // Time window of a link-modification record (g_LinkModArray), in minutes.
+  double m_dModStart = 0.0;
+  double m_dModEnd = 0.0;
 
   int PointCount() const { return static_cast<int>(m_Points.size()); }
 
