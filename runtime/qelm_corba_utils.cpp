@@ -85,8 +85,8 @@ void qelm_register_object(CORBA::ORB_ptr orb, CORBA::Object_ptr obj, const char*
     VQ_CHECK_TEXT(ret == 0, "ret == 0");
   }
 
-  VQOStreamLog::PrintPrefix();
-  VQOStreamLog::Print("Registering object %s...", name);
+  // Prefix and message in one piece; the line is ended after the binding.
+  VQOStreamLog::Line("Registering object %s...", name);
 
   CosNaming::NamingContext_var root =
       qelm_resolve_init<CosNaming::NamingContext>(orb, "NameService");

@@ -184,9 +184,12 @@ TEST_F(CorbaUtils, ResolveNameRetriesWithPausesAndThrowsMinusOne)
       {"no binding, time-out 0", CountingContext::NOT_FOUND, false, 0},
       {"nil result, time-out 0", CountingContext::NIL, false, 0},
       {"dead object, time-out 0", CountingContext::OBJECT, true, 0},
-      {"no binding, time-out 1", CountingContext::NOT_FOUND, false, 1},
-      {"nil result, time-out 1", CountingContext::NIL, false, 1},
-      {"dead object, time-out 1", CountingContext::OBJECT, true, 1},
+      // The time-out counts whole calendar seconds, so a time-out of 1 may
+      // end right after the first attempt when a second boundary falls
+      // inside it; one of 2 always leaves room for several attempts.
+      {"no binding, time-out 2", CountingContext::NOT_FOUND, false, 2},
+      {"nil result, time-out 2", CountingContext::NIL, false, 2},
+      {"dead object, time-out 2", CountingContext::OBJECT, true, 2},
   };
   PortableServer::ObjectId_var dead_id;
   CORBA::Object_var dead = Activate(new Sink, &dead_id);

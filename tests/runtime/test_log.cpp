@@ -2,6 +2,7 @@
 // invariant-failure line and the one-instance rule.
 #include "VQCheck.h"
 #include "VQOStreamLog.h"
+#include "VQTimeCentral.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -248,6 +251,80 @@ TEST_F(LogTest, SecondInstanceIsRefusedAndLeavesTheLogFileOpen)
   const std::string text = ReadFile(log);
   EXPECT_EQ(text.rfind("Assertion Failed: \"m_instances == 0\"\n(In file \"", 0), 0u) << text;
   EXPECT_NE(text.find("after\n"), std::string::npos) << text;
+}
+
+// Milliseconds of the day of a corrected clock reading, in the local zone.
+long long LocalMsOfDay(const HRTime& t)
+{
+  const time_t secs = static_cast<time_t>(t.sec);
+  struct tm lt {};
+  localtime_r(&secs, &lt);
+  return ((lt.tm_hour * 60LL + lt.tm_min) * 60 + lt.tm_sec) * 1000 + t.msec;
+}
+
+TEST_F(LogTest, PrefixReadsTheCorrectedClock)
+{
+  struct Case
+  {
+    long long sec, msec;
+  } corrections[] = {{5 * 3600 + 17 * 60 + 9, 250}, {-1, 700}, {-11 * 3600, 0}};
+  for (const auto& c : corrections) {
+    HRTime correction;
+    correction.sec = c.sec;
+    correction.msec = c.msec;
+    VQTimeCentral::SetCorrectionForTest(correction);
+    const std::string log = Path("corrected.log");
+    ASSERT_TRUE(VQOStreamLog::Open(log.c_str(), "w"));
+    CapturedStdout capture(Path("corrected.out"));
+    const HRTime before = VQTimeCentral::Now();
+    VQOStreamLog::Line("x\n");
+    const HRTime after = VQTimeCentral::Now();
+    VQOStreamLog::Close();
+    HRTime zero;
+    zero.sec = 0;
+    zero.msec = 0;
+    VQTimeCentral::SetCorrectionForTest(zero);
+
+    const std::string text = ReadFile(log);
+    ASSERT_TRUE(IsPrefixed(text, "x\n")) << text;
+    const long long got = ((std::stoll(text.substr(0, 2)) * 60 + std::stoll(text.substr(3, 2))) * 60 +
+                           std::stoll(text.substr(6, 2))) * 1000 + std::stoll(text.substr(9, 3));
+    // Between the two corrected readings around it (modulo a day).
+    const long long day = 86400000;
+    const long long from = LocalMsOfDay(before);
+    const long long span = ((LocalMsOfDay(after) - from) % day + day) % day;
+    const long long offset = ((got - from) % day + day) % day;
+    EXPECT_LE(offset, span) << text << " correction " << c.sec << "." << c.msec;
+  }
+}
+
+TEST_F(LogTest, LinesOfConcurrentWritersStayWhole)
+{
+  const std::string log = Path("threads.log");
+  ASSERT_TRUE(VQOStreamLog::Open(log.c_str(), "w"));
+  CapturedStdout capture(Path("threads.out"));
+  constexpr int kThreads = 8, kLines = 300;
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t)
+    writers.emplace_back([t] {
+      for (int i = 0; i < kLines; ++i)
+        VQOStreamLog::Line("writer %d line %d of a message long enough to be cut\n", t, i);
+    });
+  for (auto& w : writers)
+    w.join();
+  VQOStreamLog::Close();
+  capture.Text();
+
+  std::istringstream in(ReadFile(log));
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) {
+    ++n;
+    const size_t at = line.find(": writer ");
+    ASSERT_NE(at, std::string::npos) << line;
+    ASSERT_TRUE(IsPrefixed(line + "\n", line.substr(at + 2) + "\n")) << line;
+  }
+  EXPECT_EQ(n, kThreads * kLines);
 }
 
 } // namespace
