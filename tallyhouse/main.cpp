@@ -11,6 +11,7 @@
 #include "qelm_corba_utils.h"
 #include "qelm_orb_args.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <exception>
@@ -25,6 +26,7 @@ int Serve(int argc, char** argv)
 {
   CORBA::ORB_var orb;
   int code = 0;
+  bool registering = false;
   try {
     orb = qelm_orb_init(argc, argv, QELM_ORB_ID);
 
@@ -56,7 +58,9 @@ int Serve(int argc, char** argv)
     // The reference of the object in ChildPOA (the servant's _this would
     // consult its default POA, the root POA, instead).
     CORBA::Object_var ref = child_poa->id_to_reference(oid.in());
+    registering = true;
     qelm_register_object(orb.in(), ref.in(), "Tallyhouse");
+    registering = false;
 
     VQOStreamLog::Line("Tallyhouse ORB Running...\n");
 
@@ -70,13 +74,18 @@ int Serve(int argc, char** argv)
     VQOStreamLog::Line("Tallyhouse: CORBA exception %s during start-up or service.\n", e._name());
     code = 2;
   } catch (int e) {
-    VQOStreamLog::Line("Tallyhouse: a naming service or start-up step failed (%d).\n", e);
+    VQOStreamLog::Line("Tallyhouse: start-up failed (%d): an initial reference or the naming service is not "
+                       "reachable.\n",
+                       e);
     code = 3;
   } catch (const std::exception& e) {
     VQOStreamLog::Line("Tallyhouse: %s.\n", e.what());
     code = 4;
   }
-  // Could not serve: take the ORB down before ending.
+  // Could not serve: no reference file of an object that is not served,
+  // and the ORB taken down before ending.
+  if (registering)
+    std::remove("Tallyhouse.ior");
   try {
     if (!CORBA::is_nil(orb.in()))
       orb->destroy();

@@ -380,3 +380,29 @@ TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TallyhouseProgramStart, WithoutANamingServiceItEndsWithAnError)
+{
+  TempDir run{"tallyhouse-run"};
+  ChildProcess program;
+  ChildProcess::Options opts;
+  opts.working_dir = run.path();
+  opts.stdout_file = run.file("stdout.txt");
+  opts.stderr_file = run.file("stderr.txt");
+  // A port on which nothing listens.
+  const int port = FreeLoopbackPort();
+  ASSERT_TRUE(program.Start(TALLYHOUSE_EXE,
+                            {"-ORBInitRef", "NameService=iiop://127.0.0.1:" + std::to_string(port) + "/NameService"},
+                            opts));
+  ASSERT_TRUE(program.Wait(120s)) << "the program must not serve half-built";
+  EXPECT_NE(program.ExitCode(), 0);
+  const std::string log = ReadFile(run.file("tallyhouse.log"));
+  EXPECT_NE(log.find("Tallyhouse Server started..."), std::string::npos);
+  EXPECT_EQ(log.find("Tallyhouse ORB Running..."), std::string::npos);
+  EXPECT_EQ(log.find("ended normally"), std::string::npos);
+  EXPECT_EQ(ReadFile(run.file("Tallyhouse.ior")), "") << "no reference file of an object that is not served";
+}
+
+} // namespace
