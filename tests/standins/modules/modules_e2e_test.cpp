@@ -495,4 +495,54 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
               target->Records().size(), times.front(), times.back());
 }
 
+// ---------------------------------------------------------------- start-up failures
+
+TEST(ModulePrograms, RefuseBadStarts)
+{
+  TempDir dir("vlq-modprog");
+  const std::string run = dir.file("run");
+  const std::string empty = dir.file("empty");
+  fs::create_directories(empty);
+  {
+    ChildProcess gen;
+    ASSERT_TRUE(gen.Start(VLQ_MAKE_RUNDIR, {run, "--rows", "2", "--cols", "2"}));
+    ASSERT_TRUE(gen.Wait(std::chrono::seconds(60)));
+    ASSERT_EQ(gen.ExitCode(), 0);
+  }
+  const std::string dead_ns = "NameService=corbaloc::127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/NameService";
+  const std::string modules = std::string(VLQ_BUILD_ROOT) + "/standins/modules/";
+  struct Case
+  {
+    const char* label;
+    const char* program;
+    std::vector<std::string> args;
+    const std::string* cwd;
+    int status;
+    const char* log;       // log file expected, or null
+    const char* log_text;  // text expected in it
+  };
+  const Case cases[] = {
+      {"unknown option", "NOWSIM", {"--bogus"}, &run, 2, nullptr, nullptr},
+      {"seed not a number", "FARVET", {"--seed", "x"}, &run, 2, nullptr, nullptr},
+      {"instance of a module without one", "NOWSIM", {"1"}, &run, 2, nullptr, nullptr},
+      {"prediction instance 2", "FORESIM", {"2"}, &run, 2, nullptr, nullptr},
+      {"no network.dat", "ODE", {}, &empty, 1, "ODE.log", "cannot open estimate/network.dat"},
+      {"second instance without network.dat", "FORESIM", {"1"}, &empty, 1, "FORESIM1.log", "cannot open"},
+      {"no naming service", "NEARVET", {"-ORBInitRef", dead_ns}, &run, 1, "NEARVET.log", "failed"},
+  };
+  for (const Case& c : cases) {
+    ChildProcess p;
+    ChildProcess::Options o;
+    o.working_dir = *c.cwd;
+    o.stdout_file = dir.file("out.txt");
+    o.stderr_file = dir.file("out.txt");
+    ASSERT_TRUE(p.Start(modules + c.program, c.args, o)) << c.label;
+    ASSERT_TRUE(p.Wait(std::chrono::seconds(60))) << c.label;
+    EXPECT_EQ(p.ExitCode(), c.status) << c.label << ": " << ReadFile(dir.file("out.txt"));
+    if (c.log) {
+      EXPECT_NE(ReadFile(*c.cwd + "/" + c.log).find(c.log_text), std::string::npos) << c.label;
+    }
+  }
+}
+
 }  // namespace

@@ -211,6 +211,16 @@ TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
   for (const auto& [node, n] : out_links)
     EXPECT_LE(n, 15) << "node " << node;
 
+  // The modules read the same network.
+  vlq::mod::ModNetwork mine;
+  ASSERT_TRUE(vlq::mod::ReadNetworkFile(dir.path() + "/run/estimate/network.dat", mine, error)) << error;
+  ASSERT_EQ(static_cast<long long>(mine.links.size()), links);
+  for (long long k = 0; k < links; ++k) {
+    const double* l = &net[static_cast<std::size_t>(5 + 2 * nodes + 13 * k)];
+    ASSERT_EQ(mine.links[static_cast<std::size_t>(k)].from, static_cast<int>(l[0]));
+    ASSERT_EQ(mine.links[static_cast<std::size_t>(k)].to, static_cast<int>(l[1]));
+  }
+
   // No minus sign anywhere: the console's readers would drop it.
   for (const char* f : {"estimate/network.dat", "estimate/xy.dat", "estimate/linkxy.dat", "estimate/control.dat",
                         "estimate/SuperZone.dat", "NEARVET/referencetable.txt"})
