@@ -1,9 +1,22 @@
 // Management: the scheduler service stand-in. Serves QELM::Management under
 // {"QELM", "Management"} and drives the bound modules in cycles.
 //
-// Usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N]
-//                   [-pause-ms N] [-start-time S] [-target-timeout-ms N]
-//                   [-store-wait-s N] [-module-wait-s N] [-seed N]
+// Usage: Management [ORB options] [options]
+//   -clock-offset-ms N    GetSystemClock answers the local clock plus N ms
+//                         (negative allowed; default 0)
+//   -pace-ms N            RUN_REAL_TIME: one cycle every N ms of wall time
+//                         (default: the cycle length of scheduler.dat, or
+//                         2000 ms without the file)
+//   -pause-ms N           RUN_SEQUENTIAL: pause between cycles (default 100)
+//   -start-time S         simulated time of the first cycle, seconds of the
+//                         day (default 25200, 07:00)
+//   -target-timeout-ms N  bound of one delivery to a message target
+//                         (default 10000; 0: the ORB's call time-out)
+//   -store-wait-s N       how long Initialize looks for the record store
+//                         (default 3)
+//   -module-wait-s N      how long Initialize looks for each module
+//                         (default 0: one attempt)
+//   -seed N               seed of the C library's generator
 #include "HRTime.h"
 #include "Management_i.h"
 #include "ManagementSchedule.h"
@@ -26,7 +39,15 @@ void Usage()
   std::fprintf(stderr,
                "usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N] [-pause-ms N]\n"
                "                  [-start-time S] [-target-timeout-ms N] [-store-wait-s N]\n"
-               "                  [-module-wait-s N] [-seed N]\n");
+               "                  [-module-wait-s N] [-seed N]\n"
+               "  -clock-offset-ms N    clock answered by GetSystemClock: local + N ms\n"
+               "  -pace-ms N            real-time mode: one cycle every N ms\n"
+               "  -pause-ms N           sequential mode: pause between cycles (100)\n"
+               "  -start-time S         simulated time of the first cycle, s of the day (25200)\n"
+               "  -target-timeout-ms N  bound of one delivery to a message target (10000)\n"
+               "  -store-wait-s N       Initialize: time to find the record store (3)\n"
+               "  -module-wait-s N      Initialize: time to find each module (0)\n"
+               "  -seed N               seed of rand()\n");
 }
 
 bool ParseLong(const char* text, long long lo, long long hi, long long& out)
