@@ -134,6 +134,45 @@ TEST(IdlWire, EnumerationsAndStructureLayouts)
     for (CORBA::ULong i = 0; i < l.fields.size(); ++i)
       EXPECT_STREQ(l.tc->member_name(i), l.fields[i]) << l.tc->id();
   }
+
+  // The result structures the console unpacks records into, with the kind
+  // of every field (a long among the floats sits at a fixed place).
+  const CORBA::TCKind F = CORBA::tk_float, L = CORBA::tk_long, S = CORBA::tk_alias;
+  struct TypedLayout
+  {
+    CORBA::TypeCode_ptr tc;
+    std::vector<std::pair<const char*, CORBA::TCKind>> fields;
+  };
+  const std::vector<TypedLayout> typed = {
+      {QELM::_tc_HRTime, {{"sec", CORBA::tk_longlong}, {"msec", CORBA::tk_longlong}}},
+      {QELM::_tc_GUIEstLinkData, {{"c", F}, {"v", F}, {"QueueRatio", F}, {"q", F}}},
+      {QELM::_tc_GUIEstStatData,
+       {{"AvgDen", F}, {"AvgSpeed", F}, {"AvgStop", F}, {"numcars", L}, {"time_now", F}}},
+      {QELM::_tc_GUIPredLinkData, {{"aryspeed", S}, {"arydensity", S}, {"aryqueue", S}, {"aryflow", S}}},
+      {QELM::_tc_GUIPredStatData,
+       {{"avgden", F}, {"avgspeed", F}, {"avgstop", F}, {"stagestarttime", F}, {"stagelength", F},
+        {"numcars", L}}},
+      {QELM::_tc_GUIRealLinkData, {{"link_id", L}, {"speed", F}, {"density", F}, {"queue", F}, {"flow", F}}},
+      {QELM::_tc_GUIRealStatData,
+       {{"avgden", F}, {"avgspeed", F}, {"avgstop", F}, {"stagestarttime", F}, {"stagelength", F},
+        {"numcars", L}}},
+      {QELM::_tc_SimulationParameters,
+       {{"noofarcs_org", L}, {"noofarcs", L}, {"noofnodes", L}, {"noofzones", L},
+        {"simulation_interval", F}, {"assignment_interval", F}, {"stage_length", F}, {"state_length", F},
+        {"roll_period", F}, {"od_departure_interval", F}, {"od_observation_interval", F},
+        {"cc_observation_interval", F}}},
+  };
+  for (const auto& l : typed) {
+    ASSERT_EQ(l.tc->member_count(), l.fields.size()) << l.tc->id();
+    for (CORBA::ULong i = 0; i < l.fields.size(); ++i) {
+      EXPECT_STREQ(l.tc->member_name(i), l.fields[i].first) << l.tc->id();
+      CORBA::TypeCode_var member = l.tc->member_type(i);
+      EXPECT_EQ(member->kind(), l.fields[i].second) << l.tc->id() << " " << l.fields[i].first;
+    }
+  }
+  // The predicted series are the module's FloatSeq.
+  CORBA::TypeCode_var series = QELM::_tc_GUIPredLinkData->member_type(0);
+  EXPECT_STREQ(series->id(), "IDL:QELM/FloatSeq:1.0");
   EXPECT_EQ(QELM::Tallyhouse::_tc_InvalidQuasiTimestamp->member_count(), 0u);
 }
 
