@@ -34,8 +34,8 @@ public:
   void SetSelf(QELM::Management_ptr self);
   void SetActive(bool active);
   // Tells whether every ORB thread of the program has entered the ORB's
-  // loop; Shutdown waits for it (bounded), since a pool shut down while it
-  // is still starting its threads never returns.
+  // loop; Shutdown waits for it (bounded), so that a Shutdown that comes
+  // right after the start does not end the pool's start-up half-way.
   void SetReadyCheck(std::function<bool()> ready);
   // After the ORB loop: stops the cycles and the deliveries.
   void Finish();

@@ -394,8 +394,7 @@ int main(int argc, char** argv)
   }
   mgmt = QELM::Management::_nil();
   if (server.joinable()) {
-    // A pool shut down before all its threads are in the ORB's loop would
-    // not return: let it finish starting first.
+    // Let the pool finish starting its threads before it is shut down.
     for (int i = 0; i < 1000 && pool.GetRunningThreads() < pool.GetThreadCount(); ++i)
       SleepMs(10);
     orb->shutdown(true);
