@@ -566,6 +566,25 @@ TEST_F(TimeCentralTest, TimerResynchronisesUntilStoppedAndStopJoinsTheWorker)
   EXPECT_EQ(servant_->calls.load(), after_stop);
 }
 
+TEST_F(TimeCentralTest, WorkerSynchronisesAtOnceAfterConnectThenWaitsForThePeriod)
+{
+  // A period far longer than the test: the worker's second measurement can
+  // only come from the timer's first expiry, which is due at once.
+  VQTimeCentral::SetTimingForTest(300, 5, 600000);
+  FixRoundTrip(5);
+  ASSERT_EQ(VQTimeCentral::Connect(server_.in()), 0);
+  EXPECT_EQ(servant_->calls.load(), 1) << "the first sample of 5 ms is taken";
+  ASSERT_TRUE(WaitFor([] { return servant_->calls.load() >= 2; }));
+  // The worker's sample equals the best so far: taken, nothing logged.
+  ASSERT_TRUE(WaitFor([] { return servant_->in_flight.load() == 0; }));
+  SleepMs(200);
+  EXPECT_EQ(servant_->calls.load(), 2) << "no further measurement before the period";
+  const std::string text = Log();
+  EXPECT_EQ(Count(text, kCorrectionLine), 1) << text;
+  EXPECT_EQ(Count(text, kFailedLine), 0) << text;
+  EXPECT_EQ(VQTimeCentral::Connect(QELM::Management::_nil()), 0);
+}
+
 TEST_F(TimeCentralTest, StopBreaksOffAWorkersMeasurementWithoutAFailureLine)
 {
   // Production window: a stop must not wait it out.
