@@ -36,13 +36,12 @@ constexpr long kLinks = 14;         // a 3 x 2 grid
 constexpr long kStageMinutes = 20;  // FORESIM stage of the generated scheduler.dat
 constexpr double kNowsimPeriod = 30;
 
-CORBA::ORB_ptr Orb()
+// The test's ORB, made as the console makes its own: the system's four ORB
+// arguments naming the test's naming service. One per process.
+CORBA::ORB_ptr Orb(const std::vector<std::string>& args = {})
 {
-  static CORBA::ORB_var orb = [] {
-    int argc = 1;
-    static char name[] = "vlq_standin_e2e_tests";
-    static char* argv[] = {name, nullptr};
-    CORBA::ORB_var o = qelm_orb_init(argc, argv);
+  static CORBA::ORB_var orb = [&] {
+    CORBA::ORB_var o = qelm_orb_init(args);
     CORBA::Object_var obj = o->resolve_initial_references("RootPOA");
     PortableServer::POA_var poa = PortableServer::POA::_narrow(obj.in());
     PortableServer::POAManager_var mgr = poa->the_POAManager();
@@ -59,8 +58,8 @@ struct Fetched
   QELM::DBKRecord record;
 };
 
-// The console's message target, reduced to what the test checks.
-class ConsoleTarget_i : public POA_QELM::MessageTarget
+// The console's GUI object, reduced to what the test checks.
+class ConsoleTarget_i : public POA_QELM::GUI
 {
 public:
   void SetStore(QELM::Tallyhouse_ptr store)
@@ -235,16 +234,9 @@ protected:
     procs[key] = std::move(p);
   }
 
-  CosNaming::NamingContext_ptr Names()
-  {
-    CORBA::Object_var obj = Orb()->string_to_object(ns.corbaloc().c_str());
-    return CosNaming::NamingContext::_narrow(obj.in());
-  }
-
   CORBA::Object_ptr Bound(const char* name, int timeout_s)
   {
-    CosNaming::NamingContext_var ctx = Names();
-    return qelm_resolve_name(ctx.in(), qelm_object_name(name), timeout_s);
+    return qelm_get_object(Orb(ns.system_orb_args()), name, timeout_s);
   }
 
   std::string Logs()
@@ -286,8 +278,7 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
     }
   }
   {
-    CORBA::Object_var obj = Bound("Management", 5);
-    management = QELM::Management::_narrow(obj.in());
+    management = qelm_get_object<QELM::Management>(Orb(), "Management", 10);
     ASSERT_FALSE(CORBA::is_nil(management.in()));
     // Initialize waits for the record store's clock correction.
     omniORB::setClientCallTimeout(management.in(), 120000);
@@ -298,7 +289,7 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
     PortableServer::POA_var poa = target->_default_POA();
     PortableServer::ObjectId_var oid = poa->activate_object(target.get());
     CORBA::Object_var obj = poa->id_to_reference(oid.in());
-    QELM::MessageTarget_var ref = QELM::MessageTarget::_narrow(obj.in());
+    QELM::GUI_var ref = QELM::GUI::_narrow(obj.in());
     target_id = management->RegisterTarget(ref.in());
     ASSERT_NE(target_id, 0);
   }
