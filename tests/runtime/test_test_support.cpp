@@ -67,10 +67,14 @@ TEST(TestSupport, ChildProcessTerminateByPid)
     const char* what;
     const char* script;
     int code;
+    std::chrono::milliseconds grace;
   };
+  // The child that ends on SIGTERM gets a grace period no loaded machine
+  // can run out of; it ends long before.
   const Case cases[] = {
-      {"ends on SIGTERM", "exec sleep 100", -SIGTERM},
-      {"ignores SIGTERM, gets SIGKILL", "trap '' TERM; exec sleep 100", -SIGKILL},
+      {"ends on SIGTERM", "exec sleep 100", -SIGTERM, std::chrono::seconds(20)},
+      {"ignores SIGTERM, gets SIGKILL", "trap '' TERM; exec sleep 100", -SIGKILL,
+       std::chrono::milliseconds(300)},
   };
   for (const auto& c : cases) {
     ChildProcess child;
@@ -79,7 +83,7 @@ TEST(TestSupport, ChildProcessTerminateByPid)
     EXPECT_TRUE(child.Running());
     // Let the shell reach its exec (and its trap) before the signal.
     WaitUntil([&] { return ReadFile("/proc/" + std::to_string(pid) + "/comm") == "sleep\n"; });
-    child.Terminate(std::chrono::milliseconds(300));
+    child.Terminate(c.grace);
     EXPECT_FALSE(child.Running()) << c.what;
     EXPECT_EQ(child.ExitCode(), c.code) << c.what;
     // Reaped: the PID is gone.
