@@ -4,7 +4,7 @@
 // machine. Records have the shape of GUIRTLINKDATA: L[0] = {links},
 // L[1] = {zones}, F[0..3] one value per link, F[4] zones x zones.
 //
-//   tallyhouse_bench [seconds-per-run]   (default 1; each figure is the best of 3 runs)
+//   tallyhouse_bench [seconds-per-run]   (default 1; each figure is the best of 5 runs)
 //
 // The program starts itself as the server process (--server <dir>), which
 // hosts both servants and writes their references to <dir>/store.ior and
@@ -38,7 +38,7 @@
 namespace {
 
 const int kZones = 120;
-const int kRounds = 3;
+const int kRounds = 5;
 
 QELM::DBKRecord MakeLinkRecord(int links, int seq)
 {
