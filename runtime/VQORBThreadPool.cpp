@@ -1,39 +1,17 @@
 #include "VQORBThreadPool.h"
 
 #include "HRTime.h"
+#include "VQAutoResetEvent.h"
 #include "VQCheck.h"
 #include "VQOStreamLog.h"
 
-#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <new>
 #include <system_error>
 
-// Auto-reset event: Set wakes one waiter (or the next one to wait) and the
-// event resets when a waiter takes it.
-class VQORBThreadPool::ShutdownEvent
+class VQORBThreadPool::ShutdownEvent : public VQAutoResetEvent
 {
-public:
-  void Set()
-  {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_signalled = true;
-    }
-    m_cv.notify_one();
-  }
-  void Wait()
-  {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_signalled; });
-    m_signalled = false;
-  }
-
-private:
-  std::mutex m_mutex;
-  std::condition_variable m_cv;
-  bool m_signalled = false;
 };
 
 namespace {
