@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include <unistd.h>
@@ -61,7 +62,10 @@ bool NumberScanner::NextInt(long long& value)
   double v = 0;
   if (!Next(v))
     return false;
-  value = static_cast<long long>(v);  // truncated toward zero
+  // Truncated toward zero; a digit run beyond the 64-bit range reads as the
+  // largest value (the callers' range checks then refuse it) rather than
+  // through an undefined conversion.
+  value = v >= 9.2e18 ? std::numeric_limits<long long>::max() : static_cast<long long>(v);
   return true;
 }
 

@@ -91,6 +91,10 @@ TEST(ModNetworkReader, RefusesDamagedFiles)
       {"node block ends early", "1 3 1 10 0\n1 1\n2 1\n"},
       {"link block ends early", "1 2 2 10 0\n1 1\n2 1\n1 2 0 0 100 1 1 1 30 1800 1800 5 0\n2 1 0 0 100\n"},
       {"header counts absurd", "1 99999999999 1 10 0\n"},
+      // Digit runs beyond any 64-bit count, in the node and link counts.
+      {"node count beyond 64 bits", "1 99999999999999999999 1 10 0\n"},
+      {"link count beyond 64 bits", "1 1 99999999999999999999999 10 0\n1 1\n"},
+      {"node number beyond 64 bits", "1 1 0 10 0\n99999999999999999999 1\n"},
   };
   for (const Case& c : cases) {
     TempDir dir("vlq-net");
