@@ -44,6 +44,9 @@ protected:
   }
   void TearDown() override
   {
+    // The load started the observation thread over the links: it is
+    // stopped before they go.
+    g_Project.StopRealTimeReader();
     RecordingSinks::Detach(g_Project);
     g_LineArray.RemoveAll();
     g_NodeArray.RemoveAll();
@@ -405,6 +408,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
     sinks.exits.clear();
     g_LinkShapeRatio = 0.0;
     bool loaded = g_Project.LoadProjectAndWriteBack();
+    g_Project.StopRealTimeReader();  // before its run directory goes
     EXPECT_EQ(loaded, m.loaded);
     EXPECT_EQ(g_Project.m_LastLoadResult, m.result);
     EXPECT_EQ(g_Project.m_bProjectLoaded, m.loaded);
@@ -447,6 +451,7 @@ TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
       sinks.messages.clear();
       sinks.exits.clear();
       bool loaded = g_Project.LoadProjectAndWriteBack();
+      g_Project.StopRealTimeReader();
       EXPECT_EQ(loaded, g_Project.m_LastLoadResult == LoadResult::Loaded);
       EXPECT_EQ(loaded, g_Project.m_bProjectLoaded);
       if (!sinks.exits.empty())
