@@ -129,42 +129,42 @@ CDrawLine::CDrawLine() : m_nIndex(g_LineArray.GetSize()) {}
 
 void CDrawLine::SetShape(std::vector<WorldPoint> points)
 {
-  m_Points = std::move(points);
-  m_Fractions.assign(m_Points.size(), 0.0);
+  m_pPoints = std::move(points);
+  m_pFractions.assign(m_pPoints.size(), 0.0);
   double total = ShapeLength();
   double run = 0.0;
-  for (std::size_t j = 1; j < m_Points.size(); ++j)
+  for (std::size_t j = 1; j < m_pPoints.size(); ++j)
   {
-    run += std::hypot(m_Points[j].x - m_Points[j - 1].x, m_Points[j].y - m_Points[j - 1].y);
-    m_Fractions[j] = total > 0.0 ? run / total : 0.0;
+    run += std::hypot(m_pPoints[j].x - m_pPoints[j - 1].x, m_pPoints[j].y - m_pPoints[j - 1].y);
+    m_pFractions[j] = total > 0.0 ? run / total : 0.0;
   }
-  if (!m_Fractions.empty() && m_Points.size() > 1)
-    m_Fractions.back() = 1.0;
+  if (!m_pFractions.empty() && m_pPoints.size() > 1)
+    m_pFractions.back() = 1.0;
 }
 
 double CDrawLine::ShapeLength() const
 {
   double total = 0.0;
-  for (std::size_t j = 1; j < m_Points.size(); ++j)
-    total += std::hypot(m_Points[j].x - m_Points[j - 1].x, m_Points[j].y - m_Points[j - 1].y);
+  for (std::size_t j = 1; j < m_pPoints.size(); ++j)
+    total += std::hypot(m_pPoints[j].x - m_pPoints[j - 1].x, m_pPoints[j].y - m_pPoints[j - 1].y);
   return total;
 }
 
 WorldPoint CDrawLine::PointAtFraction(double f) const
 {
-  std::size_t n = std::min(m_Points.size(), m_Fractions.size());
+  std::size_t n = std::min(m_pPoints.size(), m_pFractions.size());
   if (n == 0)
     return {0.0, 0.0};
   if (f + 0.001 >= 1.0)
-    return m_Points[n - 1];
+    return m_pPoints[n - 1];
   for (std::size_t i = 0; i + 1 < n; ++i)
   {
-    if (m_Fractions[i] <= f && f <= m_Fractions[i + 1])
+    if (m_pFractions[i] <= f && f <= m_pFractions[i + 1])
     {
-      WorldPoint p1 = m_Points[i], p2 = m_Points[i + 1];
+      WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
       ShiftSegment(p1, p2, 0.3);
-      double span = m_Fractions[i + 1] - m_Fractions[i];
-      double t = span > 0.0 ? (f - m_Fractions[i]) / span : 0.0;
+      double span = m_pFractions[i + 1] - m_pFractions[i];
+      double t = span > 0.0 ? (f - m_pFractions[i]) / span : 0.0;
       return {p1.x + t * (p2.x - p1.x), p1.y + t * (p2.y - p1.y)};
     }
   }
@@ -175,9 +175,9 @@ double CDrawLine::DistanceTo(const WorldPoint& q) const
 {
   double best = kDistanceFar;
   bool first = true;
-  for (std::size_t i = 0; i + 1 < m_Points.size(); ++i)
+  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i)
   {
-    WorldPoint p1 = m_Points[i], p2 = m_Points[i + 1];
+    WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
     ShiftSegment(p1, p2, m_dOffset);
     double minX = std::min(p1.x, p2.x), maxX = std::max(p1.x, p2.x);
     double minY = std::min(p1.y, p2.y), maxY = std::max(p1.y, p2.y);
@@ -233,10 +233,10 @@ void CDrawLine::DrawIcons(const ViewDrawOptions& view, IDrawTarget& dc) const
 void CDrawLine::DrawPlain(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   DrawIcons(view, dc);
-  for (std::size_t i = 0; i + 1 < m_Points.size(); ++i)
+  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i)
   {
-    const WorldPoint& p1 = m_Points[i];
-    const WorldPoint& p2 = m_Points[i + 1];
+    const WorldPoint& p1 = m_pPoints[i];
+    const WorldPoint& p2 = m_pPoints[i + 1];
     ScreenPoint e = ToScreen(dc, p2);
     dc.Line(ToScreen(dc, p1), e);
     double len = std::hypot(p2.x - p1.x, p2.y - p1.y);
@@ -269,7 +269,7 @@ void CDrawLine::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
     double f0 = QueueStartFraction(Series(kMeasureQueue, view.nSource, view.nMinute));
     dc.SelectBrush(DrawBrush::Queue);
     dc.SelectPen(DrawPen::Queue);
-    for (const WorldSegment& piece : QueuePieces(m_Points, m_Fractions, f0))
+    for (const WorldSegment& piece : QueuePieces(m_pPoints, m_pFractions, f0))
     {
       DrawIcons(view, dc);
       dc.Line(ToScreen(dc, piece.from), ToScreen(dc, piece.to));
@@ -296,10 +296,10 @@ void CDrawLine::DrawPathSegment(const ViewDrawOptions&, IDrawTarget& dc, int kin
   case 2: dc.SelectPen(DrawPen::PathYellowGreen); break;
   default: break;  // the current pen
   }
-  std::size_t segments = m_Points.size() < 2 ? 0 : m_Points.size() - 1;
+  std::size_t segments = m_pPoints.size() < 2 ? 0 : m_pPoints.size() - 1;
   for (std::size_t i = 0; i < segments; ++i)
   {
-    WorldPoint p1 = m_Points[i], p2 = m_Points[i + 1];
+    WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
     ShiftSegment(p1, p2, shift);
     ScreenPoint e = ToScreen(dc, p2);
     dc.Line(ToScreen(dc, p1), e);
@@ -313,9 +313,9 @@ void CDrawLine::DrawPathSegment(const ViewDrawOptions&, IDrawTarget& dc, int kin
     if (kind == 0)
     {
       if (firstSeg && isFirst)
-        dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_Points[i + 1]), kMaskYellow);
+        dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_pPoints[i + 1]), kMaskYellow);
       if (lastSeg && isLast)
-        dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_Points[i]), kMaskYellow);
+        dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_pPoints[i]), kMaskYellow);
     }
     else if (kind == 1)
     {

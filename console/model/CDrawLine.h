@@ -40,9 +40,9 @@ public:
   int m_nIndex = 0;          // position in g_LineArray; shown + 1
   int m_nFromIndex = 0;      // end nodes' positions in g_NodeArray
   int m_nToIndex = 0;
-  LinkSeries m_Series;       // [measure][source][minute]
-  std::vector<WorldPoint> m_Points;  // polyline, upstream to downstream
-  std::vector<double> m_Fractions;   // cumulative length fraction per vertex
+  LinkSeries m_dSeries;      // [measure][source][minute], read through Series()
+  std::vector<WorldPoint> m_pPoints;  // polyline, upstream to downstream
+  std::vector<double> m_pFractions;   // cumulative length fraction per vertex
   double m_dOffset = 1.0;
   double m_dHitMargin = 2.0;
   bool m_bHasDetector = false;
@@ -54,7 +54,8 @@ public:
   double m_dModStart = 0.0;
   double m_dModEnd = 0.0;
 
-  int PointCount() const { return static_cast<int>(m_Points.size()); }
+  // Number of shape vertices (the size of m_pPoints).
+  int PointCount() const { return static_cast<int>(m_pPoints.size()); }
 
   // Sets the shape and its length fractions (0 at the first vertex, 1 at
   // the last). A shape of zero length gets 0 everywhere but 1 at the last.
@@ -64,11 +65,11 @@ public:
 
   double Series(int measure, int source, int minute) const
   {
-    return m_Series.Get(measure, source, minute);
+    return m_dSeries.Get(measure, source, minute);
   }
   bool SetSeries(int measure, int source, int minute, double value)
   {
-    return m_Series.Set(measure, source, minute, value);
+    return m_dSeries.Set(measure, source, minute, value);
   }
 
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;

@@ -557,9 +557,9 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
     EXPECT_EQ(l.Series(bad.measure, bad.source, bad.minute), 0.0);
   }
 
-  std::size_t before = l.m_Series.AllocatedBytes();
+  std::size_t before = l.m_dSeries.AllocatedBytes();
   ResetAllLinkSeries();
-  EXPECT_EQ(l.m_Series.AllocatedBytes(), before);  // the reset allocates nothing
+  EXPECT_EQ(l.m_dSeries.AllocatedBytes(), before);  // the reset allocates nothing
   for (int s = 0; s < kSeriesSources; ++s)
     for (int m : {0, 127, 128, 2500, 4999})
     {
@@ -585,14 +585,14 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
 TEST(LinkSeriesStore, MemoryGrowsWithMinutesWritten)
 {
   CDrawLine l;
-  EXPECT_EQ(l.m_Series.AllocatedBytes(), 0u);
+  EXPECT_EQ(l.m_dSeries.AllocatedBytes(), 0u);
   for (int m = 0; m < 5000; ++m)
     (void)l.Series(kMeasureDensity, 0, m);  // reads allocate nothing
-  EXPECT_EQ(l.m_Series.AllocatedBytes(), 0u);
+  EXPECT_EQ(l.m_dSeries.AllocatedBytes(), 0u);
   for (int measure = 0; measure < kSeriesMeasures; ++measure)
     for (int m = 0; m < 120; ++m)
       l.SetSeries(measure, kSourceEstimate, m, m + measure);
-  std::size_t two = l.m_Series.AllocatedBytes();
+  std::size_t two = l.m_dSeries.AllocatedBytes();
   EXPECT_GT(two, 0u);
   EXPECT_LT(two, 8u * 1024u);  // four rows of one page each, not 4 x 5000 doubles
   for (int m = 0; m < 120; ++m)

@@ -121,9 +121,9 @@ TEST_F(ProjectLoad, SmallNetworkIsReadInFull)
   EXPECT_TRUE(g_LineArray[1]->m_bRamp);
   // Shapes: link 0 from linkxy.dat, the others straight.
   ASSERT_EQ(l0->PointCount(), 3);
-  EXPECT_DOUBLE_EQ(l0->m_Points[1].x, 10.0 * 530.0 / 200.0);
-  EXPECT_DOUBLE_EQ(l0->m_Fractions[1], 0.5);
-  EXPECT_EQ(l0->m_Fractions[2], 1.0);
+  EXPECT_DOUBLE_EQ(l0->m_pPoints[1].x, 10.0 * 530.0 / 200.0);
+  EXPECT_DOUBLE_EQ(l0->m_pFractions[1], 0.5);
+  EXPECT_EQ(l0->m_pFractions[2], 1.0);
   EXPECT_EQ(g_LineArray[3]->PointCount(), 2);
   EXPECT_DOUBLE_EQ(g_LinkShapeRatio, l0->ShapeLength() / 1000.0 / 5.0);
   // Names, detector, camera.
@@ -303,7 +303,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
          EXPECT_EQ(g_Project.m_dScale, 1.0);
          for (const auto& l : g_LineArray)
          {
-           EXPECT_EQ(l->m_Fractions, (std::vector<double>{0.0, 1.0}));
+           EXPECT_EQ(l->m_pFractions, (std::vector<double>{0.0, 1.0}));
            EXPECT_TRUE(std::isfinite(l->PointAtFraction(0.5).x));
          }
        }},
@@ -333,12 +333,12 @@ TEST_F(ProjectLoad, SingleFileMutations)
          EXPECT_EQ(g_LineArray[1]->PointCount(), 3);
          EXPECT_EQ(g_LineArray[2]->PointCount(), 3);
          ASSERT_EQ(g_LineArray[3]->PointCount(), 2);  // the record after them is read as its own
-         EXPECT_DOUBLE_EQ(g_LineArray[3]->m_Points[1].x, 2.0 * 530.0 / 200.0);
+         EXPECT_DOUBLE_EQ(g_LineArray[3]->m_pPoints[1].x, 2.0 * 530.0 / 200.0);
        }},
       {"linkxy.dat zero-length shape", [](SmallNetwork& n) { n.shapes[0].points = {{4, 4}, {4, 4}, {4, 4}}; },
        nullptr, true, LoadResult::Loaded, {}, {},
        [] {
-         EXPECT_EQ(g_LineArray[0]->m_Fractions, (std::vector<double>{0.0, 0.0, 1.0}));
+         EXPECT_EQ(g_LineArray[0]->m_pFractions, (std::vector<double>{0.0, 0.0, 1.0}));
          EXPECT_TRUE(std::isfinite(g_LineArray[0]->DistanceTo({1, 1})));
          EXPECT_EQ(g_LinkShapeRatio, 0.0);
        }},
@@ -462,7 +462,7 @@ TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
       {
         EXPECT_GE(l->m_nFromIndex, 0);
         EXPECT_LT(l->m_nFromIndex, g_NodeArray.GetSize());
-        for (double f : l->m_Fractions)
+        for (double f : l->m_pFractions)
           EXPECT_TRUE(f >= 0.0 && f <= 1.0) << f;
         EXPECT_LE(l->m_szName.size(), kLinkNameMax);
       }
