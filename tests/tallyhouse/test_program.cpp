@@ -383,6 +383,15 @@ TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
   ShutdownAndExpectNormalEnd();
 }
 
+TEST_F(TallyhouseProgram, ParallelClientsSharingKindsOverIiop)
+{
+  tallyhouse_test::StressResult r = tallyhouse_test::RunSharedStress(th.in(), 8, 4.0);
+  for (const std::string& e : r.errors)
+    ADD_FAILURE() << e;
+  EXPECT_GT(r.inserts, 0);
+  ShutdownAndExpectNormalEnd();
+}
+
 } // namespace
 
 namespace {

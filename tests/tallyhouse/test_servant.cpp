@@ -467,4 +467,18 @@ TEST(ServantStress, ParallelInsertsAndReadsStayWholeOrderedAndBounded)
   servant->_remove_ref();
 }
 
+TEST(ServantStress, WritersSharingKindsLoseNothingAndKeepTheirOrder)
+{
+  QELM_Tallyhouse_i* servant = new QELM_Tallyhouse_i(g_orb);
+  PortableServer::ObjectId_var oid = g_poa->activate_object(servant);
+  CORBA::Object_var obj = g_poa->id_to_reference(oid.in());
+  QELM::Tallyhouse_var ref = QELM::Tallyhouse::_narrow(obj.in());
+  tallyhouse_test::StressResult r = tallyhouse_test::RunSharedStress(ref.in(), 8, 3.0);
+  for (const std::string& e : r.errors)
+    ADD_FAILURE() << e;
+  EXPECT_GT(r.inserts, 0);
+  g_poa->deactivate_object(oid.in());
+  servant->_remove_ref();
+}
+
 } // namespace
