@@ -156,6 +156,7 @@ protected:
     // The system's own form of the naming-service argument.
     std::vector<std::string> args = {"-ORBInitRef",
                                      "NameService=iiop://" + names.host_port() + "/NameService"};
+    args.insert(args.end(), extra_args.begin(), extra_args.end());
     ASSERT_TRUE(program.Start(TALLYHOUSE_EXE, args, opts));
     // Ready once this start's log (a restart empties the previous one)
     // reports the pool running.
@@ -197,6 +198,8 @@ protected:
   TempDir run{"tallyhouse-run"};
   ChildProcess program;
   QELM::Tallyhouse_var th;
+  // ORB options added to the program's command line.
+  std::vector<std::string> extra_args;
 };
 
 TEST_F(TallyhouseProgram, StartUpLogIorFileAndName)
@@ -372,6 +375,41 @@ TEST_F(TallyhouseProgram, SecondStartEmptiesTheLogAndReplacesTheBinding)
   // The histories do not survive the end of the program.
   EXPECT_EQ(th->GetRecordCount(Id(3)), 0);
   ShutdownAndExpectNormalEnd();
+}
+
+// The object lives in a persistent POA under a fixed object id: started
+// again on the same address, the program serves the reference that clients
+// of the first start hold, and its object key names "ChildPOA" and
+// "Tallyhouse".
+TEST_F(TallyhouseProgram, ReferenceOfAnEarlierStartReachesTheNextOne)
+{
+  // The first start (on a port of the ORB's choosing) is ended; the next
+  // two listen on one fixed port.
+  ShutdownAndExpectNormalEnd();
+  const int port = FreeLoopbackPort();
+  extra_args = {"-ORBendPoint", "giop:tcp:127.0.0.1:" + std::to_string(port)};
+  StartProgram();
+  QELM::Tallyhouse_var old_ref = QELM::Tallyhouse::_duplicate(th.in());
+  const std::string ior = ReadFile(run.file("Tallyhouse.ior"));
+  std::string key_bytes;
+  for (std::size_t i = 4; i + 1 < ior.size(); i += 2)
+    key_bytes += static_cast<char>(std::stoi(ior.substr(i, 2), nullptr, 16));
+  EXPECT_NE(key_bytes.find("ChildPOA"), std::string::npos);
+  EXPECT_NE(key_bytes.find("Tallyhouse"), std::string::npos);
+  ShutdownAndExpectNormalEnd();
+
+  StartProgram();
+  // The first call may still find the connection to the ended program.
+  CORBA::Long count = -1;
+  for (int attempt = 0; attempt < 3 && count < 0; ++attempt) {
+    try {
+      count = old_ref->GetRecordCount(Id(8));
+    } catch (const CORBA::COMM_FAILURE&) {
+    } catch (const CORBA::TRANSIENT&) {
+    }
+  }
+  EXPECT_EQ(count, 0) << "the earlier reference reaches the new object";
+  EXPECT_EQ(old_ref->GetTableMaxSize(Id(0)), 80);
 }
 
 TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
