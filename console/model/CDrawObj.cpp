@@ -32,8 +32,7 @@ double NodeCircleRadius(double linkShapeRatio, double viewScaleX)
 
 ScreenRect NodeCircleBox(const ScreenPointD& c, double r)
 {
-  ScreenRect box{static_cast<int>(c.x - r), static_cast<int>(c.y - r), static_cast<int>(c.x + r),
-                 static_cast<int>(c.y + r)};
+  ScreenRect box{TruncScreen(c.x - r), TruncScreen(c.y - r), TruncScreen(c.x + r), TruncScreen(c.y + r)};
   if (box.right == box.left)
     box.right += 1;
   if (box.bottom == box.top)
@@ -54,8 +53,7 @@ void CDrawNode::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
   if (m_nHighlight != 0)
   {
     dc.SelectPen(DrawPen::NodeHighlight);
-    dc.Rectangle({static_cast<int>(c.x - 4.0), static_cast<int>(c.y - 4.0), static_cast<int>(c.x + 4.0),
-                  static_cast<int>(c.y + 4.0)});
+    dc.Rectangle({TruncScreen(c.x - 4.0), TruncScreen(c.y - 4.0), TruncScreen(c.x + 4.0), TruncScreen(c.y + 4.0)});
   }
   else
   {

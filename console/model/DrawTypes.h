@@ -147,5 +147,12 @@ public:
   virtual void LabelText(const std::string& text, const ScreenRect& box) = 0;
 };
 
+// Screen coordinate of a real one: truncated toward zero and kept within
+// +/- kScreenCoordLimit (a point far off the view, from an odd coordinate in
+// a data file, stays a defined integer with room for the few units that
+// the drawing adds around it); NaN gives 0.
+constexpr int kScreenCoordLimit = 1 << 29;
+int TruncScreen(double v);
+
 // World point to truncated screen point.
 ScreenPoint ToScreen(const IDrawTarget& target, const WorldPoint& p);

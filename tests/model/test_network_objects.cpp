@@ -367,6 +367,43 @@ TEST(NetworkObjects, NodeCircleAndHitTest)
   g_LinkShapeRatio = saved;
 }
 
+// A coordinate far outside the int range (an odd value in linkxy.dat, a
+// deep zoom) becomes a defined screen coordinate at the limit, not whatever
+// an out-of-range conversion gives.
+TEST(NetworkObjects, FarScreenCoordinatesStayDefined)
+{
+  struct Case
+  {
+    double v;
+    int screen;
+  } cases[] = {{12.9, 12},
+               {-12.9, -12},
+               {1e300, kScreenCoordLimit},
+               {-1e300, -kScreenCoordLimit},
+               {3e9, kScreenCoordLimit},
+               {-3e9, -kScreenCoordLimit},
+               {std::nan(""), 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(TruncScreen(c.v), c.screen) << c.v;
+
+  RecordingTarget t;
+  t.scale = 1e200;
+  auto l = MakeLine({{0, 0}, {1, 1}});
+  l->Draw(ViewDrawOptions{}, t);
+  EXPECT_EQ(t.ops[1].rfind("line 0,0 " + std::to_string(kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit),
+                           0),
+            0u)
+      << t.ops[1];
+  CDrawNode n;
+  n.m_ptPos = {-1, 2};
+  RecordingTarget t2;
+  t2.scale = 1e200;
+  n.Draw(ViewDrawOptions{}, t2);
+  EXPECT_EQ(t2.ops.back(), "ellipse " + std::to_string(-kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit) +
+                               "," + std::to_string(-kScreenCoordLimit + 1) + "," +
+                               std::to_string(kScreenCoordLimit + 1));
+}
+
 TEST(NetworkObjects, NodeDrawingTable)
 {
   struct Case
