@@ -212,6 +212,10 @@ TEST_F(ProjectLoad, Fort911)
 
 // ---- single-file mutations -------------------------------------------------
 
+// The shape ratio before each mutated load: a load that does not update it
+// leaves this value.
+constexpr double kRatioBefore = 0.75;
+
 struct Mutation
 {
   const char* name;
@@ -317,8 +321,13 @@ TEST_F(ProjectLoad, SingleFileMutations)
        nullptr, true, LoadResult::Loaded,
        {"Link 10->30 in file Linkxy.dat has not been defined in file network.dat.\nPlease check it."}, {},
        [] {
-         EXPECT_EQ(g_LinkShapeRatio, 0.0);
+         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);  // not updated
          EXPECT_EQ(g_LineArray[0]->PointCount(), 2);  // the records after it are not read
+       }},
+      {"linkxy.dat missing", nullptr, [] { std::remove("estimate/linkxy.dat"); }, true, LoadResult::Loaded, {}, {},
+       [] {
+         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);  // keeps its value
+         EXPECT_EQ(g_LineArray[0]->PointCount(), 2);  // straight from xy.dat
        }},
       {"linkxy.dat undefined node", [](SmallNetwork& n) { n.shapes[0].nTo = 99; }, nullptr, false, LoadResult::Ended,
        {"Node 99 in file linkxy.dat has not been defined in file network.dat."}, {1}, nullptr},
@@ -406,7 +415,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
       m.rawFile();
     sinks.messages.clear();
     sinks.exits.clear();
-    g_LinkShapeRatio = 0.0;
+    g_LinkShapeRatio = kRatioBefore;
     bool loaded = g_Project.LoadProjectAndWriteBack();
     g_Project.StopRealTimeReader();  // before its run directory goes
     EXPECT_EQ(loaded, m.loaded);
