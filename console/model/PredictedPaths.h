@@ -98,7 +98,10 @@ bool PathSwatchHit(int pathClass, int legendLineY, ScreenPoint p);
 // ---- the path lists ------------------------------------------------------
 
 // Guards the two prediction lists: the message loop refills them while the
-// window thread draws. Readers hold it across a walk of a list.
+// window thread draws. Readers hold it across a walk of a list (CPath::Draw
+// and CPath::HitTest read both lists and take no lock of their own).
+// ReadPredictedPaths and CollectODPairPaths take it themselves, so they are
+// not called while it is held (it is not recursive).
 std::mutex& PathListsMutex();
 
 // Run-directory file of a prediction instance (0 or 1).
