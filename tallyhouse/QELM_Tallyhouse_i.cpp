@@ -198,6 +198,9 @@ CORBA::Long QELM_Tallyhouse_i::Initialize(QELM::Management_ptr man_ref)
   VQOStreamLog::Line("Bound to %s.\n", "Management");
   VQOStreamLog::Line("Connecting to the time synchronization server...\n");
   const int ret = VQTimeCentral::Connect(man.in());
+  // A nil reference only stops the correction: no clock was synchronised.
+  if (CORBA::is_nil(man.in()))
+    return -1;
   return ret == 0 ? 0 : -1;
 }
 

@@ -285,6 +285,14 @@ TEST_F(ServantTest, SetTableMaxSize)
   EXPECT_EQ(th->GetRecordCount(Id(8)), 31);
 }
 
+TEST_F(ServantTest, InitializeWithoutManagementReportsFailure)
+{
+  // No clock can be synchronised against a nil reference.
+  EXPECT_EQ(th->Initialize(QELM::Management::_nil()), -1);
+  QELM::Management_var kept = th->GetManagement();
+  EXPECT_TRUE(CORBA::is_nil(kept.in()));
+}
+
 TEST_F(ServantTest, SimulationParameters)
 {
   QELM::SimulationParameters p = th->GetSimulationParameters();
