@@ -122,7 +122,6 @@ private:
     QELM::Tallyhouse_var store;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_codes.push_back(code);
       store = QELM::Tallyhouse::_duplicate(m_store.in());
       if (m_fetched.size() > 4000)
         kinds.clear();  // enough seen; keep memory bounded
@@ -148,6 +147,10 @@ private:
         m_problems.push_back("code " + std::to_string(code) + ": " + e._name());
       }
     }
+    // A code counts as seen once its records are fetched, so that a test
+    // waiting for a code also finds that code's records.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_codes.push_back(code);
   }
 
   std::mutex m_mutex;
