@@ -277,6 +277,9 @@ void Management_i::Shutdown()
     VQOStreamLog::Line("Shutting down...\n");
     StopCycles();
     SetActive(false);
+    // What the cycles sent last (the stop code among it) reaches the targets
+    // while the ORB still runs; a target that takes longer is drained at exit.
+    m_targets.WaitDelivered(std::chrono::milliseconds(m_opt.target_timeout_ms));
     if (m_ready) {
       const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
       while (!m_ready() && std::chrono::steady_clock::now() < limit)

@@ -82,6 +82,28 @@ size_t TargetRegistry::Count()
   return m_targets.size();
 }
 
+bool TargetRegistry::WaitDelivered(std::chrono::milliseconds limit)
+{
+  const auto until = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    bool idle = true;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      ReapLocked();
+      for (auto& [id, t] : m_targets) {
+        std::lock_guard<std::mutex> tl(t->mutex);
+        if (!t->queue.empty() || t->sending)
+          idle = false;
+      }
+    }
+    if (idle)
+      return true;
+    if (std::chrono::steady_clock::now() >= until)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 void TargetRegistry::StopAll(bool drain)
 {
   std::map<CORBA::Long, std::shared_ptr<Target>> targets;
@@ -146,6 +168,7 @@ void TargetRegistry::Deliver(std::shared_ptr<Target> t)
         break;
       m = t->queue.front();
       t->queue.pop_front();
+      t->sending = true;
     }
     try {
       t->ref->SendMsg(m);
@@ -160,9 +183,12 @@ void TargetRegistry::Deliver(std::shared_ptr<Target> t)
       t->failed = true;
       break;
     }
+    std::lock_guard<std::mutex> tl(t->mutex);
+    t->sending = false;
   }
   {
     std::lock_guard<std::mutex> tl(t->mutex);
+    t->sending = false;
     t->queue.clear();
   }
   t->finished = true;

@@ -36,6 +36,9 @@ public:
   void Post(const QELM::MSG& m);
   // Number of live targets.
   size_t Count();
+  // Waits, for at most the limit, until every live target has been handed
+  // everything queued for it; true when all were.
+  bool WaitDelivered(std::chrono::milliseconds limit);
   // Ends every delivery thread. With drain, each target first gets what is
   // queued for it, for at most about two seconds (each call still bounded by
   // the call time-out); what is left then is dropped.
@@ -51,6 +54,7 @@ private:
     std::deque<QELM::MSG> queue;
     bool stop = false;
     bool drain = false;
+    bool sending = false;  // a delivery call is in progress
     std::chrono::steady_clock::time_point drain_until;
     std::atomic<bool> failed{false};
     std::atomic<bool> finished{false};
