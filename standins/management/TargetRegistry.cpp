@@ -27,6 +27,10 @@ CORBA::Long TargetRegistry::Register(QELM::MessageTarget_ptr target)
   if (m_stopped)
     return 0;
   ReapLocked();
+  // Each target has a thread of its own: a caller cannot make Management
+  // start threads without end.
+  if (m_targets.size() >= MAX_TARGETS)
+    return 0;
   t->id = m_next_id++;
   if (m_next_id <= 0)  // ids stay positive, never 0
     m_next_id = 1;

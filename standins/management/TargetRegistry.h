@@ -26,7 +26,11 @@ public:
   TargetRegistry(const TargetRegistry&) = delete;
   TargetRegistry& operator=(const TargetRegistry&) = delete;
 
-  // A nonzero id for the new target; 0 for a nil reference or after Stop.
+  // The most targets registered at once.
+  static constexpr size_t MAX_TARGETS = 64;
+
+  // A nonzero id for the new target; 0 for a nil reference, after Stop, or
+  // when MAX_TARGETS are registered.
   CORBA::Long Register(QELM::MessageTarget_ptr target);
   // True when the id named a live target, which is then withdrawn; false for
   // an unknown id and for a target already dropped after a failed delivery.

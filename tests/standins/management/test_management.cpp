@@ -663,6 +663,17 @@ TEST(ManagementTargets, IdsAreNonzeroDistinctAndWithdrawnOnce)
   EXPECT_EQ(m->UnregisterTarget(ia), 0);
   EXPECT_EQ(m->UnregisterTarget(ic), 0);
   EXPECT_EQ(m->UnregisterTarget(ib2), 0);
+
+  // Registrations are bounded (each target has a delivery thread); a
+  // withdrawal makes room again.
+  std::vector<CORBA::Long> ids;
+  for (int i = 0; i < 64; ++i) {
+    ids.push_back(m->RegisterTarget(ra.in()));
+    ASSERT_NE(ids.back(), 0) << i;
+  }
+  EXPECT_EQ(m->RegisterTarget(ra.in()), 0) << "a 65th target";
+  EXPECT_EQ(m->UnregisterTarget(ids.front()), 0);
+  EXPECT_NE(m->RegisterTarget(ra.in()), 0);
 }
 
 TEST(ManagementDelivery, LiveTargetGetsEverythingInOrderWhileOthersBlockFailOrAreGone)
