@@ -15,22 +15,12 @@
 #include "CProject.h"
 #include "DrawTypes.h"
 #include "NetworkFiles.h"
+#include "TempFiles.h"
 
 namespace ma {
 
-inline std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& text)
-{
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using ::ReadAll;
+using ::WriteAll;
 
 // A temporary run directory with estimate/, predict/ and predict1/, made
 // the working directory for the object's life.

@@ -10,34 +10,11 @@
 #include <string>
 
 #include "CycleSettings.h"
+#include "TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-  fs::path dir;
-  TempDir()
-  {
-    char tmpl[] = "/tmp/vlq_cycle_XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(dir); }
-  std::string File(const char* name) const { return (dir / name).string(); }
-};
-
-std::string Slurp(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Put(const std::string& path, const std::string& text)
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 const int kCycles[kCycleEntries] = {60, 300, 600, 900, 1800, 120, 300, 3600, 300, 1800};
 
@@ -70,15 +47,15 @@ TEST(SchedulerFile, GoldenBytes)
 {
   TempDir t;
   ASSERT_TRUE(WriteSchedulerFile(t.File("scheduler.dat"), kCycles));
-  EXPECT_EQ(Slurp(t.File("scheduler.dat")), kSchedulerGolden);
+  EXPECT_EQ(ReadAll(t.File("scheduler.dat")), kSchedulerGolden);
 }
 
 TEST(SchedulerFile, WriteReplacesAnOlderLongerFile)
 {
   TempDir t;
-  Put(t.File("scheduler.dat"), std::string(5000, 'x'));
+  WriteAll(t.File("scheduler.dat"), std::string(5000, 'x'));
   ASSERT_TRUE(WriteSchedulerFile(t.File("scheduler.dat"), kCycles));
-  EXPECT_EQ(Slurp(t.File("scheduler.dat")), kSchedulerGolden);
+  EXPECT_EQ(ReadAll(t.File("scheduler.dat")), kSchedulerGolden);
 }
 
 TEST(SchedulerFile, ReadBackGivesNearvetPeriodAsCcInterval)
@@ -118,7 +95,7 @@ TEST(SchedulerFile, ReaderCases)
   };
   for (const Case& c : cases) {
     TempDir t;
-    Put(t.File("scheduler.dat"), c.text);
+    WriteAll(t.File("scheduler.dat"), c.text);
     int cc = 777;
     EXPECT_EQ(ReadSchedulerFile(t.File("scheduler.dat"), &cc), c.result) << c.name;
     EXPECT_EQ(cc, c.cc) << c.name;
@@ -165,7 +142,7 @@ TEST(ModulesFile, GoldenBytesForFlagCombinations)
   for (const Case& c : cases) {
     TempDir t;
     ASSERT_TRUE(WriteModulesFile(t.File("modules.dat"), c.f1, c.nv, c.fv, c.od));
-    EXPECT_EQ(Slurp(t.File("modules.dat")), std::string(c.lines) + comment);
+    EXPECT_EQ(ReadAll(t.File("modules.dat")), std::string(c.lines) + comment);
   }
 }
 
@@ -183,5 +160,5 @@ TEST(OutputOptionFile, GoldenBytesOfDefaults)
   for (int i = 0; i < kCycleEntries; ++i)
     expect += i == 3 ? "1 -4 \n" : "1 10 \n";
   expect += "1\n";
-  EXPECT_EQ(Slurp(t.File("output_option.dat")), expect);
+  EXPECT_EQ(ReadAll(t.File("output_option.dat")), expect);
 }

@@ -11,36 +11,13 @@
 
 #include "CommaLocale.h"
 #include "DetectorData.h"
+#include "TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kData = std::string(VLQ_TEST_DATA_DIR) + "/detector_module";
-
-struct TempDir {
-  fs::path dir;
-  TempDir()
-  {
-    char tmpl[] = "/tmp/vlq_detector_XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(dir); }
-  std::string File(const char* name) const { return (dir / name).string(); }
-};
-
-std::string Slurp(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Put(const std::string& path, const std::string& text)
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string Report(double density, const char* extra = "")
 {
@@ -121,7 +98,7 @@ TEST(DetectorList, MutationsOfTheFile)
   for (const Case& c : cases) {
     TempDir t;
     if (c.text)
-      Put(t.File("Detector_Velmora.txt"), c.text);
+      WriteAll(t.File("Detector_Velmora.txt"), c.text);
     CDetectorDataModule m;
     m.m_Detectors.resize(5);  // an earlier list is always emptied
     EXPECT_EQ(m.LoadDetectors(t.dir.string()), c.ok) << c.name;
@@ -132,7 +109,7 @@ TEST(DetectorList, MutationsOfTheFile)
 TEST(DetectorList, LongNameIsCut)
 {
   TempDir t;
-  Put(t.File("Detector_Velmora.txt"), "1 0\n" + std::string(80, 'N') + " 4 5 6\n");
+  WriteAll(t.File("Detector_Velmora.txt"), "1 0\n" + std::string(80, 'N') + " 4 5 6\n");
   CDetectorDataModule m;
   ASSERT_TRUE(m.LoadDetectors(t.dir.string()));
   ASSERT_EQ(m.m_Detectors.size(), 1u);
@@ -159,7 +136,7 @@ TEST(DetectorReports, FixtureTwoPeriodsAndItsDataFile)
 
   TempDir t;
   ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
-  EXPECT_EQ(Slurp(t.File("DetectorData.dat")),
+  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")),
             "number\tfrom\tto\tdensity\n"
             "1\t1\t10\t20\t10.00\n"
             "1\t2\t20\t30\t11.03\n"
@@ -173,8 +150,8 @@ TEST(DetectorReports, TimeIndexStepsAreTruncatedOneByOne)
 {
   // 100, then 100 + 7.5 -> 107, then 107 + 7.5 -> 114.
   TempDir t;
-  Put(t.File("Detector_Velmora.txt"), DetectorList(2));
-  Put(t.File("doc.xml"), Document({114, 100, 107}, 20));
+  WriteAll(t.File("Detector_Velmora.txt"), DetectorList(2));
+  WriteAll(t.File("doc.xml"), Document({114, 100, 107}, 20));
   CDetectorDataModule m;
   ASSERT_TRUE(m.LoadDetectors(t.dir.string()));
   m.m_nFirstTimeIndex = 100;
@@ -213,9 +190,9 @@ TEST(DetectorReports, DocumentMutations)
   const int probe[4] = {0, 4, 19, 20};
   for (const Case& c : cases) {
     TempDir t;
-    Put(t.File("Detector_Velmora.txt"), DetectorList(25));
+    WriteAll(t.File("Detector_Velmora.txt"), DetectorList(25));
     if (!c.doc.empty())
-      Put(t.File("doc.xml"), c.doc);
+      WriteAll(t.File("doc.xml"), c.doc);
     CDetectorDataModule m;
     ASSERT_TRUE(m.LoadDetectors(t.dir.string()));
     for (CDetector& d : m.m_Detectors)
@@ -231,8 +208,8 @@ TEST(DetectorReports, DocumentMutations)
 TEST(DetectorReports, MissingFieldsAndBadNumbersReadAsZero)
 {
   TempDir t;
-  Put(t.File("Detector_Velmora.txt"), DetectorList(2));
-  Put(t.File("doc.xml"),
+  WriteAll(t.File("Detector_Velmora.txt"), DetectorList(2));
+  WriteAll(t.File("doc.xml"),
       "<detectorData><collection-period>"
       "<number-of-collection-period-items>1</number-of-collection-period-items>"
       "<current-number-of-collection-period-items>1</current-number-of-collection-period-items>"
@@ -259,8 +236,8 @@ TEST(DetectorReports, MissingFieldsAndBadNumbersReadAsZero)
 TEST(DetectorReports, IndentedIndexAndReportsBesideTheIndex)
 {
   TempDir t;
-  Put(t.File("Detector_Velmora.txt"), DetectorList(1));
-  Put(t.File("doc.xml"),
+  WriteAll(t.File("Detector_Velmora.txt"), DetectorList(1));
+  WriteAll(t.File("doc.xml"),
       "<detectorData>\n <collection-period>\n"
       "  <number-of-collection-period-items>2</number-of-collection-period-items>\n"
       "  <current-number-of-collection-period-items>2</current-number-of-collection-period-items>\n"
@@ -286,7 +263,7 @@ TEST(DetectorDataFile, EdgeCases)
   TempDir t;
   CDetectorDataModule m;
   ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
-  EXPECT_EQ(Slurp(t.File("DetectorData.dat")), "number\tfrom\tto\tdensity\n");
+  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")), "number\tfrom\tto\tdensity\n");
 
   // A detector with fewer periods than the first gets no line for them.
   m.m_Detectors.resize(2);
@@ -300,7 +277,7 @@ TEST(DetectorDataFile, EdgeCases)
   m.m_Detectors[1].m_Reports.resize(1);
   m.m_Detectors[1].m_Reports[0].m_dDensity = 12345.678;
   ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
-  EXPECT_EQ(Slurp(t.File("DetectorData.dat")),
+  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")),
             "number\tfrom\tto\tdensity\n1\t1\t1\t2\t1.00\n1\t2\t3\t4\t12345.68\n2\t1\t1\t2\t-2.50\n");
 
   EXPECT_FALSE(m.WriteDetectorData((t.dir / "missing").string()));
@@ -327,6 +304,6 @@ TEST(DetectorModule, CNotationUnderACommaLocale)
   EXPECT_DOUBLE_EQ(m.m_Detectors[1].m_Reports.at(0).m_dDensity, 11.03);
   TempDir t;
   ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
-  EXPECT_EQ(Slurp(t.File("DetectorData.dat")),
+  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")),
             "number\tfrom\tto\tdensity\n1\t1\t10\t20\t10.00\n1\t2\t20\t30\t11.03\n1\t3\t30\t10\t12.06\n");
 }

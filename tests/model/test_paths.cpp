@@ -12,26 +12,11 @@
 #include "CProject.h"
 #include "GlobalArrays.h"
 #include "PredictedPaths.h"
+#include "TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-  fs::path dir;
-  TempDir()
-  {
-    char tmpl[] = "/tmp/vlq_paths_XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(dir); }
-  std::string File(const char* name) const { return (dir / name).string(); }
-};
-
-void Put(const std::string& path, const std::string& text)
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Nodes 101, 102, 103, 104 at indices 0..3; links (by index) 0: 0->1,
 // 1: 1->2, 2: 1->2 (parallel), 3: 2->3, 4: 3->0. Link k lies from (100 k, 0)
@@ -151,7 +136,7 @@ TEST(PathFile, ReaderCases)
   for (const Case& c : cases) {
     TempDir t;
     if (c.text)
-      Put(t.File("p.dat"), c.text);
+      WriteAll(t.File("p.dat"), c.text);
     CTypedObArray<CPath> list;
     list.Add(new CPath());  // an earlier list is always emptied
     PathFileResult r = ReadPredictedPathFile(t.File("p.dat"), list);
@@ -171,7 +156,7 @@ TEST(PathFile, ReaderCases)
 TEST(PathFile, TravelTimesAndInstanceFiles)
 {
   TempDir t;
-  Put(t.File("p.dat"), "7 2\n1 12.5 1 101\n2 .75 1 102\n");
+  WriteAll(t.File("p.dat"), "7 2\n1 12.5 1 101\n2 .75 1 102\n");
   CTypedObArray<CPath> list;
   ReadPredictedPathFile(t.File("p.dat"), list);
   ASSERT_EQ(list.GetSize(), 2);
@@ -400,7 +385,7 @@ TEST_F(PathNetwork, ReadPredictedPathsFillsTheInstanceList)
   TempDir t;
   fs::path old = fs::current_path();
   fs::create_directories(t.dir / "predict1");
-  Put((t.dir / "predict1" / "Predictive_PathTravelTime.dat").string(), "0 1\n1 2.5 2 101 102\n");
+  WriteAll((t.dir / "predict1" / "Predictive_PathTravelTime.dat").string(), "0 1\n1 2.5 2 101 102\n");
   fs::current_path(t.dir);
   PathFileResult r0 = ReadPredictedPaths(0);
   PathFileResult r1 = ReadPredictedPaths(1);

@@ -9,34 +9,11 @@
 
 #include "CommaLocale.h"
 #include "ScenarioObjects.h"
+#include "TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-  fs::path dir;
-  TempDir()
-  {
-    char tmpl[] = "/tmp/vlq_scen_XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(dir); }
-  std::string File(const char* name) const { return (dir / name).string(); }
-};
-
-std::string Slurp(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Put(const std::string& path, const std::string& text)
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 CVMS Sign(int type, int from, int to, int p1, int p2, double start, double end, std::vector<int> nodes = {})
 {
@@ -104,7 +81,7 @@ TEST(VMSFile, EmptyListWritesTheSingleLineZero)
 {
   TempDir t;
   ASSERT_TRUE(WriteVMSFile(t.File("vms.dat"), {}));
-  EXPECT_EQ(Slurp(t.File("vms.dat")), "0\n");
+  EXPECT_EQ(ReadAll(t.File("vms.dat")), "0\n");
   std::vector<std::unique_ptr<CVMS>> back;
   ScenarioReadResult r = ReadVMSFile(t.File("vms.dat"), back);
   EXPECT_EQ(r.status, ScenarioReadStatus::kRead);
@@ -116,7 +93,7 @@ TEST(VMSFile, GoldenBytesAndRoundTrip)
   TempDir t;
   std::vector<CVMS> signs = GoldenSigns();
   ASSERT_TRUE(WriteVMSFile(t.File("vms.dat"), Ptrs(signs)));
-  EXPECT_EQ(Slurp(t.File("vms.dat")), kVMSGolden);
+  EXPECT_EQ(ReadAll(t.File("vms.dat")), kVMSGolden);
 
   std::vector<std::unique_ptr<CVMS>> back;
   ScenarioReadResult r = ReadVMSFile(t.File("vms.dat"), back);
@@ -136,7 +113,7 @@ TEST(VMSFile, NegativeParametersSurviveLoadAndWriteBack)
   TempDir t;
   std::vector<CVMS> signs = {Sign(1, 10, 20, -20, -5, 1, 2), Sign(3, 1, 2, 7, -1, 0, 10)};
   ASSERT_TRUE(WriteVMSFile(t.File("vms.dat"), Ptrs(signs)));
-  EXPECT_EQ(Slurp(t.File("vms.dat")),
+  EXPECT_EQ(ReadAll(t.File("vms.dat")),
             "2\n      1     10     20    -20     -5   1.0  2.0 \n      3      1      2      7     -1   0.0  10.0 \n");
   std::vector<std::unique_ptr<CVMS>> back;
   ASSERT_EQ(ReadVMSFile(t.File("vms.dat"), back).status, ScenarioReadStatus::kRead);
@@ -147,7 +124,7 @@ TEST(VMSFile, NegativeParametersSurviveLoadAndWriteBack)
   TempDir t2;
   std::vector<const CVMS*> again = {back[0].get(), back[1].get()};
   ASSERT_TRUE(WriteVMSFile(t2.File("vms.dat"), again));
-  EXPECT_EQ(Slurp(t2.File("vms.dat")), Slurp(t.File("vms.dat")));
+  EXPECT_EQ(ReadAll(t2.File("vms.dat")), ReadAll(t.File("vms.dat")));
 }
 
 TEST(VMSFile, ReaderMutations)
@@ -181,7 +158,7 @@ TEST(VMSFile, ReaderMutations)
   };
   for (const Case& c : cases) {
     TempDir t;
-    Put(t.File("vms.dat"), c.text);
+    WriteAll(t.File("vms.dat"), c.text);
     std::vector<std::unique_ptr<CVMS>> out;
     ScenarioReadResult r = ReadVMSFile(t.File("vms.dat"), out);
     EXPECT_EQ(r.status, c.status) << c.name;
@@ -200,7 +177,7 @@ TEST(VMSFile, ReaderAppendsAndMissingFileLeavesTheArray)
   out.push_back(std::make_unique<CVMS>(Sign(1, 1, 1, 1, 1, 1, 1)));
   EXPECT_EQ(ReadVMSFile(t.File("vms.dat"), out).status, ScenarioReadStatus::kNotOpened);
   EXPECT_EQ(out.size(), 1u);
-  Put(t.File("vms.dat"), kVMSGolden);
+  WriteAll(t.File("vms.dat"), kVMSGolden);
   ReadVMSFile(t.File("vms.dat"), out);
   ASSERT_EQ(out.size(), 4u);
   EXPECT_EQ(out[0]->m_nFromNode, 1);
@@ -265,7 +242,7 @@ TEST(IncidentFile, GoldenBytesAndRoundTrip)
   TempDir t;
   std::vector<CIncident> incs = {Incident(10, 20, 600, 660, 0.3f), Incident(1234567, 5, 0, 1439.5f, 1.0f)};
   ASSERT_TRUE(WriteIncidentFile(t.File("incident.dat"), {&incs[0], &incs[1]}));
-  EXPECT_EQ(Slurp(t.File("incident.dat")),
+  EXPECT_EQ(ReadAll(t.File("incident.dat")),
             "2\n"
             "     10        20  600.0  660.0 0.3\n"
             "1234567         5  0.0  1439.5 1.0\n");
@@ -296,7 +273,7 @@ TEST(IncidentFile, ReaderMutations)
   };
   for (const Case& c : cases) {
     TempDir t;
-    Put(t.File("incident.dat"), c.text);
+    WriteAll(t.File("incident.dat"), c.text);
     std::vector<std::unique_ptr<CIncident>> out;
     ScenarioReadResult r = ReadIncidentFile(t.File("incident.dat"), out);
     EXPECT_EQ(r.status, c.status) << c.name;
@@ -304,7 +281,7 @@ TEST(IncidentFile, ReaderMutations)
     EXPECT_EQ(static_cast<int>(out.size()), c.taken) << c.name;
   }
   TempDir t;
-  Put(t.File("incident.dat"), "1\n-1 -2 0 5 0.5\n");
+  WriteAll(t.File("incident.dat"), "1\n-1 -2 0 5 0.5\n");
   std::vector<std::unique_ptr<CIncident>> out;
   ReadIncidentFile(t.File("incident.dat"), out);
   ASSERT_EQ(out.size(), 1u);
@@ -322,13 +299,13 @@ TEST(ScenarioFiles, CNotationUnderACommaLocale)
   TempDir t;
   std::vector<CVMS> signs = GoldenSigns();
   ASSERT_TRUE(WriteVMSFile(t.File("vms.dat"), Ptrs(signs)));
-  EXPECT_EQ(Slurp(t.File("vms.dat")), kVMSGolden);
+  EXPECT_EQ(ReadAll(t.File("vms.dat")), kVMSGolden);
   std::vector<std::unique_ptr<CVMS>> back;
   ASSERT_EQ(ReadVMSFile(t.File("vms.dat"), back).status, ScenarioReadStatus::kRead);
   EXPECT_DOUBLE_EQ(back.at(1)->m_dEnd, 1439.5);
   CIncident inc = Incident(1, 2, 0.5f, 2.5f, 0.3f);
   ASSERT_TRUE(WriteIncidentFile(t.File("incident.dat"), {&inc}));
-  EXPECT_EQ(Slurp(t.File("incident.dat")), "1\n      1         2  0.5  2.5 0.3\n");
+  EXPECT_EQ(ReadAll(t.File("incident.dat")), "1\n      1         2  0.5  2.5 0.3\n");
 }
 
 // ---- marks on the network view -----------------------------------------------

@@ -1,0 +1,37 @@
+// A temporary directory removed with everything in it when the test ends,
+// and whole-file reads and writes (binary, so the bytes are the file's).
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+struct TempDir {
+  std::filesystem::path dir;
+  TempDir()
+  {
+    char tmpl[] = "/tmp/vlq_model_XXXXXX";
+    dir = ::mkdtemp(tmpl);
+  }
+  ~TempDir() { std::filesystem::remove_all(dir); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string File(const char* name) const { return (dir / name).string(); }
+};
+
+inline std::string ReadAll(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteAll(const std::string& path, const std::string& text)
+{
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
