@@ -1,6 +1,7 @@
 // The Tallyhouse program end to end: a real omniNames on loopback, the
 // program started as a child process in a temporary run directory, and this
 // test as its client over IIOP.
+#include "OrbEnvironment.h"
 #include "RecordPattern.h"
 #include "StressRun.h"
 #include "TestSupport.h"
@@ -32,34 +33,12 @@ using QELM::LSHHistory_var;
 using DBKIDEnum = QELM::Tallyhouse::DBKIDEnum;
 using tallyhouse_test::MakePatternRecord;
 
-CORBA::ORB_ptr g_orb = CORBA::ORB::_nil();
-PortableServer::POA_ptr g_poa = PortableServer::POA::_nil();
+using tallyhouse_test::g_orb;
+using tallyhouse_test::g_poa;
+using tallyhouse_test::Id;
 
-class OrbEnvironment : public ::testing::Environment
-{
-public:
-  void SetUp() override
-  {
-    g_orb = qelm_orb_init(std::vector<std::string>(), QELM_ORB_ID, 60000, "giop:tcp:127.0.0.1:");
-    CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
-    g_poa = PortableServer::POA::_narrow(obj.in());
-    PortableServer::POAManager_var mgr = g_poa->the_POAManager();
-    mgr->activate();
-  }
-  void TearDown() override
-  {
-    CORBA::release(g_poa);
-    g_orb->destroy();
-    CORBA::release(g_orb);
-  }
-};
-
-const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
-
-DBKIDEnum Id(int i)
-{
-  return static_cast<DBKIDEnum>(i);
-}
+const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment(
+    [] { return qelm_orb_init(std::vector<std::string>(), QELM_ORB_ID, 60000, "giop:tcp:127.0.0.1:"); }));
 
 // A Management service of the test's own: only its clock is asked for.
 class TestManagement : public POA_QELM::Management

@@ -1,6 +1,7 @@
 // The record store servant, called in-process: every operation, the sizes
 // per record kind, and the refusal of bad requests.
 #include "QELM_Tallyhouse_i.h"
+#include "OrbEnvironment.h"
 #include "RecordPattern.h"
 #include "StressRun.h"
 
@@ -26,37 +27,16 @@ using QELM::LSHHistory_var;
 using DBKIDEnum = QELM::Tallyhouse::DBKIDEnum;
 using tallyhouse_test::MakePatternRecord;
 
-CORBA::ORB_ptr g_orb = CORBA::ORB::_nil();
-PortableServer::POA_ptr g_poa = PortableServer::POA::_nil();
+using tallyhouse_test::g_orb;
+using tallyhouse_test::g_poa;
+using tallyhouse_test::Id;
 
-class OrbEnvironment : public ::testing::Environment
-{
-public:
-  void SetUp() override
-  {
-    int argc = 1;
-    char name[] = "tallyhouse_servant_test";
-    char* argv[] = {name, nullptr};
-    g_orb = CORBA::ORB_init(argc, argv);
-    CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
-    g_poa = PortableServer::POA::_narrow(obj.in());
-    PortableServer::POAManager_var mgr = g_poa->the_POAManager();
-    mgr->activate();
-  }
-  void TearDown() override
-  {
-    CORBA::release(g_poa);
-    g_orb->destroy();
-    CORBA::release(g_orb);
-  }
-};
-
-const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
-
-DBKIDEnum Id(int i)
-{
-  return static_cast<DBKIDEnum>(i);
-}
+const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment([] {
+  int argc = 1;
+  char name[] = "tallyhouse_servant_test";
+  char* argv[] = {name, nullptr};
+  return CORBA::ORB_init(argc, argv);
+}));
 
 // A record of one integer array and one real array, each of one value.
 DBKRecord Rec1(CORBA::Long l, CORBA::Float f, CORBA::Float qt = 0, CORBA::LongLong sec = 0)
