@@ -6,10 +6,6 @@
 
 namespace vlq::mod {
 
-namespace {
-
-void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-
 void Append(std::string& out, const char* fmt, ...)
 {
   char buf[512];
@@ -20,8 +16,6 @@ void Append(std::string& out, const char* fmt, ...)
   if (n > 0)
     out.append(buf, static_cast<std::size_t>(n) < sizeof(buf) ? static_cast<std::size_t>(n) : sizeof(buf) - 1);
 }
-
-}  // namespace
 
 std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text, int* unknown)
 {

@@ -11,6 +11,9 @@
 
 namespace vlq::mod {
 
+// Appends printf-style text to out (at most 511 characters per call).
+void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
 // Detector links named by a Detector.dat text (one "%5d%5d" node pair per
 // line), as link indices in link order without repeats. Pairs that name no
 // link are skipped and counted in *unknown.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,19 +20,6 @@ namespace fs = std::filesystem;
 namespace vlq::mod {
 
 namespace {
-
-void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-
-void Append(std::string& out, const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  const int n = std::vsnprintf(buf, sizeof(buf), fmt, ap);
-  va_end(ap);
-  if (n > 0)
-    out.append(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof(buf) - 1));
-}
 
 // Coordinates start here so that the shifted link shapes stay positive
 // (the console's number readers skip minus signs).
