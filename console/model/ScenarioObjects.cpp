@@ -17,6 +17,25 @@ bool Finish(FilePtr f)
   return std::fclose(f.release()) == 0 && ok;
 }
 
+// Opens path for reading and reads its leading record count with next.
+// Null when either fails, with res.status saying which; else the count is
+// res.declared.
+FilePtr OpenCounted(const std::string& path, std::optional<int> (*next)(std::FILE*), ScenarioReadResult& res)
+{
+  FilePtr f(std::fopen(path.c_str(), "r"));
+  if (!f) {
+    res.status = ScenarioReadStatus::kNotOpened;
+    return nullptr;
+  }
+  std::optional<int> count = next(f.get());
+  if (!count) {
+    res.status = ScenarioReadStatus::kShort;
+    return nullptr;
+  }
+  res.declared = *count;
+  return f;
+}
+
 }  // namespace
 
 CVMS::CVMS(const CVMS& other)
@@ -45,19 +64,11 @@ CVMS& CVMS::operator=(const CVMS& other)
 ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_ptr<CVMS>>& out)
 {
   ScenarioReadResult res;
-  FilePtr f(std::fopen(path.c_str(), "r"));
-  if (!f) {
-    res.status = ScenarioReadStatus::kNotOpened;
+  FilePtr f = OpenCounted(path, fields::NextSignedInt, res);
+  if (!f)
     return res;
-  }
   std::FILE* in = f.get();
-  std::optional<int> count = fields::NextSignedInt(in);
-  if (!count) {
-    res.status = ScenarioReadStatus::kShort;
-    return res;
-  }
-  res.declared = *count;
-  for (int s = 0; s < *count; ++s) {
+  for (int s = 0; s < res.declared; ++s) {
     auto sign = std::make_unique<CVMS>();
     int* ints[] = {&sign->m_nType, &sign->m_nFromNode, &sign->m_nToNode, &sign->m_nParam1, &sign->m_nParam2};
     for (int* v : ints) {
@@ -130,19 +141,11 @@ bool WriteVMSFile(const std::string& path, const std::vector<const CVMS*>& signs
 ScenarioReadResult ReadIncidentFile(const std::string& path, std::vector<std::unique_ptr<CIncident>>& out)
 {
   ScenarioReadResult res;
-  FilePtr f(std::fopen(path.c_str(), "r"));
-  if (!f) {
-    res.status = ScenarioReadStatus::kNotOpened;
+  FilePtr f = OpenCounted(path, fields::NextUnsignedInt, res);
+  if (!f)
     return res;
-  }
   std::FILE* in = f.get();
-  std::optional<int> count = fields::NextUnsignedInt(in);
-  if (!count) {
-    res.status = ScenarioReadStatus::kShort;
-    return res;
-  }
-  res.declared = *count;
-  for (int k = 0; k < *count; ++k) {
+  for (int k = 0; k < res.declared; ++k) {
     std::optional<int> from = fields::NextUnsignedInt(in);
     std::optional<int> to = from ? fields::NextUnsignedInt(in) : std::nullopt;
     std::optional<double> start = to ? fields::NextReal(in) : std::nullopt;
