@@ -1,5 +1,6 @@
 // HRTime arithmetic, conversions and clock-time text.
 #include "HRTime.h"
+#include "HRTimeTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,7 @@
 #include <ostream>
 #include <string>
 
-namespace QELM {
-// Readable failure messages.
-void PrintTo(const HRTime& t, std::ostream* os)
-{
-  *os << "{" << t.sec << ", " << t.msec << "}";
-}
-} // namespace QELM
-
 namespace {
-
-HRTime T(long long sec, long long msec)
-{
-  HRTime t;
-  t.sec = sec;
-  t.msec = msec;
-  return t;
-}
 
 void ExpectTime(const HRTime& got, long long sec, long long msec, const std::string& what)
 {

@@ -1,6 +1,7 @@
 // Clock correction and the corrected clock, measured against a Management
 // servant of this test running on an ORB in the test process.
 #include "HRTime.h"
+#include "HRTimeTestUtil.h"
 #include "VQOStreamLog.h"
 #include "VQTimeCentral.h"
 #include "qelm_orb_args.h"
@@ -22,22 +23,7 @@
 #include <thread>
 #include <vector>
 
-namespace QELM {
-void PrintTo(const HRTime& t, std::ostream* os)
-{
-  *os << "{" << t.sec << ", " << t.msec << "}";
-}
-} // namespace QELM
-
 namespace {
-
-HRTime T(long long sec, long long msec)
-{
-  HRTime t;
-  t.sec = sec;
-  t.msec = msec;
-  return t;
-}
 
 HRTime FromMs(long long ms)
 {
