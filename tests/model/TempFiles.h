@@ -1,7 +1,9 @@
 // A temporary directory removed with everything in it when the test ends,
-// and whole-file reads and writes (binary, so the bytes are the file's).
+// whole-file reads and writes (binary, so the bytes are the file's), and a
+// stream positioned at the start of a given text.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,3 +37,18 @@ inline void WriteAll(const std::string& path, const std::string& text)
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
 }
+
+// A stream over a text, read from its start; closed with the object.
+struct TextFile
+{
+  std::FILE* f;
+  explicit TextFile(const std::string& text)
+  {
+    f = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+  }
+  ~TextFile() { std::fclose(f); }
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+};

@@ -123,18 +123,6 @@ TEST(NetworkWriters, RoundTripThroughTheLoad)
   g_CCTVArray.RemoveAll();
 }
 
-struct TextFile
-{
-  std::FILE* f;
-  explicit TextFile(const std::string& text)
-  {
-    f = std::tmpfile();
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::rewind(f);
-  }
-  ~TextFile() { std::fclose(f); }
-};
-
 TEST(NetworkReaders, ReadLineTable)
 {
   struct Case

@@ -7,22 +7,10 @@
 #include <vector>
 
 #include "CommaLocale.h"
+#include "TempFiles.h"
 #include "TextHelpers.h"
 
 namespace {
-
-// A read-only stream over a text.
-struct TextFile
-{
-  std::FILE* f;
-  explicit TextFile(const std::string& text)
-  {
-    f = std::tmpfile();
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::rewind(f);
-  }
-  ~TextFile() { std::fclose(f); }
-};
 
 template <class Fn>
 auto ReadAllValues(const std::string& text, int count, Fn fn)
