@@ -25,6 +25,26 @@ struct StressResult
   long reads = 0;
 };
 
+// Keeps the first 20 failures reported by any thread.
+inline void AddError(StressResult& result, std::mutex& result_mutex, const std::string& what)
+{
+  std::lock_guard<std::mutex> lock(result_mutex);
+  if (result.errors.size() < 20)
+    result.errors.push_back(what);
+}
+
+// Runs worker(t) for t = 0 .. threads - 1, each on its own thread, and
+// waits for them all.
+template <class Worker>
+void RunThreads(int threads, Worker& worker)
+{
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t)
+    pool.emplace_back(worker, t);
+  for (auto& th_ : pool)
+    th_.join();
+}
+
 // Kinds 0 to 7 mix both size classes: 0 (trim 30, max 80), 1-4, 6, 7 (trim 1,
 // max 1) and 5 (trim 30, max 60).
 inline StressResult RunStress(QELM::Tallyhouse_ptr th, int threads, double seconds, int arrays = 3,
@@ -32,11 +52,7 @@ inline StressResult RunStress(QELM::Tallyhouse_ptr th, int threads, double secon
 {
   StressResult result;
   std::mutex result_mutex;
-  auto fail = [&](const std::string& what) {
-    std::lock_guard<std::mutex> lock(result_mutex);
-    if (result.errors.size() < 20)
-      result.errors.push_back(what);
-  };
+  auto fail = [&](const std::string& what) { AddError(result, result_mutex, what); };
   auto kind = [](int t) { return static_cast<QELM::Tallyhouse::DBKIDEnum>(t); };
   auto min_size = [](int t) { return (t == 0 || t == 5) ? 31 : 2; };
   auto max_size = [](int t) { return t == 0 ? 80 : (t == 5 ? 60 : 1); };
@@ -110,11 +126,7 @@ inline StressResult RunStress(QELM::Tallyhouse_ptr th, int threads, double secon
     }
   };
 
-  std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t)
-    pool.emplace_back(worker, t);
-  for (auto& th_ : pool)
-    th_.join();
+  RunThreads(threads, worker);
 
   // Every writer's last insert is its kind's newest record.
   try {
@@ -144,11 +156,7 @@ inline StressResult RunSharedStress(QELM::Tallyhouse_ptr th, int threads, double
   static const int kKinds[4] = {0, 5, 6, 8};  // trim/max 30/80, 30/60, 1/1, 30/60
   StressResult result;
   std::mutex result_mutex;
-  auto fail = [&](const std::string& what) {
-    std::lock_guard<std::mutex> lock(result_mutex);
-    if (result.errors.size() < 20)
-      result.errors.push_back(what);
-  };
+  auto fail = [&](const std::string& what) { AddError(result, result_mutex, what); };
   auto kind = [](int slot) { return static_cast<QELM::Tallyhouse::DBKIDEnum>(kKinds[slot]); };
   auto min_size = [](int slot) { return kKinds[slot] == 6 ? 2 : 31; };
   auto max_held = [](int slot) { return kKinds[slot] == 0 ? 80 : (kKinds[slot] == 6 ? 2 : 60); };
@@ -229,11 +237,7 @@ inline StressResult RunSharedStress(QELM::Tallyhouse_ptr th, int threads, double
     }
   };
 
-  std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t)
-    pool.emplace_back(worker, t);
-  for (auto& th_ : pool)
-    th_.join();
+  RunThreads(threads, worker);
 
   // Afterwards: the newest record of a writer still held is its last insert.
   try {
