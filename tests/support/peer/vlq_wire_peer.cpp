@@ -239,6 +239,16 @@ public:
   void SendMsg(const QELM::MSG& m) override { keep_msg(m); }
 };
 
+// The program name and argv[first] onwards, null-terminated, for the ORB.
+std::vector<char*> orb_args(int argc, char** argv, int first)
+{
+  std::vector<char*> out{argv[0]};
+  for (int i = first; i < argc; ++i)
+    out.push_back(argv[i]);
+  out.push_back(nullptr);
+  return out;
+}
+
 bool write_ior(const std::string& dir, const char* name, CORBA::Object_ptr obj)
 {
   CORBA::String_var s = g_orb->object_to_string(obj);
@@ -256,11 +266,8 @@ bool write_ior(const std::string& dir, const char* name, CORBA::Object_ptr obj)
 int serve(int argc, char** argv)
 {
   const std::string dir = argv[2];
-  std::vector<char*> orb_argv{argv[0]};
-  for (int i = 3; i < argc; ++i)
-    orb_argv.push_back(argv[i]);
-  int n = static_cast<int>(orb_argv.size());
-  orb_argv.push_back(nullptr);
+  std::vector<char*> orb_argv = orb_args(argc, argv, 3);
+  int n = static_cast<int>(orb_argv.size()) - 1;
   g_orb = qelm_orb_init(n, orb_argv.data(), QELM_ORB_ID, QELM_CALL_TIMEOUT_MS,
                         "giop:tcp:127.0.0.1:");
   CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
@@ -308,11 +315,8 @@ int sendmsg_parallel(int argc, char** argv)
 {
   const std::string ior = argv[2];
   const int count = std::atoi(argv[3]);
-  std::vector<char*> orb_argv{argv[0]};
-  for (int i = 4; i < argc; ++i)
-    orb_argv.push_back(argv[i]);
-  int n = static_cast<int>(orb_argv.size());
-  orb_argv.push_back(nullptr);
+  std::vector<char*> orb_argv = orb_args(argc, argv, 4);
+  int n = static_cast<int>(orb_argv.size()) - 1;
   g_orb = qelm_orb_init(n, orb_argv.data());
   CORBA::Object_var obj = g_orb->string_to_object(ior.c_str());
   QELM::MessageTarget_var target = QELM::MessageTarget::_narrow(obj);
@@ -346,11 +350,8 @@ int sendmsg_once(int argc, char** argv)
 {
   const std::string ior = argv[2];
   const int msg_id = std::atoi(argv[3]);
-  std::vector<char*> orb_argv{argv[0]};
-  for (int i = 4; i < argc; ++i)
-    orb_argv.push_back(argv[i]);
-  int n = static_cast<int>(orb_argv.size());
-  orb_argv.push_back(nullptr);
+  std::vector<char*> orb_argv = orb_args(argc, argv, 4);
+  int n = static_cast<int>(orb_argv.size()) - 1;
   g_orb = qelm_orb_init(n, orb_argv.data());
   {
     CORBA::Object_var obj = g_orb->string_to_object(ior.c_str());
