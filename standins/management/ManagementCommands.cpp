@@ -54,48 +54,17 @@ unsigned CommandPayloadSize(long code)
 
 bool DecodeIncident(const QELM::OctetSeq& arg, IncidentCommand& out)
 {
-  if (arg.length() != INCIDENT_MSG_ARG_SIZE)
-    return false;
-  VQDataUnpacker r(arg);
-  bool ok = true;
-  ok = UnpackFrom(r, &out.from_node, 4) && ok;
-  ok = UnpackFrom(r, &out.to_node, 4) && ok;
-  ok = UnpackFrom(r, &out.start, 4) && ok;
-  ok = UnpackFrom(r, &out.end, 4) && ok;
-  ok = UnpackFrom(r, &out.severity, 4) && ok;
-  return ok && r.GetRemaining() == 0;
+  return UnpackCommandArg(arg, out);
 }
 
 bool DecodeVMS(const QELM::OctetSeq& arg, VMSCommand& out)
 {
-  if (arg.length() != VMS_MSG_ARG_SIZE)
-    return false;
-  VQDataUnpacker r(arg);
-  bool ok = true;
-  ok = UnpackFrom(r, &out.type, 4) && ok;
-  ok = UnpackFrom(r, &out.from_node, 4) && ok;
-  ok = UnpackFrom(r, &out.to_node, 4) && ok;
-  ok = UnpackFrom(r, out.params, 4, 2) && ok;
-  ok = UnpackFrom(r, &out.start, 4) && ok;
-  ok = UnpackFrom(r, &out.end, 4) && ok;
-  ok = UnpackFrom(r, out.path, 4, 100) && ok;
-  return ok && r.GetRemaining() == 0;
+  return UnpackCommandArg(arg, out);
 }
 
 bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneCommand& out)
 {
-  if (arg.length() != WORKZONE_MSG_ARG_SIZE)
-    return false;
-  VQDataUnpacker r(arg);
-  bool ok = true;
-  ok = UnpackFrom(r, &out.from_node, 4) && ok;
-  ok = UnpackFrom(r, &out.to_node, 4) && ok;
-  ok = UnpackFrom(r, &out.start, 4) && ok;
-  ok = UnpackFrom(r, &out.end, 4) && ok;
-  ok = UnpackFrom(r, &out.capacity_reduction, 4) && ok;
-  ok = UnpackFrom(r, &out.speed_limit, 4) && ok;
-  ok = UnpackFrom(r, &out.discharge_rate, 4) && ok;
-  return ok && r.GetRemaining() == 0;
+  return UnpackCommandArg(arg, out);
 }
 
 namespace {

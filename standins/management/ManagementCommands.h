@@ -3,6 +3,8 @@
 // Also the names of every message code, for log lines and the demo client.
 #pragma once
 
+#include "qelm_command_args.h"
+
 #include <QELM.hh>
 
 #include <cstdint>
@@ -14,31 +16,9 @@ const char* MessageCodeName(long code);
 // Payload size of a command code; 0 for a code that is no command.
 unsigned CommandPayloadSize(long code);
 
-struct IncidentCommand
-{
-  int32_t from_node = 0;
-  int32_t to_node = 0;
-  float start = 0, end = 0, severity = 0;
-};
-
-struct VMSCommand
-{
-  int32_t type = 0;
-  int32_t from_node = 0;
-  int32_t to_node = 0;
-  int32_t params[2] = {0, 0};
-  float start = 0, end = 0;
-  int32_t path[100] = {};
-};
-
-struct WorkZoneCommand
-{
-  int32_t from_node = 0;
-  int32_t to_node = 0;
-  float start = 0, end = 0, capacity_reduction = 0;
-  int32_t speed_limit = 0;
-  int32_t discharge_rate = 0;
-};
+using IncidentCommand = IncidentMsgArg;
+using VMSCommand = VMSMsgArg;
+using WorkZoneCommand = WorkZoneMsgArg;
 
 // Decoding of a payload of exactly the command's size; false (nothing
 // decoded) for any other length.

@@ -10,7 +10,8 @@
 // cycles or S seconds withdraws its target and ends.
 #include "HRTime.h"
 #include "ManagementCommands.h"
-#include "VQDataPacker.h"
+#include "qelm_command_args.h"
+#include "qelm_result_kinds.h"
 #include "VQMsgTarget.h"
 #include "VQORBThreadPool.h"
 #include "VQOStreamLog.h"
@@ -111,16 +112,7 @@ public:
       th = QELM::Tallyhouse::_duplicate(g_tallyhouse.in());
     }
     g_wake.notify_all();
-    using T = QELM::Tallyhouse;
-    std::vector<T::DBKIDEnum> kinds;
-    switch (code) {
-    case MSG_NOWSIM_ENDED: kinds = {T::GUIRTSTATDATA, T::GUIRTLINKDATA}; break;
-    case MSG_FORESIM_ENDED: kinds = {T::GUIPLINKDATA, T::GUIPSTATDATA}; break;
-    case MSG_FORESIM1_ENDED: kinds = {T::GUIPLINKDATA_1, T::GUIPSTATDATA_1}; break;
-    case MSG_FARVET_ENDED: kinds = {T::CCA_CORRECTION}; break;
-    case MSG_NEARVET_ENDED: kinds = {T::CCB_UPDATED_SPEED, T::GUISTLINKDATA}; break;
-    default: break;
-    }
+    const std::vector<QELM::Tallyhouse::DBKIDEnum> kinds = ResultKindsOfEndedCode(code);
     if (!kinds.empty() && CORBA::is_nil(th.in())) {
       Out("    (no record store reference yet)\n");
       return 0;
@@ -171,48 +163,33 @@ void PrintStatus(const char* when, const QELM::SystemStatus& s)
       s.cyclic_running ? 1 : 0);
 }
 
-QELM::MSG CommandMsg(long code, VQDataPacker& packer)
-{
-  QELM::MSG m;
-  m.ID = code;
-  m.timestamp = VQTimeCentral::Now();
-  packer.Pack(m.arg);
-  return m;
-}
-
 // A mandatory detour on link 1 -> 2 through 2, 3, 4, minutes 480 to 540.
 QELM::MSG DemoVMS()
 {
-  int32_t type = 2, from = 1, to = 2;
-  int32_t params[2] = {100, 3};
-  float start = 480, end = 540;
-  int32_t path[100] = {};
-  path[0] = 2;
-  path[1] = 3;
-  path[2] = 4;
-  VQDataPacker p;
-  PackInto(p, &type, 4);
-  PackInto(p, &from, 4);
-  PackInto(p, &to, 4);
-  PackInto(p, params, 4, 2);
-  PackInto(p, &start, 4);
-  PackInto(p, &end, 4);
-  PackInto(p, path, 4, 100);
-  return CommandMsg(MSG_VMS_ADD, p);
+  VMSMsgArg a;
+  a.type = 2;
+  a.from_node = 1;
+  a.to_node = 2;
+  a.params[0] = 100;
+  a.params[1] = 3;
+  a.start = 480;
+  a.end = 540;
+  a.path[0] = 2;
+  a.path[1] = 3;
+  a.path[2] = 4;
+  return MakeCommandMsg(MSG_VMS_ADD, PackCommandArg(a));
 }
 
 // An incident on link 1 -> 2, minutes 480 to 540, severity 0.5.
 QELM::MSG DemoIncident()
 {
-  int32_t from = 1, to = 2;
-  float start = 480, end = 540, severity = 0.5f;
-  VQDataPacker p;
-  PackInto(p, &from, 4);
-  PackInto(p, &to, 4);
-  PackInto(p, &start, 4);
-  PackInto(p, &end, 4);
-  PackInto(p, &severity, 4);
-  return CommandMsg(MSG_INCIDENT_ADD, p);
+  IncidentMsgArg a;
+  a.from_node = 1;
+  a.to_node = 2;
+  a.start = 480;
+  a.end = 540;
+  a.severity = 0.5f;
+  return MakeCommandMsg(MSG_INCIDENT_ADD, PackCommandArg(a));
 }
 
 bool WaitForNames(CORBA::ORB_ptr orb, const std::vector<std::string>& names, int seconds)

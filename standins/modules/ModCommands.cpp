@@ -1,5 +1,7 @@
 #include "ModCommands.h"
 
+#include "qelm_command_args.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -73,44 +75,31 @@ std::string LinkNote(const ModNetwork* net, int from, int to)
 
 bool DecodeIncident(const QELM::OctetSeq& arg, IncidentEvent& out)
 {
-  if (arg.length() != INCIDENT_MSG_ARG_SIZE)
+  IncidentMsgArg a;
+  if (!UnpackCommandArg(arg, a))
     return false;
-  VQDataUnpacker u(arg);
-  CORBA::Long from = 0, to = 0;
-  CORBA::Float start = 0, end = 0, severity = 0;
-  const bool ok = UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) && UnpackFrom(u, &start, 4) &&
-                  UnpackFrom(u, &end, 4) && UnpackFrom(u, &severity, 4);
-  if (!ok)
-    return false;
-  out = IncidentEvent{from, to, start, end, severity};
+  out = IncidentEvent{a.from_node, a.to_node, a.start, a.end, a.severity};
   return true;
 }
 
 bool DecodeVMS(const QELM::OctetSeq& arg, VMSEvent& out)
 {
-  if (arg.length() != VMS_MSG_ARG_SIZE)
-    return false;
-  VQDataUnpacker u(arg);
-  CORBA::Long type = 0, from = 0, to = 0, params[2] = {0, 0}, path[kMaxDetourNodes] = {};
-  CORBA::Float start = 0, end = 0;
-  const bool ok = UnpackFrom(u, &type, 4) && UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) &&
-                  UnpackFrom(u, params, 4, 2) && UnpackFrom(u, &start, 4) && UnpackFrom(u, &end, 4) &&
-                  UnpackFrom(u, path, 4, kMaxDetourNodes);
-  if (!ok)
+  VMSMsgArg a;
+  if (!UnpackCommandArg(arg, a))
     return false;
   VMSEvent v;
-  v.type = type;
-  v.from = from;
-  v.to = to;
-  v.params[0] = params[0];
-  v.params[1] = params[1];
-  v.start = start;
-  v.end = end;
-  if (type == 2 || type == 4) {
+  v.type = a.type;
+  v.from = a.from_node;
+  v.to = a.to_node;
+  v.params[0] = a.params[0];
+  v.params[1] = a.params[1];
+  v.start = a.start;
+  v.end = a.end;
+  if (a.type == 2 || a.type == 4) {
     // The second parameter is the detour's node count; the rest of the
     // array is whatever the sender left there.
-    const int count = std::clamp<int>(params[1], 0, kMaxDetourNodes);
-    v.path.assign(path, path + count);
+    const int count = std::clamp<int>(a.params[1], 0, kMaxDetourNodes);
+    v.path.assign(a.path, a.path + count);
   }
   out = std::move(v);
   return true;
@@ -118,17 +107,11 @@ bool DecodeVMS(const QELM::OctetSeq& arg, VMSEvent& out)
 
 bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out)
 {
-  if (arg.length() != WORKZONE_MSG_ARG_SIZE)
+  WorkZoneMsgArg a;
+  if (!UnpackCommandArg(arg, a))
     return false;
-  VQDataUnpacker u(arg);
-  CORBA::Long from = 0, to = 0, speed = 0, discharge = 0;
-  CORBA::Float start = 0, end = 0, reduction = 0;
-  const bool ok = UnpackFrom(u, &from, 4) && UnpackFrom(u, &to, 4) && UnpackFrom(u, &start, 4) &&
-                  UnpackFrom(u, &end, 4) && UnpackFrom(u, &reduction, 4) && UnpackFrom(u, &speed, 4) &&
-                  UnpackFrom(u, &discharge, 4);
-  if (!ok)
-    return false;
-  out = WorkZoneEvent{from, to, start, end, reduction, speed, discharge};
+  out = WorkZoneEvent{a.from_node, a.to_node, a.start, a.end, a.capacity_reduction, a.speed_limit,
+                      a.discharge_rate};
   return true;
 }
 

@@ -23,7 +23,8 @@
 #include "ConsoleReaders.h"
 #include "RecordShapes.h"
 #include "TestSupport.h"
-#include "VQDataPacker.h"
+#include "qelm_command_args.h"
+#include "qelm_result_kinds.h"
 #include "qelm_corba_utils.h"
 #include "qelm_msg_codes.h"
 #include "qelm_orb_args.h"
@@ -110,15 +111,7 @@ private:
   void Handle(long code)
   {
     using T = QELM::Tallyhouse;
-    std::vector<T::DBKIDEnum> kinds;
-    switch (code) {
-    case MSG_NOWSIM_ENDED: kinds = {T::GUIRTSTATDATA, T::GUIRTLINKDATA}; break;
-    case MSG_FORESIM_ENDED: kinds = {T::GUIPLINKDATA, T::GUIPSTATDATA}; break;
-    case MSG_FORESIM1_ENDED: kinds = {T::GUIPLINKDATA_1, T::GUIPSTATDATA_1}; break;
-    case MSG_FARVET_ENDED: kinds = {T::CCA_CORRECTION}; break;
-    case MSG_NEARVET_ENDED: kinds = {T::CCB_UPDATED_SPEED, T::GUISTLINKDATA}; break;
-    default: break;
-    }
+    std::vector<T::DBKIDEnum> kinds = ResultKindsOfEndedCode(code);
     QELM::Tallyhouse_var store;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -174,16 +167,6 @@ bool IsModuleCode(long c)
 {
   const std::vector<long>& o = ModuleCycleOrder();
   return std::find(o.begin(), o.end(), c) != o.end();
-}
-
-QELM::MSG Command(long code, VQDataPacker& packer)
-{
-  QELM::MSG m;
-  m.ID = static_cast<CORBA::Long>(code);
-  m.timestamp.sec = 0;
-  m.timestamp.msec = 0;
-  EXPECT_TRUE(packer.Pack(m.arg));
-  return m;
 }
 
 class ModulesEndToEnd : public ::testing::Test
@@ -420,28 +403,24 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   QELM::DBKRecord before;
   ASSERT_TRUE(target->Latest(QELM::Tallyhouse::GUIRTLINKDATA, before));
   {
-    CORBA::Long from = 1, to = 2;
-    CORBA::Float start = 0, end = 1440, severity = 0.9f;
-    VQDataPacker p;
-    PackInto(p, &from, 4);
-    PackInto(p, &to, 4);
-    PackInto(p, &start, 4);
-    PackInto(p, &end, 4);
-    PackInto(p, &severity, 4);
-    management->SendMsg(Command(MSG_INCIDENT_ADD, p));
+    IncidentMsgArg a;
+    a.from_node = 1;
+    a.to_node = 2;
+    a.start = 0;
+    a.end = 1440;
+    a.severity = 0.9f;
+    management->SendMsg(MakeCommandMsg(MSG_INCIDENT_ADD, PackCommandArg(a)));
   }
   {
-    CORBA::Long from = 1, to = 3, speed = 15, rate = 600;
-    CORBA::Float start = 0, end = 1440, reduction = 0.8f;
-    VQDataPacker p;
-    PackInto(p, &from, 4);
-    PackInto(p, &to, 4);
-    PackInto(p, &start, 4);
-    PackInto(p, &end, 4);
-    PackInto(p, &reduction, 4);
-    PackInto(p, &speed, 4);
-    PackInto(p, &rate, 4);
-    management->SendMsg(Command(MSG_WORKZONE_ADD, p));
+    WorkZoneMsgArg a;
+    a.from_node = 1;
+    a.to_node = 3;
+    a.start = 0;
+    a.end = 1440;
+    a.capacity_reduction = 0.8f;
+    a.speed_limit = 15;
+    a.discharge_rate = 600;
+    management->SendMsg(MakeCommandMsg(MSG_WORKZONE_ADD, PackCommandArg(a)));
   }
   ASSERT_TRUE(WaitUntil(
       [&] {
