@@ -46,7 +46,7 @@ long long truncate_to_ll(double x)
   return static_cast<long long>(std::trunc(x));
 }
 
-} // namespace
+}  // namespace
 
 HRTime& HRTimeNow(HRTime& t)
 {
@@ -156,7 +156,7 @@ HRTime& operator*=(HRTime& a, double d)
   return a;
 }
 
-} // namespace QELM
+}  // namespace QELM
 
 HRTime HRTimeFromWholeSeconds(int32_t s)
 {
@@ -191,7 +191,8 @@ char* HRTimeToString(const HRTime& t, char* buffer)
       mag = make(t.sec == LLONG_MIN ? LLONG_MAX : -t.sec, 0);
   }
   const time_t secs = static_cast<time_t>(mag.sec);
-  struct tm lt {};
+  struct tm lt
+  {};
   localtime_r(&secs, &lt);
   std::snprintf(buffer, HRTIME_TEXT_SIZE, negative ? "-%02d:%02d:%02d.%03d" : "%02d:%02d:%02d.%03d",
                 lt.tm_hour, lt.tm_min, lt.tm_sec, static_cast<int>(mag.msec));

@@ -26,7 +26,7 @@ bool operator<=(const HRTime& a, const HRTime& b);
 HRTime operator/(const HRTime& a, double d);
 HRTime& operator/=(HRTime& a, double d);
 HRTime& operator*=(HRTime& a, double d);
-} // namespace QELM
+}  // namespace QELM
 
 HRTime HRTimeFromWholeSeconds(int32_t s);
 HRTime HRTimeFromSeconds(double x);

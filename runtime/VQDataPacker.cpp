@@ -16,13 +16,13 @@ bool MulFits(size_t a, size_t b, size_t& product)
   return true;
 }
 
-} // namespace
+}  // namespace
 
 void VQDataPacker::Add(const void* data, size_t elem_size, size_t count)
 {
   size_t bytes = 0;
-  if (!VQ_CHECK_TEXT(MulFits(elem_size, count, bytes), "elem_size * count fits")
-      || !VQ_CHECK_TEXT(bytes <= SIZE_MAX - m_storage_size, "m_storage_size + elem_size * count fits")) {
+  if (!VQ_CHECK_TEXT(MulFits(elem_size, count, bytes), "elem_size * count fits") ||
+      !VQ_CHECK_TEXT(bytes <= SIZE_MAX - m_storage_size, "m_storage_size + elem_size * count fits")) {
     m_size_overflow = true;
     return;
   }
@@ -81,25 +81,26 @@ const unsigned char k_empty_image[1] = {0};
 }
 
 VQDataUnpacker::VQDataUnpacker(const void* buffer, size_t length)
-  : m_buffer(buffer ? static_cast<const unsigned char*>(buffer) : length == 0 ? k_empty_image : nullptr),
-    m_length(buffer ? length : 0)
+    : m_buffer(buffer        ? static_cast<const unsigned char*>(buffer)
+               : length == 0 ? k_empty_image
+                             : nullptr),
+      m_length(buffer ? length : 0)
 {
   // A null buffer of length 0 is an empty image; one of a larger length is
   // refused by every Extract.
 }
 
 VQDataUnpacker::VQDataUnpacker(const QELM::OctetSeq& image)
-  : m_buffer(image.length() ? image.get_buffer() : k_empty_image), m_length(image.length())
-{
-}
+    : m_buffer(image.length() ? image.get_buffer() : k_empty_image), m_length(image.length())
+{}
 
 bool VQDataUnpacker::Extract(void* target, size_t elem_size, size_t count)
 {
   if (!VQ_CHECK(m_buffer != NULL))
     return false;
   size_t bytes = 0;
-  if (!VQ_CHECK_TEXT(MulFits(elem_size, count, bytes), "elem_size * count fits")
-      || !VQ_CHECK_TEXT(bytes <= m_length - m_read_pos, "m_read_pos + elem_size * count <= m_length"))
+  if (!VQ_CHECK_TEXT(MulFits(elem_size, count, bytes), "elem_size * count fits") ||
+      !VQ_CHECK_TEXT(bytes <= m_length - m_read_pos, "m_read_pos + elem_size * count <= m_length"))
     return false;
   if (bytes == 0)
     return true;

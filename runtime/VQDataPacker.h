@@ -30,10 +30,8 @@ public:
   class ArrayShape
   {
   public:
-    ArrayShape(const void* data, size_t elem_size, size_t size)
-      : data(data), elem_size(elem_size), size(size)
-    {
-    }
+    ArrayShape(const void* data, size_t elem_size, size_t size) : data(data), elem_size(elem_size), size(size)
+    {}
     virtual ~ArrayShape() = default;
     ArrayShape(const ArrayShape&) = default;
     ArrayShape& operator=(const ArrayShape&) = default;

@@ -11,8 +11,7 @@
 #include <system_error>
 
 class VQORBThreadPool::ShutdownEvent : public VQAutoResetEvent
-{
-};
+{};
 
 namespace {
 
@@ -26,7 +25,7 @@ void run_orb(CORBA::ORB_ptr orb)
   }
 }
 
-} // namespace
+}  // namespace
 
 VQORBThreadPool::VQORBThreadPool()
     : m_orb(CORBA::ORB::_nil()), m_shutdown_event(new (std::nothrow) ShutdownEvent)
@@ -106,8 +105,8 @@ int VQORBThreadPool::Run()
   int launched = 0;
   m_entered_threads = 0;
   for (int i = 0; i < count - 1; ++i) {
-    ThreadArg* arg = new (std::nothrow) ThreadArg{&m_running_threads, &m_entered_threads,
-                                                  m_shutdown_event, CORBA::ORB::_duplicate(m_orb.in())};
+    ThreadArg* arg = new (std::nothrow) ThreadArg{&m_running_threads, &m_entered_threads, m_shutdown_event,
+                                                  CORBA::ORB::_duplicate(m_orb.in())};
     if (!VQ_CHECK_TEXT(arg != 0, "arg != 0"))
       break;
     try {

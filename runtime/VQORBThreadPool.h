@@ -58,7 +58,7 @@ private:
     // it again already.
     std::atomic<int>* entered_threads;
     ShutdownEvent* shutdown_event;
-    CORBA::ORB_ptr orb; // a duplicate, released by the thread
+    CORBA::ORB_ptr orb;  // a duplicate, released by the thread
   };
   static int ThreadMain(ThreadArg* arg);
 

@@ -28,7 +28,7 @@ void vwrite(std::FILE* f, const char* fmt, va_list ap)
   std::fflush(f);
 }
 
-} // namespace
+}  // namespace
 
 VQOStreamLog g_vq_log;
 
@@ -117,10 +117,10 @@ void VQOStreamLog::PrintPrefix()
   HRTime now;
   VQTimeCentral::Now(now);
   const time_t secs = static_cast<time_t>(now.sec);
-  struct tm lt {};
+  struct tm lt
+  {};
   localtime_r(&secs, &lt);
-  PrintFile("%02d:%02d:%02d.%03lld: ", lt.tm_hour, lt.tm_min, lt.tm_sec,
-            static_cast<long long>(now.msec));
+  PrintFile("%02d:%02d:%02d.%03lld: ", lt.tm_hour, lt.tm_min, lt.tm_sec, static_cast<long long>(now.msec));
 }
 
 void VQOStreamLog::Line(const char* fmt, ...)

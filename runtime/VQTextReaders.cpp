@@ -41,7 +41,7 @@ int SkipToDigit(std::FILE* f)
   return c;
 }
 
-} // namespace
+}  // namespace
 
 int ReadInt(std::FILE* f)
 {

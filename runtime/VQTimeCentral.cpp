@@ -92,8 +92,8 @@ HRTime from_ms(int64_t ms)
 int64_t steady_ms()
 {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
-           std::chrono::steady_clock::now().time_since_epoch())
-    .count();
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 // The locks of the clock state. Never destroyed: log lines written by other
@@ -128,7 +128,7 @@ constexpr HRTime k_latency_limit = {0, 10};
 constexpr HRTime k_sample_window = {30, 0};
 constexpr int k_period_minutes = 5;
 
-} // namespace
+}  // namespace
 
 // Field definitions come before the instance, so that the instance's
 // destructor runs while they still exist.
@@ -143,7 +143,7 @@ int VQTimeCentral::m_period_minutes = k_period_minutes;
 
 namespace {
 VQTimeCentral s_time_central;
-} // namespace
+}  // namespace
 
 VQTimeCentral::VQTimeCentral() {}
 
@@ -328,7 +328,7 @@ int VQTimeCentral::StartTimer()
       return -1;
     m_active = true;
     const int64_t period_ms =
-      l.period_override_ms > 0 ? l.period_override_ms : int64_t(m_period_minutes) * 60000;
+        l.period_override_ms > 0 ? l.period_override_ms : int64_t(m_period_minutes) * 60000;
     ret = m_htimer.Set(0, period_ms);
     try {
       l.worker = std::thread([] { TimerThread(); });

@@ -69,11 +69,20 @@ bool Unpack(const QELM::OctetSeq& arg, unsigned size, Arg& out)
   return true;
 }
 
-} // namespace
+}  // namespace
 
-QELM::OctetSeq PackCommandArg(const IncidentMsgArg& a) { return Pack(a); }
-QELM::OctetSeq PackCommandArg(const VMSMsgArg& a) { return Pack(a); }
-QELM::OctetSeq PackCommandArg(const WorkZoneMsgArg& a) { return Pack(a); }
+QELM::OctetSeq PackCommandArg(const IncidentMsgArg& a)
+{
+  return Pack(a);
+}
+QELM::OctetSeq PackCommandArg(const VMSMsgArg& a)
+{
+  return Pack(a);
+}
+QELM::OctetSeq PackCommandArg(const WorkZoneMsgArg& a)
+{
+  return Pack(a);
+}
 
 bool UnpackCommandArg(const QELM::OctetSeq& arg, IncidentMsgArg& out)
 {

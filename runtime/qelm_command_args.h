@@ -13,7 +13,7 @@ struct IncidentMsgArg
 {
   int32_t from_node = 0;  // node numbers of the link, as in network.dat
   int32_t to_node = 0;
-  float start = 0;        // minutes of the day
+  float start = 0;  // minutes of the day
   float end = 0;
   float severity = 0;
 };

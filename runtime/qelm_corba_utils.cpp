@@ -25,7 +25,7 @@ void fail_reference(const char* condition, const char* file, int line)
   throw -1;
 }
 
-} // namespace qelm_detail
+}  // namespace qelm_detail
 
 CosNaming::Name qelm_object_name(const char* name)
 {
@@ -38,8 +38,8 @@ CosNaming::Name qelm_object_name(const char* name)
   return n;
 }
 
-CORBA::Object_ptr qelm_resolve_name(CosNaming::NamingContext_ptr ctx,
-                                    const CosNaming::Name& name, int timeout_s)
+CORBA::Object_ptr qelm_resolve_name(CosNaming::NamingContext_ptr ctx, const CosNaming::Name& name,
+                                    int timeout_s)
 {
   if (CORBA::is_nil(ctx))
     throw -1;
@@ -66,8 +66,7 @@ CORBA::Object_ptr qelm_resolve_name(CosNaming::NamingContext_ptr ctx,
 
 CORBA::Object_ptr qelm_get_object(CORBA::ORB_ptr orb, const char* name, int timeout_s)
 {
-  CosNaming::NamingContext_var root =
-      qelm_resolve_init<CosNaming::NamingContext>(orb, "NameService");
+  CosNaming::NamingContext_var root = qelm_resolve_init<CosNaming::NamingContext>(orb, "NameService");
   return qelm_resolve_name(root.in(), qelm_object_name(name), timeout_s);
 }
 
@@ -88,8 +87,7 @@ void qelm_register_object(CORBA::ORB_ptr orb, CORBA::Object_ptr obj, const char*
   // Prefix and message in one piece; the line is ended after the binding.
   VQOStreamLog::Line("Registering object %s...", name);
 
-  CosNaming::NamingContext_var root =
-      qelm_resolve_init<CosNaming::NamingContext>(orb, "NameService");
+  CosNaming::NamingContext_var root = qelm_resolve_init<CosNaming::NamingContext>(orb, "NameService");
 
   CosNaming::Name context_name;
   context_name.length(1);

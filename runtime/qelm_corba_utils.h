@@ -29,8 +29,8 @@ bool qelm_object_non_existent(CORBA::Object_ptr obj);
 // 0 to 249 ms after every attempt that found no live object. Returns a new
 // reference the caller owns; throws -1 when no live object was found
 // (also for a nil context).
-CORBA::Object_ptr qelm_resolve_name(CosNaming::NamingContext_ptr ctx,
-                                    const CosNaming::Name& name, int timeout_s);
+CORBA::Object_ptr qelm_resolve_name(CosNaming::NamingContext_ptr ctx, const CosNaming::Name& name,
+                                    int timeout_s);
 
 // qelm_resolve_name of {"QELM", name} in the ORB's root naming context
 // (initial reference "NameService"). Throws -1 as qelm_resolve_name, and
@@ -53,7 +53,7 @@ void qelm_register_object(CORBA::ORB_ptr orb, CORBA::Object_ptr obj, const char*
 namespace qelm_detail {
 // Failed check with its text, then throw -1.
 [[noreturn]] void fail_reference(const char* condition, const char* file, int line);
-} // namespace qelm_detail
+}  // namespace qelm_detail
 
 // Narrows obj (owned by the caller, not consumed) to T and checks the result
 // is live; throws -1 otherwise (failed check logged).
@@ -88,8 +88,8 @@ typename T::_ptr_type qelm_resolve_init(CORBA::ORB_ptr orb, const char* id)
 
 // qelm_resolve_name narrowed to T (throws -1 when it does not narrow).
 template <class T>
-typename T::_ptr_type qelm_resolve_name(CosNaming::NamingContext_ptr ctx,
-                                        const CosNaming::Name& name, int timeout_s)
+typename T::_ptr_type qelm_resolve_name(CosNaming::NamingContext_ptr ctx, const CosNaming::Name& name,
+                                        int timeout_s)
 {
   CORBA::Object_var obj = qelm_resolve_name(ctx, name, timeout_s);
   return qelm_narrow_live<T>(obj.in());
@@ -106,9 +106,9 @@ typename T::_ptr_type qelm_get_object(CORBA::ORB_ptr orb, const char* name, int 
 // Minor codes of the system exceptions raised by qelm_upcall.
 enum : CORBA::ULong {
   QELM_MINOR_BASE = 0x514C4D00u,
-  QELM_MINOR_INT_THROWN = QELM_MINOR_BASE | 1u,    // CORBA::TRANSIENT
-  QELM_MINOR_STD_EXCEPTION = QELM_MINOR_BASE | 2u, // CORBA::INTERNAL
-  QELM_MINOR_UNKNOWN = QELM_MINOR_BASE | 3u        // CORBA::UNKNOWN
+  QELM_MINOR_INT_THROWN = QELM_MINOR_BASE | 1u,     // CORBA::TRANSIENT
+  QELM_MINOR_STD_EXCEPTION = QELM_MINOR_BASE | 2u,  // CORBA::INTERNAL
+  QELM_MINOR_UNKNOWN = QELM_MINOR_BASE | 3u         // CORBA::UNKNOWN
 };
 
 // Runs a servant's operation body so that nothing but a CORBA exception

@@ -53,13 +53,12 @@ std::string translate_init_ref(const std::string& value)
   return value.substr(0, eq + 1) + iiop_url_to_corbaloc(value.substr(eq + 1));
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> qelm_system_orb_arguments(const char* name_service_host)
 {
   const std::string host = name_service_host ? name_service_host : "";
-  return {"-ORBInitRef", "NameService=iiop://" + host + "/NameService",
-          "-ORBDottedDecimalAddresses", "1"};
+  return {"-ORBInitRef", "NameService=iiop://" + host + "/NameService", "-ORBDottedDecimalAddresses", "1"};
 }
 
 namespace {
@@ -110,7 +109,7 @@ std::vector<TranslatedArg> translate(const std::vector<std::string>& args)
   return out;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> qelm_translate_orb_arguments(const std::vector<std::string>& args)
 {
@@ -127,8 +126,8 @@ const char* qelm_map_orb_id(const char* orb_id)
   return orb_id;
 }
 
-CORBA::ORB_ptr qelm_orb_init(int& argc, char** argv, const char* orb_id,
-                             unsigned long call_timeout_ms, const char* endpoint)
+CORBA::ORB_ptr qelm_orb_init(int& argc, char** argv, const char* orb_id, unsigned long call_timeout_ms,
+                             const char* endpoint)
 {
   std::vector<std::string> original;
   for (int i = 0; i < argc; ++i)

@@ -64,7 +64,6 @@ CORBA::ORB_ptr qelm_orb_init(int& argc, char** argv, const char* orb_id = QELM_O
 
 // The same from a list of arguments WITHOUT a program name (for example
 // qelm_system_orb_arguments(host)).
-CORBA::ORB_ptr qelm_orb_init(const std::vector<std::string>& args,
-                             const char* orb_id = QELM_ORB_ID,
+CORBA::ORB_ptr qelm_orb_init(const std::vector<std::string>& args, const char* orb_id = QELM_ORB_ID,
                              unsigned long call_timeout_ms = QELM_CALL_TIMEOUT_MS,
                              const char* endpoint = nullptr);

@@ -16,7 +16,7 @@ namespace {
 using QELM::DBKRecord;
 
 // Creation order of the histories and their mutexes.
-const int kCreationOrder[QELM_Tallyhouse_i::kIdCount] = {0, 1, 3, 2, 4, 5, 6, 7, 8,
+const int kCreationOrder[QELM_Tallyhouse_i::kIdCount] = {0, 1,  3,  2,  4,  5,  6,  7, 8,
                                                          9, 10, 11, 13, 14, 12, 15, 16};
 
 // Far past: the latest insert time of an empty history.
@@ -100,7 +100,7 @@ void HoldFrom(const QELM_Tallyhouse_i::History& hist, std::size_t first,
     held.push_back(*hist.At(i));
 }
 
-} // namespace
+}  // namespace
 
 CORBA::Boolean QELM_Tallyhouse_i::_dispatch(omniCallHandle& handle)
 {
@@ -137,13 +137,11 @@ bool QELM_Tallyhouse_i::HistorySizes(int id, std::size_t& trim_size, std::size_t
     trim_size = 30;
     max_size = 60;
     return true;
-  default:
-    return false;
+  default: return false;
   }
 }
 
-QELM_Tallyhouse_i::QELM_Tallyhouse_i(CORBA::ORB_ptr orb)
-  : m_sim_params(), m_orb(CORBA::ORB::_duplicate(orb))
+QELM_Tallyhouse_i::QELM_Tallyhouse_i(CORBA::ORB_ptr orb) : m_sim_params(), m_orb(CORBA::ORB::_duplicate(orb))
 {
   // No run has given its parameters yet: all counts and intervals are 0.
   m_sim_params.noofarcs_org = 0;
@@ -240,7 +238,7 @@ void QELM_Tallyhouse_i::Shutdown()
 void QELM_Tallyhouse_i::Flush()
 {
   for (int id = 0; id < kIdCount; ++id) {
-    std::vector<StoredRecord> dropped; // freed after the mutex is released
+    std::vector<StoredRecord> dropped;  // freed after the mutex is released
     std::lock_guard<std::mutex> lock(m_hist_mutex.at(DBKIDEnum(id)));
     History& hist = m_data_hist.at(DBKIDEnum(id));
     HoldFrom(hist, hist.GetTrimSize() + 1, dropped);
@@ -260,7 +258,7 @@ void QELM_Tallyhouse_i::SetTableMaxSize(DBKIDEnum lshid, CORBA::Long max_size)
   CheckId(lshid);
   if (!VQ_CHECK(max_size > 0))
     throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
-  std::vector<StoredRecord> dropped; // freed after the mutex is released
+  std::vector<StoredRecord> dropped;  // freed after the mutex is released
   std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
   History& hist = m_data_hist.at(lshid);
   HoldFrom(hist, static_cast<std::size_t>(max_size) + 1, dropped);
@@ -302,8 +300,8 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetLatestRecord(DBKIDEnum lshid)
 
 QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quasi_timestamp)
 {
-  VQOStreamLog::Line("Tallyhouse: Call to GetRecord. id = %d, timestamp = %f.\n",
-                     static_cast<int>(lshid), static_cast<double>(quasi_timestamp));
+  VQOStreamLog::Line("Tallyhouse: Call to GetRecord. id = %d, timestamp = %f.\n", static_cast<int>(lshid),
+                     static_cast<double>(quasi_timestamp));
   CheckId(lshid);
   StoredRecord found;
   {
@@ -342,8 +340,8 @@ void QELM_Tallyhouse_i::InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid)
 
 QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Long numpast)
 {
-  VQOStreamLog::Line("Tallyhouse: Call to GetRecordAverage. id,numpast = %d,%d.\n",
-                     static_cast<int>(lshid), static_cast<int>(numpast));
+  VQOStreamLog::Line("Tallyhouse: Call to GetRecordAverage. id,numpast = %d,%d.\n", static_cast<int>(lshid),
+                     static_cast<int>(numpast));
   CheckId(lshid);
   if (!VQ_CHECK(numpast >= 1))
     throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
@@ -366,7 +364,8 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Lon
 
   const DBKRecord& newest = *recs[0];
   for (std::size_t i = 1; i < recs.size(); ++i)
-    if (!VQ_CHECK_TEXT(SameShape(*recs[i], newest), "m_data_hist[lshid][i] has the shape of the newest record"))
+    if (!VQ_CHECK_TEXT(SameShape(*recs[i], newest),
+                       "m_data_hist[lshid][i] has the shape of the newest record"))
       throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
 
   DBKRecord* buffer = new DBKRecord;
@@ -411,8 +410,8 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Lon
 
 QELM::LSHHistory* QELM_Tallyhouse_i::FetchLSHH(DBKIDEnum lshid, CORBA::Long numpast)
 {
-  VQOStreamLog::Line("Tallyhouse: Call to FetchLSHH. id,numpast = %d,%d.\n",
-                     static_cast<int>(lshid), static_cast<int>(numpast));
+  VQOStreamLog::Line("Tallyhouse: Call to FetchLSHH. id,numpast = %d,%d.\n", static_cast<int>(lshid),
+                     static_cast<int>(numpast));
   CheckId(lshid);
   if (!VQ_CHECK(numpast >= 0))
     throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);

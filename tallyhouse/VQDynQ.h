@@ -15,10 +15,7 @@ template <class T>
 class VQDynQ
 {
 public:
-  VQDynQ(std::size_t trim_size, std::size_t max_size)
-    : m_trim_size(trim_size), m_max_size(max_size)
-  {
-  }
+  VQDynQ(std::size_t trim_size, std::size_t max_size) : m_trim_size(trim_size), m_max_size(max_size) {}
 
   VQDynQ() : VQDynQ(25, 100) {}
 

@@ -42,7 +42,7 @@ int Serve(int argc, char** argv)
     policies[3] = root_poa->create_thread_policy(PortableServer::ORB_CTRL_MODEL);
 
     PortableServer::POA_var child_poa =
-      root_poa->create_POA("ChildPOA", PortableServer::POAManager::_nil(), policies);
+        root_poa->create_POA("ChildPOA", PortableServer::POAManager::_nil(), policies);
     PortableServer::POAManager_var child_manager = child_poa->the_POAManager();
     child_manager->activate();
     for (CORBA::ULong i = 0; i < policies.length(); ++i)
@@ -94,7 +94,7 @@ int Serve(int argc, char** argv)
   return code;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

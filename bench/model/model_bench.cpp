@@ -64,8 +64,7 @@ void Generate(const std::string& dir, long links)
   ControlFile control;
   auto number = [cols](long r, long c) { return static_cast<int>(r * cols + c + 1); };
   for (long r = 0; r < rows; ++r)
-    for (long c = 0; c < cols; ++c)
-    {
+    for (long c = 0; c < cols; ++c) {
       net.nodes.push_back({number(r, c), static_cast<int>((r * cols + c) % 120 + 1)});
       xy.push_back({number(r, c), c * 500.0 + (r % 3) * 0.25, r * 400.0});
       control.nodes.push_back({0, static_cast<int>((r + c) % 6 + 1), 0, 0});
@@ -96,22 +95,18 @@ void Generate(const std::string& dir, long links)
       shapes.push_back({a, b, {{0, 0}, {1, 1}, {2, 2}}});
   };
   for (long r = 0; r < rows; ++r)
-    for (long c = 0; c < cols; ++c)
-    {
-      if (c + 1 < cols)
-      {
+    for (long c = 0; c < cols; ++c) {
+      if (c + 1 < cols) {
         add(number(r, c), number(r, c + 1));
         add(number(r, c + 1), number(r, c));
       }
-      if (r + 1 < rows)
-      {
+      if (r + 1 < rows) {
         add(number(r, c), number(r + 1, c));
         add(number(r + 1, c), number(r, c));
       }
     }
   // Shapes in the coordinates of xy.dat along each link.
-  for (auto& s : shapes)
-  {
+  for (auto& s : shapes) {
     const XYRecord& a = xy[static_cast<std::size_t>(s.nFrom - 1)];
     const XYRecord& b = xy[static_cast<std::size_t>(s.nTo - 1)];
     s.points = {{a.x, a.y}, {(a.x + b.x) / 2 + 20, (a.y + b.y) / 2 + 20}, {b.x, b.y}};
@@ -129,15 +124,14 @@ void Generate(const std::string& dir, long links)
   WriteSchedulerFile(dir + "/scheduler.dat", cycle);
 }
 
-const char* kLoadFiles[] = {"network.dat", "SuperZone.dat", "xy.dat",   "linkxy.dat",
-                            "LinkName.dat", "Detector.dat", "CCTV.dat", "control.dat"};
+const char* kLoadFiles[] = {"network.dat",  "SuperZone.dat", "xy.dat",   "linkxy.dat",
+                            "LinkName.dat", "Detector.dat",  "CCTV.dat", "control.dat"};
 
 std::size_t ReadBytes(const std::string& dir)
 {
   std::size_t total = 0;
   std::vector<char> buf(1 << 16);
-  for (const char* name : kLoadFiles)
-  {
+  for (const char* name : kLoadFiles) {
     std::FILE* f = std::fopen((dir + "/estimate/" + name).c_str(), "rb");
     if (!f)
       continue;
@@ -166,14 +160,12 @@ int main(int argc, char** argv)
 {
   long links = 50000;
   bool own = false;
-  for (int i = 1; i < argc; ++i)
-  {
+  for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--links") && i + 1 < argc)
       links = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--own"))
       own = true;
-    else
-    {
+    else {
       std::fprintf(stderr, "usage: model_bench [--links N] [--own]\n");
       return 2;
     }
@@ -184,10 +176,9 @@ int main(int argc, char** argv)
   const std::string dir = tmpl;
   const char* generator = "built-in generator";
 #ifdef VLQ_MAKE_RUNDIR
-  if (!own)
-  {
-    std::string cmd = std::string("'") + VLQ_MAKE_RUNDIR + "' '" + dir + "' --links " + std::to_string(links) +
-                      " >/dev/null 2>&1";
+  if (!own) {
+    std::string cmd = std::string("'") + VLQ_MAKE_RUNDIR + "' '" + dir + "' --links " +
+                      std::to_string(links) + " >/dev/null 2>&1";
     if (std::system(cmd.c_str()) == 0 && std::filesystem::exists(dir + "/estimate/network.dat"))
       generator = "vlq_make_rundir";
   }
@@ -210,8 +201,8 @@ int main(int argc, char** argv)
   long rssAfterLoad = StatusKiB("VmRSS:");
   long peakAfterLoad = StatusKiB("VmHWM:");
 
-  std::printf("network: %d links, %d nodes (%s), files %.1f MiB\n", g_LineArray.GetSize(), g_NodeArray.GetSize(),
-              generator, bytes / 1048576.0);
+  std::printf("network: %d links, %d nodes (%s), files %.1f MiB\n", g_LineArray.GetSize(),
+              g_NodeArray.GetSize(), generator, bytes / 1048576.0);
   std::printf("load: %s, %d message(s)%s%s\n", ok ? "loaded" : "FAILED", sink.count, sink.count ? ": " : "",
               sink.first.c_str());
   std::printf("read the files' bytes: %8.1f ms\n", Ms(b0, b1));

@@ -93,7 +93,10 @@ public:
       m_record = rec;
     }
   }
-  QELM::DBKRecord* GetRecordAverage(DBKIDEnum, CORBA::Long) override { return new QELM::DBKRecord(*Record()); }
+  QELM::DBKRecord* GetRecordAverage(DBKIDEnum, CORBA::Long) override
+  {
+    return new QELM::DBKRecord(*Record());
+  }
   QELM::LSHHistory* FetchLSHH(DBKIDEnum, CORBA::Long) override { return new QELM::LSHHistory; }
 
 private:
@@ -281,8 +284,9 @@ int RunClient(const char* self, double seconds)
   QELM::Tallyhouse_var store = QELM::Tallyhouse::_narrow(so.in());
   QELM::Tallyhouse_var bare = QELM::Tallyhouse::_narrow(bo.in());
 
-  std::printf("Record store vs bare servant, GUIRTLINKDATA-shaped records (%d zones), best of %d runs of %.1f s\n",
-              kZones, kRounds, seconds);
+  std::printf(
+      "Record store vs bare servant, GUIRTLINKDATA-shaped records (%d zones), best of %d runs of %.1f s\n",
+      kZones, kRounds, seconds);
   std::printf("%7s %7s %-15s %11s %11s %6s %9s %9s %9s %9s\n", "links", "clients", "operation", "store/s",
               "bare/s", "ratio", "store us", "bare us", "st p99", "bare p99");
 
@@ -336,7 +340,7 @@ int RunClient(const char* self, double seconds)
   return (WIFEXITED(status) && WEXITSTATUS(status) == 0) ? 0 : 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

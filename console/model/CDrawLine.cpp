@@ -8,8 +8,7 @@
 
 const char* LinkTypeName(int linkType)
 {
-  switch (linkType)
-  {
+  switch (linkType) {
   case 1: return "Freeway";
   case 2: return "Freeway with detector";
   case 3: return "On Ramp";
@@ -88,16 +87,14 @@ double QueueStartFraction(double queuePercent)
   return f0 < 0.0 ? 0.0 : f0;
 }
 
-std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& pts,
-                                      const std::vector<double>& fr, double f0)
+std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& pts, const std::vector<double>& fr,
+                                      double f0)
 {
   std::vector<WorldSegment> pieces;
   std::size_t n = std::min(pts.size(), fr.size());
   bool started = false;
-  for (std::size_t i = 0; i + 1 < n; ++i)
-  {
-    if (!started)
-    {
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    if (!started) {
       if (fr[i + 1] <= f0)
         continue;
       started = true;
@@ -116,8 +113,7 @@ std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& pts,
 
 double PathSegmentShift(int kind)
 {
-  switch (kind)
-  {
+  switch (kind) {
   case 0: return 0.3;
   case 1: return 0.6;
   case 3: return 0.3;
@@ -133,8 +129,7 @@ void CDrawLine::SetShape(std::vector<WorldPoint> points)
   m_pFractions.assign(m_pPoints.size(), 0.0);
   double total = ShapeLength();
   double run = 0.0;
-  for (std::size_t j = 1; j < m_pPoints.size(); ++j)
-  {
+  for (std::size_t j = 1; j < m_pPoints.size(); ++j) {
     run += std::hypot(m_pPoints[j].x - m_pPoints[j - 1].x, m_pPoints[j].y - m_pPoints[j - 1].y);
     m_pFractions[j] = total > 0.0 ? run / total : 0.0;
   }
@@ -157,10 +152,8 @@ WorldPoint CDrawLine::PointAtFraction(double f) const
     return {0.0, 0.0};
   if (f + 0.001 >= 1.0)
     return m_pPoints[n - 1];
-  for (std::size_t i = 0; i + 1 < n; ++i)
-  {
-    if (m_pFractions[i] <= f && f <= m_pFractions[i + 1])
-    {
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    if (m_pFractions[i] <= f && f <= m_pFractions[i + 1]) {
       WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
       ShiftSegment(p1, p2, 0.3);
       double span = m_pFractions[i + 1] - m_pFractions[i];
@@ -175,35 +168,29 @@ double CDrawLine::DistanceTo(const WorldPoint& q) const
 {
   double best = kDistanceFar;
   bool first = true;
-  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i)
-  {
+  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i) {
     WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
     ShiftSegment(p1, p2, m_dOffset);
     double minX = std::min(p1.x, p2.x), maxX = std::max(p1.x, p2.x);
     double minY = std::min(p1.y, p2.y), maxY = std::max(p1.y, p2.y);
-    if (std::fabs(std::trunc(p2.x - p1.x)) < 5.0)
-    {
+    if (std::fabs(std::trunc(p2.x - p1.x)) < 5.0) {
       minX -= m_dHitMargin;
       maxX += m_dHitMargin;
     }
-    if (std::fabs(std::trunc(p2.y - p1.y)) < 5.0)
-    {
+    if (std::fabs(std::trunc(p2.y - p1.y)) < 5.0) {
       minY -= m_dHitMargin;
       maxY += m_dHitMargin;
     }
     double d = kDistanceFar;
-    if (q.x >= minX && q.x <= maxX && q.y >= minY && q.y <= maxY)
-    {
+    if (q.x >= minX && q.x <= maxX && q.y >= minY && q.y <= maxY) {
       double vx = p2.x - p1.x, vy = p2.y - p1.y;
       double wx = q.x - p1.x, wy = q.y - p1.y;
       double vv = vx * vx + vy * vy;
-      if (vv > 0.0)
-      {
+      if (vv > 0.0) {
         double vw = vx * wx + vy * wy;
         double num = vv * (wx * wx + wy * wy) - vw * vw;
         d = std::sqrt(std::max(num, 0.0) / vv);
-      }
-      else
+      } else
         d = std::hypot(wx, wy);  // a segment of no length: distance to its point
     }
     if (first || d < best)
@@ -217,12 +204,10 @@ void CDrawLine::DrawIcons(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   if (view.bShowDetectors && (m_nLinkType == 2 || m_bHasDetector) && m_bObserved)
     dc.Bitmap(kBmpDetector, ToScreen(dc, PointAtFraction(0.45)), kMaskYellow);
-  if (view.bShowCCTV && m_bHasCCTV)
-  {
+  if (view.bShowCCTV && m_bHasCCTV) {
     WorldPoint p = PointAtFraction(0.45);
     for (const auto& cam : g_CCTVArray)
-      if (cam->m_nLinkFromNode == m_nFromNode && cam->m_nLinkToNode == m_nToNode)
-      {
+      if (cam->m_nLinkFromNode == m_nFromNode && cam->m_nLinkToNode == m_nToNode) {
         cam->m_ptIcon = p;
         break;
       }
@@ -233,8 +218,7 @@ void CDrawLine::DrawIcons(const ViewDrawOptions& view, IDrawTarget& dc) const
 void CDrawLine::DrawPlain(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   DrawIcons(view, dc);
-  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i)
-  {
+  for (std::size_t i = 0; i + 1 < m_pPoints.size(); ++i) {
     const WorldPoint& p1 = m_pPoints[i];
     const WorldPoint& p2 = m_pPoints[i + 1];
     ScreenPoint e = ToScreen(dc, p2);
@@ -252,10 +236,8 @@ void CDrawLine::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   DrawPen pen = ChooseLinkPen(m_nSelectMark, view.bShowBusRoutes, dc.IsPrinting());
   dc.SelectPen(pen);
-  switch (ChooseLinkDrawMode(m_nSelectMark, view.nDisplayMeasure))
-  {
-  case LinkDrawMode::Coloured:
-  {
+  switch (ChooseLinkDrawMode(m_nSelectMark, view.nDisplayMeasure)) {
+  case LinkDrawMode::Coloured: {
     double v = Series(view.nDisplayMeasure - 1, view.nSource, view.nMinute);
     DrawPen ramp;
     if (RampPenFor(view.nDisplayMeasure, ColourLevel(v), ramp))
@@ -263,22 +245,18 @@ void CDrawLine::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
     DrawPlain(view, dc);
     break;
   }
-  case LinkDrawMode::Queue:
-  {
+  case LinkDrawMode::Queue: {
     DrawPlain(view, dc);
     double f0 = QueueStartFraction(Series(kMeasureQueue, view.nSource, view.nMinute));
     dc.SelectBrush(DrawBrush::Queue);
     dc.SelectPen(DrawPen::Queue);
-    for (const WorldSegment& piece : QueuePieces(m_pPoints, m_pFractions, f0))
-    {
+    for (const WorldSegment& piece : QueuePieces(m_pPoints, m_pFractions, f0)) {
       DrawIcons(view, dc);
       dc.Line(ToScreen(dc, piece.from), ToScreen(dc, piece.to));
     }
     break;
   }
-  case LinkDrawMode::Plain:
-    DrawPlain(view, dc);
-    break;
+  case LinkDrawMode::Plain: DrawPlain(view, dc); break;
   }
 }
 
@@ -286,8 +264,7 @@ void CDrawLine::DrawPathSegment(const ViewDrawOptions&, IDrawTarget& dc, int kin
                                 bool isLast) const
 {
   double shift = PathSegmentShift(kind);
-  switch (kind)
-  {
+  switch (kind) {
   case 0: dc.SelectPen(DrawPen::PathDotted); break;
   case 1:
     dc.SelectPen(DrawPen::PathDashed);
@@ -297,8 +274,7 @@ void CDrawLine::DrawPathSegment(const ViewDrawOptions&, IDrawTarget& dc, int kin
   default: break;  // the current pen
   }
   std::size_t segments = m_pPoints.size() < 2 ? 0 : m_pPoints.size() - 1;
-  for (std::size_t i = 0; i < segments; ++i)
-  {
+  for (std::size_t i = 0; i < segments; ++i) {
     WorldPoint p1 = m_pPoints[i], p2 = m_pPoints[i + 1];
     ShiftSegment(p1, p2, shift);
     ScreenPoint e = ToScreen(dc, p2);
@@ -310,15 +286,12 @@ void CDrawLine::DrawPathSegment(const ViewDrawOptions&, IDrawTarget& dc, int kin
     dc.Line(e, ToScreen(dc, l));
     dc.Line(e, ToScreen(dc, r));
     bool firstSeg = (i == 0), lastSeg = (i + 1 == segments);
-    if (kind == 0)
-    {
+    if (kind == 0) {
       if (firstSeg && isFirst)
         dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_pPoints[i + 1]), kMaskYellow);
       if (lastSeg && isLast)
         dc.Bitmap(kBmpPathEnd, ToScreen(dc, m_pPoints[i]), kMaskYellow);
-    }
-    else if (kind == 1)
-    {
+    } else if (kind == 1) {
       WorldPoint mid{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
       if (firstSeg && isFirst)
         dc.Bitmap(kBmpPathMark, ToScreen(dc, mid), kMaskYellow);

@@ -28,26 +28,26 @@ public:
   int m_nFromNode = 0;
   int m_nToNode = 0;
   int m_nLanes = 0;
-  double m_dSatRate = 0.0;   // maximum service flow (shown as saturation rate)
-  double m_dValue4 = 0.0;    // speed limit, miles per hour
-  bool m_bRamp = false;      // link types 3 and 4
-  bool m_bValue1Set = false; // left-turn bays >= 1
-  float m_fValue1 = 0.0f;    // left-turn bays
-  float m_fValue2 = 0.0f;    // right-turn bays
-  float m_fValue3 = 0.0f;    // traffic flow model
-  float m_fValue5 = 0.0f;    // saturation flow
-  float m_fValue6 = 0.0f;    // grade in percent
-  int m_nIndex = 0;          // position in g_LineArray; shown + 1
-  int m_nFromIndex = 0;      // end nodes' positions in g_NodeArray
+  double m_dSatRate = 0.0;    // maximum service flow (shown as saturation rate)
+  double m_dValue4 = 0.0;     // speed limit, miles per hour
+  bool m_bRamp = false;       // link types 3 and 4
+  bool m_bValue1Set = false;  // left-turn bays >= 1
+  float m_fValue1 = 0.0f;     // left-turn bays
+  float m_fValue2 = 0.0f;     // right-turn bays
+  float m_fValue3 = 0.0f;     // traffic flow model
+  float m_fValue5 = 0.0f;     // saturation flow
+  float m_fValue6 = 0.0f;     // grade in percent
+  int m_nIndex = 0;           // position in g_LineArray; shown + 1
+  int m_nFromIndex = 0;       // end nodes' positions in g_NodeArray
   int m_nToIndex = 0;
-  LinkSeries m_dSeries;      // [measure][source][minute], read through Series()
+  LinkSeries m_dSeries;               // [measure][source][minute], read through Series()
   std::vector<WorldPoint> m_pPoints;  // polyline, upstream to downstream
   std::vector<double> m_pFractions;   // cumulative length fraction per vertex
   double m_dOffset = 1.0;
   double m_dHitMargin = 2.0;
   bool m_bHasDetector = false;
-  double m_dLength = 0.0;    // feet
-  int m_nSelectMark = 0;     // 0 normal, 1 highlighted, 2 selected
+  double m_dLength = 0.0;  // feet
+  int m_nSelectMark = 0;   // 0 normal, 1 highlighted, 2 selected
   int m_nLinkType = 0;
   bool m_bHasCCTV = false;
   // Time window of a link-modification record (g_LinkModArray), in minutes.
@@ -63,10 +63,7 @@ public:
   // Length of the polyline in world units.
   double ShapeLength() const;
 
-  double Series(int measure, int source, int minute) const
-  {
-    return m_dSeries.Get(measure, source, minute);
-  }
+  double Series(int measure, int source, int minute) const { return m_dSeries.Get(measure, source, minute); }
   bool SetSeries(int measure, int source, int minute, double value)
   {
     return m_dSeries.Set(measure, source, minute, value);
@@ -76,8 +73,8 @@ public:
   // Draws the link as a piece of a highlighted path; kind selects shift,
   // pen and marks (0 dotted yellow, 1 green, 2 yellow-green, 3 and others
   // the current pen).
-  void DrawPathSegment(const ViewDrawOptions& view, IDrawTarget& dc, int kind,
-                       bool isFirst, bool isLast) const;
+  void DrawPathSegment(const ViewDrawOptions& view, IDrawTarget& dc, int kind, bool isFirst,
+                       bool isLast) const;
   // Distance used by the link search; 5000.0 outside every segment's box
   // (and for a link without a segment).
   double DistanceTo(const WorldPoint& q) const;
@@ -112,8 +109,8 @@ bool RampPenFor(int displayMeasure, int level, DrawPen& pen);
 void ShiftSegment(WorldPoint& p1, WorldPoint& p2, double d);
 // The two strokes of an arrowhead of size s at p2 of segment p1 -> p2:
 // each from p2 to the returned point.
-void ArrowHeadPoints(const WorldPoint& p1, const WorldPoint& p2, double s,
-                     WorldPoint& left, WorldPoint& right);
+void ArrowHeadPoints(const WorldPoint& p1, const WorldPoint& p2, double s, WorldPoint& left,
+                     WorldPoint& right);
 
 // Queue start fraction: 1 - queue% / 100, at least 0.
 double QueueStartFraction(double queuePercent);
@@ -126,7 +123,6 @@ struct WorldSegment
 // Pieces of the polyline from the fraction f0 to its end (nothing when f0
 // is 1 or more).
 std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& points,
-                                      const std::vector<double>& fractions,
-                                      double f0);
+                                      const std::vector<double>& fractions, double f0);
 // Sideways shift of a path piece of a kind.
 double PathSegmentShift(int kind);

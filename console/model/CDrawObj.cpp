@@ -8,8 +8,7 @@
 
 const char* ControlTypeName(int controlType)
 {
-  switch (controlType)
-  {
+  switch (controlType) {
   case 1: return "No Control";
   case 2: return "Yield Sign";
   case 3: return "Stop Sign";
@@ -44,19 +43,16 @@ void CDrawNode::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   if (m_nSelectMark != 1)
     dc.SelectBrush(view.bShowVehicles ? DrawBrush::NodeGrey : DrawBrush::Node);
-  else
-  {
+  else {
     dc.SelectPen(DrawPen::NodeSelected);
     dc.SelectBrush(DrawBrush::NodeSelected);
   }
   ScreenPointD c = dc.WorldToScreenD(m_ptPos);
-  if (m_nHighlight != 0)
-  {
+  if (m_nHighlight != 0) {
     dc.SelectPen(DrawPen::NodeHighlight);
-    dc.Rectangle({TruncScreen(c.x - 4.0), TruncScreen(c.y - 4.0), TruncScreen(c.x + 4.0), TruncScreen(c.y + 4.0)});
-  }
-  else
-  {
+    dc.Rectangle(
+        {TruncScreen(c.x - 4.0), TruncScreen(c.y - 4.0), TruncScreen(c.x + 4.0), TruncScreen(c.y + 4.0)});
+  } else {
     dc.SelectPen(DrawPen::Grey);
     ScreenRect box = NodeCircleBox(c, NodeCircleRadius(g_LinkShapeRatio, view.dScaleX));
     if ((m_nControlType == 4 || m_nControlType == 5) && view.bShowSignals)
@@ -66,8 +62,7 @@ void CDrawNode::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
     if (m_nSelectMark == 1)
       dc.Ellipse(box);
   }
-  if (view.nSource == 0 && view.bShowUEPaths)
-  {
+  if (view.nSource == 0 && view.bShowUEPaths) {
     if (m_bOrigin)
       dc.Bitmap(kBmpOrigin, ToScreen(dc, m_ptPos), kMaskWhite);
     if (m_bDestination)
@@ -118,11 +113,9 @@ void CODZone::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
   for (int i = 0; i < m_nPoints; ++i)
     pts.push_back(ToScreen(dc, {static_cast<double>(m_Points[i].x), static_cast<double>(m_Points[i].y)}));
   dc.Polygon(pts);
-  if (!m_bCentroidSet)
-  {
+  if (!m_bCentroidSet) {
     long long sx = 0, sy = 0;
-    for (int i = 0; i < m_nPoints; ++i)
-    {
+    for (int i = 0; i < m_nPoints; ++i) {
       sx += m_Points[i].x;
       sy += m_Points[i].y;
     }
@@ -138,8 +131,7 @@ void CODZone::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
 bool CODZone::HitTest(const WorldPoint& q) const
 {
   bool inside = false;
-  for (int i = 0, j = m_nPoints - 1; i < m_nPoints; j = i++)
-  {
+  for (int i = 0, j = m_nPoints - 1; i < m_nPoints; j = i++) {
     double xi = m_Points[i].x, yi = m_Points[i].y;
     double xj = m_Points[j].x, yj = m_Points[j].y;
     if ((yi > q.y) != (yj > q.y) && q.x < (xj - xi) * (q.y - yi) / (yj - yi) + xi)

@@ -22,16 +22,16 @@ public:
   CDrawNode& operator=(const CDrawNode&) = delete;
 
   int m_nNodeNumber = 0;
-  int m_nODKey = 0;          // set by nothing in the load
+  int m_nODKey = 0;  // set by nothing in the load
   int m_nZone = 0;
   int m_nSuperZone = 0;
-  int m_nIndex = 0;          // position in g_NodeArray
+  int m_nIndex = 0;  // position in g_NodeArray
   WorldPoint m_ptPos;
   bool m_bOrigin = false;
   bool m_bDestination = false;
-  int m_nHighlight = 0;      // non-zero: larger highlighted square
-  int m_nSelectMark = 0;     // 1 when selected
-  int m_nControlType = 1;    // 1..6, see ControlTypeName
+  int m_nHighlight = 0;    // non-zero: larger highlighted square
+  int m_nSelectMark = 0;   // 1 when selected
+  int m_nControlType = 1;  // 1..6, see ControlTypeName
 
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
   // The node's rows of the control panel: "Node ID", "Control Type",
@@ -61,7 +61,7 @@ public:
   CODZone& operator=(const CODZone&) = delete;
 
   int m_nIndex = 0;
-  mutable IntPoint m_ptCentroid;   // worked out at the first drawing
+  mutable IntPoint m_ptCentroid;  // worked out at the first drawing
   mutable int m_bCentroidSet = 0;
   int m_nPoints = 0;
   std::array<IntPoint, kZoneMaxPoints> m_Points{};
@@ -82,7 +82,7 @@ public:
 
   int m_nLinkFromNode = 0;
   int m_nLinkToNode = 0;
-  std::string m_szAddress;   // at most 63 characters
+  std::string m_szAddress;      // at most 63 characters
   mutable WorldPoint m_ptIcon;  // written when the watched link is drawn
   int m_nShown = 1;
 

@@ -70,8 +70,7 @@ CProject::CProject()
 {
   std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
   std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
-  for (int i = 0; i < 10; ++i)
-  {
+  for (int i = 0; i < 10; ++i) {
     m_OutputOption[0][i] = 1;
     m_OutputOption[1][i] = 10;
   }
@@ -135,7 +134,10 @@ bool CProject::SetODSize(int zones)
   return true;
 }
 
-std::string CProject::DataPath(const char* name) const { return m_szDataDir + "/" + name; }
+std::string CProject::DataPath(const char* name) const
+{
+  return m_szDataDir + "/" + name;
+}
 
 void CProject::FreeTables()
 {
@@ -191,8 +193,7 @@ int CProject::FindNodeIndex(int number, int code)
   int idx = LookupNodeIndex(number);
   if (idx >= 0)
     return idx;
-  switch (code)
-  {
+  switch (code) {
   case kNodeCodeLinkBlock:
     ShowMessage(Format("Node %d in the link block of file network.dat has not been defined.", number));
     break;
@@ -202,9 +203,7 @@ int CProject::FindNodeIndex(int number, int code)
   case kNodeCodeLinkXY:
     ShowMessage(Format("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
     break;
-  default:
-    ShowMessage(Format("A node %d cannot be found.", number));
-    break;
+  default: ShowMessage(Format("A node %d cannot be found.", number)); break;
   }
   EndProgram(kExitBadNode);
   return -1;
@@ -262,25 +261,23 @@ bool CProject::ReadSuperZones(int zones)
     for (int i = 1; i <= zones; ++i)
       m_pZoneSuperZone[i] = i;
   };
-  if (m_nSuperZoneFlag != 1)
-  {
+  if (m_nSuperZoneFlag != 1) {
     perZone();
     return true;
   }
   ShowStatus("  Reading superzone.dat");
   std::string path = DataPath("SuperZone.dat");
   FileCloser file{std::fopen(path.c_str(), "r")};
-  if (!file.f)
-  {
+  if (!file.f) {
     ShowMessage(Format("Cannot open %s", path.c_str()));
     perZone();
     return true;
   }
   double v = 0.0;
-  if (!ScanRealChecked(file.f, v) || TruncInt(v) < 0 || TruncInt(v) > kMaxSuperZones)
-  {
-    ShowMessage(Format("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
-                       kMaxSuperZones));
+  if (!ScanRealChecked(file.f, v) || TruncInt(v) < 0 || TruncInt(v) > kMaxSuperZones) {
+    ShowMessage(
+        Format("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
+               kMaxSuperZones));
     perZone();
     return true;
   }
@@ -290,32 +287,26 @@ bool CProject::ReadSuperZones(int zones)
   m_nSuperZoneTableSize = s + 1;
   for (int i = 0; i <= s; ++i)
     m_pSuperZoneColor[i] = RandomColour();
-  for (int i = 1; i <= zones; ++i)
-  {
-    if (!ScanRealChecked(file.f, v))
-    {
+  for (int i = 1; i <= zones; ++i) {
+    if (!ScanRealChecked(file.f, v)) {
       ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
       return true;
     }
     m_pZoneList[i] = TruncInt(v);
   }
-  for (int i = 1; i <= zones; ++i)
-  {
-    if (!ScanRealChecked(file.f, v))
-    {
+  for (int i = 1; i <= zones; ++i) {
+    if (!ScanRealChecked(file.f, v)) {
       ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
       return true;
     }
     int zone = m_pZoneList[i];
     int super = TruncInt(v);
-    if (zone < 0 || zone > zones)
-    {
+    if (zone < 0 || zone > zones) {
       ShowMessage(Format("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", zone,
                          zones));
       return true;
     }
-    if (super < 0 || super > s)
-    {
+    if (super < 0 || super > s) {
       ShowMessage(Format("Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
                          super, s));
       return true;
@@ -342,10 +333,12 @@ bool CProject::ReadNetwork()
   int links = TruncInt(h[2]);
   if (zones < 0 || zones > kMaxZones)
     return Fail(LoadResult::BadData,
-                Format("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.", zones, kMaxZones));
+                Format("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.", zones,
+                       kMaxZones));
   if (nodes < 0 || nodes > kMaxNodeRecords)
-    return Fail(LoadResult::BadData, Format("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.",
-                                            nodes, kMaxNodeRecords));
+    return Fail(LoadResult::BadData,
+                Format("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.", nodes,
+                       kMaxNodeRecords));
   if (links < 0)
     return Fail(LoadResult::BadData, Format("File network.dat gives %d links.\nPlease check it.", links));
   m_ODSize = zones;
@@ -360,41 +353,39 @@ bool CProject::ReadNetwork()
   ReadSuperZones(zones);
 
   // Node block.
-  for (int i = 0; i < nodes; ++i)
-  {
+  for (int i = 0; i < nodes; ++i) {
     double vn = 0.0, vz = 0.0;
     if (!ScanRealChecked(f, vn) || !ScanRealChecked(f, vz))
       return Fail(LoadResult::BadData,
                   Format("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
     int number = TruncInt(vn);
-    if (number >= kNodeNumberLimit)
-    {
+    if (number >= kNodeNumberLimit) {
       ShowMessage("Please ensure that the node number in file network.dat is less than 899999.");
       EndProgram(kExitBadNode);
       m_LastLoadResult = LoadResult::Ended;
       return false;
     }
-    if (number < 0 || number >= kMaxNodeTable)
-    {
-      ShowMessage(Format("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
-                         kMaxNodeTable - 1, number));
+    if (number < 0 || number >= kMaxNodeTable) {
+      ShowMessage(
+          Format("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
+                 kMaxNodeTable - 1, number));
       EndProgram(kExitBadNode);
       m_LastLoadResult = LoadResult::Ended;
       return false;
     }
     int zone = TruncInt(vz);
     if (zone < 0 || zone > zones)
-      return Fail(LoadResult::BadData,
-                  Format("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.", zone,
-                         number, zones));
+      return Fail(
+          LoadResult::BadData,
+          Format("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.",
+                 zone, number, zones));
     m_NodeNumber[i] = number;
     m_nMaxNodeNumber = std::max(m_nMaxNodeNumber, number);
     m_NodeIndex[number] = i;
     m_pNodeZone[i] = zone;
   }
   m_nNodeCount = nodes;
-  for (int i = 0; i < nodes; ++i)
-  {
+  for (int i = 0; i < nodes; ++i) {
     auto* node = new CDrawNode;
     node->m_nNodeNumber = m_NodeNumber[i];
     node->m_nZone = m_pNodeZone[i];
@@ -404,8 +395,7 @@ bool CProject::ReadNetwork()
   }
 
   // Link block.
-  for (int k = 0; k < links; ++k)
-  {
+  for (int k = 0; k < links; ++k) {
     double v[13];
     for (double& x : v)
       if (!ScanRealChecked(f, x))
@@ -460,8 +450,7 @@ bool CProject::ReadXY()
   double minX = 4294967295.0, minY = 4294967295.0;
   double maxX = -4294967295.0, maxY = -4294967295.0;
   int seen = 0;
-  for (int i = 0; i < nodes; ++i)
-  {
+  for (int i = 0; i < nodes; ++i) {
     double n, x, y;
     if (!ScanRealChecked(f, n) || !ScanRealChecked(f, x) || !ScanRealChecked(f, y))
       break;
@@ -496,11 +485,9 @@ bool CProject::ReadXY()
   m_dOffsetX = extX > extY ? 0.0 : width / 2 - extX * m_dScale / 2;
 
   std::rewind(f);
-  for (int i = 0; i < nodes; ++i)
-  {
+  for (int i = 0; i < nodes; ++i) {
     double n = 0.0, x = 0.0, y = 0.0;
-    if (!ScanRealChecked(f, n) || n == -1.0 || !ScanRealChecked(f, x) || !ScanRealChecked(f, y))
-    {
+    if (!ScanRealChecked(f, n) || n == -1.0 || !ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
       ShowMessage(Format("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
                          "file.\nPlease check it.",
                          i, nodes));
@@ -508,16 +495,14 @@ bool CProject::ReadXY()
       return false;
     }
     int idx = FindNodeIndex(TruncInt(n), kNodeCodeXY);
-    if (idx < 0)
-    {
+    if (idx < 0) {
       m_LastLoadResult = LoadResult::Ended;
       return false;
     }
     if (CDrawNode* node = g_NodeArray.GetAt(idx))
       node->m_ptPos = {(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale};
   }
-  for (const auto& line : g_LineArray)
-  {
+  for (const auto& line : g_LineArray) {
     const CDrawNode* a = g_NodeArray.GetAt(line->m_nFromIndex);
     const CDrawNode* b = g_NodeArray.GetAt(line->m_nToIndex);
     if (a && b)
@@ -533,30 +518,26 @@ bool CProject::ReadLinkXY()
     return true;
   std::FILE* f = file.f;
   double sum = 0.0;
-  for (;;)
-  {
+  for (;;) {
     double vf = 0.0, vt = 0.0, vn = 0.0;
     if (!ScanRealChecked(f, vf) || vf == -1.0)
       break;
-    if (!ScanRealChecked(f, vt) || !ScanRealChecked(f, vn))
-    {
+    if (!ScanRealChecked(f, vt) || !ScanRealChecked(f, vn)) {
       ShowMessage("File linkxy.dat ends inside a link record.\nPlease check it.");
       return true;
     }
     int from = TruncInt(vf), to = TruncInt(vt), n = TruncInt(vn);
-    if (FindNodeIndex(from, kNodeCodeLinkXY) < 0 || FindNodeIndex(to, kNodeCodeLinkXY) < 0)
-    {
+    if (FindNodeIndex(from, kNodeCodeLinkXY) < 0 || FindNodeIndex(to, kNodeCodeLinkXY) < 0) {
       m_LastLoadResult = LoadResult::Ended;
       return false;
     }
     // The points are read once and given to every link with these end nodes.
     std::vector<WorldPoint> pts;
-    for (int j = 0; j < n; ++j)
-    {
+    for (int j = 0; j < n; ++j) {
       double x = 0.0, y = 0.0;
-      if (!ScanRealChecked(f, x) || !ScanRealChecked(f, y))
-      {
-        ShowMessage(Format("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n, from, to));
+      if (!ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
+        ShowMessage(Format("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n,
+                           from, to));
         return true;
       }
       pts.push_back({(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale});
@@ -573,10 +554,10 @@ bool CProject::ReadLinkXY()
       if (line->m_dLength > 0.0)
         sum += line->ShapeLength() / line->m_dLength;
     });
-    if (matches == 0)
-    {
-      ShowMessage(Format("Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.",
-                         from, to));
+    if (matches == 0) {
+      ShowMessage(
+          Format("Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.",
+                 from, to));
       return true;
     }
     if (pts.size() < 2)
@@ -603,8 +584,7 @@ void ReadLinkLines(CProject& project, const char* file, std::size_t lineSize, On
   if (!closer.f)
     return;
   std::vector<char> buf(lineSize);
-  while (CProject::ReadLine(closer.f, buf.data(), buf.size()) != -1)
-  {
+  while (CProject::ReadLine(closer.f, buf.data(), buf.size()) != -1) {
     if (buf[0] == '\0')
       continue;
     const char* p = buf.data();
@@ -615,18 +595,16 @@ void ReadLinkLines(CProject& project, const char* file, std::size_t lineSize, On
     int matches = 0;
     if (parsed)
       project.ForEachLink(from, to, [&](int k) {
-        if (CDrawLine* line = g_LineArray.GetAt(k))
-        {
+        if (CDrawLine* line = g_LineArray.GetAt(k)) {
           mark(*line, buf.data());
           ++matches;
         }
       });
-    if (matches == 0)
-    {
+    if (matches == 0) {
       char msg[256];
       std::snprintf(msg, sizeof msg,
-                    "Link %d->%d in file %s has not been defined in file network.dat. \nPlease check it.", from, to,
-                    file);
+                    "Link %d->%d in file %s has not been defined in file network.dat. \nPlease check it.",
+                    from, to, file);
       project.ShowMessage(msg);
       return;
     }
@@ -683,28 +661,24 @@ bool CProject::ReadControl()
   const std::string shortText = Format(
       "File control.dat ends before the control types of all %d nodes.\nPlease check it.", m_nNodeCount);
   int k = 0;
-  if (!ScanUnsignedIntChecked(f, k))
-  {
+  if (!ScanUnsignedIntChecked(f, k)) {
     ShowMessage(shortText);
     return true;
   }
   double skip = 0.0;
   for (int i = 0; i < k; ++i)
-    if (!ScanRealChecked(f, skip))
-    {
+    if (!ScanRealChecked(f, skip)) {
       ShowMessage(shortText);
       return true;
     }
-  for (int i = 0; i < m_nNodeCount; ++i)
-  {
+  for (int i = 0; i < m_nNodeCount; ++i) {
     CDrawNode* node = g_NodeArray.GetAt(i);
     if (!node)
       break;
     node->m_nNodeNumber = m_NodeNumber[i];
     int type = 0;
     if (!ScanRealChecked(f, skip) || !ScanUnsignedIntChecked(f, type) || !ScanRealChecked(f, skip) ||
-        !ScanRealChecked(f, skip))
-    {
+        !ScanRealChecked(f, skip)) {
       ShowMessage(shortText);
       return true;
     }
@@ -762,8 +736,7 @@ bool CProject::LoadNetworkData()
 bool CProject::LoadProjectAndWriteBack()
 {
   bool ok = LoadNetworkData();
-  if (ok)
-  {
+  if (ok) {
     WriteIncidents();
     WriteVMS();
   }

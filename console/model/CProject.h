@@ -61,14 +61,13 @@ constexpr int kNodeCodeXY = 4;
 constexpr int kNodeCodeLinkXY = 5;
 
 // Why the last load ended.
-enum class LoadResult
-{
+enum class LoadResult {
   NotRun,
-  Loaded,        // every step ran
-  NoNetwork,     // network.dat missing: nothing loaded
-  BadData,       // a malformed or out-of-range value stopped the load
-  XYShort,       // xy.dat holds fewer nodes than network.dat
-  Ended,         // the program was ended (exit handler returned)
+  Loaded,     // every step ran
+  NoNetwork,  // network.dat missing: nothing loaded
+  BadData,    // a malformed or out-of-range value stopped the load
+  XYShort,    // xy.dat holds fewer nodes than network.dat
+  Ended,      // the program was ended (exit handler returned)
 };
 
 class CProject
@@ -92,15 +91,15 @@ public:
   double m_dOffsetX = 0.0;  // copied by the window side into the estimation view
   int m_nSuperZoneCount = 0;
   int m_nMaxNodeNumber = 0;
-  std::string m_szStatus;   // the last progress text
+  std::string m_szStatus;  // the last progress text
   IStatusSink* m_pStatusBar = nullptr;
   int m_nSuperZoneFlag = 0;
-  std::unique_ptr<int[], CFreeDeleter> m_NodeNumber;       // [kMaxNodeRecords], by node index
-  std::unique_ptr<int[]> m_pNodeZone;        // nodes + 1
-  std::unique_ptr<int[]> m_pZoneSuperZone;   // zones + 1, by zone number
-  std::unique_ptr<int[]> m_pZoneList;        // zones + 1, SuperZone.dat order
-  std::unique_ptr<ColorRef[]> m_pSuperZoneColor;  // super-zones + 1
-  int m_NodeIndex[kMaxNodeTable];            // -1 = no such node
+  std::unique_ptr<int[], CFreeDeleter> m_NodeNumber;  // [kMaxNodeRecords], by node index
+  std::unique_ptr<int[]> m_pNodeZone;                 // nodes + 1
+  std::unique_ptr<int[]> m_pZoneSuperZone;            // zones + 1, by zone number
+  std::unique_ptr<int[]> m_pZoneList;                 // zones + 1, SuperZone.dat order
+  std::unique_ptr<ColorRef[]> m_pSuperZoneColor;      // super-zones + 1
+  int m_NodeIndex[kMaxNodeTable];                     // -1 = no such node
   int m_OutNode[kMaxNodeTable][kMaxOutLinks];
   int m_OutLink[kMaxNodeTable][kMaxOutLinks];
   int m_OutCount[kMaxNodeTable];
@@ -112,9 +111,9 @@ public:
   double m_dMargin = 25.0;
   double m_dMinY = 0.0, m_dMinX = 0.0, m_dMaxX = 0.0, m_dMaxY = 0.0;
   double m_dScale = 0.0;
-  std::string m_szDataDir = "estimate";  // relative to the run directory
-  CTypedObArray<CPath> m_Paths;          // filled by nothing
-  std::unique_ptr<double[], CFreeDeleter> m_ODTable;   // [kODSlots][kMaxZones][kMaxZones]
+  std::string m_szDataDir = "estimate";               // relative to the run directory
+  CTypedObArray<CPath> m_Paths;                       // filled by nothing
+  std::unique_ptr<double[], CFreeDeleter> m_ODTable;  // [kODSlots][kMaxZones][kMaxZones]
   int m_ODSize = 0;
 
   // Sizes of the owned tables of the last load.

@@ -28,7 +28,10 @@ std::vector<const T*> Pointers(const CTypedObArray<T>& array)
 
 }  // namespace
 
-void CProject::ReadVMS() { ReadVMSInto(g_VMSArray); }
+void CProject::ReadVMS()
+{
+  ReadVMSInto(g_VMSArray);
+}
 
 void CProject::ReadVMSInto(CTypedObArray<CVMS>& target)
 {
@@ -44,9 +47,15 @@ void CProject::ReadIncidents()
   AppendAll(incidents, g_IncidentArray);
 }
 
-void CProject::WriteVMS() { WriteVMSFile(DataPath("vms.dat"), Pointers(g_VMSArray)); }
+void CProject::WriteVMS()
+{
+  WriteVMSFile(DataPath("vms.dat"), Pointers(g_VMSArray));
+}
 
-void CProject::WriteIncidents() { WriteIncidentFile(DataPath("incident.dat"), Pointers(g_IncidentArray)); }
+void CProject::WriteIncidents()
+{
+  WriteIncidentFile(DataPath("incident.dat"), Pointers(g_IncidentArray));
+}
 
 void CProject::ReadScheduler()
 {
@@ -55,9 +64,15 @@ void CProject::ReadScheduler()
     ShowMessage(SchedulerOpenMessage(path));
 }
 
-void CProject::WriteScheduler() { WriteSchedulerFile("scheduler.dat", m_Cycle); }
+void CProject::WriteScheduler()
+{
+  WriteSchedulerFile("scheduler.dat", m_Cycle);
+}
 
-void CProject::WriteModules() { WriteModulesFile("modules.dat", m_nRunForesim1, m_nRunNearvet, m_nRunFarvet, m_nRunOD); }
+void CProject::WriteModules()
+{
+  WriteModulesFile("modules.dat", m_nRunForesim1, m_nRunNearvet, m_nRunFarvet, m_nRunOD);
+}
 
 void CProject::WriteOutputOption()
 {

@@ -10,7 +10,10 @@
 
 namespace {
 
-struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
+struct FileCloser
+{
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // One "%d" conversion: blanks skipped, an optional sign, digits. Unlike
@@ -69,13 +72,20 @@ bool WriteSchedulerFile(const std::string& path, const int c[kCycleEntries])
   std::fprintf(o, "\n");
   std::fprintf(o, "%d\n", 5);
   std::fprintf(o, "%d\n\n", 3600000);
-  std::fputs("\n(File Contents:)\n(NOWSIM) \tperiod start_time\n(FORESIM)\troll_period stage_length start_time\n", o);
-  std::fputs("(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod start_time\n"
-             "(NEARVET)\tperiod start_time\n\n", o);
+  std::fputs(
+      "\n(File Contents:)\n(NOWSIM) \tperiod start_time\n(FORESIM)\troll_period stage_length start_time\n",
+      o);
+  std::fputs(
+      "(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod start_time\n"
+      "(NEARVET)\tperiod start_time\n\n",
+      o);
   std::fputs("(The next three parameters:)\nOD Departure (assignment) interval\nOD Observation interval\n"
-             "CC Observation interval\n\n", o);
-  std::fputs("(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to simulate)\n\n"
-             "(all are in units of seconds)\n", o);
+             "CC Observation interval\n\n",
+             o);
+  std::fputs(
+      "(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to simulate)\n\n"
+      "(all are in units of seconds)\n",
+      o);
   return Finish(std::move(f));
 }
 

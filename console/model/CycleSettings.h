@@ -9,11 +9,11 @@
 // Entries of the ten cycle settings, in seconds.
 enum CycleEntry {
   kCycleNowsimPeriod = 0,
-  kCycleForesimRoll = 1,      // also the FORESIM and ODE start time
+  kCycleForesimRoll = 1,  // also the FORESIM and ODE start time
   kCycleOdeStateLength = 2,
   kCycleOdpPeriod = 3,
-  kCycleFarvetPeriod = 4,     // also its start time
-  kCycleNearvetPeriod = 5,    // also its start time and the CC observation interval
+  kCycleFarvetPeriod = 4,   // also its start time
+  kCycleNearvetPeriod = 5,  // also its start time and the CC observation interval
   kCycleOdDeparture = 6,
   kCycleForesimStage = 7,
   kCycleOdObservation = 8,

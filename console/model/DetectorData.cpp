@@ -22,12 +22,24 @@ CDetectorDataModule g_DetectorModule;
 
 namespace {
 
-struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
+struct FileCloser
+{
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-struct DocFree { void operator()(xmlDoc* d) const { xmlFreeDoc(d); } };
-struct CtxFree { void operator()(xmlXPathContext* c) const { xmlXPathFreeContext(c); } };
-struct ObjFree { void operator()(xmlXPathObject* o) const { xmlXPathFreeObject(o); } };
+struct DocFree
+{
+  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+struct CtxFree
+{
+  void operator()(xmlXPathContext* c) const { xmlXPathFreeContext(c); }
+};
+struct ObjFree
+{
+  void operator()(xmlXPathObject* o) const { xmlXPathFreeObject(o); }
+};
 
 std::string Trim(const std::string& s)
 {
@@ -151,8 +163,9 @@ bool CDetectorDataModule::LoadDetectorReports(const std::string& source, int n)
   m_nPeriods = n;
   m_nItemCount = m_nCurrentItemCount = m_nReportCount = -1;
 
-  std::unique_ptr<xmlDoc, DocFree> doc(xmlReadFile(
-      source.c_str(), nullptr, XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  std::unique_ptr<xmlDoc, DocFree> doc(
+      xmlReadFile(source.c_str(), nullptr,
+                  XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc)
     return false;
   std::unique_ptr<xmlXPathContext, CtxFree> ctx(xmlXPathNewContext(doc.get()));
@@ -180,13 +193,15 @@ bool CDetectorDataModule::LoadDetectorReports(const std::string& source, int n)
     index = k == 0 ? m_nFirstTimeIndex : static_cast<int>(index + m_dTimeStep);
     char text[16];
     std::snprintf(text, sizeof text, "%d", index);
-    xmlNode* at = SelectFirst(ctx.get(),
-        period + "collection-period-item/detection-absolute-time-index[text()='" + text + "']");
+    xmlNode* at = SelectFirst(
+        ctx.get(), period + "collection-period-item/detection-absolute-time-index[text()='" + text + "']");
     // An indented document keeps the line break and blanks after the index
     // in the same text node; the index is then compared without them.
     if (!at)
-      at = SelectFirst(ctx.get(), period + "collection-period-item/detection-absolute-time-index"
-                                           "[normalize-space(text())='" + text + "']");
+      at = SelectFirst(ctx.get(), period +
+                                      "collection-period-item/detection-absolute-time-index"
+                                      "[normalize-space(text())='" +
+                                      text + "']");
     // The reports stand under the time index; a document that puts them
     // beside it, in the same collection-period item, is read too.
     xmlNode* list = FirstChildElement(at, "detector-reports");

@@ -11,22 +11,22 @@
 class CDetectorData
 {
 public:
-  double m_dDensity = 0.0;     // observed density
-  double m_dFlow = 0.0;        // observed flow
-  std::string m_szLocalDate;   // local date as given by the report
-  std::string m_szLocalTime;   // local time as given by the report
-  int m_nAbsTimeIndex = 0;     // absolute time index of the report
+  double m_dDensity = 0.0;    // observed density
+  double m_dFlow = 0.0;       // observed flow
+  std::string m_szLocalDate;  // local date as given by the report
+  std::string m_szLocalTime;  // local time as given by the report
+  int m_nAbsTimeIndex = 0;    // absolute time index of the report
 };
 
 // One detector of the detector list file.
 class CDetector
 {
 public:
-  int m_nNumber = 0;      // 1-based position in the list file
-  std::string m_szName;   // one alphanumeric word
-  int m_nId = 0;          // identifier
-  int m_nFromNode = 0;    // from-node number of the detector's link
-  int m_nToNode = 0;      // to-node number of the detector's link
+  int m_nNumber = 0;                     // 1-based position in the list file
+  std::string m_szName;                  // one alphanumeric word
+  int m_nId = 0;                         // identifier
+  int m_nFromNode = 0;                   // from-node number of the detector's link
+  int m_nToNode = 0;                     // to-node number of the detector's link
   std::vector<CDetectorData> m_Reports;  // one per collection period
 };
 

@@ -2,8 +2,7 @@
 
 PenSpec GetPenSpec(DrawPen pen)
 {
-  switch (pen)
-  {
+  switch (pen) {
   case DrawPen::Grey: return {PenStyle::Solid, 1, 0x808080};
   case DrawPen::Print: return {PenStyle::Solid, 2, 0x000000};
   case DrawPen::LinkSelected: return {PenStyle::Solid, 3, 0x0066FF};
@@ -28,8 +27,7 @@ PenSpec GetPenSpec(DrawPen pen)
 
 ColorRef GetBrushColor(DrawBrush brush)
 {
-  switch (brush)
-  {
+  switch (brush) {
   case DrawBrush::Queue: return 0xFF80FF;
   case DrawBrush::Node: return 0x00FFFF;
   case DrawBrush::NodeGrey: return 0xBBBBBB;

@@ -44,8 +44,7 @@ struct ScreenRect
 };
 
 // The console's global pens (widths in device units).
-enum class DrawPen
-{
+enum class DrawPen {
   Grey,             // solid 1 0x808080
   Print,            // solid 2 0x000000
   LinkSelected,     // solid 3 0x0066FF
@@ -66,8 +65,7 @@ enum class DrawPen
   NodeHighlight,    // solid 2 0x33FF99
 };
 
-enum class DrawBrush
-{
+enum class DrawBrush {
   Queue,          // 0xFF80FF
   Node,           // 0x00FFFF
   NodeGrey,       // 0xBBBBBB

@@ -49,8 +49,7 @@ public:
   // Inserts at i (0..size) and takes ownership; false when i is outside.
   bool InsertAt(int i, T* p)
   {
-    if (i < 0 || i > GetSize())
-    {
+    if (i < 0 || i > GetSize()) {
       Holder h(p, &DeleteOne);
       return false;
     }
@@ -91,10 +90,10 @@ private:
 };
 
 // Network objects, filled by the project load.
-extern CTypedObArray<CDrawNode> g_NodeArray;   // index = node index
-extern CTypedObArray<CDrawLine> g_LineArray;   // index = link index
-extern CTypedObArray<CODZone> g_ZoneArray;     // drawn by the OD zone tool
-extern CTypedObArray<CDrawCCTV> g_CCTVArray;   // one per CCTV.dat line
+extern CTypedObArray<CDrawNode> g_NodeArray;  // index = node index
+extern CTypedObArray<CDrawLine> g_LineArray;  // index = link index
+extern CTypedObArray<CODZone> g_ZoneArray;    // drawn by the OD zone tool
+extern CTypedObArray<CDrawCCTV> g_CCTVArray;  // one per CCTV.dat line
 
 // Scenario objects and paths.
 extern CTypedObArray<CVMS> g_VMSArray;          // estimation VMS

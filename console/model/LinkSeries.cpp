@@ -23,8 +23,7 @@ double BaseValue(int measure, std::uint32_t epoch)
 {
   if (epoch == 0)
     return 0.0;
-  switch (measure)
-  {
+  switch (measure) {
   case kMeasureDensity: return kResetDensity;
   case kMeasureSpeed: return kResetSpeed;
   case kMeasureQueue: return kResetQueue;
@@ -48,20 +47,21 @@ void ResetAllLinkSeries()
       g_seriesEpoch[m].fetch_add(1, std::memory_order_acq_rel);
 }
 
-std::size_t LinkSeriesAllocatedBytes() { return g_seriesBytes.load(std::memory_order_relaxed); }
+std::size_t LinkSeriesAllocatedBytes()
+{
+  return g_seriesBytes.load(std::memory_order_relaxed);
+}
 
 LinkSeries::~LinkSeries()
 {
   std::size_t freed = 0;
   for (auto& bySource : m_rows)
-    for (auto& rowPtr : bySource)
-    {
+    for (auto& rowPtr : bySource) {
       Row* row = rowPtr.load(std::memory_order_acquire);
       if (!row)
         continue;
       for (auto& pagePtr : row->pages)
-        if (Page* page = pagePtr.load(std::memory_order_acquire))
-        {
+        if (Page* page = pagePtr.load(std::memory_order_acquire)) {
           delete page;
           freed += sizeof(Page);
         }
@@ -82,9 +82,11 @@ double LinkSeries::Get(int measure, int source, int minute) const
   const Page* page = row->pages[minute / kPageMinutes].load(std::memory_order_acquire);
   if (!page)
     return BaseValue(measure, epoch);
-  if (std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(page->epoch)).load(std::memory_order_acquire) != epoch)
+  if (std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(page->epoch))
+          .load(std::memory_order_acquire) != epoch)
     return BaseValue(measure, epoch);
-  return std::atomic_ref<double>(const_cast<double&>(page->values[minute % kPageMinutes])).load(std::memory_order_relaxed);
+  return std::atomic_ref<double>(const_cast<double&>(page->values[minute % kPageMinutes]))
+      .load(std::memory_order_relaxed);
 }
 
 bool LinkSeries::Set(int measure, int source, int minute, double value)
@@ -94,8 +96,7 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
   std::lock_guard<std::mutex> lock(WriteLockFor(this));
   std::uint32_t epoch = g_seriesEpoch[measure].load(std::memory_order_acquire);
   Row* row = m_rows[measure][source].load(std::memory_order_acquire);
-  if (!row)
-  {
+  if (!row) {
     row = new Row;
     for (auto& p : row->pages)
       p.store(nullptr, std::memory_order_relaxed);
@@ -104,8 +105,7 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
   }
   auto& pageSlot = row->pages[minute / kPageMinutes];
   Page* page = pageSlot.load(std::memory_order_acquire);
-  if (!page)
-  {
+  if (!page) {
     page = new Page;
     double base = BaseValue(measure, epoch);
     for (double& v : page->values)
@@ -113,9 +113,7 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
     page->epoch = epoch;
     pageSlot.store(page, std::memory_order_release);
     g_seriesBytes.fetch_add(sizeof(Page), std::memory_order_relaxed);
-  }
-  else if (std::atomic_ref<std::uint32_t>(page->epoch).load(std::memory_order_acquire) != epoch)
-  {
+  } else if (std::atomic_ref<std::uint32_t>(page->epoch).load(std::memory_order_acquire) != epoch) {
     // Written before the last reset: every minute of it now holds the base.
     double base = BaseValue(measure, epoch);
     for (double& v : page->values)
@@ -130,8 +128,7 @@ std::size_t LinkSeries::AllocatedBytes() const
 {
   std::size_t bytes = 0;
   for (const auto& bySource : m_rows)
-    for (const auto& rowPtr : bySource)
-    {
+    for (const auto& rowPtr : bySource) {
       const Row* row = rowPtr.load(std::memory_order_acquire);
       if (!row)
         continue;

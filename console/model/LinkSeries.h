@@ -56,8 +56,8 @@ public:
 
   static bool InRange(int measure, int source, int minute)
   {
-    return measure >= 0 && measure < kSeriesMeasures && source >= 0 &&
-           source < kSeriesSources && minute >= 0 && minute < kSeriesMinutes;
+    return measure >= 0 && measure < kSeriesMeasures && source >= 0 && source < kSeriesSources &&
+           minute >= 0 && minute < kSeriesMinutes;
   }
 
 private:

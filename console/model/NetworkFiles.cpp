@@ -6,7 +6,10 @@
 
 namespace {
 
-std::string Int(int v) { return std::to_string(v); }
+std::string Int(int v)
+{
+  return std::to_string(v);
+}
 
 bool WriteText(const std::string& path, const std::string& text)
 {
@@ -27,23 +30,20 @@ bool ParseFixedInt(const char*& p, int width, int& out)
   const char* start = p;
   int used = 0;
   bool neg = false;
-  if ((*p == '-' || *p == '+') && used < width)
-  {
+  if ((*p == '-' || *p == '+') && used < width) {
     neg = *p == '-';
     ++p;
     ++used;
   }
   long v = 0;
   int digits = 0;
-  while (used < width && *p >= '0' && *p <= '9')
-  {
+  while (used < width && *p >= '0' && *p <= '9') {
     v = v * 10 + (*p - '0');
     ++p;
     ++used;
     ++digits;
   }
-  if (digits == 0)
-  {
+  if (digits == 0) {
     p = start;
     return false;
   }
@@ -63,16 +63,14 @@ bool ParseColumnField(const char* p, int width, int& out)
   while (i < width && (p[i] == ' ' || p[i] == '\t'))
     ++i;
   bool neg = false;
-  if (i < width && (p[i] == '-' || p[i] == '+'))
-  {
+  if (i < width && (p[i] == '-' || p[i] == '+')) {
     neg = p[i] == '-';
     ++i;
   }
   if (i >= width)
     return false;
   long v = 0;
-  for (; i < width; ++i)
-  {
+  for (; i < width; ++i) {
     if (p[i] < '0' || p[i] > '9')
       return false;
     v = v * 10 + (p[i] - '0');
@@ -89,8 +87,7 @@ bool ParseLinkLineNumbers(const char*& p, int& from, int& to)
   // columns, a four-digit number followed by a five-digit one (" 988810000")
   // stays two numbers.
   int a = 0, b = 0;
-  if (ParseColumnField(p, 5, a) && ParseColumnField(p + 5, 5, b))
-  {
+  if (ParseColumnField(p, 5, a) && ParseColumnField(p + 5, 5, b)) {
     from = a;
     to = b;
     p += 10;
@@ -102,16 +99,16 @@ bool ParseLinkLineNumbers(const char*& p, int& from, int& to)
 std::string NetworkFileText(const NetworkFile& net)
 {
   const NetworkHeader& h = net.header;
-  std::string s = Int(h.nZones) + " " + Int(h.nNodes) + " " + Int(h.nLinks) + " " + Int(h.nNetworkParam) + " " +
-                  Int(h.nSuperZoneFlag) + "\n";
+  std::string s = Int(h.nZones) + " " + Int(h.nNodes) + " " + Int(h.nLinks) + " " + Int(h.nNetworkParam) +
+                  " " + Int(h.nSuperZoneFlag) + "\n";
   for (const auto& n : net.nodes)
     s += Int(n.nNumber) + " " + Int(n.nZone) + "\n";
-  for (const auto& l : net.links)
-  {
+  for (const auto& l : net.links) {
     s += Int(l.nFrom) + " " + Int(l.nTo) + " " + Int(l.nLeftBays) + " " + Int(l.nRightBays) + " " +
          Int(l.nLengthFeet) + " " + Int(l.nLanes) + " " + FormatRealC(l.dFlowModel) + " " +
-         FormatRealC(l.dSpeedAdjust) + " " + FormatRealC(l.dSpeedLimit) + " " + FormatRealC(l.dMaxServiceFlow) +
-         " " + FormatRealC(l.dSatFlow) + " " + Int(l.nLinkType) + " " + FormatRealC(l.dGrade) + "\n";
+         FormatRealC(l.dSpeedAdjust) + " " + FormatRealC(l.dSpeedLimit) + " " +
+         FormatRealC(l.dMaxServiceFlow) + " " + FormatRealC(l.dSatFlow) + " " + Int(l.nLinkType) + " " +
+         FormatRealC(l.dGrade) + "\n";
   }
   return s;
 }
@@ -137,8 +134,7 @@ std::string XYFileText(const std::vector<XYRecord>& xy)
 std::string LinkXYFileText(const std::vector<LinkShapeRecord>& shapes)
 {
   std::string s;
-  for (const auto& r : shapes)
-  {
+  for (const auto& r : shapes) {
     s += Int(r.nFrom) + " " + Int(r.nTo) + " " + Int(static_cast<int>(r.points.size())) + "\n";
     for (const auto& p : r.points)
       s += FormatRealC(p.x) + " " + FormatRealC(p.y) + "\n";
@@ -192,12 +188,18 @@ std::string ControlFileText(const ControlFile& control)
   return s;
 }
 
-bool WriteNetworkFile(const std::string& path, const NetworkFile& net) { return WriteText(path, NetworkFileText(net)); }
+bool WriteNetworkFile(const std::string& path, const NetworkFile& net)
+{
+  return WriteText(path, NetworkFileText(net));
+}
 bool WriteSuperZoneFile(const std::string& path, const SuperZoneFile& sz)
 {
   return WriteText(path, SuperZoneFileText(sz));
 }
-bool WriteXYFile(const std::string& path, const std::vector<XYRecord>& xy) { return WriteText(path, XYFileText(xy)); }
+bool WriteXYFile(const std::string& path, const std::vector<XYRecord>& xy)
+{
+  return WriteText(path, XYFileText(xy));
+}
 bool WriteLinkXYFile(const std::string& path, const std::vector<LinkShapeRecord>& shapes)
 {
   return WriteText(path, LinkXYFileText(shapes));

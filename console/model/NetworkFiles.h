@@ -92,13 +92,13 @@ struct ControlRecord
 {
   double dFirst = 0.0;  // skipped by the load
   int nControlType = 1;
-  double dThird = 0.0;  // skipped
-  double dFourth = 0.0; // skipped
+  double dThird = 0.0;   // skipped
+  double dFourth = 0.0;  // skipped
 };
 
 struct ControlFile
 {
-  std::vector<double> header;  // K values after the count K (skipped)
+  std::vector<double> header;        // K values after the count K (skipped)
   std::vector<ControlRecord> nodes;  // network.dat node order
 };
 

@@ -16,7 +16,10 @@ CObservationReader& g_ObservationReader = *new CObservationReader();
 
 namespace {
 
-struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
+struct FileCloser
+{
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::optional<int> NextTruncated(std::FILE* f)

@@ -13,13 +13,17 @@ const ColorRef g_PathColorsDimmed[5] = {0x745757, 0x747444, 0x007400, 0x007474, 
 
 namespace {
 
-struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
+struct FileCloser
+{
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Kind of the predicted-path pieces: the pen selected before them.
 constexpr int kPathPieceKind = 5;
 
-void DrawPieces(const std::vector<PathSegmentRef>& pieces, int kind, const ViewDrawOptions& view, IDrawTarget& dc)
+void DrawPieces(const std::vector<PathSegmentRef>& pieces, int kind, const ViewDrawOptions& view,
+                IDrawTarget& dc)
 {
   for (const PathSegmentRef& s : pieces)
     if (const CDrawLine* link = g_LineArray.GetAt(s.nLink))
@@ -65,7 +69,8 @@ std::vector<PathSegmentRef> PathSegmentsByIndex(const CPath& path)
 {
   std::vector<int> idx;
   for (int i = 0; i < path.NodeCount(); ++i)
-    idx.push_back(path.m_Nodes[i] > static_cast<unsigned>(INT32_MAX) ? -1 : static_cast<int>(path.m_Nodes[i]));
+    idx.push_back(path.m_Nodes[i] > static_cast<unsigned>(INT32_MAX) ? -1
+                                                                     : static_cast<int>(path.m_Nodes[i]));
   return SegmentsOf(idx);
 }
 
@@ -75,7 +80,8 @@ std::vector<PathSegmentRef> PathSegmentsByNumber(const CPath& path, bool* allDef
   std::vector<int> idx;
   for (int i = 0; i < path.NodeCount(); ++i) {
     unsigned number = path.m_Nodes[i];
-    int index = number > static_cast<unsigned>(INT32_MAX) ? -1 : g_Project.LookupNodeIndex(static_cast<int>(number));
+    int index =
+        number > static_cast<unsigned>(INT32_MAX) ? -1 : g_Project.LookupNodeIndex(static_cast<int>(number));
     if (index < 0)
       all = false;
     idx.push_back(index);

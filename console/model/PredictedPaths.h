@@ -15,12 +15,12 @@
 // A view that draws predicted paths: what it adds to the drawing options.
 struct PathViewOptions
 {
-  bool bShowPaths0 = false;           // the view shows g_PredPaths0
-  bool bShowPaths1 = false;           // the view shows g_PredPaths1
-  bool bEstimationView = false;       // the view is the current-condition view
-  bool bEstimationPathDisplay = false;// its path display is on
-  ColorRef pathColors[5] = {};        // the view's colours of classes 0..4
-  int nLegendLineY = 0;               // PathLegendLineY of the view
+  bool bShowPaths0 = false;             // the view shows g_PredPaths0
+  bool bShowPaths1 = false;             // the view shows g_PredPaths1
+  bool bEstimationView = false;         // the view is the current-condition view
+  bool bEstimationPathDisplay = false;  // its path display is on
+  ColorRef pathColors[5] = {};          // the view's colours of classes 0..4
+  int nLegendLineY = 0;                 // PathLegendLineY of the view
 };
 
 // The drawing target of a view that can make pens of its own.
@@ -34,16 +34,16 @@ class CPath
 {
 public:
   double m_dTravelTime = 0.0;
-  bool m_bHighlighted = false;   // drawn in its full colour
-  int m_nDepartureSlot = 0;      // five-minute slot of departure
-  std::vector<unsigned> m_Nodes; // node numbers along the path
+  bool m_bHighlighted = false;    // drawn in its full colour
+  int m_nDepartureSlot = 0;       // five-minute slot of departure
+  std::vector<unsigned> m_Nodes;  // node numbers along the path
   int m_nNodeCount = 0;
-  int m_nSegmentStyle = 0;       // kind handed to the segment drawing
+  int m_nSegmentStyle = 0;  // kind handed to the segment drawing
   int m_nOrigin = 0;
   int m_nDestination = 0;
-  int m_nOwnPen = 0;             // the hit flag: picked in the legend, drawn
-                                 // with the global highlight pen
-  int m_nClass = 0;              // 0-based position in its file
+  int m_nOwnPen = 0;  // the hit flag: picked in the legend, drawn
+                      // with the global highlight pen
+  int m_nClass = 0;   // 0-based position in its file
 
   // Nodes actually held: the node count, at most the nodes stored.
   int NodeCount() const;
@@ -111,9 +111,9 @@ enum class PathFileStatus { kRead, kNotOpened, kShort };
 struct PathFileResult
 {
   PathFileStatus status = PathFileStatus::kRead;
-  int declared = 0;       // N of the file
-  int taken = 0;          // paths appended
-  int badIndexPasses = 0; // passes whose index was not the expected one
+  int declared = 0;        // N of the file
+  int taken = 0;           // paths appended
+  int badIndexPasses = 0;  // passes whose index was not the expected one
 };
 // The shown line of a pass with an unexpected index.
 constexpr const char* kPathFileErrorText = "Error in reading Predictive_PathTravelTime.dat";
@@ -149,8 +149,8 @@ class CVehicle
 {
 public:
   int m_nLate = 0;
-  int m_nPathFlag = 0;   // follow flag: drawn whatever the vehicle layer
-  int m_nSource = 0;     // result source of the view that shows it
+  int m_nPathFlag = 0;  // follow flag: drawn whatever the vehicle layer
+  int m_nSource = 0;    // result source of the view that shows it
   std::vector<CVehicleNode> m_Trajectory;
 
   int PointCount() const { return static_cast<int>(m_Trajectory.size()); }

@@ -15,8 +15,7 @@ constexpr int kStoreSources = 4;
 constexpr int kModuleSlots = 10;
 
 // Module index of the running flags and start marks.
-enum ModuleIndex
-{
+enum ModuleIndex {
   kModuleNowsim = 0,
   kModuleForesim = 1,
   kModuleNearvet = 2,
@@ -58,7 +57,10 @@ extern ClockRecord g_EstimationClock;
 extern ClockRecord g_PredictionClock;
 
 // True for a minute index of the per-minute stores.
-inline bool IsStoreMinute(int minute) { return minute >= 0 && minute < kStoreMinutes; }
+inline bool IsStoreMinute(int minute)
+{
+  return minute >= 0 && minute < kStoreMinutes;
+}
 
 // Clears the module running flags and start marks (the project object's
 // constructor does it once).

@@ -8,7 +8,10 @@
 
 namespace {
 
-struct FileCloser { void operator()(std::FILE* f) const { std::fclose(f); } };
+struct FileCloser
+{
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool Finish(FilePtr f)
@@ -127,8 +130,8 @@ bool WriteVMSFile(const std::string& path, const std::vector<const CVMS*>& signs
     int param2 = v->m_nParam2;
     if (v->m_nType == kVMSMandatoryDetour)
       param2 = std::clamp(param2, 0, kVMSMaxDetourNodes);
-    std::fprintf(o, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", v->m_nType, v->m_nFromNode, v->m_nToNode, v->m_nParam1,
-                 param2, v->m_dStart, v->m_dEnd);
+    std::fprintf(o, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", v->m_nType, v->m_nFromNode, v->m_nToNode,
+                 v->m_nParam1, param2, v->m_dStart, v->m_dEnd);
     if (v->m_nType == kVMSMandatoryDetour) {
       for (int i = 0; i < param2; ++i)
         std::fprintf(o, "%7d", v->m_nDetourNodes[i]);
@@ -180,4 +183,3 @@ bool WriteIncidentFile(const std::string& path, const std::vector<const CInciden
                  i->m_fSeverity);
   return Finish(std::move(f));
 }
-

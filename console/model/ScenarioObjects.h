@@ -25,15 +25,15 @@ enum VMSType {
 class CVMS
 {
 public:
-  int m_nType = 0;       // VMSType
-  int m_nFromNode = 0;   // number of the link's upstream node
-  int m_nToNode = 0;     // number of the link's downstream node
-  int m_nParam1 = 0;     // type 1: speed threshold; 3: response rate; 2, 4: 100
-  int m_nParam2 = 0;     // type 1: percentage; 3: preference; 2, 4: detour node count
-  double m_dStart = 0.0; // first minute of the time window
-  double m_dEnd = 0.0;   // last minute of the time window
-  int m_nDetourCount = 0;                      // valid entries of m_nDetourNodes
-  int m_nDetourNodes[kVMSMaxDetourNodes] = {}; // node numbers of the detour
+  int m_nType = 0;                              // VMSType
+  int m_nFromNode = 0;                          // number of the link's upstream node
+  int m_nToNode = 0;                            // number of the link's downstream node
+  int m_nParam1 = 0;                            // type 1: speed threshold; 3: response rate; 2, 4: 100
+  int m_nParam2 = 0;                            // type 1: percentage; 3: preference; 2, 4: detour node count
+  double m_dStart = 0.0;                        // first minute of the time window
+  double m_dEnd = 0.0;                          // last minute of the time window
+  int m_nDetourCount = 0;                       // valid entries of m_nDetourNodes
+  int m_nDetourNodes[kVMSMaxDetourNodes] = {};  // node numbers of the detour
 
   CVMS() = default;
   // Copies every field and as many detour nodes as the count says (at most
@@ -68,9 +68,9 @@ class CWorkZone
 public:
   int m_nFromNode = 0;
   int m_nToNode = 0;
-  float m_fStart = 0.0f;               // start minute
-  float m_fEnd = 0.0f;                 // end minute
-  float m_fCapacityReduction = 0.0f;   // a fraction
+  float m_fStart = 0.0f;              // start minute
+  float m_fEnd = 0.0f;                // end minute
+  float m_fCapacityReduction = 0.0f;  // a fraction
   int m_nSpeedLimit = 0;
   int m_nDischargeRate = 0;
 
@@ -101,15 +101,16 @@ bool WorkZoneMarkPoint(const CWorkZone& zone, float minute, WorldPoint& at);
 
 // Outcome of reading a scenario file.
 enum class ScenarioReadStatus {
-  kRead,        // every record that the count announced was read
-  kNotOpened,   // the file does not open; nothing was read
-  kShort,       // the file ends before the count's records; the whole
-                // records before the end were taken
-  kRefused      // at least one record was refused (see the reader); the
-                // others were taken
+  kRead,       // every record that the count announced was read
+  kNotOpened,  // the file does not open; nothing was read
+  kShort,      // the file ends before the count's records; the whole
+               // records before the end were taken
+  kRefused     // at least one record was refused (see the reader); the
+               // others were taken
 };
 
-struct ScenarioReadResult {
+struct ScenarioReadResult
+{
   ScenarioReadStatus status = ScenarioReadStatus::kRead;
   int declared = 0;  // the count at the head of the file
   int taken = 0;     // records appended

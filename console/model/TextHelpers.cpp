@@ -7,7 +7,10 @@
 
 namespace {
 
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+bool IsDigit(int c)
+{
+  return c >= '0' && c <= '9';
+}
 bool IsAlnum(int c)
 {
   return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -18,8 +21,7 @@ bool IsAlnum(int c)
 int SkipToNumber(std::FILE* f, bool dotStarts, int& sign)
 {
   sign = 1;
-  for (;;)
-  {
+  for (;;) {
     int c = getc_unlocked(f);
     if (c == EOF)
       return EOF;
@@ -35,8 +37,7 @@ template <class Accept>
 std::string Collect(std::FILE* f, int c, std::size_t width, Accept accept)
 {
   std::string text;
-  while (c != EOF && accept(c))
-  {
+  while (c != EOF && accept(c)) {
     if (text.size() + 1 < width)
       text.push_back(static_cast<char>(c));
     c = getc_unlocked(f);
@@ -76,7 +77,10 @@ std::string FormatRealC(double v)
   return std::string(buf, res.ptr);
 }
 
-bool ScanRealChecked(std::FILE* f, double& value) { return ScanRealImpl(f, false, value); }
+bool ScanRealChecked(std::FILE* f, double& value)
+{
+  return ScanRealImpl(f, false, value);
+}
 
 double ScanReal(std::FILE* f)
 {
@@ -93,14 +97,12 @@ double ReadFloat(std::FILE* f)
 bool ScanUnsignedIntChecked(std::FILE* f, int& value)
 {
   int c;
-  do
-  {
+  do {
     c = getc_unlocked(f);
     if (c == EOF)
       return false;
   } while (!IsDigit(c) && c != '.');
-  if (c == '.')
-  {
+  if (c == '.') {
     value = 0;
     return true;
   }
@@ -137,8 +139,7 @@ int ReadSignedInt(std::FILE* f)
 std::string ReadToken(std::FILE* f)
 {
   int c;
-  do
-  {
+  do {
     c = getc_unlocked(f);
     if (c == EOF)
       return "-1";
@@ -172,13 +173,11 @@ std::string FormatMinutes(int minutes, bool pad)
 const char* FormatClock(int& hour, int& minute)
 {
   static char s_buf[32];
-  if (minute >= 60)
-  {
+  if (minute >= 60) {
     hour = minute / 60;
     minute = minute % 60;
   }
-  std::snprintf(s_buf, sizeof s_buf, "%s%d:%s%d", hour < 10 ? "0" : "", hour,
-                minute < 10 ? "0" : "", minute);
+  std::snprintf(s_buf, sizeof s_buf, "%s%d:%s%d", hour < 10 ? "0" : "", hour, minute < 10 ? "0" : "", minute);
   return s_buf;
 }
 

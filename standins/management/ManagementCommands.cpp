@@ -1,7 +1,7 @@
 #include "ManagementCommands.h"
 
-#include "qelm_msg_codes.h"
 #include "VQDataPacker.h"
+#include "qelm_msg_codes.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -93,18 +93,12 @@ std::string Format(const char* fmt, ...)
 
 std::string DescribeVMS(const VMSCommand& v)
 {
-  std::string s = Format("type %d (%s), link %d -> %d, ", v.type, VMSTypeName(v.type),
-                         v.from_node, v.to_node);
+  std::string s =
+      Format("type %d (%s), link %d -> %d, ", v.type, VMSTypeName(v.type), v.from_node, v.to_node);
   switch (v.type) {
-  case 1:
-    s += Format("speed threshold %d, change %d%%", v.params[0], v.params[1]);
-    break;
-  case 3:
-    s += Format("response rate %d%%, path preference %d", v.params[0], v.params[1]);
-    break;
-  default:
-    s += Format("parameters %d %d", v.params[0], v.params[1]);
-    break;
+  case 1: s += Format("speed threshold %d, change %d%%", v.params[0], v.params[1]); break;
+  case 3: s += Format("response rate %d%%, path preference %d", v.params[0], v.params[1]); break;
+  default: s += Format("parameters %d %d", v.params[0], v.params[1]); break;
   }
   s += Format(", minutes %.1f to %.1f", v.start, v.end);
   if (v.type == 2 || v.type == 4) {
@@ -144,8 +138,8 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
   case MSG_INCIDENT_REMOVE: {
     IncidentCommand c;
     DecodeIncident(m.arg, c);
-    text = head + Format(": link %d -> %d, minutes %.1f to %.1f, severity %.1f.", c.from_node,
-                         c.to_node, c.start, c.end, c.severity);
+    text = head + Format(": link %d -> %d, minutes %.1f to %.1f, severity %.1f.", c.from_node, c.to_node,
+                         c.start, c.end, c.severity);
     break;
   }
   case MSG_VMS_ADD:
@@ -160,8 +154,8 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
     DecodeWorkZone(m.arg, c);
     text = head + Format(": link %d -> %d, minutes %.1f to %.1f, capacity reduction %.2f, "
                          "speed limit %d mph, discharge rate %d veh/hr/ln.",
-                         c.from_node, c.to_node, c.start, c.end, c.capacity_reduction,
-                         c.speed_limit, c.discharge_rate);
+                         c.from_node, c.to_node, c.start, c.end, c.capacity_reduction, c.speed_limit,
+                         c.discharge_rate);
     break;
   }
   }

@@ -28,17 +28,16 @@ QELM::HRTime OffsetTime(long long ms)
 }  // namespace
 
 Management_i::Management_i(CORBA::ORB_ptr orb, const Options& options, const CycleSettings& cycles)
-  : m_orb(CORBA::ORB::_duplicate(orb)),
-    m_opt(options),
-    m_cycles(cycles),
-    m_targets(options.target_timeout_ms),
-    m_modules{{"NOWSIM", K_DESCRIPTIVE, {}, false},  {"FORESIM", K_PREDICTIVE, {}, false},
-              {"FORESIM1", K_PREDICTIVE, {}, false}, {"ODE", K_ODESTIMATE, {}, false},
-              {"ODP", K_ODPREDICT, {}, false},       {"NEARVET", K_SHORTTERM, {}, false},
-              {"FARVET", K_LONGTERM, {}, false}},
-    m_sim_time(options.start_time)
-{
-}
+    : m_orb(CORBA::ORB::_duplicate(orb)), m_opt(options), m_cycles(cycles),
+      m_targets(options.target_timeout_ms), m_modules{{"NOWSIM", K_DESCRIPTIVE, {}, false},
+                                                      {"FORESIM", K_PREDICTIVE, {}, false},
+                                                      {"FORESIM1", K_PREDICTIVE, {}, false},
+                                                      {"ODE", K_ODESTIMATE, {}, false},
+                                                      {"ODP", K_ODPREDICT, {}, false},
+                                                      {"NEARVET", K_SHORTTERM, {}, false},
+                                                      {"FARVET", K_LONGTERM, {}, false}},
+      m_sim_time(options.start_time)
+{}
 
 Management_i::~Management_i()
 {
@@ -441,8 +440,8 @@ void Management_i::RunCycle(double start, double end)
       }
       }
     } catch (const CORBA::Exception& e) {
-      VQOStreamLog::Line("Module %s failed in its cycle (%s): dropped from the cycles.\n",
-                         mod.name, e._name());
+      VQOStreamLog::Line("Module %s failed in its cycle (%s): dropped from the cycles.\n", mod.name,
+                         e._name());
       std::lock_guard<std::mutex> lock(m_state_mutex);
       mod.task = QELM::Task::_nil();
     }

@@ -18,13 +18,13 @@ class Management_i : public virtual POA_QELM::Management
 public:
   struct Options
   {
-    long long clock_offset_ms = 0;   // added to the local clock by GetSystemClock
-    int pace_ms = -1;                // real-time pace per cycle; -1: from the cycle length
-    int pause_ms = 100;              // pause between sequential cycles
-    double start_time = 25200;       // simulated start, seconds of the day
+    long long clock_offset_ms = 0;       // added to the local clock by GetSystemClock
+    int pace_ms = -1;                    // real-time pace per cycle; -1: from the cycle length
+    int pause_ms = 100;                  // pause between sequential cycles
+    double start_time = 25200;           // simulated start, seconds of the day
     unsigned target_timeout_ms = 10000;  // bound of one delivery to a target
-    int store_wait_s = 3;            // how long Initialize looks for the record store
-    int module_wait_s = 0;           // how long Initialize looks for each module
+    int store_wait_s = 3;                // how long Initialize looks for the record store
+    int module_wait_s = 0;               // how long Initialize looks for each module
   };
 
   Management_i(CORBA::ORB_ptr orb, const Options& options, const CycleSettings& cycles);
@@ -67,7 +67,7 @@ private:
   {
     const char* name;
     Kind kind;
-    QELM::Task_var task;   // nil when not bound or dropped
+    QELM::Task_var task;  // nil when not bound or dropped
     bool initialized = false;
   };
 
@@ -83,7 +83,7 @@ private:
   std::function<bool()> m_ready;
   TargetRegistry m_targets;
 
-  std::mutex m_state_mutex;      // status flags, references
+  std::mutex m_state_mutex;  // status flags, references
   bool m_active = false;
   bool m_initialized = false;
   bool m_initialized_before = false;
@@ -91,7 +91,7 @@ private:
   QELM::Tallyhouse_var m_tallyhouse;
   Module m_modules[MODULE_COUNT];
 
-  std::mutex m_control_mutex;    // Initialize, Start, Stop, Shutdown one at a time
+  std::mutex m_control_mutex;  // Initialize, Start, Stop, Shutdown one at a time
   std::thread m_cycle_thread;
   std::mutex m_cycle_mutex;
   std::condition_variable m_cycle_wake;

@@ -4,10 +4,7 @@
 
 #include <utility>
 
-TargetRegistry::TargetRegistry(unsigned call_timeout_ms)
-  : m_call_timeout_ms(call_timeout_ms)
-{
-}
+TargetRegistry::TargetRegistry(unsigned call_timeout_ms) : m_call_timeout_ms(call_timeout_ms) {}
 
 TargetRegistry::~TargetRegistry()
 {
@@ -167,8 +164,7 @@ void TargetRegistry::Deliver(std::shared_ptr<Target> t)
     {
       std::unique_lock<std::mutex> tl(t->mutex);
       t->wake.wait(tl, [&] { return t->stop || !t->queue.empty(); });
-      if (t->stop && (!t->drain || t->queue.empty() ||
-                      std::chrono::steady_clock::now() > t->drain_until))
+      if (t->stop && (!t->drain || t->queue.empty() || std::chrono::steady_clock::now() > t->drain_until))
         break;
       m = t->queue.front();
       t->queue.pop_front();

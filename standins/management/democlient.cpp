@@ -10,15 +10,15 @@
 // cycles or S seconds withdraws its target and ends.
 #include "HRTime.h"
 #include "ManagementCommands.h"
-#include "qelm_command_args.h"
-#include "qelm_result_kinds.h"
 #include "VQMsgTarget.h"
 #include "VQORBThreadPool.h"
 #include "VQOStreamLog.h"
 #include "VQTimeCentral.h"
+#include "qelm_command_args.h"
 #include "qelm_corba_utils.h"
 #include "qelm_msg_codes.h"
 #include "qelm_orb_args.h"
+#include "qelm_result_kinds.h"
 
 #include <atomic>
 #include <chrono>
@@ -55,11 +55,12 @@ void Out(const char* fmt, ...)
 
 const char* KindName(QELM::Tallyhouse::DBKIDEnum id)
 {
-  static const char* names[] = {
-    "NOWSIM_FLOW_PROP", "NOWSIM_CCA_LINKPROP", "FORESIM_PREDICTED_STATS", "FORESIM_LINKPROP",
-    "ODE_PREDICTED_COEFF", "ODP_PREDICTED_OD", "CCA_CORRECTION", "CCB_UPDATED_SPEED",
-    "GUIRTLINKDATA", "GUIRTSTATDATA", "GUIPLINKDATA", "GUIPSTATDATA", "FORESIM_RP_GPS",
-    "GUIPLINKDATA_1", "GUIPSTATDATA_1", "GUISTLINKDATA", "GUISTSTATDATA"};
+  static const char* names[] = {"NOWSIM_FLOW_PROP", "NOWSIM_CCA_LINKPROP", "FORESIM_PREDICTED_STATS",
+                                "FORESIM_LINKPROP", "ODE_PREDICTED_COEFF", "ODP_PREDICTED_OD",
+                                "CCA_CORRECTION",   "CCB_UPDATED_SPEED",   "GUIRTLINKDATA",
+                                "GUIRTSTATDATA",    "GUIPLINKDATA",        "GUIPSTATDATA",
+                                "FORESIM_RP_GPS",   "GUIPLINKDATA_1",      "GUIPSTATDATA_1",
+                                "GUISTLINKDATA",    "GUISTSTATDATA"};
   unsigned i = static_cast<unsigned>(id);
   return i < sizeof names / sizeof names[0] ? names[i] : "?";
 }
@@ -159,8 +160,7 @@ QELM::SystemStatus Status(QELM::Management_ptr m)
 void PrintStatus(const char* when, const QELM::SystemStatus& s)
 {
   Out("status %s: active %d, initialized_before %d, initialized %d, cyclic_running %d\n", when,
-      s.active ? 1 : 0, s.initialized_before ? 1 : 0, s.initialized ? 1 : 0,
-      s.cyclic_running ? 1 : 0);
+      s.active ? 1 : 0, s.initialized_before ? 1 : 0, s.initialized ? 1 : 0, s.cyclic_running ? 1 : 0);
 }
 
 // A mandatory detour on link 1 -> 2 through 2, 3, 4, minutes 480 to 540.
@@ -237,9 +237,8 @@ int main(int argc, char** argv)
     } else if (a == "-no-commands") {
       commands = false;
     } else {
-      std::fprintf(stderr,
-                   "usage: vlq_democlient [ORB options] [-cycles N] [-seconds S] [-real-time]\n"
-                   "                      [-wait NAME]... [-no-commands]\n");
+      std::fprintf(stderr, "usage: vlq_democlient [ORB options] [-cycles N] [-seconds S] [-real-time]\n"
+                           "                      [-wait NAME]... [-no-commands]\n");
       orb->destroy();
       return 2;
     }
@@ -274,13 +273,11 @@ int main(int argc, char** argv)
     mgmt = qelm_get_object<QELM::Management>(orb.in(), "Management", 10);
     Out("Connecting to the time synchronization server...\n");
     int sync = VQTimeCentral::Connect(mgmt.in());
-    Out("clock correction: %s (result %d)\n", sync == 0 ? "synchronized" : "not synchronized",
-        sync);
+    Out("clock correction: %s (result %d)\n", sync == 0 ? "synchronized" : "not synchronized", sync);
     PrintStatus("after connect", Status(mgmt.in()));
 
     target_id = mgmt->RegisterTarget(gui_ref.in());
-    Out("RegisterTarget: id %ld%s\n", static_cast<long>(target_id),
-        target_id == 0 ? " (failed)" : "");
+    Out("RegisterTarget: id %ld%s\n", static_cast<long>(target_id), target_id == 0 ? " (failed)" : "");
     if (target_id == 0)
       rc = 1;
 
@@ -337,8 +334,8 @@ int main(int argc, char** argv)
     if (rc == 0) {
       Out("Receiving for %d cycles (at most %d s)...\n", cycles, seconds);
       std::unique_lock<std::mutex> lock(g_mutex);
-      bool done = g_wake.wait_for(lock, std::chrono::seconds(seconds),
-                                  [&] { return g_nowsim_started > cycles; });
+      bool done =
+          g_wake.wait_for(lock, std::chrono::seconds(seconds), [&] { return g_nowsim_started > cycles; });
       Out("%d messages, %d NOWSIM cycles ended%s.\n", g_messages, g_nowsim_ended,
           done ? "" : " (time limit reached)");
       if (g_messages == 0)

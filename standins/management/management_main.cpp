@@ -18,8 +18,8 @@
 //                         (default 0: one attempt)
 //   -seed N               seed of the C library's generator
 #include "HRTime.h"
-#include "Management_i.h"
 #include "ManagementSchedule.h"
+#include "Management_i.h"
 #include "VQORBThreadPool.h"
 #include "VQOStreamLog.h"
 #include "qelm_corba_utils.h"
@@ -36,18 +36,17 @@ namespace {
 
 void Usage()
 {
-  std::fprintf(stderr,
-               "usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N] [-pause-ms N]\n"
-               "                  [-start-time S] [-target-timeout-ms N] [-store-wait-s N]\n"
-               "                  [-module-wait-s N] [-seed N]\n"
-               "  -clock-offset-ms N    clock answered by GetSystemClock: local + N ms\n"
-               "  -pace-ms N            real-time mode: one cycle every N ms\n"
-               "  -pause-ms N           sequential mode: pause between cycles (100)\n"
-               "  -start-time S         simulated time of the first cycle, s of the day (25200)\n"
-               "  -target-timeout-ms N  bound of one delivery to a message target (10000)\n"
-               "  -store-wait-s N       Initialize: time to find the record store (3)\n"
-               "  -module-wait-s N      Initialize: time to find each module (0)\n"
-               "  -seed N               seed of rand()\n");
+  std::fprintf(stderr, "usage: Management [ORB options] [-clock-offset-ms N] [-pace-ms N] [-pause-ms N]\n"
+                       "                  [-start-time S] [-target-timeout-ms N] [-store-wait-s N]\n"
+                       "                  [-module-wait-s N] [-seed N]\n"
+                       "  -clock-offset-ms N    clock answered by GetSystemClock: local + N ms\n"
+                       "  -pace-ms N            real-time mode: one cycle every N ms\n"
+                       "  -pause-ms N           sequential mode: pause between cycles (100)\n"
+                       "  -start-time S         simulated time of the first cycle, s of the day (25200)\n"
+                       "  -target-timeout-ms N  bound of one delivery to a message target (10000)\n"
+                       "  -store-wait-s N       Initialize: time to find the record store (3)\n"
+                       "  -module-wait-s N      Initialize: time to find each module (0)\n"
+                       "  -seed N               seed of rand()\n");
 }
 
 bool ParseLong(const char* text, long long lo, long long hi, long long& out)
@@ -133,8 +132,8 @@ int main(int argc, char** argv)
   std::string problem;
   CycleSettings cycles = ReadCycleSettings("scheduler.dat", problem);
   if (cycles.from_file)
-    VQOStreamLog::Line("Cycle length %d s, ODP horizon %d s (scheduler.dat).\n",
-                       cycles.cycle_seconds, cycles.odp_horizon_seconds);
+    VQOStreamLog::Line("Cycle length %d s, ODP horizon %d s (scheduler.dat).\n", cycles.cycle_seconds,
+                       cycles.odp_horizon_seconds);
   else
     VQOStreamLog::Line("scheduler.dat not used (%s): cycle length %d s.\n", problem.c_str(),
                        cycles.cycle_seconds);

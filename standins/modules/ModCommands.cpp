@@ -110,8 +110,8 @@ bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out)
   WorkZoneMsgArg a;
   if (!UnpackCommandArg(arg, a))
     return false;
-  out = WorkZoneEvent{a.from_node, a.to_node, a.start, a.end, a.capacity_reduction, a.speed_limit,
-                      a.discharge_rate};
+  out = WorkZoneEvent{a.from_node,          a.to_node,     a.start,         a.end,
+                      a.capacity_reduction, a.speed_limit, a.discharge_rate};
   return true;
 }
 
@@ -196,10 +196,11 @@ CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* n
       }
       std::lock_guard<std::mutex> lock(m_mutex);
       m_events.workzones.push_back(e);
-      text = Format("Work zone added on %d->%d, minutes %.1f to %.1f, capacity -%.0f%%, %d mph, %d veh/h/ln%s.",
-                    e.from, e.to, static_cast<double>(e.start), static_cast<double>(e.end),
-                    static_cast<double>(e.capacity_reduction) * 100.0, e.speed_limit, e.discharge_rate,
-                    LinkNote(net, e.from, e.to).c_str());
+      text =
+          Format("Work zone added on %d->%d, minutes %.1f to %.1f, capacity -%.0f%%, %d mph, %d veh/h/ln%s.",
+                 e.from, e.to, static_cast<double>(e.start), static_cast<double>(e.end),
+                 static_cast<double>(e.capacity_reduction) * 100.0, e.speed_limit, e.discharge_rate,
+                 LinkNote(net, e.from, e.to).c_str());
       return APPLIED;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -210,9 +211,7 @@ CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* n
     text = Format("Work zone removed from %d->%d.", e.from, e.to);
     return APPLIED;
   }
-  default:
-    text.clear();
-    return NOT_A_COMMAND;
+  default: text.clear(); return NOT_A_COMMAND;
   }
 }
 

@@ -22,12 +22,11 @@ bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out);
 class CommandState
 {
 public:
-  enum Result
-  {
+  enum Result {
     NOT_A_COMMAND,  // any code but 42 to 47: ignored
     APPLIED,
-    REFUSED,        // a payload of the wrong size or with values out of range
-    NOT_FOUND,      // a remove that matches nothing held
+    REFUSED,    // a payload of the wrong size or with values out of range
+    NOT_FOUND,  // a remove that matches nothing held
   };
 
   // Applies one message. `text` says what was done, for the log.

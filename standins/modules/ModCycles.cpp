@@ -90,13 +90,14 @@ NearvetOutput NearvetCycle(const TrafficModel& model, const EventSet& events, do
     densities.push_back(o.density);
   }
   NearvetOutput out;
-  out.value = obs.empty() ? 0.0f : static_cast<float>(100.0 * std::sqrt(sq / static_cast<double>(obs.size())));
+  out.value =
+      obs.empty() ? 0.0f : static_cast<float>(100.0 * std::sqrt(sq / static_cast<double>(obs.size())));
   const float quasi = static_cast<float>(time_now_sec);
   out.updated_speed = BuildCCBRecord(quasi, updated, out.value);
   out.observed = BuildSTLinkRecord(quasi, est.size(), numbers, obs);
   const long long s = static_cast<long long>(std::fmod(std::max(0.0, time_now_sec), 86400.0));
-  out.obs_data = FormatObsData(static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60),
-                               densities);
+  out.obs_data = FormatObsData(static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
+                               static_cast<int>(s % 60), densities);
   return out;
 }
 
@@ -116,7 +117,8 @@ FarvetOutput FarvetCycle(const TrafficModel& model, const EventSet& events, doub
   const uint64_t slot = static_cast<uint64_t>(MinuteOfDay(time_now_sec) / 5.0);
   const double model_error = 1.5 + Unit(model.seed(), 51, slot);
   FarvetOutput out;
-  out.value = static_cast<float>(model_error + (est.empty() ? 0.0 : 100.0 * dev / static_cast<double>(est.size())));
+  out.value =
+      static_cast<float>(model_error + (est.empty() ? 0.0 : 100.0 * dev / static_cast<double>(est.size())));
   out.correction = BuildCCARecord(static_cast<float>(time_now_sec), correction, out.value);
   return out;
 }

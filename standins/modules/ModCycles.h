@@ -24,11 +24,11 @@ NowsimOutput NowsimCycle(const TrafficModel& model, const EventSet& events, doub
 
 struct ForesimOutput
 {
-  QELM::DBKRecord link;   // GUIPLINKDATA or GUIPLINKDATA_1
-  QELM::DBKRecord stat;   // GUIPSTATDATA or GUIPSTATDATA_1
-  std::string paths;      // Predictive_PathTravelTime.dat
-  int stage_start = 0;    // minute of the day
-  int stage_length = 0;   // minutes
+  QELM::DBKRecord link;  // GUIPLINKDATA or GUIPLINKDATA_1
+  QELM::DBKRecord stat;  // GUIPSTATDATA or GUIPSTATDATA_1
+  std::string paths;     // Predictive_PathTravelTime.dat
+  int stage_start = 0;   // minute of the day
+  int stage_length = 0;  // minutes
 };
 // A prediction of stage_length_min one-minute steps from the minute of time_now.
 ForesimOutput ForesimCycle(const TrafficModel& model, const EventSet& events, double time_now_sec,

@@ -14,7 +14,8 @@ void Append(std::string& out, const char* fmt, ...)
   const int n = std::vsnprintf(buf, sizeof(buf), fmt, ap);
   va_end(ap);
   if (n > 0)
-    out.append(buf, static_cast<std::size_t>(n) < sizeof(buf) ? static_cast<std::size_t>(n) : sizeof(buf) - 1);
+    out.append(buf,
+               static_cast<std::size_t>(n) < sizeof(buf) ? static_cast<std::size_t>(n) : sizeof(buf) - 1);
 }
 
 std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text, int* unknown)
@@ -82,7 +83,8 @@ std::string FormatObsData(int hour, int minute, int second, const std::vector<fl
   out.reserve(values.size() * 10 + 32);
   Append(out, "%d %d %d\n", hour, minute, second);
   for (std::size_t j = 0; j < values.size(); ++j)
-    Append(out, "%.2f%c", static_cast<double>(values[j]), (j % 10 == 9 || j + 1 == values.size()) ? '\n' : ' ');
+    Append(out, "%.2f%c", static_cast<double>(values[j]),
+           (j % 10 == 9 || j + 1 == values.size()) ? '\n' : ' ');
   return out;
 }
 
@@ -122,9 +124,12 @@ std::string FormatScheduler(const CycleSettings& c)
   Append(out, "%d\n", 5);
   Append(out, "%d\n\n", 3600000);
   out += "\n(File Contents:)\n(NOWSIM) \tperiod start_time\n(FORESIM)\troll_period stage_length start_time\n";
-  out += "(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod start_time\n(NEARVET)\tperiod start_time\n\n";
-  out += "(The next three parameters:)\nOD Departure (assignment) interval\nOD Observation interval\nCC Observation interval\n\n";
-  out += "(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to simulate)\n\n(all are in units of seconds)\n";
+  out += "(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod "
+         "start_time\n(NEARVET)\tperiod start_time\n\n";
+  out += "(The next three parameters:)\nOD Departure (assignment) interval\nOD Observation interval\nCC "
+         "Observation interval\n\n";
+  out += "(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to "
+         "simulate)\n\n(all are in units of seconds)\n";
   return out;
 }
 

@@ -17,7 +17,8 @@ void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf
 // Detector links named by a Detector.dat text (one "%5d%5d" node pair per
 // line), as link indices in link order without repeats. Pairs that name no
 // link are skipped and counted in *unknown.
-std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text, int* unknown = nullptr);
+std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text,
+                                       int* unknown = nullptr);
 
 // The detector links of a network without a Detector.dat: every fifth link.
 std::vector<int> DefaultDetectorLinks(std::size_t link_count);

@@ -166,7 +166,8 @@ bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& erro
   for (long long i = 0; i < nodes; ++i) {
     long long num = 0, zone = 0;
     if (!sc.NextInt(num) || !sc.NextInt(zone)) {
-      error = path + ": the node block ends after " + std::to_string(i) + " of " + std::to_string(nodes) + " nodes";
+      error = path + ": the node block ends after " + std::to_string(i) + " of " + std::to_string(nodes) +
+              " nodes";
       return false;
     }
     if (num > 2'000'000'000 || zone > 2'000'000'000) {
@@ -181,7 +182,8 @@ bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& erro
     double v[13];
     for (int c = 0; c < 13; ++c) {
       if (!sc.Next(v[c])) {
-        error = path + ": the link block ends in link " + std::to_string(k + 1) + " of " + std::to_string(links);
+        error =
+            path + ": the link block ends in link " + std::to_string(k + 1) + " of " + std::to_string(links);
         return false;
       }
     }

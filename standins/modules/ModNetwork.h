@@ -14,28 +14,28 @@ constexpr int kMaxODZones = 120;
 
 struct ModLink
 {
-  int from = 0;            // upstream node number
-  int to = 0;              // downstream node number
+  int from = 0;  // upstream node number
+  int to = 0;    // downstream node number
   int left_bays = 0;
   int right_bays = 0;
   double length_ft = 0;
   int lanes = 1;
   double flow_model = 0;
-  double speed_limit = 0;  // mph
+  double speed_limit = 0;       // mph
   double max_service_flow = 0;  // pcphpl
-  double sat_flow = 0;     // vphpl
+  double sat_flow = 0;          // vphpl
   int type = 0;
   double grade = 0;
 };
 
 struct ModNetwork
 {
-  int zones = 0;           // first header value of network.dat
+  int zones = 0;  // first header value of network.dat
   int network_param = 0;
   int superzone_flag = 0;
-  std::vector<int> node_numbers;   // by node index
-  std::vector<int> node_zones;     // by node index
-  std::vector<ModLink> links;      // by link index (file order)
+  std::vector<int> node_numbers;  // by node index
+  std::vector<int> node_zones;    // by node index
+  std::vector<ModLink> links;     // by link index (file order)
 
   // Zone count the OD records carry: the file's zone count, at most 120.
   int ODZones() const;

@@ -43,9 +43,8 @@ double SecondOfDayNow()
 }  // namespace
 
 ModuleContext::ModuleContext(std::string name, uint64_t seed, int instance)
-  : m_name(std::move(name)), m_seed(seed), m_instance(instance)
-{
-}
+    : m_name(std::move(name)), m_seed(seed), m_instance(instance)
+{}
 
 bool ModuleContext::Load(std::string& error)
 {
@@ -131,7 +130,8 @@ CORBA::Long ModuleContext::Initialize(QELM::Management_ptr man)
     VQOStreamLog::Line("%s: Initialize failed: the command target was not registered.\n", m_name.c_str());
     return 2;
   }
-  VQOStreamLog::Line("%s: initialized; command target %ld registered.\n", m_name.c_str(), static_cast<long>(id));
+  VQOStreamLog::Line("%s: initialized; command target %ld registered.\n", m_name.c_str(),
+                     static_cast<long>(id));
   return 0;
 }
 
@@ -259,8 +259,8 @@ int RunModule(int argc, char** argv, const char* base_name, bool takes_instance,
       instance = a == "1" ? 1 : 0;
       instance_given = true;
     } else {
-      std::fprintf(stderr, "%s: bad argument \"%s\"\nusage: %s%s [ORB options] [--seed S]\n", base_name, a.c_str(),
-                   base_name, takes_instance ? " [0|1]" : "");
+      std::fprintf(stderr, "%s: bad argument \"%s\"\nusage: %s%s [ORB options] [--seed S]\n", base_name,
+                   a.c_str(), base_name, takes_instance ? " [0|1]" : "");
       orb->destroy();
       return 2;
     }

@@ -92,7 +92,8 @@ QELM::DBKRecord BuildRTStatRecord(float quasi, const NetStats& st, double time_n
   return r;
 }
 
-QELM::DBKRecord BuildPredLinkRecord(float quasi, const std::vector<std::vector<LinkState>>& steps, std::size_t links)
+QELM::DBKRecord BuildPredLinkRecord(float quasi, const std::vector<std::vector<LinkState>>& steps,
+                                    std::size_t links)
 {
   QELM::DBKRecord r = NewRecord(quasi, 2, 4);
   One(r.L[0], Count(steps.size()));
@@ -113,7 +114,8 @@ QELM::DBKRecord BuildPredLinkRecord(float quasi, const std::vector<std::vector<L
   return r;
 }
 
-QELM::DBKRecord BuildPredStatRecord(float quasi, const NetStats& st, int stage_start_minute, int stage_length_minutes)
+QELM::DBKRecord BuildPredStatRecord(float quasi, const NetStats& st, int stage_start_minute,
+                                    int stage_length_minutes)
 {
   QELM::DBKRecord r = NewRecord(quasi, 1, 5);
   One(r.L[0], st.numcars);
@@ -170,7 +172,8 @@ QELM::DBKRecord BuildODECoeffRecord(float quasi, int zones, bool corrected, cons
   return r;
 }
 
-QELM::DBKRecord BuildODPRecord(float quasi, int zones, int first_slot, const std::vector<std::vector<float>>& slots)
+QELM::DBKRecord BuildODPRecord(float quasi, int zones, int first_slot,
+                               const std::vector<std::vector<float>>& slots)
 {
   QELM::DBKRecord r = NewRecord(quasi, 1, slots.size());
   SetLongs(r.L[0], {zones, Count(slots.size()), first_slot});

@@ -68,8 +68,9 @@ void NOWSIM_i::PostInitialize(QELM::SimulationParameters& p)
       p.od_observation_interval = static_cast<CORBA::Float>(s.od_observation_interval);
       p.cc_observation_interval = static_cast<CORBA::Float>(s.cc_observation_interval);
     }
-    VQOStreamLog::Line("NOWSIM: PostInitialize: %ld links, %ld nodes, %ld zones.\n", static_cast<long>(p.noofarcs),
-                       static_cast<long>(p.noofnodes), static_cast<long>(p.noofzones));
+    VQOStreamLog::Line("NOWSIM: PostInitialize: %ld links, %ld nodes, %ld zones.\n",
+                       static_cast<long>(p.noofarcs), static_cast<long>(p.noofnodes),
+                       static_cast<long>(p.noofzones));
   });
 }
 
@@ -101,7 +102,9 @@ void NOWSIM_i::UpdateCCB()
 
 void NOWSIM_i::SaveNetworkState(CORBA::Long total_foresim)
 {
-  qelm_upcall([&] { VQOStreamLog::Line("NOWSIM: SaveNetworkState for %ld predictions.\n", static_cast<long>(total_foresim)); });
+  qelm_upcall([&] {
+    VQOStreamLog::Line("NOWSIM: SaveNetworkState for %ld predictions.\n", static_cast<long>(total_foresim));
+  });
 }
 
 void NOWSIM_i::GetNetworkState(QELM::OctetSeq_out network_state, CORBA::Long foresim_instance)
@@ -123,9 +126,11 @@ void FORESIM_i::Simulate(CORBA::Long flags)
     const bool second = m_ctx.Instance() == 1;
     m_ctx.Send(second ? MSG_FORESIM1_STARTED : MSG_FORESIM_STARTED);
     const double t = m_ctx.CycleTime();
-    const int stage = m_ctx.HaveSchedule() ? m_ctx.Schedule().foresim_stage_length / 60 : kDefaultStageMinutes;
+    const int stage =
+        m_ctx.HaveSchedule() ? m_ctx.Schedule().foresim_stage_length / 60 : kDefaultStageMinutes;
     const ForesimOutput out = ForesimCycle(m_ctx.Model(), m_ctx.Events(), t, stage);
-    WriteRunFile(m_ctx, second ? "predict1/Predictive_PathTravelTime.dat" : "predict/Predictive_PathTravelTime.dat",
+    WriteRunFile(m_ctx,
+                 second ? "predict1/Predictive_PathTravelTime.dat" : "predict/Predictive_PathTravelTime.dat",
                  out.paths);
     m_ctx.Insert(out.link, second ? QELM::Tallyhouse::GUIPLINKDATA_1 : QELM::Tallyhouse::GUIPLINKDATA,
                  second ? "GUIPLINKDATA_1" : "GUIPLINKDATA");
@@ -162,7 +167,8 @@ void ODE_i::RunODECorrection()
     std::lock_guard<std::mutex> cycle(m_ctx.CycleMutex());
     m_ctx.Send(MSG_ODEC_STARTED);
     const double t = m_ctx.CycleTime();
-    m_ctx.Insert(OdeCycle(m_ctx.Model(), t, true), QELM::Tallyhouse::ODE_PREDICTED_COEFF, "ODE_PREDICTED_COEFF");
+    m_ctx.Insert(OdeCycle(m_ctx.Model(), t, true), QELM::Tallyhouse::ODE_PREDICTED_COEFF,
+                 "ODE_PREDICTED_COEFF");
     VQOStreamLog::Line("ODEC: corrected the OD demand at %.0f s.\n", t);
     m_ctx.Send(MSG_ODEC_ENDED);
   });
@@ -180,8 +186,8 @@ void ODP_i::RunODPredict(CORBA::Float& start_time, CORBA::Float horizon)
     m_ctx.Send(MSG_ODP_STARTED);
     m_ctx.Insert(OdpCycle(m_ctx.Model(), start_time, horizon), QELM::Tallyhouse::ODP_PREDICTED_OD,
                  "ODP_PREDICTED_OD");
-    VQOStreamLog::Line("ODP: predicted the OD demand from %.0f s over %.0f s.\n", static_cast<double>(start_time),
-                       static_cast<double>(horizon));
+    VQOStreamLog::Line("ODP: predicted the OD demand from %.0f s over %.0f s.\n",
+                       static_cast<double>(start_time), static_cast<double>(horizon));
     m_ctx.Send(MSG_ODP_ENDED);
   });
 }

@@ -161,7 +161,8 @@ LinkState TrafficModel::Observe(const LinkState& s, int link, double t_sec) cons
   const uint64_t step = static_cast<uint64_t>(MinuteOfDay(t_sec));
   const uint64_t k = static_cast<uint64_t>(link);
   LinkState o = s;
-  o.density = std::max(0.1f, static_cast<float>(s.density * (1.0 + 0.08 * Signed(m_seed, S_OBS_DENSITY, k, step))));
+  o.density =
+      std::max(0.1f, static_cast<float>(s.density * (1.0 + 0.08 * Signed(m_seed, S_OBS_DENSITY, k, step))));
   o.speed = std::max(0.1f, static_cast<float>(s.speed * (1.0 + 0.08 * Signed(m_seed, S_OBS_SPEED, k, step))));
   o.flow = std::max(0.1f, static_cast<float>(s.flow * (1.0 + 0.08 * Signed(m_seed, S_OBS_FLOW, k, step))));
   return o;

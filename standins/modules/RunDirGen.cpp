@@ -116,7 +116,8 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
     const long long per_row = 4LL * cols - 2;
     const long long need_rows = (n + 2LL * cols) / per_row + 2;
     if (need_rows * cols > kMaxGridNodes) {
-      error = "a grid for " + std::to_string(n) + " links needs more than " + std::to_string(kMaxGridNodes) + " nodes";
+      error = "a grid for " + std::to_string(n) + " links needs more than " + std::to_string(kMaxGridNodes) +
+              " nodes";
       return false;
     }
     links.reserve(static_cast<std::size_t>(n));
@@ -175,14 +176,20 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
   std::vector<double> xs(static_cast<std::size_t>(cols)), ys(static_cast<std::size_t>(rows));
   xs[0] = kOrigin;
   for (int c = 1; c < cols; ++c)
-    xs[static_cast<std::size_t>(c)] = xs[static_cast<std::size_t>(c - 1)] + 800.0 + 100.0 * static_cast<double>(Hash(opt.seed, 1, static_cast<uint64_t>(c)) % 9);
+    xs[static_cast<std::size_t>(c)] =
+        xs[static_cast<std::size_t>(c - 1)] + 800.0 +
+        100.0 * static_cast<double>(Hash(opt.seed, 1, static_cast<uint64_t>(c)) % 9);
   ys[0] = kOrigin;
   for (int r = 1; r < rows; ++r)
-    ys[static_cast<std::size_t>(r)] = ys[static_cast<std::size_t>(r - 1)] + 800.0 + 100.0 * static_cast<double>(Hash(opt.seed, 2, static_cast<uint64_t>(r)) % 9);
+    ys[static_cast<std::size_t>(r)] =
+        ys[static_cast<std::size_t>(r - 1)] + 800.0 +
+        100.0 * static_cast<double>(Hash(opt.seed, 2, static_cast<uint64_t>(r)) % 9);
 
   const std::size_t node_count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
   g.node_base = node_count <= 9999 ? 1 : kWideNodeBase;
-  auto node_index = [cols](int r, int c) { return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c); };
+  auto node_index = [cols](int r, int c) {
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c);
+  };
   g.net.node_numbers.resize(node_count);
   g.net.node_zones.resize(node_count);
   g.x.resize(node_count);
@@ -254,13 +261,14 @@ std::string FormatNetworkDat(const GridNetwork& g)
   const ModNetwork& n = g.net;
   std::string out;
   out.reserve(n.node_numbers.size() * 16 + n.links.size() * 80 + 64);
-  Append(out, "%d %zu %zu %d %d\n", n.zones, n.node_numbers.size(), n.links.size(), n.network_param, n.superzone_flag);
+  Append(out, "%d %zu %zu %d %d\n", n.zones, n.node_numbers.size(), n.links.size(), n.network_param,
+         n.superzone_flag);
   for (std::size_t i = 0; i < n.node_numbers.size(); ++i)
     Append(out, "%7d%7d\n", n.node_numbers[i], n.node_zones[i]);
   for (const ModLink& l : n.links)
-    Append(out, "%7d%7d%4d%4d%7d%4d%6.1f%6.2f%6.1f%8.1f%8.1f%4d%6.1f\n", l.from, l.to, l.left_bays, l.right_bays,
-           static_cast<int>(l.length_ft), l.lanes, l.flow_model, 1.0, l.speed_limit, l.max_service_flow, l.sat_flow,
-           l.type, l.grade);
+    Append(out, "%7d%7d%4d%4d%7d%4d%6.1f%6.2f%6.1f%8.1f%8.1f%4d%6.1f\n", l.from, l.to, l.left_bays,
+           l.right_bays, static_cast<int>(l.length_ft), l.lanes, l.flow_model, 1.0, l.speed_limit,
+           l.max_service_flow, l.sat_flow, l.type, l.grade);
   return out;
 }
 
@@ -297,7 +305,8 @@ std::string FormatLinkXYDat(const GridNetwork& g)
     const double len = std::hypot(dx, dy);
     const double sx = len > 0 ? dy / len * kShapeShift : 0.0;
     const double sy = len > 0 ? -dx / len * kShapeShift : 0.0;
-    Append(out, "%d %d 2 %.1f %.1f %.1f %.1f\n", l.from, l.to, g.x[a] + sx, g.y[a] + sy, g.x[b] + sx, g.y[b] + sy);
+    Append(out, "%d %d 2 %.1f %.1f %.1f %.1f\n", l.from, l.to, g.x[a] + sx, g.y[a] + sy, g.x[b] + sx,
+           g.y[b] + sy);
   }
   return out;
 }
@@ -315,7 +324,8 @@ std::string FormatDetectorDat(const GridNetwork& g)
 {
   std::string out;
   for (int k : g.detectors)
-    Append(out, "%5d%5d\n", g.net.links[static_cast<std::size_t>(k)].from, g.net.links[static_cast<std::size_t>(k)].to);
+    Append(out, "%5d%5d\n", g.net.links[static_cast<std::size_t>(k)].from,
+           g.net.links[static_cast<std::size_t>(k)].to);
   return out;
 }
 
@@ -324,8 +334,8 @@ std::string FormatCCTVDat(const GridNetwork& g)
   std::string out;
   int cam = 0;
   for (int k : g.cameras)
-    Append(out, "%5d%5d http://cctv.vorlantis.local/camera%d\n", g.net.links[static_cast<std::size_t>(k)].from,
-           g.net.links[static_cast<std::size_t>(k)].to, ++cam);
+    Append(out, "%5d%5d http://cctv.vorlantis.local/camera%d\n",
+           g.net.links[static_cast<std::size_t>(k)].from, g.net.links[static_cast<std::size_t>(k)].to, ++cam);
   return out;
 }
 
@@ -335,14 +345,15 @@ std::string FormatControlDat(const GridNetwork& g)
   std::string out = "0\n";
   out.reserve(g.control_type.size() * 16);
   for (std::size_t i = 0; i < g.control_type.size(); ++i)
-    Append(out, "%d %d %d %d\n", g.net.node_numbers[i], g.control_type[i], g.control_type[i] >= 4 ? 90 : 0, 0);
+    Append(out, "%d %d %d %d\n", g.net.node_numbers[i], g.control_type[i], g.control_type[i] >= 4 ? 90 : 0,
+           0);
   return out;
 }
 
 const std::vector<std::string>& DistributionKeys()
 {
-  static const std::vector<std::string> keys = {"foresim", "foresim1", "nowsim", "nearvet", "farvet",
-                                                "management", "tallyhouse", "ode", "odp"};
+  static const std::vector<std::string> keys = {"foresim",    "foresim1",   "nowsim", "nearvet", "farvet",
+                                                "management", "tallyhouse", "ode",    "odp"};
   return keys;
 }
 
@@ -354,7 +365,8 @@ std::string FormatDistributionIni()
   return out;
 }
 
-std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir, bool* found)
+std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir,
+                        bool* found)
 {
   std::vector<fs::path> candidates;
   if (!opt.bindir.empty()) {
@@ -378,9 +390,10 @@ std::string FindProgram(const RunDirOptions& opt, const std::string& name, const
   if (found)
     *found = false;
   // Not built yet: name the place in the build tree where it will be.
-  const fs::path fallback = !opt.bindir.empty()     ? fs::path(opt.bindir) / build_subdir / name
-                            : !opt.self_dir.empty() ? fs::path(opt.self_dir) / ".." / ".." / build_subdir / name
-                                                    : fs::path(name);
+  const fs::path fallback = !opt.bindir.empty() ? fs::path(opt.bindir) / build_subdir / name
+                            : !opt.self_dir.empty()
+                                ? fs::path(opt.self_dir) / ".." / ".." / build_subdir / name
+                                : fs::path(name);
   return fs::absolute(fallback, ec).lexically_normal().string();
 }
 
@@ -416,7 +429,8 @@ std::string FormatProgramBat(const RunDirOptions& opt, const std::string& title,
   return out;
 }
 
-bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& error, std::vector<std::string>* warnings)
+bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& error,
+                 std::vector<std::string>* warnings)
 {
   GridNetwork g;
   if (!BuildGrid(opt, g, error))
@@ -514,7 +528,8 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
       args.push_back("--seed");
       args.push_back(std::to_string(opt.seed));
     }
-    if (!WriteText(root / (std::string(b.key) + ".bat"), FormatProgramBat(opt, b.title, program, args), error, 0755))
+    if (!WriteText(root / (std::string(b.key) + ".bat"), FormatProgramBat(opt, b.title, program, args), error,
+                   0755))
       return false;
   }
   return true;

@@ -25,10 +25,10 @@ struct RunDirOptions
 {
   int rows = 8;
   int cols = 8;
-  long long links = -1;      // > 0: exactly this many links instead of a full rows x cols grid
+  long long links = -1;  // > 0: exactly this many links instead of a full rows x cols grid
   uint32_t seed = 1;
-  std::string bindir;        // where the programs are looked for (a build root or a directory)
-  std::string self_dir;      // directory of the generator itself
+  std::string bindir;                       // where the programs are looked for (a build root or a directory)
+  std::string self_dir;                     // directory of the generator itself
   std::string ns_host = "127.0.0.1:10013";  // fallback when QELM_NAME_SERVICE_HOST is unset
 };
 
@@ -40,13 +40,13 @@ struct GridNetwork
   int zone_rows = 0;
   int zone_cols = 0;
   int superzones = 0;
-  int node_base = 1;                // number of the node of index 0
-  ModNetwork net;                   // zones, nodes, links in file order
-  std::vector<double> x, y;         // by node index, feet
-  std::vector<int> control_type;    // by node index, 1..6
-  std::vector<std::string> names;   // by link index
-  std::vector<int> detectors;       // link indices
-  std::vector<int> cameras;         // link indices
+  int node_base = 1;               // number of the node of index 0
+  ModNetwork net;                  // zones, nodes, links in file order
+  std::vector<double> x, y;        // by node index, feet
+  std::vector<int> control_type;   // by node index, 1..6
+  std::vector<std::string> names;  // by link index
+  std::vector<int> detectors;      // link indices
+  std::vector<int> cameras;        // link indices
 };
 
 bool BuildGrid(const RunDirOptions& opt, GridNetwork& grid, std::string& error);
@@ -68,7 +68,8 @@ const std::vector<std::string>& DistributionKeys();
 // Where a program is found: the candidates under the bindir (itself, then
 // its subdirectory of a build tree) and under the generator's own build
 // tree. Returns an absolute path; `found` says whether the file exists.
-std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir, bool* found);
+std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir,
+                        bool* found);
 
 // The batch file texts.
 std::string FormatNamingServiceBat(const RunDirOptions& opt);

@@ -11,7 +11,8 @@
 #include <string>
 #include <unistd.h>
 
-struct TempDir {
+struct TempDir
+{
   std::filesystem::path dir;
   TempDir()
   {

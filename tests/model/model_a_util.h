@@ -102,7 +102,10 @@ public:
   {
     ops.push_back("bmp " + std::to_string(id) + " " + P(c) + " " + std::to_string(mask));
   }
-  void LabelText(const std::string& t, const ScreenRect& r) override { ops.push_back("label " + t + " " + R(r)); }
+  void LabelText(const std::string& t, const ScreenRect& r) override
+  {
+    ops.push_back("label " + t + " " + R(r));
+  }
 
   static std::string Pen(DrawPen p) { return "pen " + std::to_string(static_cast<int>(p)); }
   static std::string Brush(DrawBrush b) { return "brush " + std::to_string(static_cast<int>(b)); }
@@ -118,8 +121,7 @@ public:
   std::string PenBeforeFirstLine() const
   {
     std::string pen;
-    for (auto& o : ops)
-    {
+    for (auto& o : ops) {
       if (o.rfind("pen ", 0) == 0)
         pen = o;
       if (o.rfind("line ", 0) == 0)

@@ -60,7 +60,10 @@ TEST(SchedulerFile, WriteReplacesAnOlderLongerFile)
 
 TEST(SchedulerFile, ReadBackGivesNearvetPeriodAsCcInterval)
 {
-  struct Case { int nearvet; };
+  struct Case
+  {
+    int nearvet;
+  };
   for (Case c : {Case{120}, Case{0}, Case{86400}, Case{-30}}) {
     TempDir t;
     int cycles[kCycleEntries];
@@ -75,7 +78,8 @@ TEST(SchedulerFile, ReadBackGivesNearvetPeriodAsCcInterval)
 
 TEST(SchedulerFile, ReaderCases)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     const char* text;
     SchedulerReadResult result;
@@ -87,9 +91,10 @@ TEST(SchedulerFile, ReaderCases)
       {"trailing comment ignored", "1 2\n3 4 5\n6 7\n8 9 10\n11 12\n13 14\n\n15\n16\n42\n\n5\n(x)\n",
        SchedulerReadResult::kRead, 42},
       {"empty", "", SchedulerReadResult::kMalformed, 777},
-      {"one value short", "1 2\n3 4 5\n6 7\n8 9 10\n11 12\n13 14\n15\n16\n", SchedulerReadResult::kMalformed, 777},
-      {"text in a group", "1 2\n3 x 5\n6 7\n8 9 10\n11 12\n13 14\n15\n16\n17\n", SchedulerReadResult::kMalformed,
+      {"one value short", "1 2\n3 4 5\n6 7\n8 9 10\n11 12\n13 14\n15\n16\n", SchedulerReadResult::kMalformed,
        777},
+      {"text in a group", "1 2\n3 x 5\n6 7\n8 9 10\n11 12\n13 14\n15\n16\n17\n",
+       SchedulerReadResult::kMalformed, 777},
       {"huge value clamped", "1 2\n3 4 5\n6 7\n8 9 10\n11 12\n13 14\n15\n16\n99999999999999999999\n",
        SchedulerReadResult::kRead, 2147483647},
   };
@@ -109,7 +114,8 @@ TEST(SchedulerFile, MissingFileAndItsMessage)
   EXPECT_EQ(ReadSchedulerFile(t.File("scheduler.dat"), &cc), SchedulerReadResult::kNotOpened);
   EXPECT_EQ(cc, 5);
   EXPECT_EQ(SchedulerOpenMessage("/run/x/scheduler.dat"), "Cannot open /run/x/scheduler.dat");
-  EXPECT_EQ(SchedulerOpenMessage("scheduler.dat"), "Cannot open " + (fs::current_path() / "scheduler.dat").string());
+  EXPECT_EQ(SchedulerOpenMessage("scheduler.dat"),
+            "Cannot open " + (fs::current_path() / "scheduler.dat").string());
 }
 
 TEST(CycleWriters, UncreatableFileIsReported)
@@ -125,14 +131,17 @@ TEST(CycleWriters, UncreatableFileIsReported)
 
 TEST(ModulesFile, GoldenBytesForFlagCombinations)
 {
-  const char* comment =
-      "\nline 1: state estimation; 1=run; 0=not run\n"
-      "line 2: state prediction\n"
-      "line 3: state prediction_1\n"
-      "line 4: short-term consistency checking/updating\n"
-      "line 5: long-term consistency checking/updating\n"
-      "line 6: OD estimation & prediction";
-  struct Case { int f1, nv, fv, od; const char* lines; };
+  const char* comment = "\nline 1: state estimation; 1=run; 0=not run\n"
+                        "line 2: state prediction\n"
+                        "line 3: state prediction_1\n"
+                        "line 4: short-term consistency checking/updating\n"
+                        "line 5: long-term consistency checking/updating\n"
+                        "line 6: OD estimation & prediction";
+  struct Case
+  {
+    int f1, nv, fv, od;
+    const char* lines;
+  };
   const Case cases[] = {
       {0, 0, 0, 0, "1\n1\n0\n0\n0\n0\n"},
       {1, 0, 1, 0, "1\n1\n1\n0\n1\n0\n"},

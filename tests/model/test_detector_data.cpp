@@ -80,7 +80,8 @@ TEST(DetectorList, ReadsTheFixture)
 
 TEST(DetectorList, MutationsOfTheFile)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     const char* text;  // null: no file
     bool ok;
@@ -136,14 +137,13 @@ TEST(DetectorReports, FixtureTwoPeriodsAndItsDataFile)
 
   TempDir t;
   ASSERT_TRUE(m.WriteDetectorData(t.dir.string()));
-  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")),
-            "number\tfrom\tto\tdensity\n"
-            "1\t1\t10\t20\t10.00\n"
-            "1\t2\t20\t30\t11.03\n"
-            "1\t3\t30\t10\t12.06\n"
-            "2\t1\t10\t20\t20.00\n"
-            "2\t2\t20\t30\t21.03\n"
-            "2\t3\t30\t10\t22.06\n");
+  EXPECT_EQ(ReadAll(t.File("DetectorData.dat")), "number\tfrom\tto\tdensity\n"
+                                                 "1\t1\t10\t20\t10.00\n"
+                                                 "1\t2\t20\t30\t11.03\n"
+                                                 "1\t3\t30\t10\t12.06\n"
+                                                 "2\t1\t10\t20\t20.00\n"
+                                                 "2\t2\t20\t30\t21.03\n"
+                                                 "2\t3\t30\t10\t22.06\n");
 }
 
 TEST(DetectorReports, TimeIndexStepsAreTruncatedOneByOne)
@@ -168,7 +168,8 @@ TEST(DetectorReports, DocumentMutations)
 {
   // 25 detectors, each holding one report before the load. Reports are
   // counted for detectors 1, 4 (0-based 0, 4), 20 and 21 (0-based 19, 20).
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string doc;  // empty: no file
     int n;
@@ -210,16 +211,16 @@ TEST(DetectorReports, MissingFieldsAndBadNumbersReadAsZero)
   TempDir t;
   WriteAll(t.File("Detector_Velmora.txt"), DetectorList(2));
   WriteAll(t.File("doc.xml"),
-      "<detectorData><collection-period>"
-      "<number-of-collection-period-items>1</number-of-collection-period-items>"
-      "<current-number-of-collection-period-items>1</current-number-of-collection-period-items>"
-      "<number-of-detector-reports>2</number-of-detector-reports>"
-      "<collection-period-item><detection-absolute-time-index>3<detector-reports>"
-      "<r><detector-observedata-flow>abc</detector-observedata-flow></r>"
-      "<r><detector-observedata-density> 4.5 </detector-observedata-density>"
-      "<absolute-time-index>x</absolute-time-index></r>"
-      "</detector-reports></detection-absolute-time-index></collection-period-item>"
-      "</collection-period></detectorData>");
+           "<detectorData><collection-period>"
+           "<number-of-collection-period-items>1</number-of-collection-period-items>"
+           "<current-number-of-collection-period-items>1</current-number-of-collection-period-items>"
+           "<number-of-detector-reports>2</number-of-detector-reports>"
+           "<collection-period-item><detection-absolute-time-index>3<detector-reports>"
+           "<r><detector-observedata-flow>abc</detector-observedata-flow></r>"
+           "<r><detector-observedata-density> 4.5 </detector-observedata-density>"
+           "<absolute-time-index>x</absolute-time-index></r>"
+           "</detector-reports></detection-absolute-time-index></collection-period-item>"
+           "</collection-period></detectorData>");
   CDetectorDataModule m;
   ASSERT_TRUE(m.LoadDetectors(t.dir.string()));
   m.m_nFirstTimeIndex = 3;
@@ -237,7 +238,8 @@ TEST(DetectorReports, IndentedIndexAndReportsBesideTheIndex)
 {
   TempDir t;
   WriteAll(t.File("Detector_Velmora.txt"), DetectorList(1));
-  WriteAll(t.File("doc.xml"),
+  WriteAll(
+      t.File("doc.xml"),
       "<detectorData>\n <collection-period>\n"
       "  <number-of-collection-period-items>2</number-of-collection-period-items>\n"
       "  <current-number-of-collection-period-items>2</current-number-of-collection-period-items>\n"
@@ -247,7 +249,8 @@ TEST(DetectorReports, IndentedIndexAndReportsBesideTheIndex)
           "</detector-reports>\n   </detection-absolute-time-index>\n  </collection-period-item>\n"
           "  <collection-period-item>\n   <detection-absolute-time-index>20</detection-absolute-time-index>\n"
           "   <detector-reports>" +
-          Report(2.5) + "</detector-reports>\n  </collection-period-item>\n </collection-period>\n</detectorData>\n");
+          Report(2.5) +
+          "</detector-reports>\n  </collection-period-item>\n </collection-period>\n</detectorData>\n");
   CDetectorDataModule m;
   ASSERT_TRUE(m.LoadDetectors(t.dir.string()));
   m.m_nFirstTimeIndex = 10;

@@ -30,7 +30,11 @@ std::vector<T> ReadAll(const std::string& text, Fn fn)
 
 TEST(FieldReaders, Reals)
 {
-  struct Case { std::string text; std::vector<double> values; };
+  struct Case
+  {
+    std::string text;
+    std::vector<double> values;
+  };
   const Case cases[] = {
       {"abc-12.5x", {-12.5}},
       {"- 3", {3}},
@@ -49,7 +53,12 @@ TEST(FieldReaders, Reals)
 
 TEST(FieldReaders, Integers)
 {
-  struct Case { std::string text; std::vector<int> signedValues; std::vector<int> unsignedValues; };
+  struct Case
+  {
+    std::string text;
+    std::vector<int> signedValues;
+    std::vector<int> unsignedValues;
+  };
   const Case cases[] = {
       {"-7", {-7}, {7}},
       {"-1 -1", {-1, -1}, {1, 1}},
@@ -72,7 +81,11 @@ TEST(FieldReaders, TokensAndTruncation)
             (std::vector<std::string>{"DetA", "B", "7", "x"}));
   EXPECT_EQ(ReadAll<std::string>(std::string(50, 'w') + " z", fields::NextToken),
             (std::vector<std::string>{std::string(31, 'w'), "z"}));
-  struct Case { double v; int i; };
+  struct Case
+  {
+    double v;
+    int i;
+  };
   for (Case c : {Case{2.9, 2}, Case{-2.9, -2}, Case{1e300, 2147483647}, Case{-1e300, -2147483647 - 1}})
     EXPECT_EQ(fields::TruncateToInt(c.v), c.i) << c.v;
 }

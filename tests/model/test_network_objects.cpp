@@ -39,15 +39,12 @@ TEST(NetworkObjects, PointAtFractionTable)
     double f;
     WorldPoint expected;
   } cases[] = {
-      {0.25, {50.0, 0.3}},     // shifted sideways by 0.3
-      {0.75, {99.7, 50.0}},    // second segment, shifted to its side
+      {0.25, {50.0, 0.3}},      // shifted sideways by 0.3
+      {0.75, {99.7, 50.0}},     // second segment, shifted to its side
       {0.999, {100.0, 100.0}},  // f + 0.001 reaches 1: last vertex, unshifted
-      {1.0, {100.0, 100.0}},
-      {2.0, {100.0, 100.0}},
-      {-0.1, {0.0, 0.0}},       // no segment holds it
+      {1.0, {100.0, 100.0}},   {2.0, {100.0, 100.0}}, {-0.1, {0.0, 0.0}},  // no segment holds it
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.f);
     WorldPoint p = l->PointAtFraction(c.f);
     EXPECT_NEAR(p.x, c.expected.x, 1e-4);
@@ -62,7 +59,7 @@ TEST(NetworkObjects, PointAtFractionTable)
 
 TEST(NetworkObjects, DistanceAndHitTestTable)
 {
-  auto flat = MakeLine({{0, 0}, {100, 0}});       // measured on y = 1 (offset 1)
+  auto flat = MakeLine({{0, 0}, {100, 0}});  // measured on y = 1 (offset 1)
   auto diagonal = MakeLine({{0, 0}, {100, 100}});
   struct Case
   {
@@ -76,12 +73,11 @@ TEST(NetworkObjects, DistanceAndHitTestTable)
       {flat.get(), {50, 3.5}, 5000.0, false},  // outside the box
       {flat.get(), {150, 1}, 5000.0, false},   // on the extension of the line
       {flat.get(), {99.99, 1}, 0.0, true},
-      {flat.get(), {100, 1}, 5000.0, false},   // the shifted end lies a hair left of 100
-      {diagonal.get(), {50, 50}, 1.0, true},   // a wide segment gets no margin
+      {flat.get(), {100, 1}, 5000.0, false},  // the shifted end lies a hair left of 100
+      {diagonal.get(), {50, 50}, 1.0, true},  // a wide segment gets no margin
       {diagonal.get(), {101, 101}, 5000.0, false},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.q.x) + "," + std::to_string(c.q.y));
     double d = c.line->DistanceTo(c.q);
     if (c.distance >= 5000.0)
@@ -108,13 +104,12 @@ TEST(NetworkObjects, ColourLevelsAndRamp)
     DrawPen density;
     DrawPen speed;
   } cases[] = {
-      {0.0, 0, DrawPen::Ramp0, DrawPen::Ramp4},   {14.9, 0, DrawPen::Ramp0, DrawPen::Ramp4},
-      {15.0, 1, DrawPen::Ramp1, DrawPen::Ramp3},  {44.0, 2, DrawPen::Ramp2, DrawPen::Ramp2},
-      {60.0, 4, DrawPen::Ramp4, DrawPen::Ramp0},  {75.0, 4, DrawPen::Ramp4, DrawPen::Ramp0},
-      {1e9, 4, DrawPen::Ramp4, DrawPen::Ramp0},   {-5.0, 0, DrawPen::Ramp0, DrawPen::Ramp4},
+      {0.0, 0, DrawPen::Ramp0, DrawPen::Ramp4},  {14.9, 0, DrawPen::Ramp0, DrawPen::Ramp4},
+      {15.0, 1, DrawPen::Ramp1, DrawPen::Ramp3}, {44.0, 2, DrawPen::Ramp2, DrawPen::Ramp2},
+      {60.0, 4, DrawPen::Ramp4, DrawPen::Ramp0}, {75.0, 4, DrawPen::Ramp4, DrawPen::Ramp0},
+      {1e9, 4, DrawPen::Ramp4, DrawPen::Ramp0},  {-5.0, 0, DrawPen::Ramp0, DrawPen::Ramp4},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
     EXPECT_EQ(ColourLevel(c.value), c.level);
     DrawPen p;
@@ -160,8 +155,7 @@ TEST(NetworkObjects, LinkPenTable)
       {"travel time draws plainly", 0, false, false, 5, 75, DrawPen::Grey},
       {"coloured when printing", 0, false, true, 1, 30, DrawPen::Ramp2},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto l = MakeLine({{0, 0}, {100, 0}});
     l->m_nSelectMark = c.mark;
@@ -194,8 +188,7 @@ TEST(NetworkObjects, QueuePiecesTable)
       {250.0, {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
       {-10.0, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.queue);
     auto l = MakeLine({{0, 0}, {50, 0}, {100, 0}});
     l->SetSeries(kMeasureQueue, kSourcePredict0, 7, c.queue);
@@ -207,8 +200,7 @@ TEST(NetworkObjects, QueuePiecesTable)
     l->Draw(v, t);
     std::vector<std::string> after;
     bool queuePen = false;
-    for (const auto& op : t.ops)
-    {
+    for (const auto& op : t.ops) {
       if (op == RecordingTarget::Pen(DrawPen::Queue))
         queuePen = true;
       else if (queuePen && op.rfind("line ", 0) == 0)
@@ -247,8 +239,7 @@ TEST(NetworkObjects, LinkIconsAndCameraPlace)
       {"camera", false, true, 5, false, false, true, 0, 1},
       {"camera option without camera", false, true, 5, false, false, false, 0, 0},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto l = MakeLine({{0, 0}, {100, 0}});
     l->m_nLinkType = c.type;
@@ -264,8 +255,7 @@ TEST(NetworkObjects, LinkIconsAndCameraPlace)
     // At fraction 0.45, shifted by 0.3 (pi as 3.14159 leaves x a hair below 45).
     EXPECT_EQ(t.Count("bmp 229 44,0 65535"), c.detectorIcons);
     EXPECT_EQ(t.Count("bmp 231 44,0 65535"), c.cameraIcons);
-    if (c.cameraIcons)
-    {
+    if (c.cameraIcons) {
       EXPECT_NEAR(cam->m_ptIcon.x, 45.0, 1e-3);
       EXPECT_NEAR(cam->m_ptIcon.y, 0.3, 1e-3);
       EXPECT_EQ(other->m_ptIcon, (WorldPoint{0, 0}));
@@ -308,20 +298,19 @@ TEST(NetworkObjects, PathSegmentKinds)
     std::vector<std::string> bitmaps;
   } cases[] = {
       {0, {RecordingTarget::Pen(DrawPen::PathDotted)}, {"bmp 193 100,0 65535", "bmp 193 100,0 65535"}},
-      {1, {RecordingTarget::Pen(DrawPen::PathDashed), RecordingTarget::Pen(DrawPen::PathGreen)},
+      {1,
+       {RecordingTarget::Pen(DrawPen::PathDashed), RecordingTarget::Pen(DrawPen::PathGreen)},
        {"bmp 195 49,0 65535", "bmp 195 149,0 65535"}},  // shifted midpoints, truncated
       {2, {RecordingTarget::Pen(DrawPen::PathYellowGreen)}, {}},
       {3, {}, {}},
       {5, {}, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     RecordingTarget t;
     l->DrawPathSegment(ViewDrawOptions{}, t, c.kind, true, true);
     std::vector<std::string> pens, bitmaps;
-    for (const auto& op : t.ops)
-    {
+    for (const auto& op : t.ops) {
       if (op.rfind("pen ", 0) == 0)
         pens.push_back(op);
       if (op.rfind("bmp ", 0) == 0)
@@ -359,10 +348,10 @@ TEST(NetworkObjects, NodeCircleAndHitTest)
   n.m_ptPos = {100, 100};
   double saved = g_LinkShapeRatio;
   g_LinkShapeRatio = 0.0;
-  EXPECT_TRUE(n.HitTest(1.0, {102, 100}));   // at least 2.5
+  EXPECT_TRUE(n.HitTest(1.0, {102, 100}));  // at least 2.5
   EXPECT_FALSE(n.HitTest(1.0, {102.5, 100}));
   g_LinkShapeRatio = 1.0;
-  EXPECT_TRUE(n.HitTest(2.0, {159, 100}));   // 60, no upper limit
+  EXPECT_TRUE(n.HitTest(2.0, {159, 100}));  // 60, no upper limit
   EXPECT_FALSE(n.HitTest(2.0, {160, 100}));
   g_LinkShapeRatio = saved;
 }
@@ -390,8 +379,8 @@ TEST(NetworkObjects, FarScreenCoordinatesStayDefined)
   t.scale = 1e200;
   auto l = MakeLine({{0, 0}, {1, 1}});
   l->Draw(ViewDrawOptions{}, t);
-  EXPECT_EQ(t.ops[1].rfind("line 0,0 " + std::to_string(kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit),
-                           0),
+  EXPECT_EQ(t.ops[1].rfind(
+                "line 0,0 " + std::to_string(kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit), 0),
             0u)
       << t.ops[1];
   CDrawNode n;
@@ -399,9 +388,9 @@ TEST(NetworkObjects, FarScreenCoordinatesStayDefined)
   RecordingTarget t2;
   t2.scale = 1e200;
   n.Draw(ViewDrawOptions{}, t2);
-  EXPECT_EQ(t2.ops.back(), "ellipse " + std::to_string(-kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit) +
-                               "," + std::to_string(-kScreenCoordLimit + 1) + "," +
-                               std::to_string(kScreenCoordLimit + 1));
+  EXPECT_EQ(t2.ops.back(),
+            "ellipse " + std::to_string(-kScreenCoordLimit) + "," + std::to_string(kScreenCoordLimit) + "," +
+                std::to_string(-kScreenCoordLimit + 1) + "," + std::to_string(kScreenCoordLimit + 1));
 }
 
 TEST(NetworkObjects, NodeDrawingTable)
@@ -413,31 +402,114 @@ TEST(NetworkObjects, NodeDrawingTable)
     bool signals, vehicles, ue, origin, destination;
     std::vector<std::string> ops;
   } cases[] = {
-      {"plain", 0, 0, 1, 0, false, false, false, false, false,
+      {"plain",
+       0,
+       0,
+       1,
+       0,
+       false,
+       false,
+       false,
+       false,
+       false,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
-      {"vehicle layer", 0, 0, 1, 1, false, true, false, false, false,
-       {RecordingTarget::Brush(DrawBrush::NodeGrey), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
-      {"signal shown", 0, 0, 4, 0, true, false, false, false, false,
-       {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "bmp 177 10,10 16777215"}},
-      {"signal type 4, option off", 0, 0, 4, 0, false, false, false, false, false,
+      {"vehicle layer",
+       0,
+       0,
+       1,
+       1,
+       false,
+       true,
+       false,
+       false,
+       false,
+       {RecordingTarget::Brush(DrawBrush::NodeGrey), RecordingTarget::Pen(DrawPen::Grey),
+        "ellipse 9,9,11,11"}},
+      {"signal shown",
+       0,
+       0,
+       4,
+       0,
+       true,
+       false,
+       false,
+       false,
+       false,
+       {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey),
+        "bmp 177 10,10 16777215"}},
+      {"signal type 4, option off",
+       0,
+       0,
+       4,
+       0,
+       false,
+       false,
+       false,
+       false,
+       false,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
-      {"signal option off", 0, 0, 5, 0, false, false, false, false, false,
+      {"signal option off",
+       0,
+       0,
+       5,
+       0,
+       false,
+       false,
+       false,
+       false,
+       false,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
-      {"selected", 1, 0, 1, 0, false, false, false, false, false,
+      {"selected",
+       1,
+       0,
+       1,
+       0,
+       false,
+       false,
+       false,
+       false,
+       false,
        {RecordingTarget::Pen(DrawPen::NodeSelected), RecordingTarget::Brush(DrawBrush::NodeSelected),
         RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11", "ellipse 9,9,11,11"}},
-      {"highlighted", 0, 1, 1, 0, false, false, false, false, false,
-       {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::NodeHighlight), "rect 6,6,14,14"}},
-      {"origin and destination in the estimation view", 0, 0, 1, 0, false, false, true, true, true,
+      {"highlighted",
+       0,
+       1,
+       1,
+       0,
+       false,
+       false,
+       false,
+       false,
+       false,
+       {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::NodeHighlight),
+        "rect 6,6,14,14"}},
+      {"origin and destination in the estimation view",
+       0,
+       0,
+       1,
+       0,
+       false,
+       false,
+       true,
+       true,
+       true,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11",
         "bmp 200 10,10 16777215", "bmp 199 10,10 16777215"}},
-      {"no marks in a prediction view", 0, 0, 1, 1, false, false, true, true, true,
+      {"no marks in a prediction view",
+       0,
+       0,
+       1,
+       1,
+       false,
+       false,
+       true,
+       true,
+       true,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
   };
   double saved = g_LinkShapeRatio;
   g_LinkShapeRatio = 0.0;
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     CDrawNode n;
     n.m_ptPos = {10, 10};
@@ -469,12 +541,13 @@ TEST(NetworkObjects, PropertyRowsAndNames)
   EXPECT_EQ(rows[0], (PropertyRow{"Node ID", "1234"}));
   EXPECT_EQ(rows[1], (PropertyRow{"Control Type", "No Control"}));
   EXPECT_EQ(rows[2], (PropertyRow{"Zone No.", "7"}));
-  const char* control[] = {"No Control", "No Control", "Yield Sign", "Stop Sign", "Pre-time Signal",
-                           "Actuated Signal", "Two-way Stop Sign", "No Control"};
+  const char* control[] = {"No Control",      "No Control",      "Yield Sign",        "Stop Sign",
+                           "Pre-time Signal", "Actuated Signal", "Two-way Stop Sign", "No Control"};
   for (int i = 0; i < 8; ++i)
     EXPECT_STREQ(ControlTypeName(i), control[i]);
-  const char* types[] = {"None Type", "Freeway", "Freeway with detector", "On Ramp", "Off Ramp",
-                         "Arterial", "HOV/HOT Lane", "Highway", "None Type"};
+  const char* types[] = {"None Type",    "Freeway",  "Freeway with detector",
+                         "On Ramp",      "Off Ramp", "Arterial",
+                         "HOV/HOT Lane", "Highway",  "None Type"};
   for (int i = 0; i < 9; ++i)
     EXPECT_STREQ(LinkTypeName(i), types[i]);
 }
@@ -539,12 +612,13 @@ TEST(NetworkObjects, CameraDrawing)
   } cases[] = {
       {1, true, false, {RecordingTarget::Pen(DrawPen::Grey), "bmp 232 4,6 16777215"}},
       {1, false, false, {RecordingTarget::Pen(DrawPen::Grey)}},
-      {1, true, true,
+      {1,
+       true,
+       true,
        {RecordingTarget::Pen(DrawPen::Grey), RecordingTarget::Pen(DrawPen::Print), "bmp 232 4,6 16777215"}},
       {0, true, false, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     CDrawCCTV cam;
     cam.m_nShown = c.shown;
     cam.m_ptIcon = {4.7, 6.2};
@@ -560,8 +634,7 @@ TEST(NetworkObjects, CameraDrawing)
 TEST(NetworkObjects, LinkIndexFollowsConstructionOrder)
 {
   g_LineArray.RemoveAll();
-  for (int i = 0; i < 3; ++i)
-  {
+  for (int i = 0; i < 3; ++i) {
     auto* l = new CDrawLine;
     EXPECT_EQ(l->m_nIndex, i);
     g_LineArray.Add(l);
@@ -584,16 +657,15 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
   {
     int measure, source, minute;
     double value;
-  } writes[] = {{kMeasureDensity, 0, 0, 12.5},   {kMeasureSpeed, 1, 4999, 61.0}, {kMeasureQueue, 2, 127, 40.0},
-                {kMeasureQueue, 2, 128, 41.0},   {kMeasureFlow, 3, 1439, 1800.0}, {kMeasureFlow, 0, 10, -3.0}};
+  } writes[] = {{kMeasureDensity, 0, 0, 12.5}, {kMeasureSpeed, 1, 4999, 61.0},  {kMeasureQueue, 2, 127, 40.0},
+                {kMeasureQueue, 2, 128, 41.0}, {kMeasureFlow, 3, 1439, 1800.0}, {kMeasureFlow, 0, 10, -3.0}};
   for (const auto& w : writes)
     ASSERT_TRUE(l.SetSeries(w.measure, w.source, w.minute, w.value));
   for (const auto& w : writes)
     EXPECT_EQ(l.Series(w.measure, w.source, w.minute), w.value);
   // Outside the series: refused, reads 0.
-  for (auto bad : {Write{4, 0, 0, 1}, Write{-1, 0, 0, 1}, Write{0, 4, 0, 1}, Write{0, 0, 5000, 1},
-                   Write{0, 0, -1, 1}})
-  {
+  for (auto bad :
+       {Write{4, 0, 0, 1}, Write{-1, 0, 0, 1}, Write{0, 4, 0, 1}, Write{0, 0, 5000, 1}, Write{0, 0, -1, 1}}) {
     EXPECT_FALSE(l.SetSeries(bad.measure, bad.source, bad.minute, bad.value));
     EXPECT_EQ(l.Series(bad.measure, bad.source, bad.minute), 0.0);
   }
@@ -602,8 +674,7 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
   ResetAllLinkSeries();
   EXPECT_EQ(l.m_dSeries.AllocatedBytes(), before);  // the reset allocates nothing
   for (int s = 0; s < kSeriesSources; ++s)
-    for (int m : {0, 127, 128, 2500, 4999})
-    {
+    for (int m : {0, 127, 128, 2500, 4999}) {
       EXPECT_EQ(l.Series(kMeasureDensity, s, m), 0.0);
       EXPECT_EQ(l.Series(kMeasureSpeed, s, m), 75.0);
       EXPECT_EQ(l.Series(kMeasureQueue, s, m), 0.0);

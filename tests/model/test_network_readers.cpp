@@ -89,8 +89,7 @@ TEST(NetworkWriters, RoundTripThroughTheLoad)
   ma::RecordingSinks::Detach(g_Project);
   ASSERT_TRUE(ok);
   ASSERT_EQ(g_LineArray.GetSize(), 5);
-  for (int k = 0; k < 5; ++k)
-  {
+  for (int k = 0; k < 5; ++k) {
     const auto& r = n.net.links[k];
     const CDrawLine* l = g_LineArray[k];
     SCOPED_TRACE(k);
@@ -133,12 +132,11 @@ TEST(NetworkReaders, ReadLineTable)
     std::string last;                // the buffer when -1 comes
   } cases[] = {
       {"ab\ncd\n", 10, {"ab", "cd"}, ""},
-      {"ab\r\ncd", 10, {"ab", ""}, "cd"},                 // CR LF gives an empty line; cd has no break
+      {"ab\r\ncd", 10, {"ab", ""}, "cd"},  // CR LF gives an empty line; cd has no break
       {"", 10, {}, ""},
-      {"abcdefghij\nx\n", 4, {"abc", "x"}, ""},           // cut at the buffer, rest of the line dropped
+      {"abcdefghij\nx\n", 4, {"abc", "x"}, ""},  // cut at the buffer, rest of the line dropped
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     TextFile t(c.text);
     std::vector<char> buf(c.size);
@@ -161,24 +159,22 @@ TEST(NetworkReaders, LinkLineNumbersTable)
   } cases[] = {
       {"   10   20Main", true, 10, 20, "Main"},
       {"1234512345x", true, 12345, 12345, "x"},
-      {"123456", true, 12345, 6, ""},        // at most five characters each
+      {"123456", true, 12345, 6, ""},  // at most five characters each
       {"  -3    7 a", true, -3, 7, " a"},
       {"\t5\t6", true, 5, 6, ""},
       {" 988810000Name", true, 9888, 10000, "Name"},  // columns 1-5 and 6-10
       {"1000010001", true, 10000, 10001, ""},
-      {"10 20 x", true, 10, 20, " x"},             // not in columns: free reading
+      {"10 20 x", true, 10, 20, " x"},  // not in columns: free reading
       {"    1   -2", true, 1, -2, ""},
       {"   10", false, 0, 0, ""},
       {"abc", false, 0, 0, "abc"},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     const char* p = c.line;
     int from = 0, to = 0;
     EXPECT_EQ(ParseLinkLineNumbers(p, from, to), c.ok);
-    if (c.ok)
-    {
+    if (c.ok) {
       EXPECT_EQ(from, c.from);
       EXPECT_EQ(to, c.to);
       EXPECT_STREQ(p, c.rest);

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RunDir {
+struct RunDir
+{
   fs::path dir;
   RunDir()
   {
@@ -38,11 +39,15 @@ struct RunDir {
     Write(dir / "odestimate" / "obsData.tmp", text);
     fs::rename(dir / "odestimate" / "obsData.tmp", dir / "odestimate" / "obsData.dat");
   }
-  static void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+  static void Write(const fs::path& p, const std::string& text)
+  {
+    std::ofstream(p, std::ios::binary) << text;
+  }
 };
 
 // Links 1..n with nothing observed.
-struct Links {
+struct Links
+{
   CTypedObArray<CDrawLine> array;
   explicit Links(int n)
   {
@@ -53,18 +58,20 @@ struct Links {
   {
     return array.GetAt(link - 1)->Series(kMeasureDensity, kSourceObserved, slot);
   }
-  void SetObs(int link, int slot, double v) { array.GetAt(link - 1)->SetSeries(kMeasureDensity, kSourceObserved, slot, v); }
+  void SetObs(int link, int slot, double v)
+  {
+    array.GetAt(link - 1)->SetSeries(kMeasureDensity, kSourceObserved, slot, v);
+  }
 };
 
 // Five links; rows 1, 3 and 4 carry detectors (fourth value > 0), so the
 // detector list is links 1, 3, 4.
-const char kReference[] =
-    "5 3\n"
-    "1 0 0 1 0 0\n"
-    "2 0 0 0 0 0\n"
-    "3 0 0 2 0 0\n"
-    "4 0 0 7.5 0 0\n"
-    "5 0 0 -1 0 0\n";
+const char kReference[] = "5 3\n"
+                          "1 0 0 1 0 0\n"
+                          "2 0 0 0 0 0\n"
+                          "3 0 0 2 0 0\n"
+                          "4 0 0 7.5 0 0\n"
+                          "5 0 0 -1 0 0\n";
 
 template <class Pred>
 bool WaitFor(Pred pred)
@@ -100,7 +107,8 @@ TEST(ReferenceTable, DetectorRowsFlagsAndSlotZero)
 
 TEST(ReferenceTable, Mutations)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     const char* text;  // null: no file
     ReferenceTableStatus status;
@@ -111,8 +119,11 @@ TEST(ReferenceTable, Mutations)
       {"missing", nullptr, ReferenceTableStatus::kMissing, {}, 0},
       {"empty", "", ReferenceTableStatus::kShort, {}, 0},
       {"fewer rows than announced", "4 2\n1 0 0 1 0 0\n2 0 0 1 0", ReferenceTableStatus::kShort, {1}, 2},
-      {"rows beyond the links", "3 3\n1 0 0 1 0 0\n7 0 0 1 0 0\n9 0 0 1 0 0\n", ReferenceTableStatus::kRead,
-       {1, 7, 9}, 3},
+      {"rows beyond the links",
+       "3 3\n1 0 0 1 0 0\n7 0 0 1 0 0\n9 0 0 1 0 0\n",
+       ReferenceTableStatus::kRead,
+       {1, 7, 9},
+       3},
       {"negative value count", "1 -4\n1 0 0 1 0 0\n", ReferenceTableStatus::kRead, {1}, 0},
       {"reals truncated", "2.9 1.7\n1.9 0 0 0.5 0 0\n2.2 0 0 3 0 0\n", ReferenceTableStatus::kRead, {2}, 1},
   };
@@ -167,7 +178,11 @@ TEST(ObservationFile, VersionsOfTheFile)
 
 TEST(ObservationFile, TruncatedFileIsSkippedUntilWhole)
 {
-  struct Case { const char* name; const char* text; };
+  struct Case
+  {
+    const char* name;
+    const char* text;
+  };
   const Case cases[] = {
       {"empty", ""},
       {"stamp cut", "8 0"},
@@ -330,7 +345,8 @@ TEST(ObservationThread, RestartBeginsAfreshAndDestructorJoins)
 
 namespace {
 
-struct StatusRecorder : IStatusSink {
+struct StatusRecorder : IStatusSink
+{
   std::vector<std::string> texts;
   void SetStatusText(const std::string& t) override { texts.push_back(t); }
 };

@@ -81,7 +81,8 @@ std::vector<int> Links(const std::vector<PathSegmentRef>& s)
 }
 
 // Records the pens and the links drawn (by the x of each piece's start).
-struct RecordingTarget : IPathDrawTarget {
+struct RecordingTarget : IPathDrawTarget
+{
   std::vector<PenSpec> customPens;
   std::vector<DrawPen> pens;
   std::vector<int> links;  // link of each piece's main line
@@ -111,7 +112,8 @@ const ColorRef kViewColors[5] = {0x00FF00, 0xFFFF66, 0xFF8080, 0x4080FF, 0x0000F
 
 TEST(PathFile, ReaderCases)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     const char* text;  // null: no file
     PathFileStatus status;
@@ -120,7 +122,11 @@ TEST(PathFile, ReaderCases)
     std::vector<std::vector<unsigned>> nodes;
   };
   const Case cases[] = {
-      {"three paths", "7 3\n1 12.5 3 101 102 103\n2 3.25 2 102 103\n3 0 1 104\n", PathFileStatus::kRead, 3, 0,
+      {"three paths",
+       "7 3\n1 12.5 3 101 102 103\n2 3.25 2 102 103\n3 0 1 104\n",
+       PathFileStatus::kRead,
+       3,
+       0,
        {{101, 102, 103}, {102, 103}, {104}}},
       {"missing file empties the list", nullptr, PathFileStatus::kNotOpened, 0, 0, {}},
       {"empty file", "", PathFileStatus::kShort, 0, 0, {}},
@@ -180,7 +186,8 @@ TEST_F(PathNetwork, SegmentsFollowTheFirstOfParallelLinks)
 
 TEST_F(PathNetwork, SegmentCases)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::vector<unsigned> nodes;
     bool allDefined;
@@ -211,11 +218,17 @@ TEST_F(PathNetwork, SegmentCases)
 
 TEST(PathColors, ClassesAndDimming)
 {
-  struct Case { int cls; bool dimmed; ColorRef color; };
+  struct Case
+  {
+    int cls;
+    bool dimmed;
+    ColorRef color;
+  };
   const Case cases[] = {
-      {0, false, 0x00FF00}, {4, false, 0x0000FF}, {5, false, 0xFF66FF}, {6, false, 0xFF00CC}, {7, false, 0x00CC00},
-      {-1, false, 0x00CC00}, {0, true, 0x745757}, {1, true, 0x747444}, {2, true, 0x007400}, {3, true, 0x007474},
-      {4, true, 0x000074}, {5, true, 0xBB57BB}, {6, true, 0xBB0057}, {99, true, 0x006B00},
+      {0, false, 0x00FF00}, {4, false, 0x0000FF},  {5, false, 0xFF66FF}, {6, false, 0xFF00CC},
+      {7, false, 0x00CC00}, {-1, false, 0x00CC00}, {0, true, 0x745757},  {1, true, 0x747444},
+      {2, true, 0x007400},  {3, true, 0x007474},   {4, true, 0x000074},  {5, true, 0xBB57BB},
+      {6, true, 0xBB0057},  {99, true, 0x006B00},
   };
   for (const Case& c : cases)
     EXPECT_EQ(PathClassColor(c.cls, c.dimmed, kViewColors), c.color) << c.cls << " " << c.dimmed;
@@ -291,10 +304,14 @@ TEST_F(PathNetwork, LegendHitTest)
   // Empty lists: nothing is hit.
   EXPECT_FALSE(p1->HitTest(pv, {100, 385}));
   g_PredPaths0.Add(Path({101}, 0));
-  struct Case { int x, y; bool hit; };
+  struct Case
+  {
+    int x, y;
+    bool hit;
+  };
   const Case cases[] = {
-      {100, 385, true}, {90, 385, false}, {149, 385, true}, {150, 385, false}, {120, 375, true},
-      {120, 374, false}, {120, 394, true}, {120, 395, false},
+      {100, 385, true}, {90, 385, false},  {149, 385, true}, {150, 385, false},
+      {120, 375, true}, {120, 374, false}, {120, 394, true}, {120, 395, false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(p1->HitTest(pv, {c.x, c.y}), c.hit) << c.x << "," << c.y;
@@ -316,7 +333,10 @@ TEST_F(PathNetwork, LegendHitTest)
 
 TEST_F(PathNetwork, CollectODPairPathsCopiesTheMatches)
 {
-  struct Spec { int o, d, slot; };
+  struct Spec
+  {
+    int o, d, slot;
+  };
   const Spec specs[] = {{1, 2, 3}, {1, 2, 4}, {2, 1, 3}, {1, 2, 3}, {1, 3, 3}};
   for (const Spec& s : specs) {
     CPath* p = Path({101, 102}, 9, true);
@@ -345,14 +365,19 @@ TEST_F(PathNetwork, VehiclePositionAndLateness)
 {
   CVehicle v;
   v.m_Trajectory = {{0, 4.0, 10.0, 1.0}, {1, 2.0, 14.0, 0.5}, {2, 0.0, 16.0, 0.0}};
-  struct Case { double t; bool placed; double x; int late; };
+  struct Case
+  {
+    double t;
+    bool placed;
+    double x;
+    int late;
+  };
   const Case cases[] = {
-      {10.0, false, 0, 0},  // arrival(0) < t is strict
-      {11.0, true, 12.5, 0},  // link 0 at fraction 0.25: 3 minutes left > slack 1
-      {13.5, true, 43.75, 1}, // 0.5 left, not more than the slack
-      {15.0, true, 125.0, 0}, // link 1 (first of the parallel pair) at 0.5
-      {16.0, true, 150.0, 1},
-      {16.5, false, 0, 1},
+      {10.0, false, 0, 0},     // arrival(0) < t is strict
+      {11.0, true, 12.5, 0},   // link 0 at fraction 0.25: 3 minutes left > slack 1
+      {13.5, true, 43.75, 1},  // 0.5 left, not more than the slack
+      {15.0, true, 125.0, 0},  // link 1 (first of the parallel pair) at 0.5
+      {16.0, true, 150.0, 1}, {16.5, false, 0, 1},
   };
   for (const Case& c : cases) {
     WorldPoint at;

@@ -71,8 +71,8 @@ TEST_F(ProjectLoad, SmallNetworkIsReadInFull)
   EXPECT_EQ(g_Project.m_LastLoadResult, LoadResult::Loaded);
   EXPECT_EQ(sinks.status,
             (std::vector<std::string>{"  Reading network.dat", "  Reading superzone.dat", "  Reading xy.dat",
-                                      "  Reading linkxy.dat", "  Reading linkname.dat", "  Reading control.dat",
-                                      "  Reading real time data", ""}));
+                                      "  Reading linkxy.dat", "  Reading linkname.dat",
+                                      "  Reading control.dat", "  Reading real time data", ""}));
   // Header and tables.
   EXPECT_EQ(g_Project.m_ODSize, 2);
   EXPECT_EQ(g_Project.m_nNodeCount, 4);
@@ -88,8 +88,7 @@ TEST_F(ProjectLoad, SmallNetworkIsReadInFull)
   EXPECT_EQ(g_Project.FindLinkIndex(30000, 20), -1);
   // Nodes: numbers, zones, super-zones, control types, positions.
   const int controlTypes[] = {4, 2, 5, 1};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     const CDrawNode* n = g_NodeArray[i];
     EXPECT_EQ(n->m_nIndex, i);
     EXPECT_EQ(n->m_nNodeNumber, net.net.nodes[i].nNumber);
@@ -178,8 +177,7 @@ TEST_F(ProjectLoad, LookupWithoutEndingAndFatalLookup)
       {kNodeCodeLinkXY, "Node 77 in file linkxy.dat has not been defined in file network.dat."},
       {9, "A node 77 cannot be found."},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     sinks.messages.clear();
     sinks.exits.clear();
     EXPECT_EQ(g_Project.FindNodeIndex(77, c.code), -1);
@@ -198,7 +196,8 @@ TEST(ProjectLoadDeath, UndefinedNodeEndsTheProgramWithStatusOne)
         g_Project.m_pMessageSink = nullptr;
         g_Project.FindNodeIndex(5, kNodeCodeXY);
       },
-      ::testing::ExitedWithCode(kExitBadNode), "Node 5 in file xy.dat has not been defined in file network.dat.");
+      ::testing::ExitedWithCode(kExitBadNode),
+      "Node 5 in file xy.dat has not been defined in file network.dat.");
 }
 
 TEST_F(ProjectLoad, Fort911)
@@ -219,13 +218,13 @@ constexpr double kRatioBefore = 0.75;
 struct Mutation
 {
   const char* name;
-  std::function<void(SmallNetwork&)> change;       // before the files are written
-  std::function<void()> rawFile;                    // after: overwrite one file
+  std::function<void(SmallNetwork&)> change;  // before the files are written
+  std::function<void()> rawFile;              // after: overwrite one file
   bool loaded;
   LoadResult result;
-  std::vector<std::string> messages;                // every message, in order
+  std::vector<std::string> messages;  // every message, in order
   std::vector<int> exits;
-  std::function<void()> check;                      // further checks after the load
+  std::function<void()> check;  // further checks after the load
 };
 
 TEST_F(ProjectLoad, SingleFileMutations)
@@ -237,174 +236,374 @@ TEST_F(ProjectLoad, SingleFileMutations)
     return s;
   }();
   const Mutation cases[] = {
-      {"network.dat missing", nullptr, [] { std::remove("estimate/network.dat"); }, false, LoadResult::NoNetwork,
-       {"Cannot open estimate/network.dat"}, {}, [] { EXPECT_EQ(g_NodeArray.GetSize(), 0); }},
-      {"node number 899999", [](SmallNetwork& n) { n.net.nodes[2].nNumber = 899999; }, nullptr, false,
-       LoadResult::Ended, {"Please ensure that the node number in file network.dat is less than 899999."}, {1},
+      {"network.dat missing",
+       nullptr,
+       [] { std::remove("estimate/network.dat"); },
+       false,
+       LoadResult::NoNetwork,
+       {"Cannot open estimate/network.dat"},
+       {},
+       [] { EXPECT_EQ(g_NodeArray.GetSize(), 0); }},
+      {"node number 899999",
+       [](SmallNetwork& n) { n.net.nodes[2].nNumber = 899999; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Please ensure that the node number in file network.dat is less than 899999."},
+       {1},
        nullptr},
-      {"node number 899998 beyond the node tables", [](SmallNetwork& n) { n.net.nodes[2].nNumber = 899998; },
-       nullptr, false, LoadResult::Ended,
-       {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node 899998)."}, {1},
+      {"node number 899998 beyond the node tables",
+       [](SmallNetwork& n) { n.net.nodes[2].nNumber = 899998; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node 899998)."},
+       {1},
        nullptr},
-      {"node number 25000", [](SmallNetwork& n) { n.net.nodes[0].nNumber = 25000; }, nullptr, false,
-       LoadResult::Ended, {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node 25000)."},
-       {1}, nullptr},
-      {"negative node number", [](SmallNetwork& n) { n.net.nodes[1].nNumber = -5; }, nullptr, false,
-       LoadResult::Ended, {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node -5)."},
-       {1}, nullptr},
-      {"undefined node in the link block", [](SmallNetwork& n) { n.net.links[3].nTo = 99; }, nullptr, false,
-       LoadResult::Ended, {"Node 99 in the link block of file network.dat has not been defined."}, {1},
+      {"node number 25000",
+       [](SmallNetwork& n) { n.net.nodes[0].nNumber = 25000; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node 25000)."},
+       {1},
+       nullptr},
+      {"negative node number",
+       [](SmallNetwork& n) { n.net.nodes[1].nNumber = -5; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Please ensure that the node numbers in file network.dat lie from 0 to 24999 (node -5)."},
+       {1},
+       nullptr},
+      {"undefined node in the link block",
+       [](SmallNetwork& n) { n.net.links[3].nTo = 99; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Node 99 in the link block of file network.dat has not been defined."},
+       {1},
        [] { EXPECT_EQ(g_LineArray.GetSize(), 3); }},
-      {"more links announced than follow", [](SmallNetwork& n) { n.net.header.nLinks = 6; }, nullptr, false,
-       LoadResult::BadData, {"File network.dat ends after 5 of its 6 links.\nPlease check it."}, {}, nullptr},
-      {"header cut short", nullptr, [] { ma::WriteAll("estimate/network.dat", "2 4 5\n"); }, false,
-       LoadResult::BadData, {"File network.dat ends inside its header.\nPlease check it."}, {}, nullptr},
-      {"121 zones", [](SmallNetwork& n) { n.net.header.nZones = 121; }, nullptr, false, LoadResult::BadData,
-       {"File network.dat gives 121 zones; at most 120 are allowed.\nPlease check it."}, {}, nullptr},
-      {"node zone beyond the zones", [](SmallNetwork& n) { n.net.nodes[3].nZone = 3; }, nullptr, false,
-       LoadResult::BadData, {"Zone 3 of node 40 in file network.dat is out of the range 0 to 2.\nPlease check it."},
-       {}, nullptr},
-      {"16 out-links of one node", nullptr, [&sixteen] { ma::WriteAll("estimate/network.dat", sixteen); }, false,
-       LoadResult::BadData, {"Node 10 has more than 15 out-links in file network.dat.\nPlease check it."}, {},
+      {"more links announced than follow",
+       [](SmallNetwork& n) { n.net.header.nLinks = 6; },
+       nullptr,
+       false,
+       LoadResult::BadData,
+       {"File network.dat ends after 5 of its 6 links.\nPlease check it."},
+       {},
+       nullptr},
+      {"header cut short",
+       nullptr,
+       [] { ma::WriteAll("estimate/network.dat", "2 4 5\n"); },
+       false,
+       LoadResult::BadData,
+       {"File network.dat ends inside its header.\nPlease check it."},
+       {},
+       nullptr},
+      {"121 zones",
+       [](SmallNetwork& n) { n.net.header.nZones = 121; },
+       nullptr,
+       false,
+       LoadResult::BadData,
+       {"File network.dat gives 121 zones; at most 120 are allowed.\nPlease check it."},
+       {},
+       nullptr},
+      {"node zone beyond the zones",
+       [](SmallNetwork& n) { n.net.nodes[3].nZone = 3; },
+       nullptr,
+       false,
+       LoadResult::BadData,
+       {"Zone 3 of node 40 in file network.dat is out of the range 0 to 2.\nPlease check it."},
+       {},
+       nullptr},
+      {"16 out-links of one node",
+       nullptr,
+       [&sixteen] { ma::WriteAll("estimate/network.dat", sixteen); },
+       false,
+       LoadResult::BadData,
+       {"Node 10 has more than 15 out-links in file network.dat.\nPlease check it."},
+       {},
        nullptr},
       {"super-zone flag 0 never opens SuperZone.dat",
        [](SmallNetwork& n) {
          n.net.header.nSuperZoneFlag = 0;
          n.superZones.zoneList = {999};  // would be refused if read
        },
-       nullptr, true, LoadResult::Loaded, {}, {},
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_NodeArray[0]->m_nSuperZone, 1);
          EXPECT_EQ(g_NodeArray[3]->m_nSuperZone, 2);
          EXPECT_EQ(g_Project.m_nSuperZoneCount, 2);
        }},
-      {"SuperZone.dat missing", nullptr, [] { std::remove("estimate/SuperZone.dat"); }, true, LoadResult::Loaded,
-       {"Cannot open estimate/SuperZone.dat"}, {}, [] { EXPECT_EQ(g_NodeArray[3]->m_nSuperZone, 2); }},
-      {"SuperZone.dat zone out of range", [](SmallNetwork& n) { n.superZones.zoneList = {1, 7}; }, nullptr, true,
-       LoadResult::Loaded, {"Zone 7 in file SuperZone.dat is out of the range 0 to 2.\nPlease check it."}, {},
+      {"SuperZone.dat missing",
+       nullptr,
+       [] { std::remove("estimate/SuperZone.dat"); },
+       true,
+       LoadResult::Loaded,
+       {"Cannot open estimate/SuperZone.dat"},
+       {},
+       [] { EXPECT_EQ(g_NodeArray[3]->m_nSuperZone, 2); }},
+      {"SuperZone.dat zone out of range",
+       [](SmallNetwork& n) {
+         n.superZones.zoneList = {1, 7};
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"Zone 7 in file SuperZone.dat is out of the range 0 to 2.\nPlease check it."},
+       {},
        [] {
          EXPECT_EQ(g_NodeArray[0]->m_nSuperZone, 1);
          EXPECT_EQ(g_NodeArray[3]->m_nSuperZone, 0);
        }},
-      {"SuperZone.dat super-zone out of range", [](SmallNetwork& n) { n.superZones.superZones = {1, 9}; }, nullptr,
-       true, LoadResult::Loaded, {"Super-zone 9 in file SuperZone.dat is out of the range 0 to 1.\nPlease check it."},
-       {}, nullptr},
-      {"xy.dat one node short", [](SmallNetwork& n) { n.xy.pop_back(); }, nullptr, false, LoadResult::XYShort,
-       {"Only 3 nodes are found in file xy.dat.\nThe GUI expects 4 nodes defined in this file.\nPlease check it."},
-       {}, [] { EXPECT_FALSE(g_Project.m_bProjectLoaded); }},
-      {"xy.dat undefined node", [](SmallNetwork& n) { n.xy[1].nNode = 77; }, nullptr, false, LoadResult::Ended,
-       {"Node 77 in file xy.dat has not been defined in file network.dat."}, {1}, nullptr},
-      {"xy.dat missing", nullptr, [] { std::remove("estimate/xy.dat"); }, true, LoadResult::Loaded, {}, {},
-       [] { EXPECT_EQ(g_NodeArray[3]->m_ptPos, (WorldPoint{0.0, 0.0})); }},
+      {"SuperZone.dat super-zone out of range",
+       [](SmallNetwork& n) {
+         n.superZones.superZones = {1, 9};
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"Super-zone 9 in file SuperZone.dat is out of the range 0 to 1.\nPlease check it."},
+       {},
+       nullptr},
+      {"xy.dat one node short",
+       [](SmallNetwork& n) { n.xy.pop_back(); },
+       nullptr,
+       false,
+       LoadResult::XYShort,
+       {"Only 3 nodes are found in file xy.dat.\nThe GUI expects 4 nodes defined in this file.\nPlease check "
+        "it."},
+       {},
+       [] { EXPECT_FALSE(g_Project.m_bProjectLoaded); }},
+      {"xy.dat undefined node",
+       [](SmallNetwork& n) { n.xy[1].nNode = 77; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Node 77 in file xy.dat has not been defined in file network.dat."},
+       {1},
+       nullptr},
+      {"xy.dat missing",
+       nullptr,
+       [] { std::remove("estimate/xy.dat"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
+       [] {
+         EXPECT_EQ(g_NodeArray[3]->m_ptPos, (WorldPoint{0.0, 0.0}));
+       }},
       {"xy.dat with no width and no height",
        [](SmallNetwork& n) {
          for (auto& r : n.xy)
            r.x = 5.0, r.y = 7.0;
          n.shapes.clear();
        },
-       nullptr, true, LoadResult::Loaded, {}, {},
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_Project.m_dScale, 1.0);
-         for (const auto& l : g_LineArray)
-         {
+         for (const auto& l : g_LineArray) {
            EXPECT_EQ(l->m_pFractions, (std::vector<double>{0.0, 1.0}));
            EXPECT_TRUE(std::isfinite(l->PointAtFraction(0.5).x));
          }
        }},
-      {"xy.dat with no height", [](SmallNetwork& n) { for (auto& r : n.xy) r.y = 3.0; }, nullptr, true,
-       LoadResult::Loaded, {}, {},
+      {"xy.dat with no height",
+       [](SmallNetwork& n) {
+         for (auto& r : n.xy)
+           r.y = 3.0;
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_DOUBLE_EQ(g_Project.m_dScale, 16.0);
          EXPECT_EQ(g_Project.m_dOffsetX, 0.0);
        }},
-      {"linkxy.dat names a missing link", [](SmallNetwork& n) { n.shapes.insert(n.shapes.begin(), {10, 30, {{0, 0}, {1, 1}}}); },
-       nullptr, true, LoadResult::Loaded,
-       {"Link 10->30 in file Linkxy.dat has not been defined in file network.dat.\nPlease check it."}, {},
+      {"linkxy.dat names a missing link",
+       [](SmallNetwork& n) {
+         n.shapes.insert(n.shapes.begin(), {10, 30, {{0, 0}, {1, 1}}});
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"Link 10->30 in file Linkxy.dat has not been defined in file network.dat.\nPlease check it."},
+       {},
        [] {
-         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);  // not updated
+         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);   // not updated
          EXPECT_EQ(g_LineArray[0]->PointCount(), 2);  // the records after it are not read
        }},
-      {"linkxy.dat missing", nullptr, [] { std::remove("estimate/linkxy.dat"); }, true, LoadResult::Loaded, {}, {},
+      {"linkxy.dat missing",
+       nullptr,
+       [] { std::remove("estimate/linkxy.dat"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
-         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);  // keeps its value
+         EXPECT_EQ(g_LinkShapeRatio, kRatioBefore);   // keeps its value
          EXPECT_EQ(g_LineArray[0]->PointCount(), 2);  // straight from xy.dat
        }},
-      {"linkxy.dat undefined node", [](SmallNetwork& n) { n.shapes[0].nTo = 99; }, nullptr, false, LoadResult::Ended,
-       {"Node 99 in file linkxy.dat has not been defined in file network.dat."}, {1}, nullptr},
-      {"linkxy.dat point count larger than its points", nullptr,
-       [] { ma::WriteAll("estimate/linkxy.dat", "10 20 5\n0 0\n1 1\n"); }, true, LoadResult::Loaded,
-       {"File linkxy.dat ends inside the 5 points of link 10->20.\nPlease check it."}, {},
+      {"linkxy.dat undefined node",
+       [](SmallNetwork& n) { n.shapes[0].nTo = 99; },
+       nullptr,
+       false,
+       LoadResult::Ended,
+       {"Node 99 in file linkxy.dat has not been defined in file network.dat."},
+       {1},
+       nullptr},
+      {"linkxy.dat point count larger than its points",
+       nullptr,
+       [] { ma::WriteAll("estimate/linkxy.dat", "10 20 5\n0 0\n1 1\n"); },
+       true,
+       LoadResult::Loaded,
+       {"File linkxy.dat ends inside the 5 points of link 10->20.\nPlease check it."},
+       {},
        [] { EXPECT_EQ(g_LineArray[0]->PointCount(), 2); }},
       {"linkxy.dat shape of two parallel links read once",
-       [](SmallNetwork& n) { n.shapes.push_back({20, 30, {{0, 0}, {3, 4}, {6, 8}}}); n.shapes.push_back({30, 40, {{1, 1}, {2, 2}}}); },
-       nullptr, true, LoadResult::Loaded, {}, {},
+       [](SmallNetwork& n) {
+         n.shapes.push_back({20, 30, {{0, 0}, {3, 4}, {6, 8}}});
+         n.shapes.push_back({30, 40, {{1, 1}, {2, 2}}});
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_LineArray[1]->PointCount(), 3);
          EXPECT_EQ(g_LineArray[2]->PointCount(), 3);
          ASSERT_EQ(g_LineArray[3]->PointCount(), 2);  // the record after them is read as its own
          EXPECT_DOUBLE_EQ(g_LineArray[3]->m_pPoints[1].x, 2.0 * 530.0 / 200.0);
        }},
-      {"linkxy.dat zero-length shape", [](SmallNetwork& n) { n.shapes[0].points = {{4, 4}, {4, 4}, {4, 4}}; },
-       nullptr, true, LoadResult::Loaded, {}, {},
+      {"linkxy.dat zero-length shape",
+       [](SmallNetwork& n) {
+         n.shapes[0].points = {{4, 4}, {4, 4}, {4, 4}};
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_LineArray[0]->m_pFractions, (std::vector<double>{0.0, 0.0, 1.0}));
          EXPECT_TRUE(std::isfinite(g_LineArray[0]->DistanceTo({1, 1})));
          EXPECT_EQ(g_LinkShapeRatio, 0.0);
        }},
-      {"linkxy.dat zero link length", [](SmallNetwork& n) { n.net.links[0].nLengthFeet = 0; }, nullptr, true,
-       LoadResult::Loaded, {}, {}, [] { EXPECT_EQ(g_LinkShapeRatio, 0.0); }},
-      {"LinkName.dat names a missing link",
-       [](SmallNetwork& n) { n.names.insert(n.names.begin() + 1, {40, 30, "Nowhere"}); }, nullptr, true,
+      {"linkxy.dat zero link length",
+       [](SmallNetwork& n) { n.net.links[0].nLengthFeet = 0; },
+       nullptr,
+       true,
        LoadResult::Loaded,
-       {"Link 40->30 in file LinkName.dat has not been defined in file network.dat. \nPlease check it."}, {},
+       {},
+       {},
+       [] { EXPECT_EQ(g_LinkShapeRatio, 0.0); }},
+      {"LinkName.dat names a missing link",
+       [](SmallNetwork& n) {
+         n.names.insert(n.names.begin() + 1, {40, 30, "Nowhere"});
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"Link 40->30 in file LinkName.dat has not been defined in file network.dat. \nPlease check it."},
+       {},
        [] {
          EXPECT_EQ(g_LineArray[0]->m_szName, "Main Street");
          EXPECT_EQ(g_LineArray[3]->m_szName, "");  // after the failing line
        }},
-      {"LinkName.dat long line and short lines", nullptr,
+      {"LinkName.dat long line and short lines",
+       nullptr,
        [] {
          ma::WriteAll("estimate/LinkName.dat", "   10   20" + std::string(300, 'N') + "\n   30   40\n\n");
        },
-       true, LoadResult::Loaded, {}, {},
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_LineArray[0]->m_szName, std::string(39, 'N'));
          EXPECT_EQ(g_LineArray[3]->m_szName, "");  // a line of exactly 10 characters
        }},
       {"LinkName.dat link listed twice, CRLF lines",
-       nullptr, [] { ma::WriteAll("estimate/LinkName.dat", "   10   20First\r\n   10   20Second\r\n"); }, true,
-       LoadResult::Loaded, {}, {}, [] { EXPECT_EQ(g_LineArray[0]->m_szName, "Second"); }},
-      {"Detector.dat last line without a line break", nullptr,
-       [] { ma::WriteAll("estimate/Detector.dat", "   10   20\n   30   40"); }, true, LoadResult::Loaded, {}, {},
+       nullptr,
+       [] { ma::WriteAll("estimate/LinkName.dat", "   10   20First\r\n   10   20Second\r\n"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
+       [] { EXPECT_EQ(g_LineArray[0]->m_szName, "Second"); }},
+      {"Detector.dat last line without a line break",
+       nullptr,
+       [] { ma::WriteAll("estimate/Detector.dat", "   10   20\n   30   40"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_TRUE(g_LineArray[0]->m_bHasDetector);
          EXPECT_FALSE(g_LineArray[3]->m_bHasDetector);
        }},
-      {"Detector.dat line without numbers", nullptr, [] { ma::WriteAll("estimate/Detector.dat", "abc\n"); }, true,
+      {"Detector.dat line without numbers",
+       nullptr,
+       [] { ma::WriteAll("estimate/Detector.dat", "abc\n"); },
+       true,
        LoadResult::Loaded,
-       {"Link 0->0 in file Detector.dat has not been defined in file network.dat. \nPlease check it."}, {}, nullptr},
-      {"CCTV.dat names a missing link", [](SmallNetwork& n) { n.cameras.insert(n.cameras.begin(), {20, 10, "a"}); },
-       nullptr, true, LoadResult::Loaded,
-       {"Link 20->10 in file CCTV.dat has not been defined in file network.dat. \nPlease check it."}, {},
+       {"Link 0->0 in file Detector.dat has not been defined in file network.dat. \nPlease check it."},
+       {},
+       nullptr},
+      {"CCTV.dat names a missing link",
+       [](SmallNetwork& n) {
+         n.cameras.insert(n.cameras.begin(), {20, 10, "a"});
+       },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"Link 20->10 in file CCTV.dat has not been defined in file network.dat. \nPlease check it."},
+       {},
        [] {
          ASSERT_EQ(g_CCTVArray.GetSize(), 1);  // the camera stays
          EXPECT_EQ(g_CCTVArray[0]->m_nLinkFromNode, 20);
          EXPECT_FALSE(g_LineArray[3]->m_bHasCCTV);
        }},
-      {"CCTV.dat long address and long line", nullptr,
-       [] { ma::WriteAll("estimate/CCTV.dat", "   30   40 " + std::string(500, 'a') + "\n"); }, true,
-       LoadResult::Loaded, {}, {}, [] { EXPECT_EQ(g_CCTVArray[0]->m_szAddress, std::string(59, 'a')); }},
-      {"control.dat missing", nullptr, [] { std::remove("estimate/control.dat"); }, true, LoadResult::Loaded, {}, {},
+      {"CCTV.dat long address and long line",
+       nullptr,
+       [] { ma::WriteAll("estimate/CCTV.dat", "   30   40 " + std::string(500, 'a') + "\n"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
+       [] { EXPECT_EQ(g_CCTVArray[0]->m_szAddress, std::string(59, 'a')); }},
+      {"control.dat missing",
+       nullptr,
+       [] { std::remove("estimate/control.dat"); },
+       true,
+       LoadResult::Loaded,
+       {},
+       {},
        [] {
          EXPECT_EQ(g_NodeArray[0]->m_nControlType, 1);
          EXPECT_EQ(g_NodeArray[2]->m_nNodeNumber, 30);
        }},
-      {"control.dat short", [](SmallNetwork& n) { n.control.nodes.pop_back(); }, nullptr, true, LoadResult::Loaded,
-       {"File control.dat ends before the control types of all 4 nodes.\nPlease check it."}, {},
+      {"control.dat short",
+       [](SmallNetwork& n) { n.control.nodes.pop_back(); },
+       nullptr,
+       true,
+       LoadResult::Loaded,
+       {"File control.dat ends before the control types of all 4 nodes.\nPlease check it."},
+       {},
        [] { EXPECT_EQ(g_NodeArray[2]->m_nControlType, 5); }},
   };
 
-  for (const Mutation& m : cases)
-  {
+  for (const Mutation& m : cases) {
     SCOPED_TRACE(m.name);
     RunDir dir;
     SmallNetwork net;
@@ -423,8 +622,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
     EXPECT_EQ(g_Project.m_bProjectLoaded, m.loaded);
     EXPECT_EQ(sinks.messages, m.messages);
     EXPECT_EQ(sinks.exits, m.exits);
-    if (!m.loaded)
-    {
+    if (!m.loaded) {
       // Nothing written back: the operator's incidents are kept as they were.
       EXPECT_EQ(ma::ReadAll("estimate/incident.dat"), kOperatorIncidents);
       EXPECT_FALSE(std::ifstream("estimate/vms.dat").good());
@@ -439,13 +637,12 @@ TEST_F(ProjectLoad, SingleFileMutations)
 // address sanitizer).
 TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
 {
-  const char* files[] = {"network.dat", "SuperZone.dat", "xy.dat",   "linkxy.dat",
-                         "LinkName.dat", "Detector.dat", "CCTV.dat", "control.dat"};
+  const char* files[] = {"network.dat",  "SuperZone.dat", "xy.dat",   "linkxy.dat",
+                         "LinkName.dat", "Detector.dat",  "CCTV.dat", "control.dat"};
   const std::string alphabet = "0123456789012345678901234567890123456789 -.\n\r\t,abcXYZ";
   std::mt19937 rng(12345);
   for (const char* file : files)
-    for (int round = 0; round < 12; ++round)
-    {
+    for (int round = 0; round < 12; ++round) {
       SCOPED_TRACE(std::string(file) + " round " + std::to_string(round));
       RunDir dir;
       SmallNetwork net;
@@ -455,7 +652,8 @@ TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
       for (std::size_t i = 0; i < len; ++i)
         text.push_back(round % 3 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()]);
       if (round % 4 == 1)
-        text = ma::ReadAll(std::string("estimate/") + file).substr(0, len / 4) + text;  // good start, bad rest
+        text =
+            ma::ReadAll(std::string("estimate/") + file).substr(0, len / 4) + text;  // good start, bad rest
       ma::WriteAll(std::string("estimate/") + file, text);
       sinks.messages.clear();
       sinks.exits.clear();
@@ -463,12 +661,10 @@ TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
       g_Project.StopRealTimeReader();
       EXPECT_EQ(loaded, g_Project.m_LastLoadResult == LoadResult::Loaded);
       EXPECT_EQ(loaded, g_Project.m_bProjectLoaded);
-      if (!sinks.exits.empty())
-      {
+      if (!sinks.exits.empty()) {
         EXPECT_EQ(g_Project.m_LastLoadResult, LoadResult::Ended);
       }
-      for (const auto& l : g_LineArray)
-      {
+      for (const auto& l : g_LineArray) {
         EXPECT_GE(l->m_nFromIndex, 0);
         EXPECT_LT(l->m_nFromIndex, g_NodeArray.GetSize());
         for (double f : l->m_pFractions)

@@ -9,8 +9,7 @@ namespace {
 TEST(ResultStores, ZeroAtStartWithTheTwoHourWindow)
 {
   for (int s = 0; s < kStoreSources; ++s)
-    for (int m : {0, 1439, 4999})
-    {
+    for (int m : {0, 1439, 4999}) {
       EXPECT_EQ(g_NetStats[s][m].numcars, 0);
       EXPECT_EQ(g_NetStats[s][m].AvgSpeed, 0.0);
     }
@@ -53,10 +52,9 @@ TEST(ResultStores, ODTableBounds)
   {
     int slot, i, j;
     bool ok;
-  } cases[] = {{0, 0, 0, true},     {299, 119, 119, true}, {300, 0, 0, false}, {-1, 0, 0, false},
-               {0, 120, 0, false},  {0, 0, 120, false},    {0, -1, 5, false}};
-  for (const auto& c : cases)
-  {
+  } cases[] = {{0, 0, 0, true},    {299, 119, 119, true}, {300, 0, 0, false}, {-1, 0, 0, false},
+               {0, 120, 0, false}, {0, 0, 120, false},    {0, -1, 5, false}};
+  for (const auto& c : cases) {
     EXPECT_EQ(project->SetODEntry(c.slot, c.i, c.j, 7.5), c.ok);
     EXPECT_EQ(project->ODEntry(c.slot, c.i, c.j), c.ok ? 7.5 : 0.0);
   }

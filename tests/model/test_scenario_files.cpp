@@ -42,12 +42,11 @@ CIncident Incident(int from, int to, float start, float end, float sev)
   return i;
 }
 
-const char kVMSGolden[] =
-    "3\n"
-    "      1     10     20     55     30   600.0  660.0 \n"
-    "      2     20     30    100      3   0.0  1439.5 \n"
-    "     40     50     60\n"
-    "      4     30     40    100      5   7.2  8.0 \n";
+const char kVMSGolden[] = "3\n"
+                          "      1     10     20     55     30   600.0  660.0 \n"
+                          "      2     20     30    100      3   0.0  1439.5 \n"
+                          "     40     50     60\n"
+                          "      4     30     40    100      5   7.2  8.0 \n";
 
 std::vector<CVMS> GoldenSigns()
 {
@@ -113,8 +112,8 @@ TEST(VMSFile, NegativeParametersSurviveLoadAndWriteBack)
   TempDir t;
   std::vector<CVMS> signs = {Sign(1, 10, 20, -20, -5, 1, 2), Sign(3, 1, 2, 7, -1, 0, 10)};
   ASSERT_TRUE(WriteVMSFile(t.File("vms.dat"), Ptrs(signs)));
-  EXPECT_EQ(ReadAll(t.File("vms.dat")),
-            "2\n      1     10     20    -20     -5   1.0  2.0 \n      3      1      2      7     -1   0.0  10.0 \n");
+  EXPECT_EQ(ReadAll(t.File("vms.dat")), "2\n      1     10     20    -20     -5   1.0  2.0 \n      3      1  "
+                                        "    2      7     -1   0.0  10.0 \n");
   std::vector<std::unique_ptr<CVMS>> back;
   ASSERT_EQ(ReadVMSFile(t.File("vms.dat"), back).status, ScenarioReadStatus::kRead);
   ASSERT_EQ(back.size(), 2u);
@@ -129,7 +128,8 @@ TEST(VMSFile, NegativeParametersSurviveLoadAndWriteBack)
 
 TEST(VMSFile, ReaderMutations)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string text;
     ScenarioReadStatus status;
@@ -145,15 +145,18 @@ TEST(VMSFile, ReaderMutations)
   tooMany += "\n1 7 8 50 50 0 5\n";
   const Case cases[] = {
       {"empty file", "", ScenarioReadStatus::kShort, 0, 0},
-      {"count larger than the records", "3\n1 1 2 3 4 0 5\n1 5 6 3 4 0 5\n", ScenarioReadStatus::kShort, 2, 5},
+      {"count larger than the records", "3\n1 1 2 3 4 0 5\n1 5 6 3 4 0 5\n", ScenarioReadStatus::kShort, 2,
+       5},
       {"sign cut before its end minute", "2\n1 1 2 3 4 0 5\n1 5 6 3 4 0\n", ScenarioReadStatus::kShort, 1, 1},
       {"detour nodes cut", "1\n2 1 2 100 3 0 5\n 9 8\n", ScenarioReadStatus::kShort, 0, 0},
       {"100 detour nodes fit", hundred, ScenarioReadStatus::kRead, 1, 1},
       {"101 detour nodes refused, next sign read", tooMany, ScenarioReadStatus::kRefused, 1, 7},
-      {"negative detour count refused", "2\n2 1 2 100 -3 0 5\n1 9 9 1 1 0 5\n", ScenarioReadStatus::kRefused, 1, 9},
+      {"negative detour count refused", "2\n2 1 2 100 -3 0 5\n1 9 9 1 1 0 5\n", ScenarioReadStatus::kRefused,
+       1, 9},
       {"zero detour nodes", "1\n2 1 2 100 0 0 5\n\n", ScenarioReadStatus::kRead, 1, 1},
       {"negative count reads nothing", "-2\n1 1 2 3 4 0 5\n", ScenarioReadStatus::kRead, 0, 0},
-      {"records after the count ignored", "1\n1 1 2 3 4 0 5\n1 5 6 3 4 0 5\n", ScenarioReadStatus::kRead, 1, 1},
+      {"records after the count ignored", "1\n1 1 2 3 4 0 5\n1 5 6 3 4 0 5\n", ScenarioReadStatus::kRead, 1,
+       1},
       {"any separators", "1;type=1,from=3:to=4|55|30[600.5]{700}", ScenarioReadStatus::kRead, 1, 3},
   };
   for (const Case& c : cases) {
@@ -223,7 +226,11 @@ TEST(VMSObject, CopyTakesTheCountedDetourNodes)
 
 TEST(ScenarioObjects, TimeWindowIncludesBothEnds)
 {
-  struct Case { double minute; bool shown; };
+  struct Case
+  {
+    double minute;
+    bool shown;
+  };
   CIncident inc = Incident(1, 2, 10, 20, 0.3f);
   CWorkZone wz;
   wz.m_fStart = 10;
@@ -242,10 +249,9 @@ TEST(IncidentFile, GoldenBytesAndRoundTrip)
   TempDir t;
   std::vector<CIncident> incs = {Incident(10, 20, 600, 660, 0.3f), Incident(1234567, 5, 0, 1439.5f, 1.0f)};
   ASSERT_TRUE(WriteIncidentFile(t.File("incident.dat"), {&incs[0], &incs[1]}));
-  EXPECT_EQ(ReadAll(t.File("incident.dat")),
-            "2\n"
-            "     10        20  600.0  660.0 0.3\n"
-            "1234567         5  0.0  1439.5 1.0\n");
+  EXPECT_EQ(ReadAll(t.File("incident.dat")), "2\n"
+                                             "     10        20  600.0  660.0 0.3\n"
+                                             "1234567         5  0.0  1439.5 1.0\n");
   std::vector<std::unique_ptr<CIncident>> back;
   ScenarioReadResult r = ReadIncidentFile(t.File("incident.dat"), back);
   EXPECT_EQ(r.status, ScenarioReadStatus::kRead);
@@ -258,7 +264,8 @@ TEST(IncidentFile, GoldenBytesAndRoundTrip)
 
 TEST(IncidentFile, ReaderMutations)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     const char* text;
     ScenarioReadStatus status;
@@ -316,8 +323,14 @@ TEST(ScenarioFiles, CNotationUnderACommaLocale)
 
 namespace {
 
-struct BitmapTarget : IDrawTarget {
-  struct Mark { int id; ScreenPoint at; ColorRef mask; };
+struct BitmapTarget : IDrawTarget
+{
+  struct Mark
+  {
+    int id;
+    ScreenPoint at;
+    ColorRef mask;
+  };
   std::vector<Mark> marks;
   ScreenPointD WorldToScreenD(const WorldPoint& p) const override { return {p.x, p.y}; }
   bool IsPrinting() const override { return false; }
@@ -366,7 +379,11 @@ protected:
 TEST_F(MarkNetwork, IncidentShownAtBothEndsOfItsWindow)
 {
   CIncident inc = Incident(1, 2, 10, 20, 0.3f);
-  struct Case { double minute; bool drawn; };
+  struct Case
+  {
+    double minute;
+    bool drawn;
+  };
   for (Case c : {Case{9, false}, Case{10, true}, Case{20, true}, Case{21, false}}) {
     g_EstimationClock.dMinute = c.minute;
     g_EstimationClock.nMinute = static_cast<int>(c.minute);

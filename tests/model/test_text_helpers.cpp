@@ -33,18 +33,17 @@ TEST(TextHelpers, RealReadersTable)
 {
   const RealCase cases[] = {
       {"abc-12.5x", {-12.5, -1.0}, {-12.5, -1.0}},
-      {"- 3", {3.0, -1.0}, {3.0, -1.0}},             // the blank resets the sign
-      {"1e5", {1.0, 5.0, -1.0}, {1.0, 5.0, -1.0}},   // no exponent
-      {".5", {5.0, -1.0}, {0.5, -1.0}},              // only ReadFloat starts at "."
-      {"   \n\t  ", {-1.0}, {-1.0}},                 // blanks only
+      {"- 3", {3.0, -1.0}, {3.0, -1.0}},            // the blank resets the sign
+      {"1e5", {1.0, 5.0, -1.0}, {1.0, 5.0, -1.0}},  // no exponent
+      {".5", {5.0, -1.0}, {0.5, -1.0}},             // only ReadFloat starts at "."
+      {"   \n\t  ", {-1.0}, {-1.0}},                // blanks only
       {"", {-1.0}, {-1.0}},
       {"x--7,25;8", {-7.0, 25.0, 8.0, -1.0}, {-7.0, 25.0, 8.0, -1.0}},  // comma separates
       {"1.5.5 2", {1.5, 2.0, -1.0}, {1.5, 2.0, -1.0}},                  // second "." kept in the number text
       {"12", {12.0, -1.0}, {12.0, -1.0}},                               // number ends at end of file
       {"-0.25", {-0.25, -1.0}, {-0.25, -1.0}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(ReadAllValues(c.text, static_cast<int>(c.scanReal.size()), ScanReal), c.scanReal);
     EXPECT_EQ(ReadAllValues(c.text, static_cast<int>(c.readFloat.size()), ReadFloat), c.readFloat);
@@ -61,17 +60,17 @@ TEST(TextHelpers, IntegerReadersTable)
   };
   const IntCase cases[] = {
       {"-7", {7, -1}, {-7, -1}},
-      {"3.5", {3, 5, -1}, {3, 5, -1}},       // "." ends the digits and is consumed
+      {"3.5", {3, 5, -1}, {3, 5, -1}},         // "." ends the digits and is consumed
       {".75 4", {0, 75, 4, -1}, {75, 4, -1}},  // "." before a digit gives 0 in ScanUnsignedInt
       {"a- 9", {9, -1}, {9, -1}},
       {"", {-1}, {-1}},
-      {"12345678901", {123456789, -1}, {2147483647, -1}},  // cut at 9 digits; clamped
+      {"12345678901", {123456789, -1}, {2147483647, -1}},       // cut at 9 digits; clamped
       {"-99999999999999", {999999999, -1}, {-2147483647, -1}},  // magnitude clamped
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(ReadAllValues(c.text, static_cast<int>(c.unsignedInts.size()), ScanUnsignedInt), c.unsignedInts);
+    EXPECT_EQ(ReadAllValues(c.text, static_cast<int>(c.unsignedInts.size()), ScanUnsignedInt),
+              c.unsignedInts);
     EXPECT_EQ(ReadAllValues(c.text, static_cast<int>(c.signedInts.size()), ReadSignedInt), c.signedInts);
   }
 }
@@ -112,11 +111,11 @@ TEST(TextHelpers, FormatMinutesTable)
     bool pad;
     const char* text;
   } cases[] = {
-      {120, false, "2:00"}, {90, false, "1:30"}, {65, true, "1:05"}, {75, true, "1:15"}, {0, false, "0:00"},
-      {5, true, "0:05"},    {65, false, ""},    {1439, true, "23:59"}, {1440, true, "24:00"}, {600, true, "10:00"},
+      {120, false, "2:00"},  {90, false, "1:30"},  {65, true, "1:05"}, {75, true, "1:15"},
+      {0, false, "0:00"},    {5, true, "0:05"},    {65, false, ""},    {1439, true, "23:59"},
+      {1440, true, "24:00"}, {600, true, "10:00"},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.minutes);
     EXPECT_EQ(FormatMinutes(c.minutes, c.pad), c.text);
     char small[4];
@@ -133,11 +132,10 @@ TEST(TextHelpers, FormatClockFoldsMinutesIntoHour)
     const char* text;
     int hourAfter, minuteAfter;
   } cases[] = {
-      {0, 605, "10:05", 10, 5}, {7, 5, "07:05", 7, 5}, {0, 0, "00:00", 0, 0}, {3, 60, "01:00", 1, 0},
-      {12, 59, "12:59", 12, 59},
+      {0, 605, "10:05", 10, 5}, {7, 5, "07:05", 7, 5},     {0, 0, "00:00", 0, 0},
+      {3, 60, "01:00", 1, 0},   {12, 59, "12:59", 12, 59},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     int h = c.hour, m = c.minute;
     EXPECT_STREQ(FormatClock(h, m), c.text);
     EXPECT_EQ(h, c.hourAfter);
@@ -157,8 +155,7 @@ TEST(TextHelpers, CommaLocaleReadsAndWritesC)
 
 TEST(TextHelpers, FormatRealRoundTrips)
 {
-  for (double v : {0.0, 1.0, -1.25, 0.1, 123456.789, 1e-7, 3.0e12, -2200.25})
-  {
+  for (double v : {0.0, 1.0, -1.25, 0.1, 123456.789, 1e-7, 3.0e12, -2200.25}) {
     std::string s = FormatRealC(v);
     EXPECT_EQ(s.find('e'), std::string::npos) << s;
     TextFile t(s);

@@ -11,7 +11,7 @@ inline void PrintTo(const HRTime& t, std::ostream* os)
 {
   *os << "{" << t.sec << ", " << t.msec << "}";
 }
-} // namespace QELM
+}  // namespace QELM
 
 inline HRTime T(long long sec, long long msec)
 {

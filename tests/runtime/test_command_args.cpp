@@ -41,7 +41,7 @@ QELM::OctetSeq Seq(const std::vector<unsigned char>& b)
   return s;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CommandArgs, IncidentFieldsAtTheirOffsets)
 {
@@ -51,7 +51,12 @@ TEST(CommandArgs, IncidentFieldsAtTheirOffsets)
   a.start = 480;
   a.end = 540.5f;
   a.severity = 0.3f;
-  const Wire w = Wire(INCIDENT_MSG_ARG_SIZE).At(0, int32_t{101}).At(4, int32_t{-7}).At(8, 480.0f).At(12, 540.5f).At(16, 0.3f);
+  const Wire w = Wire(INCIDENT_MSG_ARG_SIZE)
+                     .At(0, int32_t{101})
+                     .At(4, int32_t{-7})
+                     .At(8, 480.0f)
+                     .At(12, 540.5f)
+                     .At(16, 0.3f);
   EXPECT_EQ(Bytes(PackCommandArg(a)), w.Bytes());
 
   IncidentMsgArg back;

@@ -83,7 +83,7 @@ public:
 
 const char* const kAliveFailed = "Assertion Failed: \"CORBA::is_nil( tmpobj.in() )\"";
 
-} // namespace
+}  // namespace
 
 // A naming service, an ORB on loopback initialised through qelm_orb_init,
 // a log file and a working directory of the test's own.
@@ -306,7 +306,8 @@ TEST_F(CorbaUtils, RegisterCreatesContextBindingAndIorFile)
   // ended after the binding.
   const std::string log = Log();
   EXPECT_EQ(log.find("Assertion Failed"), std::string::npos) << log;
-  ASSERT_EQ(log.size(), std::string("hh:mm:ss.mmm: Registering object Management...Succeded.\n").size()) << log;
+  ASSERT_EQ(log.size(), std::string("hh:mm:ss.mmm: Registering object Management...Succeded.\n").size())
+      << log;
   EXPECT_EQ(log.substr(12), ": Registering object Management...Succeded.\n");
   EXPECT_EQ(log[2], ':');
   EXPECT_EQ(log[5], ':');
@@ -381,17 +382,17 @@ public:
   {
     qelm_upcall([&] {
       switch (m.ID) {
-        case 1: throw -1;
-        case 2: throw std::runtime_error("broken");
-        case 3: throw CORBA::BAD_PARAM(77, CORBA::COMPLETED_NO);
-        case 4: throw "a string";
-        default: break;
+      case 1: throw -1;
+      case 2: throw std::runtime_error("broken");
+      case 3: throw CORBA::BAD_PARAM(77, CORBA::COMPLETED_NO);
+      case 4: throw "a string";
+      default: break;
       }
     });
   }
 };
 
-} // namespace
+}  // namespace
 
 TEST(CorbaUpcall, ReturnsTheBodysResult)
 {
@@ -416,7 +417,7 @@ TEST_F(CorbaUtils, UpcallGuardOverARealCall)
       {2, "IDL:omg.org/CORBA/INTERNAL:1.0 " + std::to_string(QELM_MINOR_STD_EXCEPTION)},
       {3, "IDL:omg.org/CORBA/BAD_PARAM:1.0 77"},
       {4, "IDL:omg.org/CORBA/UNKNOWN:1.0 " + std::to_string(QELM_MINOR_UNKNOWN)},
-      {0, "OK"}, // the server is still serving
+      {0, "OK"},  // the server is still serving
   };
   for (const auto& c : cases) {
     ChildProcess caller;

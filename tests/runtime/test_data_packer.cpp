@@ -78,8 +78,7 @@ struct Layout
 };
 
 class CommandLayouts : public ::testing::TestWithParam<Layout>
-{
-};
+{};
 
 TEST_P(CommandLayouts, SizeOffsetsAndRoundTrip)
 {
@@ -104,7 +103,7 @@ TEST_P(CommandLayouts, SizeOffsetsAndRoundTrip)
   ASSERT_EQ(seq.length(), l.expected_size);
   for (size_t i = 0; i < l.fields.size(); ++i)
     EXPECT_EQ(Bytes(seq.get_buffer() + l.expected_offsets[i], values[i].size()), values[i])
-      << l.name << " field " << i;
+        << l.name << " field " << i;
 
   VQDataUnpacker unpacker(seq);
   for (size_t i = 0; i < l.fields.size(); ++i) {
@@ -115,26 +114,27 @@ TEST_P(CommandLayouts, SizeOffsetsAndRoundTrip)
   EXPECT_EQ(unpacker.GetRemaining(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-  Payloads, CommandLayouts,
-  ::testing::Values(
-    Layout{"incident", {{4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}}, INCIDENT_MSG_ARG_SIZE, {0, 4, 8, 12, 16}},
-    Layout{"vms",
-           {{4, 1}, {4, 1}, {4, 1}, {4, 2}, {4, 1}, {4, 1}, {4, 100}},
-           VMS_MSG_ARG_SIZE,
-           {0, 4, 8, 12, 20, 24, 28}},
-    Layout{"workzone",
-           {{4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}},
-           WORKZONE_MSG_ARG_SIZE,
-           {0, 4, 8, 12, 16, 20, 24}},
-    Layout{"mixed sizes", {{1, 3}, {8, 1}, {2, 5}}, 21, {0, 3, 11}}),
-  [](const auto& info) {
-    std::string n = info.param.name;
-    for (char& c : n)
-      if (c == ' ')
-        c = '_';
-    return n;
-  });
+INSTANTIATE_TEST_SUITE_P(Payloads, CommandLayouts,
+                         ::testing::Values(Layout{"incident",
+                                                  {{4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}},
+                                                  INCIDENT_MSG_ARG_SIZE,
+                                                  {0, 4, 8, 12, 16}},
+                                           Layout{"vms",
+                                                  {{4, 1}, {4, 1}, {4, 1}, {4, 2}, {4, 1}, {4, 1}, {4, 100}},
+                                                  VMS_MSG_ARG_SIZE,
+                                                  {0, 4, 8, 12, 20, 24, 28}},
+                                           Layout{"workzone",
+                                                  {{4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}, {4, 1}},
+                                                  WORKZONE_MSG_ARG_SIZE,
+                                                  {0, 4, 8, 12, 16, 20, 24}},
+                                           Layout{"mixed sizes", {{1, 3}, {8, 1}, {2, 5}}, 21, {0, 3, 11}}),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           for (char& c : n)
+                             if (c == ' ')
+                               c = '_';
+                           return n;
+                         });
 
 TEST(DataPacker, TypedFieldsComeBackWithTheirValues)
 {
@@ -179,8 +179,7 @@ struct PackRefusal
 };
 
 class PackRefusals : public ::testing::TestWithParam<PackRefusal>
-{
-};
+{};
 
 TEST_P(PackRefusals, WriteNothingAndLogTheCheck)
 {
@@ -197,20 +196,14 @@ TEST_P(PackRefusals, WriteNothingAndLogTheCheck)
   const std::vector<unsigned char> untouched = buf;
   bool ok;
   switch (r.buffer) {
-  case BufferKind::Null:
-    ok = packer.Pack(static_cast<void*>(nullptr));
-    break;
-  case BufferKind::Short:
-    ok = packer.Pack(buf.data(), packer.GetStorageSize() - 1);
-    break;
-  default:
-    ok = packer.Pack(buf.data(), buf.size());
-    break;
+  case BufferKind::Null: ok = packer.Pack(static_cast<void*>(nullptr)); break;
+  case BufferKind::Short: ok = packer.Pack(buf.data(), packer.GetStorageSize() - 1); break;
+  default: ok = packer.Pack(buf.data(), buf.size()); break;
   }
   EXPECT_FALSE(ok);
   EXPECT_EQ(buf, untouched);
   EXPECT_NE(log.Text().find(std::string("Assertion Failed: \"") + r.check + "\""), std::string::npos)
-    << log.Text();
+      << log.Text();
 
   // The sequence form refuses the same packers and leaves the sequence.
   if (r.buffer == BufferKind::Normal) {
@@ -224,14 +217,15 @@ TEST_P(PackRefusals, WriteNothingAndLogTheCheck)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Packer, PackRefusals,
-  ::testing::Values(PackRefusal{"empty", {}, BufferKind::Normal, false, "m_storage_size != 0"},
-                    PackRefusal{"null_buffer", {2}, BufferKind::Null, false, "buffer != 0"},
-                    PackRefusal{"zero_count_last", {2, 3, 0}, BufferKind::Normal, false, "arr.size != 0"},
-                    PackRefusal{"zero_count_first", {0, 4}, BufferKind::Normal, false, "arr.size != 0"},
-                    PackRefusal{"short_buffer", {4}, BufferKind::Short, false, "buffer_length >= m_storage_size"},
-                    PackRefusal{"null_data", {2}, BufferKind::Normal, true, "arr.data != 0"}),
-  [](const auto& info) { return std::string(info.param.name); });
+    Packer, PackRefusals,
+    ::testing::Values(PackRefusal{"empty", {}, BufferKind::Normal, false, "m_storage_size != 0"},
+                      PackRefusal{"null_buffer", {2}, BufferKind::Null, false, "buffer != 0"},
+                      PackRefusal{"zero_count_last", {2, 3, 0}, BufferKind::Normal, false, "arr.size != 0"},
+                      PackRefusal{"zero_count_first", {0, 4}, BufferKind::Normal, false, "arr.size != 0"},
+                      PackRefusal{
+                          "short_buffer", {4}, BufferKind::Short, false, "buffer_length >= m_storage_size"},
+                      PackRefusal{"null_data", {2}, BufferKind::Normal, true, "arr.data != 0"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DataPacker, SizeOverflowIsRefused)
 {
@@ -254,8 +248,7 @@ struct ExtractCase
 };
 
 class UnpackerBounds : public ::testing::TestWithParam<ExtractCase>
-{
-};
+{};
 
 TEST_P(UnpackerBounds, NeverReadsPastTheImage)
 {
@@ -286,14 +279,19 @@ TEST_P(UnpackerBounds, NeverReadsPastTheImage)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Unpacker, UnpackerBounds,
-  ::testing::Values(
-    ExtractCase{"exact", 8, {{4, 1}, {4, 1}, {1, 1}}, {true, true, false}},
-    ExtractCase{"too_much_then_fits", 8, {{4, 1}, {4, 2}, {2, 2}, {1, 0}, {1, 1}}, {true, false, true, true, false}},
-    ExtractCase{"empty_image", 0, {{4, 1}, {1, 0}}, {false, true}},
-    ExtractCase{"array_longer_than_image", 20, {{4, 100}, {4, 5}}, {false, true}},
-    ExtractCase{"size_overflow", 16, {{SIZE_MAX / 2, 3}, {SIZE_MAX, SIZE_MAX}, {8, 2}}, {false, false, true}}),
-  [](const auto& info) { return std::string(info.param.name); });
+    Unpacker, UnpackerBounds,
+    ::testing::Values(ExtractCase{"exact", 8, {{4, 1}, {4, 1}, {1, 1}}, {true, true, false}},
+                      ExtractCase{"too_much_then_fits",
+                                  8,
+                                  {{4, 1}, {4, 2}, {2, 2}, {1, 0}, {1, 1}},
+                                  {true, false, true, true, false}},
+                      ExtractCase{"empty_image", 0, {{4, 1}, {1, 0}}, {false, true}},
+                      ExtractCase{"array_longer_than_image", 20, {{4, 100}, {4, 5}}, {false, true}},
+                      ExtractCase{"size_overflow",
+                                  16,
+                                  {{SIZE_MAX / 2, 3}, {SIZE_MAX, SIZE_MAX}, {8, 2}},
+                                  {false, false, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DataUnpacker, NullBufferIsRefusedAndLogged)
 {
@@ -313,8 +311,9 @@ TEST(DataUnpacker, ReadingPastTheEndIsLogged)
   int32_t x = 5;
   EXPECT_FALSE(UnpackFrom(unpacker, &x, sizeof x));
   EXPECT_EQ(x, 5);
-  EXPECT_NE(log.Text().find("Assertion Failed: \"m_read_pos + elem_size * count <= m_length\""), std::string::npos)
-    << log.Text();
+  EXPECT_NE(log.Text().find("Assertion Failed: \"m_read_pos + elem_size * count <= m_length\""),
+            std::string::npos)
+      << log.Text();
 }
 
-} // namespace
+}  // namespace

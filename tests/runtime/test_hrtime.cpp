@@ -28,11 +28,8 @@ struct BinaryCase
 TEST(HRTimeArithmetic, SumCarriesOnce)
 {
   const BinaryCase cases[] = {
-    {T(1, 600), T(0, 500), 2, 100},
-    {T(0, 0), T(0, 0), 0, 0},
-    {T(0, 999), T(0, 1), 1, 0},
-    {T(-1, 700), T(0, 300), 0, 0},
-    {T(-2, 0), T(1, 999), -1, 999},
+      {T(1, 600), T(0, 500), 2, 100}, {T(0, 0), T(0, 0), 0, 0},       {T(0, 999), T(0, 1), 1, 0},
+      {T(-1, 700), T(0, 300), 0, 0},  {T(-2, 0), T(1, 999), -1, 999},
   };
   for (const auto& c : cases) {
     const std::string what = testing::PrintToString(c.a) + " + " + testing::PrintToString(c.b);
@@ -53,10 +50,10 @@ TEST(HRTimeArithmetic, NegationAndDifferenceStayInNormalForm)
   ExpectTime(-T(2147483647, 0), -2147483647, 0, "far past");
 
   const BinaryCase cases[] = {
-    {T(1, 0), T(1, 300), -1, 700},
-    {T(5, 100), T(2, 200), 2, 900},
-    {T(0, 0), T(0, 1), -1, 999},
-    {T(7, 0), T(7, 0), 0, 0},
+      {T(1, 0), T(1, 300), -1, 700},
+      {T(5, 100), T(2, 200), 2, 900},
+      {T(0, 0), T(0, 1), -1, 999},
+      {T(7, 0), T(7, 0), 0, 0},
   };
   for (const auto& c : cases) {
     const std::string what = testing::PrintToString(c.a) + " - " + testing::PrintToString(c.b);
@@ -74,11 +71,9 @@ TEST(HRTimeArithmetic, ComparisonsTakeSecondsFirst)
     HRTime a, b;
     bool greater, equal;
   } cases[] = {
-    {T(2, 0), T(1, 999), true, false},
-    {T(1, 999), T(2, 0), false, false},
-    {T(1, 500), T(1, 499), true, false},
-    {T(1, 500), T(1, 500), false, true},
-    {T(-1, 700), T(0, 0), false, false},
+      {T(2, 0), T(1, 999), true, false},   {T(1, 999), T(2, 0), false, false},
+      {T(1, 500), T(1, 499), true, false}, {T(1, 500), T(1, 500), false, true},
+      {T(-1, 700), T(0, 0), false, false},
   };
   for (const auto& c : cases) {
     const std::string what = testing::PrintToString(c.a) + " vs " + testing::PrintToString(c.b);
@@ -97,21 +92,21 @@ TEST(HRTimeArithmetic, DivisionTruncatesAndNormalises)
     double d;
     long long sec, msec;
   } cases[] = {
-    {T(0, 8), 2.0, 0, 4},
-    {T(3, 0), 2.0, 1, 500},
-    {T(0, 7), 2.0, 0, 3},
-    {T(0, 10), 2.0, 0, 5},
-    // The quotient's fraction and msec/d together pass a whole second.
-    {T(1, 999), 1.0, 1, 999},
-    {T(0, 900), 0.5, 1, 800},
-    {T(2, 600), 0.25, 10, 400},
-    // Negative values keep a non-negative millisecond part.
-    {T(-1, 700), 2.0, -1, 850},
-    {T(-4, 0), 2.0, -2, 0},
-    // Seconds beyond 32 bits are kept.
-    {T(3000000000LL, 0), 0.5, 6000000000LL, 0},
-    // A millisecond part far out of range is normalised at once.
-    {T(0, 500), 1.0 / 1048576.0, 524288, 0},
+      {T(0, 8), 2.0, 0, 4},
+      {T(3, 0), 2.0, 1, 500},
+      {T(0, 7), 2.0, 0, 3},
+      {T(0, 10), 2.0, 0, 5},
+      // The quotient's fraction and msec/d together pass a whole second.
+      {T(1, 999), 1.0, 1, 999},
+      {T(0, 900), 0.5, 1, 800},
+      {T(2, 600), 0.25, 10, 400},
+      // Negative values keep a non-negative millisecond part.
+      {T(-1, 700), 2.0, -1, 850},
+      {T(-4, 0), 2.0, -2, 0},
+      // Seconds beyond 32 bits are kept.
+      {T(3000000000LL, 0), 0.5, 6000000000LL, 0},
+      // A millisecond part far out of range is normalised at once.
+      {T(0, 500), 1.0 / 1048576.0, 524288, 0},
   };
   for (const auto& c : cases) {
     const std::string what = testing::PrintToString(c.a) + " / " + std::to_string(c.d);
@@ -133,11 +128,11 @@ TEST(HRTimeArithmetic, MultiplicationTruncatesToMilliseconds)
     double d;
     long long sec, msec;
   } cases[] = {
-    {T(2, 500), 1.5, 3, 750},
-    {T(0, 3), 0.5, 0, 1},
-    {T(1, 0), -0.3, -1, 700},
-    {T(0, 0), 12.0, 0, 0},
-    {T(3000000000LL, 0), 2.0, 6000000000LL, 0},
+      {T(2, 500), 1.5, 3, 750},
+      {T(0, 3), 0.5, 0, 1},
+      {T(1, 0), -0.3, -1, 700},
+      {T(0, 0), 12.0, 0, 0},
+      {T(3000000000LL, 0), 2.0, 6000000000LL, 0},
   };
   for (const auto& c : cases) {
     HRTime r = c.a;
@@ -153,7 +148,7 @@ TEST(HRTimeConversion, FromSecondsAndRounding)
     double x;
     long long sec, msec;
   } cases[] = {
-    {0.01, 0, 10}, {10.0, 10, 0}, {-0.3, -1, 700}, {1.5, 1, 500}, {-2.0, -2, 0}, {0.0, 0, 0},
+      {0.01, 0, 10}, {10.0, 10, 0}, {-0.3, -1, 700}, {1.5, 1, 500}, {-2.0, -2, 0}, {0.0, 0, 0},
   };
   for (const auto& c : cases)
     ExpectTime(HRTimeFromSeconds(c.x), c.sec, c.msec, "from " + std::to_string(c.x));
@@ -199,14 +194,9 @@ TEST_F(HRTimeText, ClockTimeInTheLocalZone)
     HRTime t;
     const char* text;
   } cases[] = {
-    {T(0, 0), "00:00:00.000"},
-    {T(3661, 5), "01:01:01.005"},
-    {T(86399, 999), "23:59:59.999"},
-    {T(90000, 120), "01:00:00.120"},
-    {T(-2, 500), "-00:00:01.500"},
-    {T(-60, 500), "-00:00:59.500"},
-    {T(-1, 0), "-00:00:01.000"},
-    {T(-3600, 0), "-01:00:00.000"},
+      {T(0, 0), "00:00:00.000"},       {T(3661, 5), "01:01:01.005"},   {T(86399, 999), "23:59:59.999"},
+      {T(90000, 120), "01:00:00.120"}, {T(-2, 500), "-00:00:01.500"},  {T(-60, 500), "-00:00:59.500"},
+      {T(-1, 0), "-00:00:01.000"},     {T(-3600, 0), "-01:00:00.000"},
   };
   for (const auto& c : cases) {
     char buffer[HRTIME_TEXT_SIZE];
@@ -220,8 +210,8 @@ TEST_F(HRTimeText, ExtremeValuesStayWithinTheBuffer)
   // passes the buffer, and forming the magnitude of the smallest value does
   // not overflow.
   const HRTime cases[] = {
-    T(LLONG_MIN, 0), T(LLONG_MIN, 1), T(LLONG_MIN, 999), T(LLONG_MAX, 999), T(LLONG_MAX, 0),
-    T(0, 123456), T(-1, 123456), T(5, -7),
+      T(LLONG_MIN, 0), T(LLONG_MIN, 1), T(LLONG_MIN, 999), T(LLONG_MAX, 999),
+      T(LLONG_MAX, 0), T(0, 123456),    T(-1, 123456),     T(5, -7),
   };
   for (const auto& t : cases) {
     char block[HRTIME_TEXT_SIZE + 8];
@@ -285,4 +275,4 @@ TEST(HRTimeClock, SleepMsReturnsZero)
   EXPECT_EQ(SleepMs(1), 0);
 }
 
-} // namespace
+}  // namespace

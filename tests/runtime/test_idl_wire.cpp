@@ -5,8 +5,8 @@
 #include "qelm_orb_args.h"
 
 #include <QELM.hh>
-#include <omniORB4/minorCode.h>
 #include <gtest/gtest.h>
+#include <omniORB4/minorCode.h>
 
 #include <climits>
 #include <cmath>
@@ -93,11 +93,12 @@ TEST(IdlWire, RepositoryIdsOfInterfaces)
 
 TEST(IdlWire, EnumerationsAndStructureLayouts)
 {
-  const char* const kinds[] = {
-      "NOWSIM_FLOW_PROP", "NOWSIM_CCA_LINKPROP", "FORESIM_PREDICTED_STATS", "FORESIM_LINKPROP",
-      "ODE_PREDICTED_COEFF", "ODP_PREDICTED_OD", "CCA_CORRECTION", "CCB_UPDATED_SPEED",
-      "GUIRTLINKDATA", "GUIRTSTATDATA", "GUIPLINKDATA", "GUIPSTATDATA", "FORESIM_RP_GPS",
-      "GUIPLINKDATA_1", "GUIPSTATDATA_1", "GUISTLINKDATA", "GUISTSTATDATA"};
+  const char* const kinds[] = {"NOWSIM_FLOW_PROP", "NOWSIM_CCA_LINKPROP", "FORESIM_PREDICTED_STATS",
+                               "FORESIM_LINKPROP", "ODE_PREDICTED_COEFF", "ODP_PREDICTED_OD",
+                               "CCA_CORRECTION",   "CCB_UPDATED_SPEED",   "GUIRTLINKDATA",
+                               "GUIRTSTATDATA",    "GUIPLINKDATA",        "GUIPSTATDATA",
+                               "FORESIM_RP_GPS",   "GUIPLINKDATA_1",      "GUIPSTATDATA_1",
+                               "GUISTLINKDATA",    "GUISTSTATDATA"};
   CORBA::TypeCode_ptr tc = QELM::Tallyhouse::_tc_DBKIDEnum;
   ASSERT_EQ(tc->member_count(), 17u);
   for (CORBA::ULong i = 0; i < 17; ++i)
@@ -122,12 +123,13 @@ TEST(IdlWire, EnumerationsAndStructureLayouts)
       {QELM::_tc_DBKRecord, {"timestamp", "quasi_timestamp", "L", "F"}},
       {QELM::_tc_MSG, {"ID", "timestamp", "arg"}},
       {QELM::_tc_TaskStatus, {"timestamp", "ID", "active", "initialized"}},
-      {QELM::_tc_SystemStatus, {"timestamp", "active", "initialized_before", "initialized", "cyclic_running"}},
+      {QELM::_tc_SystemStatus,
+       {"timestamp", "active", "initialized_before", "initialized", "cyclic_running"}},
       {QELM::_tc_TallyhouseStatus, {"timestamp", "active", "initialized"}},
       {QELM::_tc_SimulationParameters,
-       {"noofarcs_org", "noofarcs", "noofnodes", "noofzones", "simulation_interval",
-        "assignment_interval", "stage_length", "state_length", "roll_period",
-        "od_departure_interval", "od_observation_interval", "cc_observation_interval"}},
+       {"noofarcs_org", "noofarcs", "noofnodes", "noofzones", "simulation_interval", "assignment_interval",
+        "stage_length", "state_length", "roll_period", "od_departure_interval", "od_observation_interval",
+        "cc_observation_interval"}},
   };
   for (const auto& l : layouts) {
     ASSERT_EQ(l.tc->member_count(), l.fields.size()) << l.tc->id();
@@ -150,16 +152,32 @@ TEST(IdlWire, EnumerationsAndStructureLayouts)
        {{"AvgDen", F}, {"AvgSpeed", F}, {"AvgStop", F}, {"numcars", L}, {"time_now", F}}},
       {QELM::_tc_GUIPredLinkData, {{"aryspeed", S}, {"arydensity", S}, {"aryqueue", S}, {"aryflow", S}}},
       {QELM::_tc_GUIPredStatData,
-       {{"avgden", F}, {"avgspeed", F}, {"avgstop", F}, {"stagestarttime", F}, {"stagelength", F},
+       {{"avgden", F},
+        {"avgspeed", F},
+        {"avgstop", F},
+        {"stagestarttime", F},
+        {"stagelength", F},
         {"numcars", L}}},
       {QELM::_tc_GUIRealLinkData, {{"link_id", L}, {"speed", F}, {"density", F}, {"queue", F}, {"flow", F}}},
       {QELM::_tc_GUIRealStatData,
-       {{"avgden", F}, {"avgspeed", F}, {"avgstop", F}, {"stagestarttime", F}, {"stagelength", F},
+       {{"avgden", F},
+        {"avgspeed", F},
+        {"avgstop", F},
+        {"stagestarttime", F},
+        {"stagelength", F},
         {"numcars", L}}},
       {QELM::_tc_SimulationParameters,
-       {{"noofarcs_org", L}, {"noofarcs", L}, {"noofnodes", L}, {"noofzones", L},
-        {"simulation_interval", F}, {"assignment_interval", F}, {"stage_length", F}, {"state_length", F},
-        {"roll_period", F}, {"od_departure_interval", F}, {"od_observation_interval", F},
+       {{"noofarcs_org", L},
+        {"noofarcs", L},
+        {"noofnodes", L},
+        {"noofzones", L},
+        {"simulation_interval", F},
+        {"assignment_interval", F},
+        {"stage_length", F},
+        {"state_length", F},
+        {"roll_period", F},
+        {"od_departure_interval", F},
+        {"od_observation_interval", F},
         {"cc_observation_interval", F}}},
   };
   for (const auto& l : typed) {
@@ -244,7 +262,7 @@ typename T::_ptr_type FromFile(CORBA::ORB_ptr orb, const std::string& path)
   return T::_narrow(obj);
 }
 
-} // namespace
+}  // namespace
 
 // The test servants in a process of their own, and an ORB of the test's.
 class IdlWirePeer : public ::testing::Test

@@ -109,20 +109,20 @@ TEST_F(LogTest, EachWriteGoesToItsDestinations)
     const char* on_stdout;
     const char* in_file;
   } cases[] = {
-    {"PrintFile without file", false, [] { VQOStreamLog::PrintFile("file %d\n", 1); }, "", nullptr},
-    {"Print without file", false, [] { VQOStreamLog::Print("both %s\n", "x"); }, "both x\n", nullptr},
-    {"PrintConsole without file", false, [] { VQOStreamLog::PrintConsole("con %d\n", 2); }, "con 2\n",
-     nullptr},
-    {"PrintFile with file", true, [] { VQOStreamLog::PrintFile("file %d\n", 3); }, "", "file 3\n"},
-    {"Print with file", true, [] { VQOStreamLog::Print("both %s %d\n", "y", 4); }, "both y 4\n",
-     "both y 4\n"},
-    {"PrintConsole with file", true, [] { VQOStreamLog::PrintConsole("con %d\n", 5); }, "con 5\n", ""},
-    {"continued line", true,
-     [] {
-       VQOStreamLog::Print("Registering object %s...", "Tallyhouse");
-       VQOStreamLog::Print("Succeded.\n");
-     },
-     "Registering object Tallyhouse...Succeded.\n", "Registering object Tallyhouse...Succeded.\n"},
+      {"PrintFile without file", false, [] { VQOStreamLog::PrintFile("file %d\n", 1); }, "", nullptr},
+      {"Print without file", false, [] { VQOStreamLog::Print("both %s\n", "x"); }, "both x\n", nullptr},
+      {"PrintConsole without file", false, [] { VQOStreamLog::PrintConsole("con %d\n", 2); }, "con 2\n",
+       nullptr},
+      {"PrintFile with file", true, [] { VQOStreamLog::PrintFile("file %d\n", 3); }, "", "file 3\n"},
+      {"Print with file", true, [] { VQOStreamLog::Print("both %s %d\n", "y", 4); }, "both y 4\n",
+       "both y 4\n"},
+      {"PrintConsole with file", true, [] { VQOStreamLog::PrintConsole("con %d\n", 5); }, "con 5\n", ""},
+      {"continued line", true,
+       [] {
+         VQOStreamLog::Print("Registering object %s...", "Tallyhouse");
+         VQOStreamLog::Print("Succeded.\n");
+       },
+       "Registering object Tallyhouse...Succeded.\n", "Registering object Tallyhouse...Succeded.\n"},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -257,7 +257,8 @@ TEST_F(LogTest, SecondInstanceIsRefusedAndLeavesTheLogFileOpen)
 long long LocalMsOfDay(const HRTime& t)
 {
   const time_t secs = static_cast<time_t>(t.sec);
-  struct tm lt {};
+  struct tm lt
+  {};
   localtime_r(&secs, &lt);
   return ((lt.tm_hour * 60LL + lt.tm_min) * 60 + lt.tm_sec) * 1000 + t.msec;
 }
@@ -288,7 +289,9 @@ TEST_F(LogTest, PrefixReadsTheCorrectedClock)
     const std::string text = ReadFile(log);
     ASSERT_TRUE(IsPrefixed(text, "x\n")) << text;
     const long long got = ((std::stoll(text.substr(0, 2)) * 60 + std::stoll(text.substr(3, 2))) * 60 +
-                           std::stoll(text.substr(6, 2))) * 1000 + std::stoll(text.substr(9, 3));
+                           std::stoll(text.substr(6, 2))) *
+                              1000 +
+                          std::stoll(text.substr(9, 3));
     // Between the two corrected readings around it (modulo a day).
     const long long day = 86400000;
     const long long from = LocalMsOfDay(before);
@@ -327,4 +330,4 @@ TEST_F(LogTest, LinesOfConcurrentWritersStayWhole)
   EXPECT_EQ(n, kThreads * kLines);
 }
 
-} // namespace
+}  // namespace

@@ -119,9 +119,8 @@ class RecordingTarget : public VQMsgTarget<Item>
 {
 public:
   explicit RecordingTarget(Journal& journal, bool stop_in_destructor = true)
-    : m_journal(journal), m_stop_in_destructor(stop_in_destructor)
-  {
-  }
+      : m_journal(journal), m_stop_in_destructor(stop_in_destructor)
+  {}
   ~RecordingTarget() override
   {
     if (m_stop_in_destructor && m_is_running)
@@ -183,8 +182,7 @@ TEST(MsgQueue, PopsInArrivalOrderNullWhenEmptyAndClearDeletesNothing)
 enum class StartMode { StartThread, OwnThread };
 
 class EarlyPosts : public ::testing::TestWithParam<StartMode>
-{
-};
+{};
 
 TEST_P(EarlyPosts, AllHandledInPostOrder)
 {
@@ -213,7 +211,8 @@ TEST_P(EarlyPosts, AllHandledInPostOrder)
 
 INSTANTIATE_TEST_SUITE_P(Target, EarlyPosts, ::testing::Values(StartMode::StartThread, StartMode::OwnThread),
                          [](const auto& info) {
-                           return std::string(info.param == StartMode::StartThread ? "StartThread" : "OwnThread");
+                           return std::string(info.param == StartMode::StartThread ? "StartThread"
+                                                                                   : "OwnThread");
                          });
 
 TEST(MsgTarget, PostsDuringHandlingAreHandledNextInOrder)
@@ -434,4 +433,4 @@ TEST(MsgTarget, SystemMessagesAreCopiedOnPost)
   EXPECT_EQ(target.args[1], (std::vector<unsigned char>{9}));
 }
 
-} // namespace
+}  // namespace

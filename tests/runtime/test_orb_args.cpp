@@ -37,8 +37,7 @@ TEST(OrbArgs, TranslationTable)
 {
   const std::vector<TranslateCase> cases = {
       {"the system's four arguments",
-       {"-ORBInitRef", "NameService=iiop://10.1.2.3:12000/NameService", "-ORBDottedDecimalAddresses",
-        "1"},
+       {"-ORBInitRef", "NameService=iiop://10.1.2.3:12000/NameService", "-ORBDottedDecimalAddresses", "1"},
        {"-ORBInitRef", "NameService=corbaloc::10.1.2.3:12000/NameService"}},
       {"a program's command line keeps its own arguments and their order",
        {"tallyhouse", "-x", "-ORBInitRef", "NameService=iiop://host:2809/NameService",
@@ -56,9 +55,7 @@ TEST(OrbArgs, TranslationTable)
       {"a stringified IOR stays",
        {"-ORBInitRef", "NameService=IOR:0100"},
        {"-ORBInitRef", "NameService=IOR:0100"}},
-      {"default init ref",
-       {"-ORBDefaultInitRef", "iiop://h:1"},
-       {"-ORBDefaultInitRef", "corbaloc::h:1"}},
+      {"default init ref", {"-ORBDefaultInitRef", "iiop://h:1"}, {"-ORBDefaultInitRef", "corbaloc::h:1"}},
       {"dotted decimal option with any value, twice",
        {"a", "-ORBDottedDecimalAddresses", "0", "b", "-ORBDottedDecimalAddresses", "1"},
        {"a", "b"}},
@@ -102,10 +99,9 @@ std::string IorHost(const std::string& ior)
     uint32_t ulong()
     {
       pos = base + ((pos - base + 3) & ~size_t(3));
-      uint32_t v = little ? (b.at(pos) | b.at(pos + 1) << 8 | b.at(pos + 2) << 16 |
-                             uint32_t(b.at(pos + 3)) << 24)
-                          : (uint32_t(b.at(pos)) << 24 | b.at(pos + 1) << 16 |
-                             b.at(pos + 2) << 8 | b.at(pos + 3));
+      uint32_t v =
+          little ? (b.at(pos) | b.at(pos + 1) << 8 | b.at(pos + 2) << 16 | uint32_t(b.at(pos + 3)) << 24)
+                 : (uint32_t(b.at(pos)) << 24 | b.at(pos + 1) << 16 | b.at(pos + 2) << 8 | b.at(pos + 3));
       pos += 4;
       return v;
     }
@@ -118,14 +114,14 @@ std::string IorHost(const std::string& ior)
     }
   };
   Reader r{b, 0, 1, b.at(0) == 1};
-  r.str();                        // type id
-  if (r.ulong() < 1)              // profile count
+  r.str();            // type id
+  if (r.ulong() < 1)  // profile count
     return "";
-  if (r.ulong() != 0)             // TAG_INTERNET_IOP
+  if (r.ulong() != 0)  // TAG_INTERNET_IOP
     return "";
-  r.ulong();                      // profile length
+  r.ulong();  // profile length
   Reader p{b, r.pos, r.pos + 1, b.at(r.pos) == 1};
-  p.pos += 2;                     // IIOP version
+  p.pos += 2;  // IIOP version
   return p.str();
 }
 
@@ -141,7 +137,7 @@ public:
   void SendMsg(const QELM::MSG&) override {}
 };
 
-} // namespace
+}  // namespace
 
 // One ORB per test: each test initialises it through qelm_orb_init and
 // destroys it at the end.

@@ -38,8 +38,7 @@ TEST(TestSupport, ChildProcessArgumentsEnvironmentDirectoryAndExitCode)
   opt.working_dir = dir.path();
   opt.stdout_file = dir.file("out.txt");
   ASSERT_TRUE(child.Start("/bin/sh",
-                          {"-c", "echo \"$VLQ_SUPPORT_TEST|$HOME|$1\"; pwd; exit 3", "sh", "arg one"},
-                          opt));
+                          {"-c", "echo \"$VLQ_SUPPORT_TEST|$HOME|$1\"; pwd; exit 3", "sh", "arg one"}, opt));
   EXPECT_GT(child.pid(), 0);
   ASSERT_TRUE(child.Wait(std::chrono::seconds(20)));
   EXPECT_TRUE(child.Exited());
@@ -117,7 +116,7 @@ TEST(TestSupport, NamingServiceFixturesAreSeparateAndLeaveNothingBehind)
     EXPECT_EQ(kill(pid_a, 0), 0);
     b.Stop();
     EXPECT_EQ(kill(b.pid(), 0), -1);
-    b.Stop(); // idempotent
+    b.Stop();  // idempotent
   }
   EXPECT_EQ(kill(pid_a, 0), -1);
   EXPECT_FALSE(std::filesystem::exists(dir_a));

@@ -53,13 +53,12 @@ struct IntCase
 {
   const char* name;
   std::string text;
-  std::vector<int> values;  // results of successive reads, ending with -1
+  std::vector<int> values;       // results of successive reads, ending with -1
   std::string rest_after_first;  // what is left after the first read
 };
 
 class ReadIntCases : public ::testing::TestWithParam<IntCase>
-{
-};
+{};
 
 TEST_P(ReadIntCases, SuccessiveReads)
 {
@@ -77,24 +76,37 @@ TEST_P(ReadIntCases, SuccessiveReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Readers, ReadIntCases,
-  ::testing::Values(
-    IntCase{"blanks_letter_digits_letter", "  x12y", {12, -1}, ""},
-    IntCase{"consumes_only_the_ending_character", "12y3 4", {12, 3, 4, -1}, "3 4"},
-    IntCase{"empty_file", "", {-1}, ""},
-    IntCase{"no_digits", "abc -. \n", {-1}, ""},
-    IntCase{"minus_sign_skipped", "-5", {5, -1}, ""},
-    IntCase{"leading_point_skipped", ".5", {5, -1}, ""},
-    IntCase{"point_splits_numbers", "3.25", {3, 25, -1}, "25"},
-    IntCase{"leading_zeros", "007 0", {7, 0, -1}, "0"},
-    IntCase{"int_max", "2147483647", {INT_MAX, -1}, ""},
-    IntCase{"above_int_max_saturates", "2147483648 1", {INT_MAX, 1, -1}, "1"},
-    IntCase{"forty_digit_run_is_one_number", k40Digits + " 3", {INT_MAX, 3, -1}, "3"},
-    IntCase{"ff_byte_mid_file_is_not_the_end", "1\xFF" "2\xFF\xFF" "3", {1, 2, 3, -1}, "2\xFF\xFF" "3"},
-    IntCase{"ff_byte_before_first_number", "\xFF\xFF" "7", {7, -1}, ""},
-    IntCase{"non_ascii_skipped", "\xC3\xA9" "9\x80" "8", {9, 8, -1}, "8"},
-    IntCase{"crlf_separated", "10\r\n20\r\n", {10, 20, -1}, "\n20\r\n"}),
-  [](const auto& info) { return std::string(info.param.name); });
+    Readers, ReadIntCases,
+    ::testing::Values(IntCase{"blanks_letter_digits_letter", "  x12y", {12, -1}, ""},
+                      IntCase{"consumes_only_the_ending_character", "12y3 4", {12, 3, 4, -1}, "3 4"},
+                      IntCase{"empty_file", "", {-1}, ""}, IntCase{"no_digits", "abc -. \n", {-1}, ""},
+                      IntCase{"minus_sign_skipped", "-5", {5, -1}, ""},
+                      IntCase{"leading_point_skipped", ".5", {5, -1}, ""},
+                      IntCase{"point_splits_numbers", "3.25", {3, 25, -1}, "25"},
+                      IntCase{"leading_zeros", "007 0", {7, 0, -1}, "0"},
+                      IntCase{"int_max", "2147483647", {INT_MAX, -1}, ""},
+                      IntCase{"above_int_max_saturates", "2147483648 1", {INT_MAX, 1, -1}, "1"},
+                      IntCase{"forty_digit_run_is_one_number", k40Digits + " 3", {INT_MAX, 3, -1}, "3"},
+                      IntCase{"ff_byte_mid_file_is_not_the_end",
+                              "1\xFF"
+                              "2\xFF\xFF"
+                              "3",
+                              {1, 2, 3, -1},
+                              "2\xFF\xFF"
+                              "3"},
+                      IntCase{"ff_byte_before_first_number",
+                              "\xFF\xFF"
+                              "7",
+                              {7, -1},
+                              ""},
+                      IntCase{"non_ascii_skipped",
+                              "\xC3\xA9"
+                              "9\x80"
+                              "8",
+                              {9, 8, -1},
+                              "8"},
+                      IntCase{"crlf_separated", "10\r\n20\r\n", {10, 20, -1}, "\n20\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RealCase
 {
@@ -105,8 +117,7 @@ struct RealCase
 };
 
 class ReadRealCases : public ::testing::TestWithParam<RealCase>
-{
-};
+{};
 
 TEST_P(ReadRealCases, SuccessiveReads)
 {
@@ -124,22 +135,30 @@ TEST_P(ReadRealCases, SuccessiveReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Readers, ReadRealCases,
-  ::testing::Values(
-    RealCase{"assignment_then_comma", "v=3.25,", {3.25, -1.0}, ""},
-    RealCase{"comma_consumed_next_follows", "v=3.25,7", {3.25, 7.0, -1.0}, "7"},
-    RealCase{"empty_file", "", {-1.0}, ""},
-    RealCase{"leading_point_skipped", ".5", {5.0, -1.0}, ""},
-    RealCase{"minus_sign_skipped", "-2.5 x", {2.5, -1.0}, "x"},
-    RealCase{"stops_at_second_point", "3.2.5 8", {3.2, 8.0, -1.0}, "8"},
-    RealCase{"trailing_point", "4. 1", {4.0, 1.0, -1.0}, "1"},
-    RealCase{"integer", "42\n", {42.0, -1.0}, ""},
-    RealCase{"forty_digit_run_is_one_number", k40Digits + " 2",
-             {1234567890123456789012345678901234567890.0, 2.0, -1.0}, "2"},
-    RealCase{"forty_digit_fraction", "0." + k40Digits + ";", {0.1234567890123456789012345678901234567890, -1.0}, ""},
-    RealCase{"ff_byte_mid_file_is_not_the_end", "1.5\xFF" "2.5", {1.5, 2.5, -1.0}, "2.5"},
-    RealCase{"exponent_letter_ends_the_run", "1e5", {1.0, 5.0, -1.0}, "5"}),
-  [](const auto& info) { return std::string(info.param.name); });
+    Readers, ReadRealCases,
+    ::testing::Values(RealCase{"assignment_then_comma", "v=3.25,", {3.25, -1.0}, ""},
+                      RealCase{"comma_consumed_next_follows", "v=3.25,7", {3.25, 7.0, -1.0}, "7"},
+                      RealCase{"empty_file", "", {-1.0}, ""},
+                      RealCase{"leading_point_skipped", ".5", {5.0, -1.0}, ""},
+                      RealCase{"minus_sign_skipped", "-2.5 x", {2.5, -1.0}, "x"},
+                      RealCase{"stops_at_second_point", "3.2.5 8", {3.2, 8.0, -1.0}, "8"},
+                      RealCase{"trailing_point", "4. 1", {4.0, 1.0, -1.0}, "1"},
+                      RealCase{"integer", "42\n", {42.0, -1.0}, ""},
+                      RealCase{"forty_digit_run_is_one_number",
+                               k40Digits + " 2",
+                               {1234567890123456789012345678901234567890.0, 2.0, -1.0},
+                               "2"},
+                      RealCase{"forty_digit_fraction",
+                               "0." + k40Digits + ";",
+                               {0.1234567890123456789012345678901234567890, -1.0},
+                               ""},
+                      RealCase{"ff_byte_mid_file_is_not_the_end",
+                               "1.5\xFF"
+                               "2.5",
+                               {1.5, 2.5, -1.0},
+                               "2.5"},
+                      RealCase{"exponent_letter_ends_the_run", "1e5", {1.0, 5.0, -1.0}, "5"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct LineCase
 {
@@ -150,8 +169,7 @@ struct LineCase
 };
 
 class ReadLineCases : public ::testing::TestWithParam<LineCase>
-{
-};
+{};
 
 TEST_P(ReadLineCases, LinesThenEndOfFile)
 {
@@ -173,22 +191,25 @@ TEST_P(ReadLineCases, LinesThenEndOfFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Readers, ReadLineCases,
-  ::testing::Values(
-    LineCase{"lf", "abc\ndef\n", 64, {"abc", "def"}},
-    LineCase{"crlf_is_one_line_end", "abc\r\ndef\r\n", 64, {"abc", "def"}},
-    LineCase{"lone_cr", "a\rb\rc", 64, {"a", "b", "c"}},
-    LineCase{"mixed", "a\r\nb\nc\rd\n\re", 64, {"a", "b", "c", "d", "", "e"}},
-    LineCase{"empty_lines", "\n\r\n\r\nx", 64, {"", "", "", "x"}},
-    LineCase{"cr_cr", "a\r\rb", 64, {"a", "", "b"}},
-    LineCase{"last_line_without_end", "abc", 64, {"abc"}},
-    LineCase{"cr_at_end_of_file", "abc\r", 64, {"abc"}},
-    LineCase{"empty_file", "", 64, {}},
-    LineCase{"long_line_truncated_rest_dropped", "abcdefgh\nxy\n", 5, {"abcd", "xy"}},
-    LineCase{"exact_fit", "abcd\r\nefghi\n", 5, {"abcd", "efgh"}},
-    LineCase{"buffer_of_one", "abc\nd", 1, {"", ""}},
-    LineCase{"ff_byte_kept", "a\xFF" "b\n", 64, {"a\xFF" "b"}}),
-  [](const auto& info) { return std::string(info.param.name); });
+    Readers, ReadLineCases,
+    ::testing::Values(LineCase{"lf", "abc\ndef\n", 64, {"abc", "def"}},
+                      LineCase{"crlf_is_one_line_end", "abc\r\ndef\r\n", 64, {"abc", "def"}},
+                      LineCase{"lone_cr", "a\rb\rc", 64, {"a", "b", "c"}},
+                      LineCase{"mixed", "a\r\nb\nc\rd\n\re", 64, {"a", "b", "c", "d", "", "e"}},
+                      LineCase{"empty_lines", "\n\r\n\r\nx", 64, {"", "", "", "x"}},
+                      LineCase{"cr_cr", "a\r\rb", 64, {"a", "", "b"}},
+                      LineCase{"last_line_without_end", "abc", 64, {"abc"}},
+                      LineCase{"cr_at_end_of_file", "abc\r", 64, {"abc"}}, LineCase{"empty_file", "", 64, {}},
+                      LineCase{"long_line_truncated_rest_dropped", "abcdefgh\nxy\n", 5, {"abcd", "xy"}},
+                      LineCase{"exact_fit", "abcd\r\nefghi\n", 5, {"abcd", "efgh"}},
+                      LineCase{"buffer_of_one", "abc\nd", 1, {"", ""}},
+                      LineCase{"ff_byte_kept",
+                               "a\xFF"
+                               "b\n",
+                               64,
+                               {"a\xFF"
+                                "b"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadLine, RefusesNullBufferAndZeroSize)
 {
@@ -209,8 +230,7 @@ struct StringCase
 };
 
 class StringToRealCases : public ::testing::TestWithParam<StringCase>
-{
-};
+{};
 
 TEST_P(StringToRealCases, Value)
 {
@@ -218,10 +238,12 @@ TEST_P(StringToRealCases, Value)
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, StringToRealCases,
-                         ::testing::Values(StringCase{"0", 0.0}, StringCase{".0", 0.0}, StringCase{"0.0", 0.0},
-                                           StringCase{"-0", -1.0}, StringCase{"0.00", -1.0}, StringCase{" 0", -1.0},
-                                           StringCase{"00", -1.0}, StringCase{"", -1.0}, StringCase{"abc", -1.0},
-                                           StringCase{"2.5", 2.5}, StringCase{"-2.5", -2.5}, StringCase{" 7", 7.0},
+                         ::testing::Values(StringCase{"0", 0.0}, StringCase{".0", 0.0},
+                                           StringCase{"0.0", 0.0}, StringCase{"-0", -1.0},
+                                           StringCase{"0.00", -1.0}, StringCase{" 0", -1.0},
+                                           StringCase{"00", -1.0}, StringCase{"", -1.0},
+                                           StringCase{"abc", -1.0}, StringCase{"2.5", 2.5},
+                                           StringCase{"-2.5", -2.5}, StringCase{" 7", 7.0},
                                            StringCase{"3abc", 3.0}, StringCase{"1.5e2", 150.0}));
 
 // Numbers are read with a point whatever the process's numeric locale. When
@@ -261,4 +283,4 @@ TEST(TextReaders, PointIsTheDecimalSeparatorInEveryLocale)
   EXPECT_DOUBLE_EQ(converted, 2.5) << chosen;
 }
 
-} // namespace
+}  // namespace

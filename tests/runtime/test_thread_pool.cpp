@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -39,9 +39,8 @@ std::vector<std::string> LogMessages(const std::string& path)
 
 int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix)
 {
-  return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
-    return l.rfind(prefix, 0) == 0;
-  }));
+  return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                        [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
 }
 
 // Remaining-thread numbers of the shutdown lines.
@@ -89,7 +88,7 @@ private:
   int m_max = 0;
 };
 
-} // namespace
+}  // namespace
 
 class ThreadPool : public ::testing::Test
 {
@@ -254,10 +253,9 @@ TEST_F(ThreadPool, ServesConcurrentRemoteCalls)
   ChildProcess::Options opt;
   opt.stdout_file = dir.file("client.out");
   opt.stderr_file = opt.stdout_file;
-  ASSERT_TRUE(client.Start(WirePeerPath(),
-                           {"sendmsg-parallel", ior.in(), std::to_string(calls),
-                            "-ORBmaxGIOPConnectionPerServer", "16"},
-                           opt));
+  ASSERT_TRUE(client.Start(
+      WirePeerPath(),
+      {"sendmsg-parallel", ior.in(), std::to_string(calls), "-ORBmaxGIOPConnectionPerServer", "16"}, opt));
   ASSERT_TRUE(client.Wait(std::chrono::seconds(60)));
   EXPECT_EQ(client.ExitCode(), 0) << ReadFile(opt.stdout_file);
   EXPECT_EQ(target->max_in_flight(), calls);
@@ -278,7 +276,7 @@ TEST_F(ThreadPool, OrbShutDownBeforeAllThreadsEnteredStillEndsRun)
     VQORBThreadPool& pool = MakePool(count);
     StartRun(pool);
     ASSERT_TRUE(WaitUntil([&] { return run_result.load() != -99; }, std::chrono::seconds(30)))
-      << "Run did not return with " << count << " threads";
+        << "Run did not return with " << count << " threads";
     runner.join();
     EXPECT_EQ(run_result, 0) << count;
     EXPECT_EQ(pool.GetRunningThreads(), 0) << count;

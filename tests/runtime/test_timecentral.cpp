@@ -247,19 +247,19 @@ TEST(TimeCentralRules, AcceptSample)
     HRTime rtt, best, limit;
     bool accepted;
   } cases[] = {
-    {T(0, 10), T(10, 0), T(0, 10), true},   // exactly the limit
-    {T(0, 11), T(10, 0), T(0, 10), false},  // just over it
-    {T(0, 0), T(10, 0), T(0, 10), true},
-    {T(0, 5), T(0, 5), T(0, 10), true},     // equal to the best so far
-    {T(0, 6), T(0, 5), T(0, 10), false},    // the best never grows
-    {T(0, 9), T(0, 8), T(0, 10), false},
-    {T(1, 0), T(10, 0), T(0, 10), false},
-    {T(-1, 999), T(10, 0), T(0, 10), false}, // a negative round trip
-    {T(-1, 0), T(10, 0), T(0, 10), false},
+      {T(0, 10), T(10, 0), T(0, 10), true},   // exactly the limit
+      {T(0, 11), T(10, 0), T(0, 10), false},  // just over it
+      {T(0, 0), T(10, 0), T(0, 10), true},
+      {T(0, 5), T(0, 5), T(0, 10), true},   // equal to the best so far
+      {T(0, 6), T(0, 5), T(0, 10), false},  // the best never grows
+      {T(0, 9), T(0, 8), T(0, 10), false},
+      {T(1, 0), T(10, 0), T(0, 10), false},
+      {T(-1, 999), T(10, 0), T(0, 10), false},  // a negative round trip
+      {T(-1, 0), T(10, 0), T(0, 10), false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(VQTimeCentral::AcceptSample(c.rtt, c.best, c.limit), c.accepted)
-      << testing::PrintToString(c.rtt) << " best " << testing::PrintToString(c.best);
+        << testing::PrintToString(c.rtt) << " best " << testing::PrintToString(c.best);
 }
 
 TEST(TimeCentralRules, CorrectionIsServerPlusHalfRoundTripMinusAnswerTime)
@@ -269,10 +269,10 @@ TEST(TimeCentralRules, CorrectionIsServerPlusHalfRoundTripMinusAnswerTime)
     HRTime server, rtt, t1;
     long long sec, msec;
   } cases[] = {
-    {T(100, 0), T(0, 10), T(100, 305), -1, 700},
-    {T(200, 500), T(0, 0), T(100, 0), 100, 500},
-    {T(100, 0), T(0, 7), T(100, 0), 0, 3},
-    {T(50, 0), T(0, 2), T(50, 1), 0, 0},
+      {T(100, 0), T(0, 10), T(100, 305), -1, 700},
+      {T(200, 500), T(0, 0), T(100, 0), 100, 500},
+      {T(100, 0), T(0, 7), T(100, 0), 0, 3},
+      {T(50, 0), T(0, 2), T(50, 1), 0, 0},
   };
   for (const auto& c : cases) {
     const HRTime got = VQTimeCentral::CorrectionFrom(c.server, c.rtt, c.t1);
@@ -336,10 +336,10 @@ TEST_F(TimeCentralTest, CorrectionIsAddedInNormalForm)
     HRTime correction, local;
     long long sec, msec;
   } cases[] = {
-    {T(-1, 700), T(100, 200), 99, 900},
-    {T(-1, 700), T(100, 300), 100, 0},
-    {T(0, 900), T(100, 200), 101, 100},
-    {T(5, 0), T(100, 999), 105, 999},
+      {T(-1, 700), T(100, 200), 99, 900},
+      {T(-1, 700), T(100, 300), 100, 0},
+      {T(0, 900), T(100, 200), 101, 100},
+      {T(5, 0), T(100, 999), 105, 999},
   };
   for (const auto& c : cases) {
     VQTimeCentral::SetCorrectionForTest(c.correction);
@@ -437,11 +437,11 @@ TEST_F(TimeCentralTest, BestLatencyOnlyShrinksAndAnEqualRoundTripUpdatesSilently
     int correction_lines;  // in the log so far
     long long correction_ms;
   } steps[] = {
-    {5, 1000, 0, 1, 1000},  // first: logged
-    {5, 2000, 0, 1, 2000},  // equal to the best: corrected, nothing logged
-    {7, 3000, 1, 1, 2000},  // longer than the best: refused, correction kept
-    {3, 4000, 0, 2, 4000},  // shorter: corrected and logged
-    {4, 5000, 1, 2, 4000},
+      {5, 1000, 0, 1, 1000},  // first: logged
+      {5, 2000, 0, 1, 2000},  // equal to the best: corrected, nothing logged
+      {7, 3000, 1, 1, 2000},  // longer than the best: refused, correction kept
+      {3, 4000, 0, 2, 4000},  // shorter: corrected and logged
+      {4, 5000, 1, 2, 4000},
   };
   for (const auto& s : steps) {
     FixRoundTrip(s.rtt_ms);
@@ -452,7 +452,7 @@ TEST_F(TimeCentralTest, BestLatencyOnlyShrinksAndAnEqualRoundTripUpdatesSilently
     EXPECT_EQ(Count(text, kLatencyLine), s.correction_lines) << text;
     EXPECT_NEAR(static_cast<double>(ToMs(VQTimeCentral::GetCorrection())),
                 static_cast<double>(s.correction_ms), 20.0)
-      << s.rtt_ms << " ms";
+        << s.rtt_ms << " ms";
   }
   EXPECT_EQ(VQTimeCentral::GetBestLatency(), T(0, 3));
 }
@@ -604,4 +604,4 @@ TEST_F(TimeCentralTest, ConnectWhileTheWorkerRunsNeverOverlapsMeasurements)
   EXPECT_EQ(servant_->max_in_flight.load(), 1);
 }
 
-} // namespace
+}  // namespace

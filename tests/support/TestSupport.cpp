@@ -99,10 +99,12 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
 std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeout)
 {
   std::string text;
-  WaitUntil([&] {
-    text = ReadFile(path);
-    return !text.empty();
-  }, timeout);
+  WaitUntil(
+      [&] {
+        text = ReadFile(path);
+        return !text.empty();
+      },
+      timeout);
   return text;
 }
 
@@ -144,7 +146,7 @@ std::string FindInPath(const std::string& program)
   return "";
 }
 
-} // namespace
+}  // namespace
 
 // ----------------------------------------------------------- ChildProcess
 
@@ -319,17 +321,18 @@ bool NamingServiceFixture::TryStart(int port)
   opt.stdout_file = m_dir.file("omninames.out");
   opt.stderr_file = opt.stdout_file;
   opt.working_dir = m_dir.path();
-  if (!m_process.Start(exe, {"-start", p, "-always", "-datadir", data, "-ORBendPoint",
-                             "giop:tcp:127.0.0.1:" + p},
-                       opt))
+  if (!m_process.Start(
+          exe, {"-start", p, "-always", "-datadir", data, "-ORBendPoint", "giop:tcp:127.0.0.1:" + p}, opt))
     return false;
   // It answers once it has written its root context and listens.
-  const bool up = WaitUntil([&] {
-    if (!m_process.Running())
-      return true;
-    return ReadFile(opt.stdout_file).find("Root context is") != std::string::npos &&
-           LoopbackPortAnswers(port);
-  }, std::chrono::seconds(20));
+  const bool up = WaitUntil(
+      [&] {
+        if (!m_process.Running())
+          return true;
+        return ReadFile(opt.stdout_file).find("Root context is") != std::string::npos &&
+               LoopbackPortAnswers(port);
+      },
+      std::chrono::seconds(20));
   if (up && m_process.Running()) {
     m_port = port;
     return true;
@@ -365,8 +368,8 @@ std::vector<std::string> NamingServiceFixture::orb_args() const
 
 std::vector<std::string> NamingServiceFixture::system_orb_args() const
 {
-  return {"-ORBInitRef", "NameService=iiop://" + host_port() + "/NameService",
-          "-ORBDottedDecimalAddresses", "1"};
+  return {"-ORBInitRef", "NameService=iiop://" + host_port() + "/NameService", "-ORBDottedDecimalAddresses",
+          "1"};
 }
 
 std::string WirePeerPath()

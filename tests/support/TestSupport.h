@@ -92,8 +92,7 @@ public:
   // Starts program (a path, or a name looked up in PATH) with args (not
   // including argv[0], which is the program). False when the program is not
   // found or fork fails; a failing exec ends the child with exit code 127.
-  bool Start(const std::string& program, const std::vector<std::string>& args,
-             const Options& options);
+  bool Start(const std::string& program, const std::vector<std::string>& args, const Options& options);
   bool Start(const std::string& program, const std::vector<std::string>& args)
   {
     return Start(program, args, Options());

@@ -43,4 +43,4 @@ inline QELM::Tallyhouse::DBKIDEnum Id(int i)
   return static_cast<QELM::Tallyhouse::DBKIDEnum>(i);
 }
 
-} // namespace tallyhouse_test
+}  // namespace tallyhouse_test

@@ -79,4 +79,4 @@ inline std::string CheckPatternRecord(const QELM::DBKRecord& r, int& writer, int
   return std::string();
 }
 
-} // namespace tallyhouse_test
+}  // namespace tallyhouse_test

@@ -97,8 +97,8 @@ inline StressResult RunStress(QELM::Tallyhouse_ptr th, int threads, double secon
         for (CORBA::ULong i = 0; i < hist->length(); ++i) {
           bad = CheckPatternRecord(hist[i], w, s);
           if (!bad.empty() || w != r) {
-            fail("FetchLSHH(" + std::to_string(r) + ")[" + std::to_string(i) + "]: " +
-                 (bad.empty() ? "wrong writer" : bad));
+            fail("FetchLSHH(" + std::to_string(r) + ")[" + std::to_string(i) +
+                 "]: " + (bad.empty() ? "wrong writer" : bad));
             break;
           }
           if (i > 0 && s != prev - 1) {
@@ -260,4 +260,4 @@ inline StressResult RunSharedStress(QELM::Tallyhouse_ptr th, int threads, double
   return result;
 }
 
-} // namespace tallyhouse_test
+}  // namespace tallyhouse_test

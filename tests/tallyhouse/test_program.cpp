@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -37,8 +37,9 @@ using tallyhouse_test::g_orb;
 using tallyhouse_test::g_poa;
 using tallyhouse_test::Id;
 
-const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment(
-    [] { return qelm_orb_init(std::vector<std::string>(), QELM_ORB_ID, 60000, "giop:tcp:127.0.0.1:"); }));
+const ::testing::Environment* const g_env =
+    ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment(
+        [] { return qelm_orb_init(std::vector<std::string>(), QELM_ORB_ID, 60000, "giop:tcp:127.0.0.1:"); }));
 
 // A Management service of the test's own: only its clock is asked for.
 class TestManagement : public POA_QELM::Management
@@ -140,12 +141,14 @@ protected:
     // Ready once this start's log (a restart empties the previous one)
     // reports the pool running.
     ASSERT_TRUE(WaitUntil(
-      [&] {
-        const std::string log = ReadFile(run.file("tallyhouse.log"));
-        return log.find("Launched 11") != std::string::npos && log.find("ended normally") == std::string::npos;
-      },
-      60s))
-      << "log: " << ReadFile(run.file("tallyhouse.log")) << "\nstderr: " << ReadFile(run.file("stderr.txt"));
+        [&] {
+          const std::string log = ReadFile(run.file("tallyhouse.log"));
+          return log.find("Launched 11") != std::string::npos &&
+                 log.find("ended normally") == std::string::npos;
+        },
+        60s))
+        << "log: " << ReadFile(run.file("tallyhouse.log"))
+        << "\nstderr: " << ReadFile(run.file("stderr.txt"));
     th = Resolve();
     ASSERT_FALSE(CORBA::is_nil(th.in()));
   }
@@ -193,16 +196,17 @@ TEST_F(TallyhouseProgram, StartUpLogIorFileAndName)
     EXPECT_TRUE(HasTimePrefix(line) && !HasTimePrefix(line.substr(14))) << line;
     pos = nl + 1;
   }
-  ExpectInOrder(LogMessages(log), {"Tallyhouse Server started...", "Registering object Tallyhouse...Succeded.",
-                                   "Tallyhouse ORB Running...",
-                                   "VQORBThreadPool: Launched 11 secondary threads. Running the main thread..."});
+  ExpectInOrder(LogMessages(log),
+                {"Tallyhouse Server started...", "Registering object Tallyhouse...Succeded.",
+                 "Tallyhouse ORB Running...",
+                 "VQORBThreadPool: Launched 11 secondary threads. Running the main thread..."});
   // Standard output has the same messages without time stamps.
   const std::string out = ReadFile(run.file("stdout.txt"));
   EXPECT_EQ(out.rfind("Tallyhouse Server started...\nRegistering object Tallyhouse...Succeded.\n"
                       "Tallyhouse ORB Running...\n",
                       0),
             0u)
-    << out;
+      << out;
 
   const std::string ior = ReadFile(run.file("Tallyhouse.ior"));
   ASSERT_EQ(ior.rfind("IOR:", 0), 0u);
@@ -247,8 +251,9 @@ TEST_F(TallyhouseProgram, EveryOperationOverIiop)
   DBKRecord_var avg = th->GetRecordAverage(Id(8), 2);
   ASSERT_EQ(avg->L.length(), 2u);
   EXPECT_EQ(avg->L[0][1], (4 + 3) / 2);
-  EXPECT_FLOAT_EQ(avg->F[1][7], (tallyhouse_test::PatternValue(8, 4, 1, 7) +
-                                 tallyhouse_test::PatternValue(8, 3, 1, 7)) / 2);
+  EXPECT_FLOAT_EQ(avg->F[1][7],
+                  (tallyhouse_test::PatternValue(8, 4, 1, 7) + tallyhouse_test::PatternValue(8, 3, 1, 7)) /
+                      2);
 
   LSHHistory_var hist = th->FetchLSHH(Id(8), 3);
   ASSERT_EQ(hist->length(), 3u);
@@ -275,13 +280,13 @@ TEST_F(TallyhouseProgram, EveryOperationOverIiop)
   EXPECT_EQ(th->GetRecordCount(Id(8)), 3) << "3 records are within trim size + 1";
 
   const std::vector<std::string> lines = LogMessages(ReadFile(run.file("tallyhouse.log")));
-  ExpectInOrder(lines, {"Tallyhouse: Call to GetLatestTimestamp. id = 8.",
-                        "Tallyhouse: Call to InsertRecord. id = 8.", "Tallyhouse: Call to GetLatestRecord. id = 8.",
-                        "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.000500.", " quasi_timestamp: 2.000000",
-                        "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.002000.",
-                        "Assertion Failed: \"found_it\"",
-                        "Tallyhouse: Call to GetRecordAverage. id,numpast = 8,2.",
-                        "Tallyhouse: Call to FetchLSHH. id,numpast = 8,3."});
+  ExpectInOrder(lines,
+                {"Tallyhouse: Call to GetLatestTimestamp. id = 8.",
+                 "Tallyhouse: Call to InsertRecord. id = 8.", "Tallyhouse: Call to GetLatestRecord. id = 8.",
+                 "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.000500.", " quasi_timestamp: 2.000000",
+                 "Tallyhouse: Call to GetRecord. id = 8, timestamp = 2.002000.",
+                 "Assertion Failed: \"found_it\"", "Tallyhouse: Call to GetRecordAverage. id,numpast = 8,2.",
+                 "Tallyhouse: Call to FetchLSHH. id,numpast = 8,3."});
 }
 
 TEST_F(TallyhouseProgram, TrimSizesPerKindAndFlush)
@@ -307,7 +312,7 @@ TEST_F(TallyhouseProgram, TrimSizesPerKindAndFlush)
   for (int i = 0; i < 20; ++i)
     th->InsertRecord(rec, Id(9));
   for (int i = 0; i < 30; ++i)
-    th->InsertRecord(rec, Id(0)); // 31 + 30 = 61
+    th->InsertRecord(rec, Id(0));  // 31 + 30 = 61
   th->Flush();
   EXPECT_EQ(th->GetRecordCount(Id(8)), 31);
   EXPECT_EQ(th->GetRecordCount(Id(9)), 20);
@@ -409,7 +414,7 @@ TEST_F(TallyhouseProgram, ParallelClientsSharingKindsOverIiop)
   ShutdownAndExpectNormalEnd();
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -423,9 +428,9 @@ TEST(TallyhouseProgramStart, WithoutANamingServiceItEndsWithAnError)
   opts.stderr_file = run.file("stderr.txt");
   // A port on which nothing listens.
   const int port = FreeLoopbackPort();
-  ASSERT_TRUE(program.Start(TALLYHOUSE_EXE,
-                            {"-ORBInitRef", "NameService=iiop://127.0.0.1:" + std::to_string(port) + "/NameService"},
-                            opts));
+  ASSERT_TRUE(program.Start(
+      TALLYHOUSE_EXE,
+      {"-ORBInitRef", "NameService=iiop://127.0.0.1:" + std::to_string(port) + "/NameService"}, opts));
   ASSERT_TRUE(program.Wait(120s)) << "the program must not serve half-built";
   EXPECT_NE(program.ExitCode(), 0);
   const std::string log = ReadFile(run.file("tallyhouse.log"));
@@ -435,4 +440,4 @@ TEST(TallyhouseProgramStart, WithoutANamingServiceItEndsWithAnError)
   EXPECT_EQ(ReadFile(run.file("Tallyhouse.ior")), "") << "no reference file of an object that is not served";
 }
 
-} // namespace
+}  // namespace

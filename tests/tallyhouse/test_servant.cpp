@@ -1,7 +1,7 @@
 // The record store servant, called in-process: every operation, the sizes
 // per record kind, and the refusal of bad requests.
-#include "QELM_Tallyhouse_i.h"
 #include "OrbEnvironment.h"
+#include "QELM_Tallyhouse_i.h"
 #include "RecordPattern.h"
 #include "StressRun.h"
 
@@ -31,12 +31,13 @@ using tallyhouse_test::g_orb;
 using tallyhouse_test::g_poa;
 using tallyhouse_test::Id;
 
-const ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment([] {
-  int argc = 1;
-  char name[] = "tallyhouse_servant_test";
-  char* argv[] = {name, nullptr};
-  return CORBA::ORB_init(argc, argv);
-}));
+const ::testing::Environment* const g_env =
+    ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment([] {
+      int argc = 1;
+      char name[] = "tallyhouse_servant_test";
+      char* argv[] = {name, nullptr};
+      return CORBA::ORB_init(argc, argv);
+    }));
 
 // A record of one integer array and one real array, each of one value.
 DBKRecord Rec1(CORBA::Long l, CORBA::Float f, CORBA::Float qt = 0, CORBA::LongLong sec = 0)
@@ -68,8 +69,8 @@ struct KindSizes
   int id;
   int trim, max;
 };
-const KindSizes kKinds[] = {{0, 30, 80}, {1, 1, 1},   {2, 1, 1},   {3, 1, 1},   {4, 1, 1},   {5, 30, 60},
-                            {6, 1, 1},   {7, 1, 1},   {8, 30, 60}, {9, 30, 60}, {10, 30, 60}, {11, 30, 60},
+const KindSizes kKinds[] = {{0, 30, 80}, {1, 1, 1},    {2, 1, 1},    {3, 1, 1},    {4, 1, 1},    {5, 30, 60},
+                            {6, 1, 1},   {7, 1, 1},    {8, 30, 60},  {9, 30, 60},  {10, 30, 60}, {11, 30, 60},
                             {12, 1, 1},  {13, 30, 60}, {14, 30, 60}, {15, 30, 60}, {16, 30, 60}};
 
 TEST_F(ServantTest, EveryKindGrowsToItsMaxThenTrims)
@@ -106,11 +107,11 @@ TEST_F(ServantTest, LatestRecordIsANewestCopy)
   th->InsertRecord(in, Id(8));
   int w = 0, s = 0;
   ASSERT_EQ(tallyhouse_test::CheckPatternRecord(in, w, s), "") << "a caller in this process keeps its record";
-  in.F[0][0] = -1; // the store keeps its own copy
+  in.F[0][0] = -1;  // the store keeps its own copy
   DBKRecord_var out = th->GetLatestRecord(Id(8));
   EXPECT_EQ(tallyhouse_test::CheckPatternRecord(out.in(), w, s), "");
   EXPECT_EQ(s, 41);
-  out->F[0][0] = -2; // the caller's copy is its own
+  out->F[0][0] = -2;  // the caller's copy is its own
   DBKRecord_var again = th->GetLatestRecord(Id(8));
   EXPECT_EQ(tallyhouse_test::CheckPatternRecord(again.in(), w, s), "");
 }
@@ -136,9 +137,9 @@ TEST_F(ServantTest, RecordByQuasiTimestamp)
   struct
   {
     float t;
-    int expected_l; // -1: InvalidQuasiTimestamp
-  } cases[] = {{10.0005f, 2}, {9.9995f, 2}, {5.0f, 0}, {5.0009f, 0}, {20.0f, 3}, {10.002f, -1},
-               {5.0011f, -1}, {0.0f, -1},   {-10.0f, -1}};
+    int expected_l;  // -1: InvalidQuasiTimestamp
+  } cases[] = {{10.0005f, 2}, {9.9995f, 2},  {5.0f, 0},  {5.0009f, 0}, {20.0f, 3},
+               {10.002f, -1}, {5.0011f, -1}, {0.0f, -1}, {-10.0f, -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.t);
     if (c.expected_l < 0) {
@@ -156,19 +157,19 @@ TEST_F(ServantTest, RecordAverage)
 {
   struct
   {
-    std::vector<int> l;   // oldest first
-    std::vector<float> f; // oldest first
+    std::vector<int> l;    // oldest first
+    std::vector<float> f;  // oldest first
     int numpast;
     int expected_l;
     float expected_f;
   } cases[] = {
-    {{-2, 7}, {1.0f, 2.0f}, 2, 2, 1.5f},
-    {{2, -7}, {0, 0}, 2, -2, 0.0f},           // toward zero
-    {{INT_MAX, INT_MAX}, {0, 0}, 2, INT_MAX, 0}, // no 32-bit overflow
-    {{INT_MIN, INT_MIN, INT_MIN}, {0, 0, 0}, 3, INT_MIN, 0},
-    {{1, 2, 3, 4}, {1, 2, 3, 4}, 1, 4, 4.0f}, // only the newest
-    {{1, 2, 3, 4}, {1, 2, 3, 4}, 3, 3, 3.0f}, // the newest three
-    {{100, 5, 5}, {1e30f, 3e38f, 3e38f}, 2, 5, 3e38f}, // no float overflow
+      {{-2, 7}, {1.0f, 2.0f}, 2, 2, 1.5f},
+      {{2, -7}, {0, 0}, 2, -2, 0.0f},               // toward zero
+      {{INT_MAX, INT_MAX}, {0, 0}, 2, INT_MAX, 0},  // no 32-bit overflow
+      {{INT_MIN, INT_MIN, INT_MIN}, {0, 0, 0}, 3, INT_MIN, 0},
+      {{1, 2, 3, 4}, {1, 2, 3, 4}, 1, 4, 4.0f},           // only the newest
+      {{1, 2, 3, 4}, {1, 2, 3, 4}, 3, 3, 3.0f},           // the newest three
+      {{100, 5, 5}, {1e30f, 3e38f, 3e38f}, 2, 5, 3e38f},  // no float overflow
   };
   for (const auto& c : cases) {
     QELM_Tallyhouse_i* s = new QELM_Tallyhouse_i(g_orb);
@@ -326,51 +327,55 @@ DBKRecord LongerArray()
 }
 
 const BadCall kBadCalls[] = {
-  // empty kind 9
-  {"LatestRecordOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(9)); },
-   Expect::BadInvOrder},
-  {"AverageOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(9), 1); },
-   Expect::BadInvOrder},
-  // kind 8 holds 3 records of one shape
-  {"AverageZero", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 0); },
-   Expect::BadParam},
-  {"AverageNegative", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), -1); },
-   Expect::BadParam},
-  {"AverageMostNegative", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MIN); },
-   Expect::BadParam},
-  {"AverageAboveSize", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 4); },
-   Expect::BadParam},
-  {"AverageFarAboveSize", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MAX); },
-   Expect::BadParam},
-  {"FetchNegative", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), -1); }, Expect::BadParam},
-  {"FetchAboveSize", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), 4); }, Expect::BadParam},
-  {"FetchFromEmpty", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(9), 1); }, Expect::BadParam},
-  // kind 10: an older record with an extra real array; kind 11: an older
-  // record with a longer integer array
-  {"AverageMoreArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(10), 2); },
-   Expect::BadParam},
-  {"AverageFewerArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(12), 2); },
-   Expect::BadParam},
-  {"AverageLongerArray", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(11), 2); },
-   Expect::BadParam},
-  {"MaxSizeZero", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), 0); }, Expect::BadParam},
-  {"MaxSizeNegative", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), -5); }, Expect::BadParam},
-  // ids with no history, on every operation that takes an id
-  {"IdMaxSize", [](QELM_Tallyhouse_i* s) { s->GetTableMaxSize(Id(17)); }, Expect::BadParam},
-  {"IdSetMaxSize", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(17), 5); }, Expect::BadParam},
-  {"IdCount", [](QELM_Tallyhouse_i* s) { s->GetRecordCount(Id(31)); }, Expect::BadParam},
-  {"IdInsertTime", [](QELM_Tallyhouse_i* s) { s->GetLatestInsertTime(Id(17)); }, Expect::BadParam},
-  {"IdLatest", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(17)); }, Expect::BadParam},
-  {"IdRecord", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecord(Id(20), 0.0f); }, Expect::BadParam},
-  {"IdInsert", [](QELM_Tallyhouse_i* s) { s->InsertRecord(Rec1(0, 0), Id(17)); }, Expect::BadParam},
-  {"IdAverage", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(17), 1); },
-   Expect::BadParam},
-  {"IdFetch", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(31), 0); }, Expect::BadParam},
+    // empty kind 9
+    {"LatestRecordOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(9)); },
+     Expect::BadInvOrder},
+    {"AverageOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(9), 1); },
+     Expect::BadInvOrder},
+    // kind 8 holds 3 records of one shape
+    {"AverageZero", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 0); },
+     Expect::BadParam},
+    {"AverageNegative", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), -1); },
+     Expect::BadParam},
+    {"AverageMostNegative",
+     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MIN); }, Expect::BadParam},
+    {"AverageAboveSize", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 4); },
+     Expect::BadParam},
+    {"AverageFarAboveSize",
+     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MAX); }, Expect::BadParam},
+    {"FetchNegative", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), -1); },
+     Expect::BadParam},
+    {"FetchAboveSize", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), 4); },
+     Expect::BadParam},
+    {"FetchFromEmpty", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(9), 1); },
+     Expect::BadParam},
+    // kind 10: an older record with an extra real array; kind 11: an older
+    // record with a longer integer array
+    {"AverageMoreArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(10), 2); },
+     Expect::BadParam},
+    {"AverageFewerArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(12), 2); },
+     Expect::BadParam},
+    {"AverageLongerArray", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(11), 2); },
+     Expect::BadParam},
+    {"MaxSizeZero", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), 0); }, Expect::BadParam},
+    {"MaxSizeNegative", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), -5); }, Expect::BadParam},
+    // ids with no history, on every operation that takes an id
+    {"IdMaxSize", [](QELM_Tallyhouse_i* s) { s->GetTableMaxSize(Id(17)); }, Expect::BadParam},
+    {"IdSetMaxSize", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(17), 5); }, Expect::BadParam},
+    {"IdCount", [](QELM_Tallyhouse_i* s) { s->GetRecordCount(Id(31)); }, Expect::BadParam},
+    {"IdInsertTime", [](QELM_Tallyhouse_i* s) { s->GetLatestInsertTime(Id(17)); }, Expect::BadParam},
+    {"IdLatest", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(17)); },
+     Expect::BadParam},
+    {"IdRecord", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecord(Id(20), 0.0f); },
+     Expect::BadParam},
+    {"IdInsert", [](QELM_Tallyhouse_i* s) { s->InsertRecord(Rec1(0, 0), Id(17)); }, Expect::BadParam},
+    {"IdAverage", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(17), 1); },
+     Expect::BadParam},
+    {"IdFetch", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(31), 0); }, Expect::BadParam},
 };
 
 class ServantBadCall : public ::testing::TestWithParam<BadCall>
-{
-};
+{};
 
 TEST_P(ServantBadCall, IsRefusedAndChangesNothing)
 {
@@ -413,7 +418,7 @@ TEST_F(ServantTest, CallLines)
 {
   const std::string path = (std::filesystem::temp_directory_path() /
                             ("tallyhouse_servant_log_" + std::to_string(getpid()) + ".log"))
-                             .string();
+                               .string();
   ASSERT_TRUE(VQOStreamLog::Open(path.c_str(), "w"));
   th->InsertRecord(Rec1(1, 1, 10.0f), Id(8));
   DBKRecord_var a = th->GetLatestRecord(Id(8));
@@ -425,13 +430,13 @@ TEST_F(ServantTest, CallLines)
   const std::string log = ReadFile(path);
   std::filesystem::remove(path);
   const char* lines[] = {
-    "Tallyhouse: Call to InsertRecord. id = 8.\n",
-    "Tallyhouse: Call to GetLatestRecord. id = 8.\n",
-    "Tallyhouse: Call to GetLatestTimestamp. id = 8.\n",
-    "Tallyhouse: Call to GetRecord. id = 8, timestamp = 10.000500.\n",
-    " quasi_timestamp: 10.000000\n",
-    "Tallyhouse: Call to GetRecordAverage. id,numpast = 8,1.\n",
-    "Tallyhouse: Call to FetchLSHH. id,numpast = 8,1.\n",
+      "Tallyhouse: Call to InsertRecord. id = 8.\n",
+      "Tallyhouse: Call to GetLatestRecord. id = 8.\n",
+      "Tallyhouse: Call to GetLatestTimestamp. id = 8.\n",
+      "Tallyhouse: Call to GetRecord. id = 8, timestamp = 10.000500.\n",
+      " quasi_timestamp: 10.000000\n",
+      "Tallyhouse: Call to GetRecordAverage. id,numpast = 8,1.\n",
+      "Tallyhouse: Call to FetchLSHH. id,numpast = 8,1.\n",
   };
   std::size_t pos = 0;
   for (const char* line : lines) {
@@ -469,4 +474,4 @@ TEST(ServantStress, WritersSharingKindsLoseNothingAndKeepTheirOrder)
   servant->_remove_ref();
 }
 
-} // namespace
+}  // namespace

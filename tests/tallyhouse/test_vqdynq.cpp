@@ -37,8 +37,7 @@ struct GrowthCase
 };
 
 class VQDynQGrowth : public ::testing::TestWithParam<GrowthCase>
-{
-};
+{};
 
 TEST_P(VQDynQGrowth, SizeAndOrderAfterInserts)
 {
@@ -59,18 +58,18 @@ TEST_P(VQDynQGrowth, SizeAndOrderAfterInserts)
 }
 
 const GrowthCase kGrowthCases[] = {
-  {"Trim30Max60_Full", 30, 60, false, 60, 60},
-  {"Trim30Max60_OnePast", 30, 60, false, 61, 31},
-  {"Trim30Max60_RegrowTo60", 30, 60, false, 90, 60},
-  {"Trim30Max60_SecondTrim", 30, 60, false, 91, 31},
-  {"Trim30Max80_Full", 30, 80, false, 80, 80},
-  {"Trim30Max80_OnePast", 30, 80, false, 81, 31},
-  {"Trim1Max1_First", 1, 1, false, 1, 1},
-  {"Trim1Max1_Second", 1, 1, false, 2, 2},
-  {"Trim1Max1_Many", 1, 1, false, 7, 2},
-  {"Default_Full", 0, 0, true, 100, 100},
-  {"Default_OnePast", 0, 0, true, 101, 26},
-  {"Empty", 30, 60, false, 0, 0},
+    {"Trim30Max60_Full", 30, 60, false, 60, 60},
+    {"Trim30Max60_OnePast", 30, 60, false, 61, 31},
+    {"Trim30Max60_RegrowTo60", 30, 60, false, 90, 60},
+    {"Trim30Max60_SecondTrim", 30, 60, false, 91, 31},
+    {"Trim30Max80_Full", 30, 80, false, 80, 80},
+    {"Trim30Max80_OnePast", 30, 80, false, 81, 31},
+    {"Trim1Max1_First", 1, 1, false, 1, 1},
+    {"Trim1Max1_Second", 1, 1, false, 2, 2},
+    {"Trim1Max1_Many", 1, 1, false, 7, 2},
+    {"Default_Full", 0, 0, true, 100, 100},
+    {"Default_OnePast", 0, 0, true, 101, 26},
+    {"Empty", 30, 60, false, 0, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sizes, VQDynQGrowth, ::testing::ValuesIn(kGrowthCases),
@@ -100,8 +99,7 @@ struct TrimCase
 };
 
 class VQDynQTrim : public ::testing::TestWithParam<TrimCase>
-{
-};
+{};
 
 TEST_P(VQDynQTrim, LeavesNPlusOne)
 {
@@ -117,14 +115,13 @@ TEST_P(VQDynQTrim, LeavesNPlusOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, VQDynQTrim,
-                         ::testing::Values(TrimCase{6, 5, 0, 6},    // nothing removed
-                                           TrimCase{7, 5, 1, 6},    // one removed
-                                           TrimCase{45, 0, 14, 31}, // 0 means the trim size
-                                           TrimCase{20, 0, 20, 20}, // smaller than trim + 1
+                         ::testing::Values(TrimCase{6, 5, 0, 6},     // nothing removed
+                                           TrimCase{7, 5, 1, 6},     // one removed
+                                           TrimCase{45, 0, 14, 31},  // 0 means the trim size
+                                           TrimCase{20, 0, 20, 20},  // smaller than trim + 1
                                            TrimCase{31, 0, 0, 31},
-                                           TrimCase{5, 9, 5, 5},    // n >= size: the size
-                                           TrimCase{32, 0, 1, 31},
-                                           TrimCase{0, 0, 0, 0}));
+                                           TrimCase{5, 9, 5, 5},  // n >= size: the size
+                                           TrimCase{32, 0, 1, 31}, TrimCase{0, 0, 0, 0}));
 
 TEST(VQDynQ, SetMaxSizeLowersThenRaises)
 {
@@ -214,4 +211,4 @@ TEST(VQDynQ, CopyTakesTheSizes)
   EXPECT_EQ(b.Size(), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <sys/time.h>
 #include <string>
+#include <sys/time.h>
 #include <thread>
 #include <vector>
 
@@ -122,19 +122,19 @@ CORBA::Object_ptr Resolve(const NamingServiceFixture& ns, const char* name,
 {
   CORBA::Object_var found;
   WaitUntil(
-    [&] {
-      try {
-        CosNaming::NamingContext_var ctx = Context(ns);
-        CORBA::Object_var obj = ctx->resolve(QelmName(name));
-        if (!obj->_non_existent()) {
-          found = obj._retn();
-          return true;
+      [&] {
+        try {
+          CosNaming::NamingContext_var ctx = Context(ns);
+          CORBA::Object_var obj = ctx->resolve(QelmName(name));
+          if (!obj->_non_existent()) {
+            found = obj._retn();
+            return true;
+          }
+        } catch (...) {
         }
-      } catch (...) {
-      }
-      return false;
-    },
-    timeout);
+        return false;
+      },
+      timeout);
   return found._retn();
 }
 
@@ -180,9 +180,7 @@ public:
   bool WaitFor(long id, int count = 1)
   {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_cv.wait_for(lock, 30s, [&] {
-      return std::count(m_ids.begin(), m_ids.end(), id) >= count;
-    });
+    return m_cv.wait_for(lock, 30s, [&] { return std::count(m_ids.begin(), m_ids.end(), id) >= count; });
   }
 
 private:
@@ -214,10 +212,7 @@ public:
   CORBA::Long GetTableMaxSize(QELM::Tallyhouse::DBKIDEnum) override { return 0; }
   void SetTableMaxSize(QELM::Tallyhouse::DBKIDEnum, CORBA::Long) override {}
   CORBA::Long GetRecordCount(QELM::Tallyhouse::DBKIDEnum) override { return 0; }
-  QELM::HRTime GetLatestInsertTime(QELM::Tallyhouse::DBKIDEnum) override
-  {
-    throw CORBA::NO_IMPLEMENT();
-  }
+  QELM::HRTime GetLatestInsertTime(QELM::Tallyhouse::DBKIDEnum) override { throw CORBA::NO_IMPLEMENT(); }
   // The record set for the kind with SetRecord, else NO_IMPLEMENT; every
   // kind asked for is recorded in order.
   QELM::DBKRecord* GetLatestRecord(QELM::Tallyhouse::DBKIDEnum id) override
@@ -327,10 +322,7 @@ public:
   void UpdateCCA() override {}
   void UpdateCCB() override {}
   void SaveNetworkState(CORBA::Long) override {}
-  void GetNetworkState(QELM::OctetSeq_out state, CORBA::Long) override
-  {
-    state = new QELM::OctetSeq;
-  }
+  void GetNetworkState(QELM::OctetSeq_out state, CORBA::Long) override { state = new QELM::OctetSeq; }
 
   bool Initialized()
   {
@@ -445,8 +437,8 @@ QELM::OctetSeq IncidentPayload(int32_t from, int32_t to, float start, float end,
   return s;
 }
 
-QELM::OctetSeq VMSPayload(int32_t type, int32_t from, int32_t to, int32_t p0, int32_t p1,
-                          float start, float end, std::vector<int32_t> nodes)
+QELM::OctetSeq VMSPayload(int32_t type, int32_t from, int32_t to, int32_t p0, int32_t p1, float start,
+                          float end, std::vector<int32_t> nodes)
 {
   int32_t params[2] = {p0, p1};
   int32_t path[100] = {};
@@ -736,39 +728,39 @@ TEST(ManagementCommands, PayloadSizesDecideBetweenDecodedLineAndRefusal)
     std::string line;
   };
   const std::vector<Case> cases = {
-    {MSG_INCIDENT_ADD, IncidentPayload(11, 12, 480, 540, 0.5f), true,
-     "Command message 42 (MSG_INCIDENT_ADD): link 11 -> 12, minutes 480.0 to 540.0, severity 0.5."},
-    {MSG_INCIDENT_REMOVE, IncidentPayload(7, 9, 0, 1440, 1.0f), true,
-     "Command message 43 (MSG_INCIDENT_REMOVE): link 7 -> 9, minutes 0.0 to 1440.0, severity 1.0."},
-    {MSG_VMS_ADD, VMSPayload(2, 11, 12, 100, 3, 480, 540, {12, 13, 14}), true,
-     "Command message 44 (MSG_VMS_ADD): type 2 (mandatory detour), link 11 -> 12, parameters 100 3, "
-     "minutes 480.0 to 540.0, sub-path 12 13 14."},
-    {MSG_VMS_REMOVE, VMSPayload(1, 11, 12, -20, 30, 60, 120, {5, 6}), true,
-     "Command message 45 (MSG_VMS_REMOVE): type 1 (speed advisory), link 11 -> 12, speed threshold "
-     "-20, change 30%, minutes 60.0 to 120.0."},
-    {MSG_VMS_ADD, VMSPayload(3, 1, 2, 40, 1, 0, 10, {}), true,
-     "type 3 (congestion warning), link 1 -> 2, response rate 40%, path preference 1, minutes 0.0 "
-     "to 10.0."},
-    {MSG_VMS_ADD, VMSPayload(4, 1, 2, 100, 150, 0, 10, {2}), true,
-     "type 4 (optional detour), link 1 -> 2, parameters 100 150, minutes 0.0 to 10.0, sub-path "
-     "node count 150 out of range."},
-    {MSG_WORKZONE_ADD, WorkZonePayload(3, 4, 600, 720, 0.3f, 35, 1800), true,
-     "Command message 46 (MSG_WORKZONE_ADD): link 3 -> 4, minutes 600.0 to 720.0, capacity "
-     "reduction 0.30, speed limit 35 mph, discharge rate 1800 veh/hr/ln."},
-    {MSG_WORKZONE_REMOVE, WorkZonePayload(3, 4, 600, 720, 1.0f, 25, 900), true,
-     "Command message 47 (MSG_WORKZONE_REMOVE): link 3 -> 4"},
-    {MSG_INCIDENT_ADD, Bytes(19), false,
-     "Command message 42 (MSG_INCIDENT_ADD) refused: payload of 19 bytes, 20 expected."},
-    {MSG_INCIDENT_REMOVE, Bytes(0), false,
-     "Command message 43 (MSG_INCIDENT_REMOVE) refused: payload of 0 bytes, 20 expected."},
-    {MSG_VMS_ADD, Bytes(20), false,
-     "Command message 44 (MSG_VMS_ADD) refused: payload of 20 bytes, 428 expected."},
-    {MSG_VMS_REMOVE, Bytes(429), false,
-     "Command message 45 (MSG_VMS_REMOVE) refused: payload of 429 bytes, 428 expected."},
-    {MSG_WORKZONE_ADD, Bytes(428), false,
-     "Command message 46 (MSG_WORKZONE_ADD) refused: payload of 428 bytes, 28 expected."},
-    {MSG_WORKZONE_REMOVE, Bytes(27), false,
-     "Command message 47 (MSG_WORKZONE_REMOVE) refused: payload of 27 bytes, 28 expected."},
+      {MSG_INCIDENT_ADD, IncidentPayload(11, 12, 480, 540, 0.5f), true,
+       "Command message 42 (MSG_INCIDENT_ADD): link 11 -> 12, minutes 480.0 to 540.0, severity 0.5."},
+      {MSG_INCIDENT_REMOVE, IncidentPayload(7, 9, 0, 1440, 1.0f), true,
+       "Command message 43 (MSG_INCIDENT_REMOVE): link 7 -> 9, minutes 0.0 to 1440.0, severity 1.0."},
+      {MSG_VMS_ADD, VMSPayload(2, 11, 12, 100, 3, 480, 540, {12, 13, 14}), true,
+       "Command message 44 (MSG_VMS_ADD): type 2 (mandatory detour), link 11 -> 12, parameters 100 3, "
+       "minutes 480.0 to 540.0, sub-path 12 13 14."},
+      {MSG_VMS_REMOVE, VMSPayload(1, 11, 12, -20, 30, 60, 120, {5, 6}), true,
+       "Command message 45 (MSG_VMS_REMOVE): type 1 (speed advisory), link 11 -> 12, speed threshold "
+       "-20, change 30%, minutes 60.0 to 120.0."},
+      {MSG_VMS_ADD, VMSPayload(3, 1, 2, 40, 1, 0, 10, {}), true,
+       "type 3 (congestion warning), link 1 -> 2, response rate 40%, path preference 1, minutes 0.0 "
+       "to 10.0."},
+      {MSG_VMS_ADD, VMSPayload(4, 1, 2, 100, 150, 0, 10, {2}), true,
+       "type 4 (optional detour), link 1 -> 2, parameters 100 150, minutes 0.0 to 10.0, sub-path "
+       "node count 150 out of range."},
+      {MSG_WORKZONE_ADD, WorkZonePayload(3, 4, 600, 720, 0.3f, 35, 1800), true,
+       "Command message 46 (MSG_WORKZONE_ADD): link 3 -> 4, minutes 600.0 to 720.0, capacity "
+       "reduction 0.30, speed limit 35 mph, discharge rate 1800 veh/hr/ln."},
+      {MSG_WORKZONE_REMOVE, WorkZonePayload(3, 4, 600, 720, 1.0f, 25, 900), true,
+       "Command message 47 (MSG_WORKZONE_REMOVE): link 3 -> 4"},
+      {MSG_INCIDENT_ADD, Bytes(19), false,
+       "Command message 42 (MSG_INCIDENT_ADD) refused: payload of 19 bytes, 20 expected."},
+      {MSG_INCIDENT_REMOVE, Bytes(0), false,
+       "Command message 43 (MSG_INCIDENT_REMOVE) refused: payload of 0 bytes, 20 expected."},
+      {MSG_VMS_ADD, Bytes(20), false,
+       "Command message 44 (MSG_VMS_ADD) refused: payload of 20 bytes, 428 expected."},
+      {MSG_VMS_REMOVE, Bytes(429), false,
+       "Command message 45 (MSG_VMS_REMOVE) refused: payload of 429 bytes, 428 expected."},
+      {MSG_WORKZONE_ADD, Bytes(428), false,
+       "Command message 46 (MSG_WORKZONE_ADD) refused: payload of 428 bytes, 28 expected."},
+      {MSG_WORKZONE_REMOVE, Bytes(27), false,
+       "Command message 47 (MSG_WORKZONE_REMOVE) refused: payload of 27 bytes, 28 expected."},
   };
 
   NamingServiceFixture ns;
@@ -806,15 +798,15 @@ TEST(ManagementCycles, DriveTheBoundModuleWithTheCycleLengthOfSchedulerDat)
     unsigned long long cycle;
     QELM::Management::RunModeEnum mode;
   } cases[] = {
-    {"period 120 from scheduler.dat",
-     "120 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n\n300\n300\n120\n\n5\n3600000\n\n",
-     120, QELM::Management::RUN_SEQUENTIAL},
-    {"no scheduler.dat", "", 60, QELM::Management::RUN_SEQUENTIAL},
-    {"malformed scheduler.dat", "sixty seconds\n", 60, QELM::Management::RUN_SEQUENTIAL},
-    {"period 0 refused", "0 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n", 60,
-     QELM::Management::RUN_SEQUENTIAL},
-    {"real time, paced fast", "300 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n",
-     300, QELM::Management::RUN_REAL_TIME},
+      {"period 120 from scheduler.dat",
+       "120 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n\n300\n300\n120\n\n5\n3600000\n\n", 120,
+       QELM::Management::RUN_SEQUENTIAL},
+      {"no scheduler.dat", "", 60, QELM::Management::RUN_SEQUENTIAL},
+      {"malformed scheduler.dat", "sixty seconds\n", 60, QELM::Management::RUN_SEQUENTIAL},
+      {"period 0 refused", "0 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n", 60,
+       QELM::Management::RUN_SEQUENTIAL},
+      {"real time, paced fast", "300 0\n300 3600 300\n600 300\n900 1800 0\n1800 1800\n120 120\n", 300,
+       QELM::Management::RUN_REAL_TIME},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -825,7 +817,7 @@ TEST(ManagementCycles, DriveTheBoundModuleWithTheCycleLengthOfSchedulerDat)
     Bind(ns, "NOWSIM", nowsim.ref());
     ManagementProcess m;
     ASSERT_NO_FATAL_FAILURE(
-      m.Start(ns, {"-start-time", "3600", "-pause-ms", "0", "-pace-ms", "20"}, c.scheduler));
+        m.Start(ns, {"-start-time", "3600", "-pause-ms", "0", "-pace-ms", "20"}, c.scheduler));
     Served<Recorder> target(new Recorder);
     QELM::MessageTarget_var tref = QELM::MessageTarget::_narrow(target.ref());
     ASSERT_NE(m->RegisterTarget(tref.in()), 0);
@@ -937,18 +929,18 @@ TEST(DemoClient, MakesTheConsoleCallsAndFetchesTheRecordsOfEachEndedCode)
   const std::string out = ReadFile(dir.file("output.txt"));
   EXPECT_EQ(client.ExitCode(), 0) << out;
   for (const char* line : {
-         "clock correction: synchronized (result 0)",
-         "RegisterTarget: id 1\n",
-         "Initialize: 0\n",
-         "GetDataBrokerObject: record store reference",
-         "status after Start: active 1, initialized_before 1, initialized 1, cyclic_running 1",
-         "  message 2 MSG_CYCLIC_STARTED\n",
-         "  message 44 MSG_VMS_ADD\n",
-         "  message 42 MSG_INCIDENT_ADD\n",
-         "  message 9 MSG_NOWSIM_ENDED\n"
-         "    GUIRTSTATDATA: L 1 [1], F 4 [1 1 1 1], time_now 3600 s\n"
-         "    GUIRTLINKDATA: L 2 [1 1], F 5 [3 3 3 3 4]\n",
-         "UnregisterTarget: 0\n",
+           "clock correction: synchronized (result 0)",
+           "RegisterTarget: id 1\n",
+           "Initialize: 0\n",
+           "GetDataBrokerObject: record store reference",
+           "status after Start: active 1, initialized_before 1, initialized 1, cyclic_running 1",
+           "  message 2 MSG_CYCLIC_STARTED\n",
+           "  message 44 MSG_VMS_ADD\n",
+           "  message 42 MSG_INCIDENT_ADD\n",
+           "  message 9 MSG_NOWSIM_ENDED\n"
+           "    GUIRTSTATDATA: L 1 [1], F 4 [1 1 1 1], time_now 3600 s\n"
+           "    GUIRTLINKDATA: L 2 [1 1], F 5 [3 3 3 3 4]\n",
+           "UnregisterTarget: 0\n",
        })
     EXPECT_NE(out.find(line), std::string::npos) << line << "\n---\n" << out;
 
@@ -964,9 +956,9 @@ TEST(DemoClient, MakesTheConsoleCallsAndFetchesTheRecordsOfEachEndedCode)
   EXPECT_NE(log.find("Command message 44 (MSG_VMS_ADD): type 2 (mandatory detour), link 1 -> 2, "
                      "parameters 100 3, minutes 480.0 to 540.0, sub-path 2 3 4."),
             std::string::npos)
-    << log;
+      << log;
   EXPECT_NE(log.find("Command message 42 (MSG_INCIDENT_ADD): link 1 -> 2, minutes 480.0 to 540.0, "
                      "severity 0.5."),
             std::string::npos)
-    << log;
+      << log;
 }

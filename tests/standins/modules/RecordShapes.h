@@ -50,7 +50,8 @@ inline ::testing::AssertionResult RTLink(const QELM::DBKRecord& r, long links, l
     return Fail("GUIRTLINKDATA: F needs five arrays");
   for (CORBA::ULong f = 0; f < 4; ++f) {
     if (static_cast<long>(r.F[f].length()) != links)
-      return Fail("GUIRTLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) + " values");
+      return Fail("GUIRTLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) +
+                  " values");
     if (!AllFinite(r.F[f]))
       return Fail("GUIRTLINKDATA: F[" + std::to_string(f) + "] not finite");
   }
@@ -89,13 +90,14 @@ inline ::testing::AssertionResult PredLink(const QELM::DBKRecord& r, long links,
     return Fail("GUIPLINKDATA: L needs two one-value arrays");
   const long blocks = r.L[0][0], size = r.L[1][0];
   if (blocks < 0 || size != links)
-    return Fail("GUIPLINKDATA: " + std::to_string(blocks) + " blocks of " + std::to_string(size) + " values, links " +
-                std::to_string(links));
+    return Fail("GUIPLINKDATA: " + std::to_string(blocks) + " blocks of " + std::to_string(size) +
+                " values, links " + std::to_string(links));
   if (r.F.length() < 4)
     return Fail("GUIPLINKDATA: F needs four arrays");
   for (CORBA::ULong f = 0; f < 4; ++f)
     if (static_cast<long>(r.F[f].length()) != blocks * size || !AllFinite(r.F[f]))
-      return Fail("GUIPLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) + " values");
+      return Fail("GUIPLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) +
+                  " values");
   if (blocks_out)
     *blocks_out = blocks;
   return ::testing::AssertionSuccess();
@@ -103,7 +105,8 @@ inline ::testing::AssertionResult PredLink(const QELM::DBKRecord& r, long links,
 
 // GUIPSTATDATA(_1): L[0] {numcars}; F[0..4] one value each; F[3] the stage
 // start minute, F[4] its length in minutes.
-inline ::testing::AssertionResult PredStat(const QELM::DBKRecord& r, long* start = nullptr, long* length = nullptr)
+inline ::testing::AssertionResult PredStat(const QELM::DBKRecord& r, long* start = nullptr,
+                                           long* length = nullptr)
 {
   if (r.L.length() < 1 || !OneValue(r.L[0]))
     return Fail("GUIPSTATDATA: L[0] needs one value");
@@ -138,15 +141,18 @@ inline ::testing::AssertionResult STLink(const QELM::DBKRecord& r, long links, l
     return Fail("GUISTLINKDATA: L needs three arrays, the first two of one value");
   const long n = r.L[1][0];
   if (n < 0 || static_cast<long>(r.L[2].length()) != n)
-    return Fail("GUISTLINKDATA: N " + std::to_string(n) + " but " + std::to_string(r.L[2].length()) + " link numbers");
+    return Fail("GUISTLINKDATA: N " + std::to_string(n) + " but " + std::to_string(r.L[2].length()) +
+                " link numbers");
   for (CORBA::ULong j = 0; j < r.L[2].length(); ++j)
     if (r.L[2][j] < 1 || r.L[2][j] > links)
-      return Fail("GUISTLINKDATA: link number " + std::to_string(r.L[2][j]) + " outside 1.." + std::to_string(links));
+      return Fail("GUISTLINKDATA: link number " + std::to_string(r.L[2][j]) + " outside 1.." +
+                  std::to_string(links));
   if (r.F.length() < 3)
     return Fail("GUISTLINKDATA: F needs three arrays");
   for (CORBA::ULong f = 0; f < 3; ++f)
     if (static_cast<long>(r.F[f].length()) != n || !AllFinite(r.F[f]))
-      return Fail("GUISTLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) + " values");
+      return Fail("GUISTLINKDATA: F[" + std::to_string(f) + "] has " + std::to_string(r.F[f].length()) +
+                  " values");
   if (n_out)
     *n_out = n;
   return ::testing::AssertionSuccess();

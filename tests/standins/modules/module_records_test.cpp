@@ -47,22 +47,20 @@ ModNetwork FromText(const std::string& text)
 }
 
 // 150 zones (more than the console's tables hold), three nodes, two links.
-const char kWideNetwork[] =
-    "150 3 2 10 0\n"
-    "1 1\n2 2\n3 150\n"
-    "1 2 0 0 1000 2 1.0 1.0 35.0 1800.0 1800.0 5 0.0\n"
-    "2 3 0 0 1000 2 1.0 1.0 35.0 1800.0 1800.0 5 0.0\n";
+const char kWideNetwork[] = "150 3 2 10 0\n"
+                            "1 1\n2 2\n3 150\n"
+                            "1 2 0 0 1000 2 1.0 1.0 35.0 1800.0 1800.0 5 0.0\n"
+                            "2 3 0 0 1000 2 1.0 1.0 35.0 1800.0 1800.0 5 0.0\n";
 
 // ---------------------------------------------------------------- network.dat
 
 TEST(ModNetworkReader, ReadsLikeTheConsole)
 {
   // Values separated by anything; minus signs are separators too.
-  const ModNetwork net = FromText(
-      "2,3;2 x 10 1\n"
-      "  7 1\n  8 2\n  9 2\n"
-      "7 8 1 0 1320 2 1.0 1.0 35.0 1800.0 1750.5 5 -2.0\n"
-      "8 9 0 0 660.9 3 1 1 45 2000 1900 7 0\n");
+  const ModNetwork net = FromText("2,3;2 x 10 1\n"
+                                  "  7 1\n  8 2\n  9 2\n"
+                                  "7 8 1 0 1320 2 1.0 1.0 35.0 1800.0 1750.5 5 -2.0\n"
+                                  "8 9 0 0 660.9 3 1 1 45 2000 1900 7 0\n");
   EXPECT_EQ(net.zones, 2);
   ASSERT_EQ(net.node_numbers.size(), 3u);
   ASSERT_EQ(net.links.size(), 2u);
@@ -334,10 +332,8 @@ TEST_F(ModelFixture, IncidentAndWorkZoneActOnTheirLinkInTheirWindow)
   EventSet other_link;
   other_link.incidents.push_back({1, 16, 0, 1440, 0.9f});  // no such link
   const Case cases[] = {
-      {"incident in its window", incident, true},
-      {"incident not yet begun", later, false},
-      {"incident at its end minute", ended, false},
-      {"work zone", workzone, true},
+      {"incident in its window", incident, true},   {"incident not yet begun", later, false},
+      {"incident at its end minute", ended, false}, {"work zone", workzone, true},
       {"unknown link", other_link, false},
   };
   const std::vector<LinkState> base = Run(EventSet());
@@ -450,8 +446,8 @@ std::vector<unsigned char> Incident(int32_t from, int32_t to, float start, float
   return b;
 }
 
-std::vector<unsigned char> WorkZone(int32_t from, int32_t to, float start, float end, float red, int32_t speed,
-                                    int32_t rate)
+std::vector<unsigned char> WorkZone(int32_t from, int32_t to, float start, float end, float red,
+                                    int32_t speed, int32_t rate)
 {
   std::vector<unsigned char> b;
   Put(b, from);
@@ -464,8 +460,8 @@ std::vector<unsigned char> WorkZone(int32_t from, int32_t to, float start, float
   return b;
 }
 
-std::vector<unsigned char> Vms(int32_t type, int32_t from, int32_t to, int32_t p0, int32_t p1, float start, float end,
-                               const std::vector<int32_t>& path)
+std::vector<unsigned char> Vms(int32_t type, int32_t from, int32_t to, int32_t p0, int32_t p1, float start,
+                               float end, const std::vector<int32_t>& path)
 {
   std::vector<unsigned char> b;
   Put(b, type);
@@ -485,10 +481,12 @@ TEST(ModuleCommands, DecodesTheConsolesPayloads)
   ModNetwork net = GridNet(3, 3);
   CommandState cs;
   std::string text;
-  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_ADD, Incident(1, 2, 480, 540.5f, 0.3f)), &net, text), CommandState::APPLIED);
+  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_ADD, Incident(1, 2, 480, 540.5f, 0.3f)), &net, text),
+            CommandState::APPLIED);
   EXPECT_EQ(cs.Apply(Msg(MSG_WORKZONE_ADD, WorkZone(2, 3, 10, 20, 0.25f, 25, 900)), &net, text),
             CommandState::APPLIED);
-  EXPECT_EQ(cs.Apply(Msg(MSG_VMS_ADD, Vms(2, 1, 2, 100, 3, 0, 60, {2, 5, 6})), &net, text), CommandState::APPLIED);
+  EXPECT_EQ(cs.Apply(Msg(MSG_VMS_ADD, Vms(2, 1, 2, 100, 3, 0, 60, {2, 5, 6})), &net, text),
+            CommandState::APPLIED);
   EXPECT_EQ(cs.Apply(Msg(MSG_VMS_ADD, Vms(1, 4, 5, -20, 50, 0, 60, {})), &net, text), CommandState::APPLIED);
   const EventSet ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 1u);
@@ -532,7 +530,8 @@ TEST(ModuleCommands, RefusesAndIgnores)
       {"start not a number", Msg(MSG_INCIDENT_ADD, Incident(1, 2, NAN, 10, 0.5f)), CommandState::REFUSED},
       {"detour of 101 nodes", Msg(MSG_VMS_ADD, Vms(2, 1, 2, 100, 101, 0, 10, {})), CommandState::REFUSED},
       {"VMS type 7", Msg(MSG_VMS_ADD, Vms(7, 1, 2, 0, 0, 0, 10, {})), CommandState::REFUSED},
-      {"negative discharge rate", Msg(MSG_WORKZONE_ADD, WorkZone(1, 2, 0, 10, 0.5f, 20, -1)), CommandState::REFUSED},
+      {"negative discharge rate", Msg(MSG_WORKZONE_ADD, WorkZone(1, 2, 0, 10, 0.5f, 20, -1)),
+       CommandState::REFUSED},
       {"remove of nothing", Msg(MSG_INCIDENT_REMOVE, Incident(1, 2, 0, 10, 0.5f)), CommandState::NOT_FOUND},
   };
   ModNetwork net = GridNet(2, 2);
@@ -557,13 +556,15 @@ TEST(ModuleCommands, RemoveTakesTheMatchingEvent)
   cs.Apply(Msg(MSG_INCIDENT_ADD, Incident(1, 2, 20, 30, 0.7f)), &net, text);
   cs.Apply(Msg(MSG_INCIDENT_ADD, Incident(3, 4, 0, 10, 0.5f)), &net, text);
   // A change is a remove of the old values and an add of the new ones.
-  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_REMOVE, Incident(1, 2, 20, 30, 0.7f)), &net, text), CommandState::APPLIED);
+  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_REMOVE, Incident(1, 2, 20, 30, 0.7f)), &net, text),
+            CommandState::APPLIED);
   EventSet ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 2u);
   EXPECT_EQ(ev.incidents[0].start, 0.0f);
   EXPECT_EQ(ev.incidents[1].from, 3);
   // Without an exact match, the first event of the same link goes.
-  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_REMOVE, Incident(3, 4, 5, 6, 0.1f)), &net, text), CommandState::APPLIED);
+  EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_REMOVE, Incident(3, 4, 5, 6, 0.1f)), &net, text),
+            CommandState::APPLIED);
   ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 1u);
   EXPECT_EQ(ev.incidents[0].from, 1);
@@ -571,7 +572,8 @@ TEST(ModuleCommands, RemoveTakesTheMatchingEvent)
   cs.Apply(Msg(MSG_VMS_ADD, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text);
   cs.Apply(Msg(MSG_VMS_ADD, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text);
   EXPECT_EQ(cs.Snapshot().vms.size(), 1u);
-  EXPECT_EQ(cs.Apply(Msg(MSG_VMS_REMOVE, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text), CommandState::APPLIED);
+  EXPECT_EQ(cs.Apply(Msg(MSG_VMS_REMOVE, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text),
+            CommandState::APPLIED);
   EXPECT_TRUE(cs.Snapshot().vms.empty());
 }
 
@@ -599,7 +601,8 @@ TEST(ModuleFiles, DetectorListFromDetectorDat)
 {
   const ModNetwork net = GridNet(2, 2);  // links 1->2, 2->1, 1->3, 3->1, 2->4, 4->2, 3->4, 4->3
   int unknown = 0;
-  const std::vector<int> d = DetectorLinksFromText(net, "    4    2\n\n    1    2\n    9    9\n    4    2\r\n", &unknown);
+  const std::vector<int> d =
+      DetectorLinksFromText(net, "    4    2\n\n    1    2\n    9    9\n    4    2\r\n", &unknown);
   EXPECT_EQ(d, (std::vector<int>{0, 5}));
   EXPECT_EQ(unknown, 1);
   // The reference table names them in link order, numbered from 1.

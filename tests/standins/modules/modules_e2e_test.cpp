@@ -24,10 +24,10 @@
 #include "RecordShapes.h"
 #include "TestSupport.h"
 #include "qelm_command_args.h"
-#include "qelm_result_kinds.h"
 #include "qelm_corba_utils.h"
 #include "qelm_msg_codes.h"
 #include "qelm_orb_args.h"
+#include "qelm_result_kinds.h"
 
 namespace fs = std::filesystem;
 
@@ -125,8 +125,8 @@ private:
           throw std::runtime_error("no record store");
         if (store->GetRecordCount(kind) < 1) {
           std::lock_guard<std::mutex> lock(m_mutex);
-          m_problems.push_back("code " + std::to_string(code) + ": no record of kind " + std::to_string(kind) +
-                               " in the store");
+          m_problems.push_back("code " + std::to_string(code) + ": no record of kind " +
+                               std::to_string(kind) + " in the store");
           continue;
         }
         QELM::DBKRecord_var r = store->GetLatestRecord(kind);
@@ -156,10 +156,10 @@ private:
 const std::vector<long>& ModuleCycleOrder()
 {
   static const std::vector<long> order = {
-      MSG_NOWSIM_STARTED,  MSG_NOWSIM_ENDED,  MSG_FORESIM_STARTED, MSG_FORESIM_ENDED,  MSG_FORESIM1_STARTED,
-      MSG_FORESIM1_ENDED,  MSG_ODE_STARTED,   MSG_ODE_ENDED,       MSG_ODEC_STARTED,   MSG_ODEC_ENDED,
-      MSG_ODP_STARTED,     MSG_ODP_ENDED,     MSG_NEARVET_STARTED, MSG_NEARVET_ENDED,  MSG_FARVET_STARTED,
-      MSG_FARVET_ENDED};
+      MSG_NOWSIM_STARTED,   MSG_NOWSIM_ENDED,   MSG_FORESIM_STARTED, MSG_FORESIM_ENDED,
+      MSG_FORESIM1_STARTED, MSG_FORESIM1_ENDED, MSG_ODE_STARTED,     MSG_ODE_ENDED,
+      MSG_ODEC_STARTED,     MSG_ODEC_ENDED,     MSG_ODP_STARTED,     MSG_ODP_ENDED,
+      MSG_NEARVET_STARTED,  MSG_NEARVET_ENDED,  MSG_FARVET_STARTED,  MSG_FARVET_ENDED};
   return order;
 }
 
@@ -174,7 +174,8 @@ class ModulesEndToEnd : public ::testing::Test
 protected:
   void SetUp() override
   {
-    for (const char* p : {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
+    for (const char* p :
+         {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
       if (!fs::exists(std::string(VLQ_BUILD_ROOT) + "/" + p))
         GTEST_SKIP() << p << " is not built";
     run = dir.file("run");
@@ -182,7 +183,8 @@ protected:
     ChildProcess::Options o;
     o.stdout_file = dir.file("gen.out");
     o.stderr_file = dir.file("gen.out");
-    ASSERT_TRUE(gen.Start(VLQ_MAKE_RUNDIR, {run, "--rows", "3", "--cols", "2", "--seed", "11", "--bindir", VLQ_BUILD_ROOT}, o));
+    ASSERT_TRUE(gen.Start(
+        VLQ_MAKE_RUNDIR, {run, "--rows", "3", "--cols", "2", "--seed", "11", "--bindir", VLQ_BUILD_ROOT}, o));
     ASSERT_TRUE(gen.Wait(std::chrono::seconds(60)));
     ASSERT_EQ(gen.ExitCode(), 0) << ReadFile(dir.file("gen.out"));
   }
@@ -240,9 +242,8 @@ protected:
   std::map<std::string, std::unique_ptr<ChildProcess>> procs;
   QELM::Management_var management;
   CORBA::Long target_id = 0;
-  std::unique_ptr<ConsoleTarget_i, void (*)(ConsoleTarget_i*)> target{nullptr, [](ConsoleTarget_i* t) {
-                                                                         t->_remove_ref();
-                                                                       }};
+  std::unique_ptr<ConsoleTarget_i, void (*)(ConsoleTarget_i*)> target{
+      nullptr, [](ConsoleTarget_i* t) { t->_remove_ref(); }};
 };
 
 const char* const kModuleNames[] = {"NOWSIM", "FORESIM", "FORESIM1", "NEARVET", "FARVET", "ODE", "ODP"};
@@ -255,8 +256,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   StartBat("management");
   for (const char* key : kModuleKeys)
     StartBat(key);
-  for (const char* name : {"Tallyhouse", "Management", "NOWSIM", "FORESIM", "FORESIM1", "NEARVET", "FARVET", "ODE",
-                           "ODP"}) {
+  for (const char* name :
+       {"Tallyhouse", "Management", "NOWSIM", "FORESIM", "FORESIM1", "NEARVET", "FARVET", "ODE", "ODP"}) {
     try {
       CORBA::Object_var obj = Bound(name, 60);
     } catch (...) {
@@ -284,10 +285,12 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   ASSERT_FALSE(CORBA::is_nil(store.in()));
   target->SetStore(store.in());
   for (const char* name : kModuleNames)
-    EXPECT_NE(ReadFile(run + "/" + name + ".log").find("initialized; command target"), std::string::npos) << name;
+    EXPECT_NE(ReadFile(run + "/" + name + ".log").find("initialized; command target"), std::string::npos)
+        << name;
 
   management->Start(QELM::Management::RUN_SEQUENTIAL);
-  ASSERT_TRUE(WaitUntil([&] { return management->GetSystemStatus().cyclic_running; }, std::chrono::seconds(30)));
+  ASSERT_TRUE(
+      WaitUntil([&] { return management->GetSystemStatus().cyclic_running; }, std::chrono::seconds(30)));
   ASSERT_TRUE(WaitUntil([&] { return target->Count(MSG_FARVET_ENDED) >= 2; }, std::chrono::seconds(120)))
       << Logs();
 
@@ -345,23 +348,21 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
       break;
     }
     case T::CCA_CORRECTION:
-    case T::CCB_UPDATED_SPEED:
-      EXPECT_TRUE(shapes::CCValue(f.record));
-      break;
+    case T::CCB_UPDATED_SPEED: EXPECT_TRUE(shapes::CCValue(f.record)); break;
     case T::GUISTLINKDATA: {
       long n = -1;
       EXPECT_TRUE(shapes::STLink(f.record, kLinks, &n));
       EXPECT_EQ(n, detectors);
       break;
     }
-    default:
-      ADD_FAILURE() << "unexpected kind " << f.kind;
+    default: ADD_FAILURE() << "unexpected kind " << f.kind;
     }
   }
   for (QELM::Tallyhouse::DBKIDEnum k :
        {QELM::Tallyhouse::GUIRTSTATDATA, QELM::Tallyhouse::GUIRTLINKDATA, QELM::Tallyhouse::GUIPLINKDATA,
         QELM::Tallyhouse::GUIPSTATDATA, QELM::Tallyhouse::GUIPLINKDATA_1, QELM::Tallyhouse::GUIPSTATDATA_1,
-        QELM::Tallyhouse::CCA_CORRECTION, QELM::Tallyhouse::CCB_UPDATED_SPEED, QELM::Tallyhouse::GUISTLINKDATA})
+        QELM::Tallyhouse::CCA_CORRECTION, QELM::Tallyhouse::CCB_UPDATED_SPEED,
+        QELM::Tallyhouse::GUISTLINKDATA})
     EXPECT_GE(seen[k], 2) << "kind " << k;
   // time_now is in seconds: it moves by whole NOWSIM periods (30 s) per cycle.
   ASSERT_GE(times.size(), 2u);
@@ -430,7 +431,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
       std::chrono::seconds(30)))
       << Logs();
   const int ended = target->Count(MSG_FORESIM_ENDED);
-  ASSERT_TRUE(WaitUntil([&] { return target->Count(MSG_FORESIM_ENDED) >= ended + 2; }, std::chrono::seconds(60)));
+  ASSERT_TRUE(
+      WaitUntil([&] { return target->Count(MSG_FORESIM_ENDED) >= ended + 2; }, std::chrono::seconds(60)));
 
   QELM::DBKRecord after, predicted;
   ASSERT_TRUE(target->Latest(QELM::Tallyhouse::GUIRTLINKDATA, after));
@@ -482,7 +484,8 @@ TEST(ModulePrograms, RefuseBadStarts)
     ASSERT_TRUE(gen.Wait(std::chrono::seconds(60)));
     ASSERT_EQ(gen.ExitCode(), 0);
   }
-  const std::string dead_ns = "NameService=corbaloc::127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/NameService";
+  const std::string dead_ns =
+      "NameService=corbaloc::127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/NameService";
   const std::string modules = std::string(VLQ_BUILD_ROOT) + "/standins/modules/";
   struct Case
   {

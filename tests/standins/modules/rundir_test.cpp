@@ -73,24 +73,22 @@ TEST(RunDirGolden, TwoByTwoGridFiles)
        "      4      3   0   0    800   2   1.0  1.00  35.0  1800.0  1800.0   5   0.0\n"},
       {"estimate/SuperZone.dat", "4\n1 2 3 4\n1 2 3 4\n"},
       {"estimate/xy.dat", "1 100.0 100.0\n2 900.0 100.0\n3 100.0 1300.0\n4 900.0 1300.0\n"},
-      {"estimate/linkxy.dat",
-       "1 2 2 100.0 75.0 900.0 75.0\n"
-       "2 1 2 900.0 125.0 100.0 125.0\n"
-       "1 3 2 125.0 100.0 125.0 1300.0\n"
-       "3 1 2 75.0 1300.0 75.0 100.0\n"
-       "2 4 2 925.0 100.0 925.0 1300.0\n"
-       "4 2 2 875.0 1300.0 875.0 100.0\n"
-       "3 4 2 100.0 1275.0 900.0 1275.0\n"
-       "4 3 2 900.0 1325.0 100.0 1325.0\n"},
-      {"estimate/LinkName.dat",
-       "    1    2Avenue 1 EB\n"
-       "    2    1Avenue 1 WB\n"
-       "    1    3Street 1 SB\n"
-       "    3    1Street 1 NB\n"
-       "    2    4Street 2 SB\n"
-       "    4    2Street 2 NB\n"
-       "    3    4Avenue 2 EB\n"
-       "    4    3Avenue 2 WB\n"},
+      {"estimate/linkxy.dat", "1 2 2 100.0 75.0 900.0 75.0\n"
+                              "2 1 2 900.0 125.0 100.0 125.0\n"
+                              "1 3 2 125.0 100.0 125.0 1300.0\n"
+                              "3 1 2 75.0 1300.0 75.0 100.0\n"
+                              "2 4 2 925.0 100.0 925.0 1300.0\n"
+                              "4 2 2 875.0 1300.0 875.0 100.0\n"
+                              "3 4 2 100.0 1275.0 900.0 1275.0\n"
+                              "4 3 2 900.0 1325.0 100.0 1325.0\n"},
+      {"estimate/LinkName.dat", "    1    2Avenue 1 EB\n"
+                                "    2    1Avenue 1 WB\n"
+                                "    1    3Street 1 SB\n"
+                                "    3    1Street 1 NB\n"
+                                "    2    4Street 2 SB\n"
+                                "    4    2Street 2 NB\n"
+                                "    3    4Avenue 2 EB\n"
+                                "    4    3Avenue 2 WB\n"},
       {"estimate/Detector.dat", "    1    2\n    4    2\n"},
       {"estimate/CCTV.dat", "    3    1 http://cctv.vorlantis.local/camera1\n"},
       {"estimate/control.dat", "0\n1 1 0 0\n2 1 0 0\n3 1 0 0\n4 1 0 0\n"},
@@ -98,18 +96,17 @@ TEST(RunDirGolden, TwoByTwoGridFiles)
       {"estimate/incident.dat", "0\n"},
       {"predict/vms.dat", "0\n"},
       {"predict1/vms.dat", "0\n"},
-      {"NEARVET/referencetable.txt",
-       "8 2\n"
-       "1 1 2 1 800 3\n"
-       "2 2 1 0 800 3\n"
-       "3 1 3 0 1200 3\n"
-       "4 3 1 0 1200 3\n"
-       "5 2 4 0 1200 2\n"
-       "6 4 2 2 1200 2\n"
-       "7 3 4 0 800 2\n"
-       "8 4 3 0 800 2\n"},
-      {"distribution.ini",
-       "[VORLANTISQ]\nforesim=0\nforesim1=0\nnowsim=0\nnearvet=0\nfarvet=0\nmanagement=0\ntallyhouse=0\node=0\nodp=0\n"},
+      {"NEARVET/referencetable.txt", "8 2\n"
+                                     "1 1 2 1 800 3\n"
+                                     "2 2 1 0 800 3\n"
+                                     "3 1 3 0 1200 3\n"
+                                     "4 3 1 0 1200 3\n"
+                                     "5 2 4 0 1200 2\n"
+                                     "6 4 2 2 1200 2\n"
+                                     "7 3 4 0 800 2\n"
+                                     "8 4 3 0 800 2\n"},
+      {"distribution.ini", "[VORLANTISQ]\nforesim=0\nforesim1=0\nnowsim=0\nnearvet=0\nfarvet=0\nmanagement="
+                           "0\ntallyhouse=0\node=0\nodp=0\n"},
       {"modules.dat",
        "1\n1\n1\n1\n1\n1\n\nline 1: state estimation; 1=run; 0=not run\nline 2: state prediction\n"
        "line 3: state prediction_1\nline 4: short-term consistency checking/updating\n"
@@ -120,8 +117,9 @@ TEST(RunDirGolden, TwoByTwoGridFiles)
 
   // scheduler.dat: the cycles dialog's initial settings, in seconds.
   const std::vector<std::string> sched = console::Lines(RunFile(dir, "scheduler.dat"));
-  const std::vector<std::string> head = {"30 0", "300 1200 300", "900 300", "600 2700 0", "300 300", "30 30",
-                                         "", "300", "300", "30", "", "5", "3600000", ""};
+  const std::vector<std::string> head = {
+      "30 0", "300 1200 300", "900 300", "600 2700 0", "300 300", "30 30",   "",
+      "300",  "300",          "30",      "",           "5",       "3600000", ""};
   ASSERT_GE(sched.size(), head.size());
   for (std::size_t i = 0; i < head.size(); ++i)
     EXPECT_EQ(sched[i], head[i]) << "scheduler.dat line " << i + 1;
@@ -162,8 +160,7 @@ void PrintTo(const Shape& s, std::ostream* os)
 }
 
 class RunDirShapes : public ::testing::TestWithParam<Shape>
-{
-};
+{};
 
 TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
 {
@@ -222,8 +219,8 @@ TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
   }
 
   // No minus sign anywhere: the console's readers would drop it.
-  for (const char* f : {"estimate/network.dat", "estimate/xy.dat", "estimate/linkxy.dat", "estimate/control.dat",
-                        "estimate/SuperZone.dat", "NEARVET/referencetable.txt"})
+  for (const char* f : {"estimate/network.dat", "estimate/xy.dat", "estimate/linkxy.dat",
+                        "estimate/control.dat", "estimate/SuperZone.dat", "NEARVET/referencetable.txt"})
     EXPECT_EQ(RunFile(dir, f).find('-'), std::string::npos) << f;
 
   // xy.dat: every node once.
@@ -413,10 +410,10 @@ TEST(RunDirProgram, BatchFilesNameTheBuiltPrograms)
     const char* program;
     bool seeded;
   };
-  const Bat bats[] = {{"foresim", "FORESIM", true},       {"foresim1", "FORESIM", true}, {"nowsim", "NOWSIM", true},
-                      {"nearvet", "NEARVET", true},       {"farvet", "FARVET", true},    {"ode", "ODE", true},
-                      {"odp", "ODP", true},               {"management", "Management", false},
-                      {"tallyhouse", "Tallyhouse", false}};
+  const Bat bats[] = {
+      {"foresim", "FORESIM", true}, {"foresim1", "FORESIM", true},       {"nowsim", "NOWSIM", true},
+      {"nearvet", "NEARVET", true}, {"farvet", "FARVET", true},          {"ode", "ODE", true},
+      {"odp", "ODP", true},         {"management", "Management", false}, {"tallyhouse", "Tallyhouse", false}};
   for (const Bat& b : bats) {
     const std::string text = ReadFile(run + "/" + b.key + ".bat");
     // The exec line: an absolute path to the program, then its arguments.
@@ -431,7 +428,8 @@ TEST(RunDirProgram, BatchFilesNameTheBuiltPrograms)
         << b.key;
     EXPECT_NE(text.find("QELM_NAME_SERVICE_HOST:=127.0.0.1:10444"), std::string::npos) << b.key;
     EXPECT_EQ(text.find("'--seed' '7'") != std::string::npos, b.seeded) << b.key;
-    EXPECT_EQ(text.find("'FORESIM' '1'") != std::string::npos || text.find("/FORESIM' '1'") != std::string::npos,
+    EXPECT_EQ(text.find("'FORESIM' '1'") != std::string::npos ||
+                  text.find("/FORESIM' '1'") != std::string::npos,
               std::string(b.key) == "foresim1")
         << b.key;
     // Syntax check by the shell that runs it.
@@ -445,7 +443,8 @@ TEST(RunDirProgram, BatchFilesNameTheBuiltPrograms)
     if (!b.seeded)
       continue;
     const std::string text = ReadFile(run + "/" + b.key + ".bat");
-    EXPECT_NE(text.find(std::string(VLQ_BUILD_ROOT) + "/standins/modules/" + b.program + "'"), std::string::npos)
+    EXPECT_NE(text.find(std::string(VLQ_BUILD_ROOT) + "/standins/modules/" + b.program + "'"),
+              std::string::npos)
         << b.key << ":\n"
         << text;
   }

@@ -63,10 +63,7 @@ void keep_msg(const QELM::MSG& m)
 class PeerTallyhouse : public POA_QELM::Tallyhouse
 {
 public:
-  CORBA::Long Initialize(QELM::Management_ptr man_ref) override
-  {
-    return CORBA::is_nil(man_ref) ? 0 : 1;
-  }
+  CORBA::Long Initialize(QELM::Management_ptr man_ref) override { return CORBA::is_nil(man_ref) ? 0 : 1; }
   void UpdateSimulationParameters(const QELM::SimulationParameters& p) override
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -227,10 +224,7 @@ public:
   CORBA::Long Initialize(QELM::Management_ptr) override { return 0; }
   void Stop() override {}
   void Shutdown() override {}
-  void RunODPredict(CORBA::Float& start_time, CORBA::Float horizon) override
-  {
-    start_time += horizon;
-  }
+  void RunODPredict(CORBA::Float& start_time, CORBA::Float horizon) override { start_time += horizon; }
 };
 
 class PeerGUI : public POA_QELM::GUI
@@ -268,8 +262,7 @@ int serve(int argc, char** argv)
   const std::string dir = argv[2];
   std::vector<char*> orb_argv = orb_args(argc, argv, 3);
   int n = static_cast<int>(orb_argv.size()) - 1;
-  g_orb = qelm_orb_init(n, orb_argv.data(), QELM_ORB_ID, QELM_CALL_TIMEOUT_MS,
-                        "giop:tcp:127.0.0.1:");
+  g_orb = qelm_orb_init(n, orb_argv.data(), QELM_ORB_ID, QELM_CALL_TIMEOUT_MS, "giop:tcp:127.0.0.1:");
   CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
   PortableServer::POA_var poa = PortableServer::POA::_narrow(obj);
   PortableServer::POAManager_var mgr = poa->the_POAManager();
@@ -376,7 +369,7 @@ int sendmsg_once(int argc, char** argv)
   return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
