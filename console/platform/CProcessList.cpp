@@ -1,9 +1,10 @@
 #include "CProcessList.h"
 
+#include "FileText.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
-#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -35,17 +36,6 @@ bool SameFolded(const std::string& a, const std::string& b)
 {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
-bool ReadText(const std::string& path, std::string& text)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
-  return true;
 }
 
 // Target of a link, or "" when it cannot be read.
@@ -127,9 +117,9 @@ bool ReadProcess(const std::string& procRoot, pid_t pid, CProcess& p)
   std::string text;
   p = CProcess();
   p.id = pid;
-  if (!ReadText(dir + "/stat", text) || !ParseStat(text, p))
+  if (!ReadFileText(dir + "/stat", text) || !ParseStat(text, p))
     return false;
-  if (ReadText(dir + "/status", text))
+  if (ReadFileText(dir + "/status", text))
     p.uid = ParseUid(text);
   p.cwd = ReadLink(dir + "/cwd");
 

@@ -74,7 +74,7 @@ struct SpawnSetup
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
   // 0 or the error code.
-  int Prepare(const std::string& dir, const std::string& logName)
+  int Prepare(const std::string& dir, int logFd)
   {
     // Own process group, no blocked signals, every signal at its default:
     // the console's threads may block or ignore signals that the program
@@ -97,9 +97,9 @@ struct SpawnSetup
     if (r == 0)
       r = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (r == 0)
-      r = posix_spawn_file_actions_addopen(&actions, 1, logName.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      r = posix_spawn_file_actions_adddup2(&actions, logFd, 1);
     if (r == 0)
-      r = posix_spawn_file_actions_adddup2(&actions, 1, 2);
+      r = posix_spawn_file_actions_adddup2(&actions, logFd, 2);
     if (r == 0)
       r = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     return r;
@@ -222,9 +222,18 @@ int CProcessMgr::Execute(const std::string& file, const std::string& params, con
     return -1;
   }
 
+  // The log is opened here, so that a log that cannot be written is
+  // reported as such.
+  const fs::path log =
+      dir.empty() ? fs::path(LogFileName(file, title)) : fs::path(dir) / LogFileName(file, title);
+  const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (logFd < 0) {
+    const int error = errno;
+    ReportError(error, log.string());
+    return -1;
+  }
   // A waited start runs without a terminal window: its exit code is then
   // the program's, not the terminal's.
-  const std::string logName = LogFileName(file, title);
   const SpawnCommand cmd =
       BuildSpawnCommand(file, params, title.empty() ? FileNamePart(file) : title, wait ? "" : FindTerminal());
   std::vector<char*> argv;
@@ -233,10 +242,11 @@ int CProcessMgr::Execute(const std::string& file, const std::string& params, con
   argv.push_back(nullptr);
 
   SpawnSetup setup;
-  int r = setup.Prepare(dir, logName);
+  int r = setup.Prepare(dir, logFd);
   pid_t pid = -1;
   if (r == 0)
     r = ::posix_spawn(&pid, cmd.path.c_str(), &setup.actions, &setup.attr, argv.data(), environ);
+  ::close(logFd);
   if (r != 0) {
     ReportError(r, file);
     return -1;

@@ -18,8 +18,9 @@
 //
 // Execute does not wait for the program to get ready (there is no such
 // state to wait for): without wait it returns as soon as the process
-// exists. A failure is reported to the sink as "<file>\r\n<text>" and
-// Execute returns -1.
+// exists. A failure is reported to the sink as "<file>\r\n<text>" (the
+// log's path in place of file when the log cannot be written) and Execute
+// returns -1.
 #pragma once
 
 #include <string>

@@ -96,14 +96,6 @@ std::vector<CProcess> WaitForEnd(std::vector<CProcess> ps, std::chrono::millisec
   }
 }
 
-std::vector<pid_t> Ids(const std::vector<CProcess>& ps)
-{
-  std::vector<pid_t> ids;
-  for (const CProcess& p : ps)
-    ids.push_back(p.id);
-  return ids;
-}
-
 bool Contains(const std::vector<CProcess>& ps, pid_t id)
 {
   return std::any_of(ps.begin(), ps.end(), [id](const CProcess& p) { return p.id == id; });
@@ -156,28 +148,28 @@ std::vector<CProcess> SelectProcessesToEnd(const std::vector<CProcess>& processe
 CloseDownReport EndProcesses(const std::vector<CProcess>& processes, std::chrono::milliseconds grace)
 {
   CloseDownReport report;
-  std::vector<CProcess> signalled;
-  for (const CProcess& p : processes) {
-    switch (SendSignal(p, SIGTERM)) {
-    case SignalResult::kSent: signalled.push_back(p); break;
-    case SignalResult::kGone: report.terminated.push_back(p.id); break;
-    case SignalResult::kRefused: report.remaining.push_back(p.id); break;
+  // Signals each process; returns those signalled. One that has gone
+  // counts as terminated, one that refuses the signal as remaining.
+  auto signalAll = [&report](const std::vector<CProcess>& ps, int sig) {
+    std::vector<CProcess> sent;
+    for (const CProcess& p : ps) {
+      switch (SendSignal(p, sig)) {
+      case SignalResult::kSent: sent.push_back(p); break;
+      case SignalResult::kGone: report.terminated.push_back(p.id); break;
+      case SignalResult::kRefused: report.remaining.push_back(p.id); break;
+      }
     }
-  }
-  const std::vector<CProcess> stubborn = WaitForEnd(signalled, grace);
-  for (const CProcess& p : signalled)
+    return sent;
+  };
+  const std::vector<CProcess> termed = signalAll(processes, SIGTERM);
+  const std::vector<CProcess> stubborn = WaitForEnd(termed, grace);
+  for (const CProcess& p : termed)
     if (!Contains(stubborn, p.id))
       report.terminated.push_back(p.id);
 
-  std::vector<CProcess> killed;
-  for (const CProcess& p : stubborn) {
-    switch (SendSignal(p, SIGKILL)) {
-    case SignalResult::kSent: killed.push_back(p); break;
-    case SignalResult::kGone: report.terminated.push_back(p.id); break;
-    case SignalResult::kRefused: report.remaining.push_back(p.id); break;
-    }
-  }
-  report.killed = Ids(killed);
+  const std::vector<CProcess> killed = signalAll(stubborn, SIGKILL);
+  for (const CProcess& p : killed)
+    report.killed.push_back(p.id);
   for (const CProcess& p : WaitForEnd(killed, kKillWait))
     report.remaining.push_back(p.id);
   return report;

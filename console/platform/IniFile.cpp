@@ -1,12 +1,12 @@
 #include "IniFile.h"
 
+#include "FileText.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -144,24 +144,13 @@ struct IniText
   }
 };
 
-bool ReadWholeFile(const std::string& path, std::string& data)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  data = ss.str();
-  return true;
-}
-
 // The value of the key with a pair of enclosing quotes taken off; false
 // when the file, the section or the key is missing.
 bool FindValue(const std::string& section, const std::string& key, const std::string& path,
                std::string& value)
 {
   std::string data;
-  if (!ReadWholeFile(path, data))
+  if (!ReadFileText(path, data))
     return false;
   IniText ini;
   ini.Parse(std::move(data));
@@ -264,7 +253,7 @@ bool IniWriteString(const std::string& section, const std::string& key, const st
 
   std::string data;
   IniText ini;
-  if (ReadWholeFile(path, data))
+  if (ReadFileText(path, data))
     ini.Parse(std::move(data));
   else if (std::filesystem::exists(path))
     return false;  // there, but unreadable: never replace it blind

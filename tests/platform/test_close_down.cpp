@@ -8,6 +8,7 @@
 
 #include "CloseDown.h"
 #include "FakeProc.h"
+#include "SignalState.h"
 #include "TestSupport.h"
 
 namespace {
@@ -130,16 +131,6 @@ TEST(CloseDown, ScopeOfThisConsole)
             std::filesystem::canonical(dir.path()).string());
 }
 
-bool IgnoresTerm(pid_t pid)
-{
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.compare(0, 7, "SigIgn:") == 0)
-      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
-  return false;
-}
-
 CProcess Snapshot(pid_t pid, const char* task)
 {
   CProcess p;
@@ -153,7 +144,7 @@ TEST(CloseDown, TermThenKillAfterTheGrace)
   ChildProcess polite, stubborn;
   ASSERT_TRUE(polite.Start(VLQ_SLEEPER_PATH, {"sleep"}));
   ASSERT_TRUE(stubborn.Start(VLQ_SLEEPER_PATH, {"sleep", "--ignore-term"}));
-  ASSERT_TRUE(WaitUntil([&] { return IgnoresTerm(stubborn.pid()); }));
+  ASSERT_TRUE(WaitUntil([&] { return IgnoresSigterm(stubborn.pid()); }));
   const CProcess a = Snapshot(polite.pid(), "vlq_sleeper"), b = Snapshot(stubborn.pid(), "vlq_sleeper");
 
   const CloseDownReport r = EndProcesses({a, b}, std::chrono::milliseconds(300));

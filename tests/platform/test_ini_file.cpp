@@ -14,6 +14,15 @@ namespace {
 
 const char kMissing[] = "\x01missing";  // file text of a case without a file
 
+// Lays out the file of a case: text, or no file for kMissing.
+void LayFile(const std::string& path, const std::string& text)
+{
+  std::filesystem::remove(path);
+  if (text != kMissing) {
+    ASSERT_TRUE(WriteFile(path, text));
+  }
+}
+
 struct ReadCase
 {
   const char* name;
@@ -72,10 +81,7 @@ TEST(IniRead, Table)
   for (const ReadCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = dir.file("case.ini");
-    std::filesystem::remove(path);
-    if (c.text != kMissing) {
-      ASSERT_TRUE(WriteFile(path, c.text));
-    }
+    LayFile(path, c.text);
     EXPECT_EQ(IniReadInt(c.section, c.key, c.intDefault, path), c.intExpected);
     EXPECT_EQ(IniReadString(c.section, c.key, "dflt", path), c.stringExpected);
   }
@@ -125,10 +131,7 @@ TEST(IniWrite, Table)
   for (const WriteCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = dir.file("case.ini");
-    std::filesystem::remove(path);
-    if (c.before != kMissing) {
-      ASSERT_TRUE(WriteFile(path, c.before));
-    }
+    LayFile(path, c.before);
     EXPECT_EQ(IniWriteString(c.section, c.key, c.value, path), c.written);
     if (c.after == kMissing) {
       EXPECT_FALSE(std::filesystem::exists(path));

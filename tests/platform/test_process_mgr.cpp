@@ -200,6 +200,13 @@ TEST_F(ProcessMgr, Errors)
     EXPECT_EQ(mgr.Execute(c.file, "", c.dir, false, "T"), -1);
     EXPECT_EQ(sink.messages, std::vector<std::string>{c.message});
   }
+  // A log that cannot be written is named in the report; nothing starts.
+  WriteFile(dir.file("ok.bat"), "exit 0\n");
+  std::filesystem::create_directories(dir.file("Busy.log"));
+  sink.messages.clear();
+  EXPECT_EQ(mgr.Execute("ok.bat", "", dir.path(), true, "Busy"), -1);
+  EXPECT_EQ(sink.messages, std::vector<std::string>{dir.file("Busy.log") + "\r\nIs a directory"});
+
   sink.messages.clear();
   mgr.ReportError(100000, "f.bat");
   EXPECT_EQ(sink.messages, std::vector<std::string>{"f.bat\r\nUnknown error."});

@@ -30,6 +30,7 @@
 
 #include "CProcessMgr.h"
 #include "CloseDown.h"
+#include "SignalState.h"
 
 namespace fs = std::filesystem;
 
@@ -70,21 +71,11 @@ pid_t StartDirect(const std::string& program, const std::vector<std::string>& ar
   return pid;
 }
 
-bool IgnoresTerm(pid_t pid)
-{
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.compare(0, 7, "SigIgn:") == 0)
-      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
-  return false;
-}
-
 bool Ready(Started& s)
 {
   for (int i = 0; i < 2000; ++i) {
     if (ReadProcess("/proc", s.pid, s.process) && s.process.task == s.task &&
-        (!s.ignoresTerm || IgnoresTerm(s.pid)))
+        (!s.ignoresTerm || IgnoresSigterm(s.pid)))
       return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
