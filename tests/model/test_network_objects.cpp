@@ -10,9 +10,9 @@
 #include "CDrawLine.h"
 #include "CDrawObj.h"
 #include "GlobalArrays.h"
-#include "model_a_util.h"
+#include "RecordingDrawTarget.h"
 
-using ma::RecordingTarget;
+using fixtures::RecordingTarget;
 
 namespace {
 
