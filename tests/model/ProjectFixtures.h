@@ -59,16 +59,9 @@ struct RecordingSinks : IStatusSink, IMessageSink
   // Installs the sinks and a recording exit handler into the project.
   void Attach(CProject& p)
   {
-    p.m_pStatusBar = this;
-    p.m_pMessageSink = this;
-    p.m_ExitHandler = [this](int s) { exits.push_back(s); };
+    p.SetSinks(this, this, [this](int s) { exits.push_back(s); });
   }
-  static void Detach(CProject& p)
-  {
-    p.m_pStatusBar = nullptr;
-    p.m_pMessageSink = nullptr;
-    p.m_ExitHandler = nullptr;
-  }
+  static void Detach(CProject& p) { p.SetSinks(nullptr, nullptr, nullptr); }
 };
 
 // A small network: 4 nodes (numbers 10, 20, 30, 40; zones 1, 1, 2, 2),

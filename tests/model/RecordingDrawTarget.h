@@ -1,16 +1,18 @@
 // A draw target that records every call as a line of text, with an identity
-// transform (or a scale), for the tests of the network objects' drawing.
+// transform (or a scale), for the tests of the network objects' drawing. It
+// can make pens of its own, as a prediction view's target can.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "DrawTypes.h"
+#include "PredictedPaths.h"
 
 namespace fixtures {
 
 // Draw target with identity transform (or scale) that records every call.
-class RecordingTarget : public IDrawTarget
+class RecordingTarget : public IPathDrawTarget
 {
 public:
   double scale = 1.0;
@@ -22,6 +24,7 @@ public:
   void SelectPen(DrawPen pen) override { ops.push_back("pen " + std::to_string(static_cast<int>(pen))); }
   void SelectBrush(DrawBrush b) override { ops.push_back("brush " + std::to_string(static_cast<int>(b))); }
   void SetTextColor(ColorRef c) override { ops.push_back("text " + std::to_string(c)); }
+  void SelectCustomPen(const PenSpec& p) override { ops.push_back("custom pen " + std::to_string(p.color)); }
   void Line(ScreenPoint a, ScreenPoint b) override { ops.push_back("line " + P(a) + " " + P(b)); }
   void Ellipse(const ScreenRect& r) override { ops.push_back("ellipse " + R(r)); }
   void Rectangle(const ScreenRect& r) override { ops.push_back("rect " + R(r)); }

@@ -117,9 +117,7 @@ TEST(NetworkWriters, RoundTripThroughTheLoad)
   // smallest is -200 (node 40).
   EXPECT_EQ(g_Project.m_dMinY, -200.0);
   EXPECT_DOUBLE_EQ(g_NodeArray[2]->m_ptPos.y, (40.5 + 200.0) * g_Project.m_dScale);
-  g_LineArray.RemoveAll();
-  g_NodeArray.RemoveAll();
-  g_CCTVArray.RemoveAll();
+  g_Project.ClearNetworkArrays();
 }
 
 TEST(NetworkReaders, ReadLineTable)

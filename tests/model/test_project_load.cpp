@@ -44,17 +44,10 @@ protected:
   }
   void TearDown() override
   {
+    RecordingSinks::Detach(g_Project);
     // The load started the observation thread over the links: it is
     // stopped before they go.
-    g_Project.StopRealTimeReader();
-    RecordingSinks::Detach(g_Project);
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
+    g_Project.ClearNetworkArrays();
   }
   RunDir run;
   RecordingSinks sinks;
@@ -192,8 +185,7 @@ TEST(ProjectLoadDeath, UndefinedNodeEndsTheProgramWithStatusOne)
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        g_Project.m_ExitHandler = nullptr;
-        g_Project.m_pMessageSink = nullptr;
+        g_Project.SetSinks(nullptr, nullptr, nullptr);
         g_Project.FindNodeIndex(5, kNodeCodeXY);
       },
       ::testing::ExitedWithCode(kExitBadNode),
