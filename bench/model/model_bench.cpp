@@ -175,14 +175,12 @@ int main(int argc, char** argv)
     return 1;
   const std::string dir = tmpl;
   const char* generator = "built-in generator";
-#ifdef VLQ_MAKE_RUNDIR
   if (!own) {
     std::string cmd = std::string("'") + VLQ_MAKE_RUNDIR + "' '" + dir + "' --links " +
                       std::to_string(links) + " >/dev/null 2>&1";
     if (std::system(cmd.c_str()) == 0 && std::filesystem::exists(dir + "/estimate/network.dat"))
       generator = "vlq_make_rundir";
   }
-#endif
   if (std::strcmp(generator, "vlq_make_rundir") != 0)
     Generate(dir, links);
 

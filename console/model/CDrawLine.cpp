@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "CDrawObj.h"
 #include "GlobalArrays.h"
 
 const char* LinkTypeName(int linkType)
@@ -203,16 +202,11 @@ double CDrawLine::DistanceTo(const WorldPoint& q) const
 void CDrawLine::DrawIcons(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   if (view.bShowDetectors && (m_nLinkType == 2 || m_bHasDetector) && m_bObserved)
-    dc.Bitmap(kBmpDetector, ToScreen(dc, PointAtFraction(0.45)), kMaskYellow);
-  if (view.bShowCCTV && m_bHasCCTV) {
-    WorldPoint p = PointAtFraction(0.45);
-    for (const auto& cam : g_CCTVArray)
-      if (cam->m_nLinkFromNode == m_nFromNode && cam->m_nLinkToNode == m_nToNode) {
-        cam->m_ptIcon = p;
-        break;
-      }
-    dc.Bitmap(kBmpCameraOnLink, ToScreen(dc, p), kMaskYellow);
-  }
+    dc.Bitmap(kBmpDetector, ToScreen(dc, PointAtFraction(kLinkIconFraction)), kMaskYellow);
+  // A link without a camera of its own shows the icon all the same; the
+  // cameras' places are set by PlaceCameraIcons.
+  if (view.bShowCCTV && m_bHasCCTV)
+    dc.Bitmap(kBmpCameraOnLink, ToScreen(dc, PointAtFraction(kLinkIconFraction)), kMaskYellow);
 }
 
 void CDrawLine::DrawPlain(const ViewDrawOptions& view, IDrawTarget& dc) const

@@ -92,6 +92,9 @@ private:
 
 constexpr double kDistanceFar = 5000.0;
 
+// Fraction of a link's length at which its detector and camera icons stand.
+constexpr double kLinkIconFraction = 0.45;
+
 // Pen of step 1 of the link drawing.
 DrawPen ChooseLinkPen(int selectMark, bool showBusRoutes, bool printing);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "CDrawLine.h"
 #include "GlobalArrays.h"
 
 const char* ControlTypeName(int controlType)
@@ -54,7 +55,7 @@ void CDrawNode::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
         {TruncScreen(c.x - 4.0), TruncScreen(c.y - 4.0), TruncScreen(c.x + 4.0), TruncScreen(c.y + 4.0)});
   } else {
     dc.SelectPen(DrawPen::Grey);
-    ScreenRect box = NodeCircleBox(c, NodeCircleRadius(g_LinkShapeRatio, view.dScaleX));
+    ScreenRect box = NodeCircleBox(c, NodeCircleRadius(view.dLinkShapeRatio, view.dScaleX));
     if ((m_nControlType == 4 || m_nControlType == 5) && view.bShowSignals)
       dc.Bitmap(kBmpSignal, ToScreen(dc, m_ptPos), kMaskWhite);
     else
@@ -97,6 +98,13 @@ bool CODZone::AddPoint(IntPoint p)
   if (m_nPoints >= kZoneMaxPoints)
     return false;
   m_Points[static_cast<std::size_t>(m_nPoints++)] = p;
+  long long sx = 0, sy = 0;
+  for (int i = 0; i < m_nPoints; ++i) {
+    sx += m_Points[i].x;
+    sy += m_Points[i].y;
+  }
+  m_ptCentroid = {static_cast<int>(sx / m_nPoints), static_cast<int>(sy / m_nPoints)};
+  m_bCentroidSet = 1;
   return true;
 }
 
@@ -113,15 +121,6 @@ void CODZone::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
   for (int i = 0; i < m_nPoints; ++i)
     pts.push_back(ToScreen(dc, {static_cast<double>(m_Points[i].x), static_cast<double>(m_Points[i].y)}));
   dc.Polygon(pts);
-  if (!m_bCentroidSet) {
-    long long sx = 0, sy = 0;
-    for (int i = 0; i < m_nPoints; ++i) {
-      sx += m_Points[i].x;
-      sy += m_Points[i].y;
-    }
-    m_ptCentroid = {static_cast<int>(sx / m_nPoints), static_cast<int>(sy / m_nPoints)};
-    m_bCentroidSet = 1;
-  }
   ScreenPoint c = ToScreen(dc, {static_cast<double>(m_ptCentroid.x), static_cast<double>(m_ptCentroid.y)});
   char label[16];
   std::snprintf(label, sizeof label, "%d", m_nIndex);
@@ -138,6 +137,19 @@ bool CODZone::HitTest(const WorldPoint& q) const
       inside = !inside;
   }
   return inside;
+}
+
+void PlaceCameraIcons()
+{
+  for (const auto& link : g_LineArray) {
+    if (!link->m_bHasCCTV)
+      continue;
+    for (const auto& cam : g_CCTVArray)
+      if (cam->m_nLinkFromNode == link->m_nFromNode && cam->m_nLinkToNode == link->m_nToNode) {
+        cam->m_ptIcon = link->PointAtFraction(kLinkIconFraction);
+        break;
+      }
+  }
 }
 
 void CDrawCCTV::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const

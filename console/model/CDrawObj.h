@@ -61,12 +61,15 @@ public:
   CODZone& operator=(const CODZone&) = delete;
 
   int m_nIndex = 0;
-  mutable IntPoint m_ptCentroid;  // worked out at the first drawing
-  mutable int m_bCentroidSet = 0;
+  IntPoint m_ptCentroid;   // label place: the integer mean of the vertices
+  int m_bCentroidSet = 0;  // 1 once a vertex is added
   int m_nPoints = 0;
   std::array<IntPoint, kZoneMaxPoints> m_Points{};
 
-  // Appends a vertex; false (nothing stored) when 100 are held.
+  // Appends a vertex and sets the centroid to the integer mean of the
+  // vertices held; false (nothing stored) when 100 are held. The zone tool
+  // adds every vertex before the zone joins g_ZoneArray, so the centroid is
+  // fixed before the zone is first drawn.
   bool AddPoint(IntPoint p);
   virtual void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
   // Inside the polygon with alternate (even-odd) filling.
@@ -82,9 +85,17 @@ public:
 
   int m_nLinkFromNode = 0;
   int m_nLinkToNode = 0;
-  std::string m_szAddress;      // at most 63 characters
-  mutable WorldPoint m_ptIcon;  // written when the watched link is drawn
+  std::string m_szAddress;  // at most 63 characters
+  WorldPoint m_ptIcon;      // where its icon stands: set by PlaceCameraIcons
   int m_nShown = 1;
 
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
+
+// Puts the cameras' icons where their links draw them: for every link of
+// g_LineArray with a camera mark, in array order, the first camera of
+// g_CCTVArray that watches it (same from-node and to-node numbers) gets the
+// link's point at kLinkIconFraction; of parallel links the last one wins.
+// Cameras that no marked link reaches keep their place. The load calls it
+// once the shapes and the cameras are read.
+void PlaceCameraIcons();

@@ -102,6 +102,13 @@ void CProject::ShowMessage(const std::string& text)
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+void CProject::SetSinks(IStatusSink* status, IMessageSink* messages, ExitHandler exit)
+{
+  m_pStatusBar = status;
+  m_pMessageSink = messages;
+  m_ExitHandler = std::move(exit);
+}
+
 void CProject::EndProgram(int status)
 {
   if (m_ExitHandler)
@@ -149,21 +156,12 @@ void CProject::FreeTables()
   m_nSuperZoneTableSize = 0;
 }
 
-void CProject::ClearForLoad()
+void CProject::ClearNetworkArrays()
 {
-  FreeTables();
+  StopRealTimeReader();
   g_SelectedCCTVs.clear();
   g_SelectedNodes.clear();
   g_SelectedLinks.clear();
-  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
-  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
-  m_bProjectLoaded = false;
-  m_nMaxNodeNumber = 0;
-  m_nNodeCount = 0;
-  m_ODSize = 0;
-  m_nSuperZoneCount = 0;
-  // A load begins from empty arrays: what an earlier, stopped load appended
-  // goes away.
   g_LineArray.RemoveAll();
   g_NodeArray.RemoveAll();
   g_CCTVArray.RemoveAll();
@@ -171,6 +169,21 @@ void CProject::ClearForLoad()
   g_VMSArray.RemoveAll();
   g_VMSArrayPredict.RemoveAll();
   g_VMSArrayPredict1.RemoveAll();
+}
+
+void CProject::ClearForLoad()
+{
+  // A load begins from empty arrays: what an earlier, stopped load appended
+  // goes away.
+  ClearNetworkArrays();
+  FreeTables();
+  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
+  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
+  m_bProjectLoaded = false;
+  m_nMaxNodeNumber = 0;
+  m_nNodeCount = 0;
+  m_ODSize = 0;
+  m_nSuperZoneCount = 0;
 }
 
 bool CProject::Fail(LoadResult why, const std::string& message)
@@ -649,6 +662,7 @@ bool CProject::ReadCCTV()
         g_CCTVArray.Add(cam);
       },
       [](CDrawLine& line, const char*) { line.m_bHasCCTV = true; });
+  PlaceCameraIcons();
   return true;
 }
 
@@ -691,8 +705,6 @@ bool CProject::LoadNetworkData()
 {
   m_bEnded = false;
   m_LastLoadResult = LoadResult::NotRun;
-  m_szDataDir = "estimate";
-  StopRealTimeReader();
   ClearForLoad();
 
   ShowStatus("  Reading network.dat");
@@ -720,12 +732,9 @@ bool CProject::LoadNetworkData()
   StartRealTimeReader();
   ReadIncidents();
 
-  m_szDataDir = "predict";
-  ReadVMSInto(g_VMSArrayPredict);
-  m_szDataDir = "predict1";
-  ReadVMSInto(g_VMSArrayPredict1);
-  m_szDataDir = "estimate";
-  ReadVMSInto(g_VMSArray);
+  ReadVMSInto(g_VMSArrayPredict, "predict");
+  ReadVMSInto(g_VMSArrayPredict1, "predict1");
+  ReadVMSInto(g_VMSArray, m_szDataDir);
 
   m_bProjectLoaded = true;
   m_LastLoadResult = LoadResult::Loaded;

@@ -5,7 +5,12 @@
 // The load reports progress texts to a status sink (pane 0 of the main
 // frame's status bar) and its messages to a message sink (a modal message
 // box); ending the program goes through an exit handler. The window side
-// installs its own; tests install recording ones.
+// installs its own with SetSinks; tests install recording ones.
+//
+//   g_Project.SetSinks(&statusBar, &messageBoxes, endProgram);
+//   if (g_Project.LoadProjectAndWriteBack()) ...   // the Load Data command
+//   ...
+//   g_Project.ClearNetworkArrays();                // at close: stops the observation thread first
 #pragma once
 
 #include <cstddef>
@@ -85,7 +90,7 @@ public:
   int m_nRunNearvet = 0;
   int m_nRunFarvet = 0;
   int m_nRunForesim1 = 0;
-  bool m_nRunMode = false;  // 1 real-time, 0 sequential
+  int m_nRunMode = 0;       // 1 real-time, 0 sequential
   double m_dScaleX = 0.0;   // scale candidates of the last xy.dat
   double m_dScaleY = 0.0;   // (0 for an extent of zero)
   double m_dOffsetX = 0.0;  // copied by the window side into the estimation view
@@ -111,7 +116,7 @@ public:
   double m_dMargin = 25.0;
   double m_dMinY = 0.0, m_dMinX = 0.0, m_dMaxX = 0.0, m_dMaxY = 0.0;
   double m_dScale = 0.0;
-  std::string m_szDataDir = "estimate";               // relative to the run directory
+  const std::string m_szDataDir = "estimate";         // relative to the run directory
   CTypedObArray<CPath> m_Paths;                       // filled by nothing
   std::unique_ptr<double[], CFreeDeleter> m_ODTable;  // [kODSlots][kMaxZones][kMaxZones]
   int m_ODSize = 0;
@@ -125,6 +130,10 @@ public:
   // ---- sinks and exit -----------------------------------------------------
   IMessageSink* m_pMessageSink = nullptr;  // null: messages go to stderr
   ExitHandler m_ExitHandler;               // empty: std::exit
+  // Installs the three at once (the project does not own the sinks; they
+  // outlive every load). SetSinks(nullptr, nullptr, nullptr) puts back the
+  // defaults: no status text, messages to stderr, std::exit.
+  void SetSinks(IStatusSink* status, IMessageSink* messages, ExitHandler exit);
   void ShowStatus(const std::string& text);
   void ShowMessage(const std::string& text);
   // Ends the program through the exit handler (returns only when the
@@ -174,15 +183,26 @@ public:
 
   // Frees the owned tables of an earlier load.
   void FreeTables();
+  // Empties what a load fills: links, nodes, cameras, incidents and the
+  // three VMS lists, and the selection that points into them. Stops the
+  // observation thread first, since it writes into the links. A load calls
+  // it before reading; the window side calls it when the document closes.
+  void ClearNetworkArrays();
   // Path of a file of the data directory.
   std::string DataPath(const char* name) const;
 
   // ---- scenario, cycle settings and observation files ----------------------
   // Defined with the scenario objects, the cycle settings and the
   // observation reader.
+  // vms.dat of the data directory into g_VMSArray.
   void ReadVMS();
-  void ReadVMSInto(CTypedObArray<CVMS>& target);
+  // vms.dat of a directory of the run directory ("estimate", "predict" or
+  // "predict1") appended to a list.
+  void ReadVMSInto(CTypedObArray<CVMS>& target, const std::string& dir);
+  // A list written to vms.dat of a directory of the run directory.
+  void WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir);
   void ReadIncidents();
+  // g_VMSArray to vms.dat of the data directory.
   void WriteVMS();
   void WriteIncidents();
   void ReadScheduler();

@@ -30,13 +30,13 @@ std::vector<const T*> Pointers(const CTypedObArray<T>& array)
 
 void CProject::ReadVMS()
 {
-  ReadVMSInto(g_VMSArray);
+  ReadVMSInto(g_VMSArray, m_szDataDir);
 }
 
-void CProject::ReadVMSInto(CTypedObArray<CVMS>& target)
+void CProject::ReadVMSInto(CTypedObArray<CVMS>& target, const std::string& dir)
 {
   std::vector<std::unique_ptr<CVMS>> signs;
-  ReadVMSFile(DataPath("vms.dat"), signs);
+  ReadVMSFile(dir + "/vms.dat", signs);
   AppendAll(signs, target);
 }
 
@@ -49,7 +49,12 @@ void CProject::ReadIncidents()
 
 void CProject::WriteVMS()
 {
-  WriteVMSFile(DataPath("vms.dat"), Pointers(g_VMSArray));
+  WriteVMSTo(g_VMSArray, m_szDataDir);
+}
+
+void CProject::WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir)
+{
+  WriteVMSFile(dir + "/vms.dat", Pointers(list));
 }
 
 void CProject::WriteIncidents()

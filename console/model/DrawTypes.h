@@ -107,7 +107,11 @@ constexpr ColorRef kMaskWhite = 0xFFFFFF;
 // The value of pi used by every drawing routine.
 constexpr double kDrawPi = 3.14159;
 
-// What the drawing routines read of the view being drawn.
+// Everything the network objects' drawing reads besides the objects
+// themselves and the drawing target: the view's options and the values of
+// the result stores and the load that the drawing depends on. The drawing
+// reads no global setting or clock; a view fills this before it paints
+// (TakeStoreInputs in NetworkDrawing.h fills the last three).
 struct ViewDrawOptions
 {
   bool bShowCCTV = false;
@@ -120,6 +124,14 @@ struct ViewDrawOptions
   int nSource = 0;          // result source the view shows (0, 1 or 3)
   int nMinute = 0;          // minute of the results the view shows
   double dScaleX = 1.0;     // the view's x zoom factor
+  // Minute of the estimation clock: whether a VMS, incident or work zone is
+  // in force (every view uses it).
+  double dMarkMinute = 0.0;
+  // Minute of the view's own clock (the prediction clock in a prediction
+  // view, else the estimation clock): where vehicles stand.
+  double dClockMinute = 0.0;
+  // Mean shape ratio of the links (g_LinkShapeRatio): sizes the node circles.
+  double dLinkShapeRatio = 0.0;
 };
 
 // A drawing surface: a device context seen through a world/screen transform.

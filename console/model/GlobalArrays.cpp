@@ -14,8 +14,6 @@ CTypedObArray<CIncident> g_IncidentArray;
 CTypedObArray<CWorkZone> g_WorkZoneArray;
 CTypedObArray<CDrawLine> g_LinkModArray;
 CTypedObArray<CPath> g_AllPaths;
-CTypedObArray<CPath> g_PredPaths0;
-CTypedObArray<CPath> g_PredPaths1;
 CTypedObArray<CVehicle> g_VehicleArray;
 
 std::vector<CDrawNode*> g_SelectedNodes;

@@ -102,9 +102,9 @@ extern CTypedObArray<CVMS> g_VMSArrayPredict1;  // second prediction instance
 extern CTypedObArray<CIncident> g_IncidentArray;
 extern CTypedObArray<CWorkZone> g_WorkZoneArray;
 extern CTypedObArray<CDrawLine> g_LinkModArray;  // link property modifications
-extern CTypedObArray<CPath> g_AllPaths;
-extern CTypedObArray<CPath> g_PredPaths0;
-extern CTypedObArray<CPath> g_PredPaths1;
+extern CTypedObArray<CPath> g_AllPaths;          // filled by nothing
+// The predicted paths of the two prediction instances are g_PredictedPaths
+// (PredictedPaths.h), reached only under their lock.
 extern CTypedObArray<CVehicle> g_VehicleArray;
 
 // The current selection (not owning).

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "FieldReaders.h"
-#include "ResultStores.h"
 
 const ColorRef g_PathColorsDimmed[5] = {0x745757, 0x747444, 0x007400, 0x007474, 0x000074};
+
+PredictedPathLists g_PredictedPaths;
 
 namespace {
 
@@ -122,15 +124,16 @@ void CPath::DrawSegments(const ViewDrawOptions& view, IDrawTarget& dc) const
   DrawPieces(PathSegmentsByIndex(*this), m_nSegmentStyle, view, dc);
 }
 
-bool CPath::Draw(const ViewDrawOptions& view, const PathViewOptions& paths, IPathDrawTarget& dc) const
+bool CPath::Draw(const ViewDrawOptions& view, const PathViewOptions& paths, const LockedPathLists& lists,
+                 IPathDrawTarget& dc) const
 {
   bool all = true;
-  const CTypedObArray<CPath>* lists[2] = {&g_PredPaths0, &g_PredPaths1};
   const bool shown[2] = {paths.bShowPaths0, paths.bShowPaths1};
   for (int l = 0; l < 2; ++l) {
-    if (lists[l]->IsEmpty() || !shown[l])
+    const CTypedObArray<CPath>& list = lists.List(l);
+    if (list.IsEmpty() || !shown[l])
       continue;
-    bool dimmed = AnyHighlighted(*lists[l]) && !m_bHighlighted;
+    bool dimmed = AnyHighlighted(list) && !m_bHighlighted;
     dc.SelectCustomPen(PathPen(*this, PathClassColor(m_nClass, dimmed, paths.pathColors)));
     bool defined = true;
     DrawPieces(PathSegmentsByNumber(*this, &defined), kPathPieceKind, view, dc);
@@ -155,22 +158,52 @@ bool PathSwatchHit(int pathClass, int legendLineY, ScreenPoint p)
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-bool CPath::HitTest(const PathViewOptions& view, ScreenPoint p) const
+bool CPath::HitTest(const PathViewOptions& view, const LockedPathLists& lists, ScreenPoint p) const
 {
   bool viaEstimation = view.bEstimationView && view.bEstimationPathDisplay;
-  if (!g_PredPaths0.IsEmpty() && (viaEstimation || view.bShowPaths0) &&
+  if (!lists.List(0).IsEmpty() && (viaEstimation || view.bShowPaths0) &&
       PathSwatchHit(m_nClass, view.nLegendLineY, p))
     return true;
-  if (!g_PredPaths1.IsEmpty() && (viaEstimation || view.bShowPaths1) &&
+  if (!lists.List(1).IsEmpty() && (viaEstimation || view.bShowPaths1) &&
       PathSwatchHit(m_nClass, view.nLegendLineY, p))
     return true;
   return false;
 }
 
-std::mutex& PathListsMutex()
+// ---- the path lists ----------------------------------------------------------
+
+LockedPathLists::LockedPathLists(PredictedPathLists& owner) : m_owner(&owner), m_lock(owner.m_mutex)
 {
-  static std::mutex m;
-  return m;
+  m_owner->m_holder.store(std::this_thread::get_id());
+}
+
+LockedPathLists::LockedPathLists(LockedPathLists&& other) noexcept
+    : m_owner(other.m_owner), m_lock(std::move(other.m_lock))
+{
+  other.m_owner = nullptr;
+}
+
+LockedPathLists::~LockedPathLists()
+{
+  if (m_owner && m_lock.owns_lock())
+    m_owner->m_holder.store(std::thread::id());
+}
+
+CTypedObArray<CPath>& LockedPathLists::List(int instance)
+{
+  return m_owner->m_lists[instance == 1 ? 1 : 0];
+}
+
+const CTypedObArray<CPath>& LockedPathLists::List(int instance) const
+{
+  return m_owner->m_lists[instance == 1 ? 1 : 0];
+}
+
+LockedPathLists PredictedPathLists::Lock()
+{
+  if (m_holder.load() == std::this_thread::get_id())
+    throw std::logic_error("the predicted-path lists are already locked by this thread");
+  return LockedPathLists(*this);
 }
 
 std::string PredictedPathFile(int instance)
@@ -232,17 +265,15 @@ PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPat
   return res;
 }
 
-PathFileResult ReadPredictedPaths(int instance)
+PathFileResult ReadPredictedPaths(LockedPathLists& lists, int instance)
 {
-  std::lock_guard<std::mutex> lock(PathListsMutex());
-  return ReadPredictedPathFile(PredictedPathFile(instance), instance == 1 ? g_PredPaths1 : g_PredPaths0);
+  return ReadPredictedPathFile(PredictedPathFile(instance), lists.List(instance));
 }
 
-void CollectODPairPaths(int origin, int destination, int currentMinute)
+void CollectODPairPaths(LockedPathLists& lists, int origin, int destination, int currentMinute)
 {
   if (origin == -1 || destination == -1 || origin == destination)
     return;
-  std::lock_guard<std::mutex> lock(PathListsMutex());
   int slot = currentMinute / 5;
   int count = 0;
   for (const auto& p : g_AllPaths) {
@@ -251,7 +282,7 @@ void CollectODPairPaths(int origin, int destination, int currentMinute)
     auto copy = std::make_unique<CPath>(*p);
     copy->m_nClass = count++;
     copy->m_bHighlighted = false;
-    g_PredPaths0.Add(std::move(copy));
+    lists.List(0).Add(std::move(copy));
   }
 }
 
@@ -283,11 +314,10 @@ bool CVehicle::PositionAtMinute(double t, WorldPoint& at)
   return false;
 }
 
-void CVehicle::PositionAt(const ViewDrawOptions& view, IDrawTarget& dc, bool predictionView)
+void CVehicle::PositionAt(const ViewDrawOptions& view, IDrawTarget& dc)
 {
-  double t = predictionView ? g_PredictionClock.dMinute : g_EstimationClock.dMinute;
   WorldPoint at;
-  if (PositionAtMinute(t, at))
+  if (PositionAtMinute(view.dClockMinute, at))
     Draw(view, dc, at, 0.0);
 }
 

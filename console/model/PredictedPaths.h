@@ -1,12 +1,25 @@
 // Predicted paths (CPath) that the prediction views draw with a colour
-// legend, the reader of a FORESIM instance's Predictive_PathTravelTime.dat,
-// and vehicles (CVehicle) moving along a node trajectory. Drawing is split
-// into plain decisions (colours, pens, segments, legend places) and the
-// drawing calls that use them.
+// legend, the two lists that hold them (PredictedPathLists, reached only
+// under their lock), the reader of a FORESIM instance's
+// Predictive_PathTravelTime.dat, and vehicles (CVehicle) moving along a node
+// trajectory. Drawing is split into plain decisions (colours, pens,
+// segments, legend places) and the drawing calls that use them.
+//
+//   // message loop, the second FORESIM instance ended:
+//   {
+//     LockedPathLists paths = g_PredictedPaths.Lock();
+//     ReadPredictedPaths(paths, 1);
+//   }  // unlocked here
+//   // window thread, a paint (see DrawNetwork) or a click:
+//   LockedPathLists paths = g_PredictedPaths.Lock();
+//   for (const auto& p : paths.List(0))
+//     if (p->HitTest(pathView, paths, point)) ...
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DrawTypes.h"
@@ -15,8 +28,8 @@
 // A view that draws predicted paths: what it adds to the drawing options.
 struct PathViewOptions
 {
-  bool bShowPaths0 = false;             // the view shows g_PredPaths0
-  bool bShowPaths1 = false;             // the view shows g_PredPaths1
+  bool bShowPaths0 = false;             // the view shows the first list
+  bool bShowPaths1 = false;             // the view shows the second list
   bool bEstimationView = false;         // the view is the current-condition view
   bool bEstimationPathDisplay = false;  // its path display is on
   ColorRef pathColors[5] = {};          // the view's colours of classes 0..4
@@ -29,6 +42,8 @@ class IPathDrawTarget : public IDrawTarget
 public:
   virtual void SelectCustomPen(const PenSpec& pen) = 0;
 };
+
+class LockedPathLists;
 
 class CPath
 {
@@ -54,9 +69,11 @@ public:
   // Draws the path for each of the two prediction lists that is not empty
   // and that the view shows. False when a node of the path is not defined
   // (the pairs with it are skipped; the program goes on).
-  bool Draw(const ViewDrawOptions& view, const PathViewOptions& paths, IPathDrawTarget& dc) const;
-  // True when p (client coordinates) lies on the path's legend swatch.
-  bool HitTest(const PathViewOptions& view, ScreenPoint p) const;
+  bool Draw(const ViewDrawOptions& view, const PathViewOptions& paths, const LockedPathLists& lists,
+            IPathDrawTarget& dc) const;
+  // True when p (client coordinates) lies on the path's legend swatch, on
+  // behalf of a list that is not empty and that the view shows.
+  bool HitTest(const PathViewOptions& view, const LockedPathLists& lists, ScreenPoint p) const;
 };
 
 // ---- decisions -----------------------------------------------------------
@@ -97,12 +114,57 @@ bool PathSwatchHit(int pathClass, int legendLineY, ScreenPoint p);
 
 // ---- the path lists ------------------------------------------------------
 
-// Guards the two prediction lists: the message loop refills them while the
-// window thread draws. Readers hold it across a walk of a list (CPath::Draw
-// and CPath::HitTest read both lists and take no lock of their own).
-// ReadPredictedPaths and CollectODPairPaths take it themselves, so they are
-// not called while it is held (it is not recursive).
-std::mutex& PathListsMutex();
+class PredictedPathLists;
+
+// The lists of both prediction instances, seen under their lock: the holder
+// may read and change both. Every call that works on the lists takes one of
+// these, so none of them locks by itself. Movable, not copyable; the lock
+// goes with the object.
+class LockedPathLists
+{
+public:
+  // The list of a prediction instance: 1 the second (g_PredPaths1 of the
+  // views), any other value the first (g_PredPaths0).
+  CTypedObArray<CPath>& List(int instance);
+  const CTypedObArray<CPath>& List(int instance) const;
+
+  LockedPathLists(LockedPathLists&& other) noexcept;
+  LockedPathLists& operator=(LockedPathLists&&) = delete;
+  LockedPathLists(const LockedPathLists&) = delete;
+  ~LockedPathLists();
+
+private:
+  friend class PredictedPathLists;
+  explicit LockedPathLists(PredictedPathLists& owner);
+  PredictedPathLists* m_owner;
+  std::unique_lock<std::mutex> m_lock;
+};
+
+// The two predicted-path lists and the mutex that guards them: the message
+// loop refills a list while the window thread draws and hit-tests both. The
+// lists are reached only through Lock, so no caller has to know which calls
+// lock by themselves.
+class PredictedPathLists
+{
+public:
+  PredictedPathLists() = default;
+  PredictedPathLists(const PredictedPathLists&) = delete;
+  PredictedPathLists& operator=(const PredictedPathLists&) = delete;
+
+  // Waits for the lists and hands them out locked until the returned object
+  // goes. Asking again on a thread that holds them would wait for ever: it
+  // throws std::logic_error instead.
+  LockedPathLists Lock();
+
+private:
+  friend class LockedPathLists;
+  std::mutex m_mutex;
+  std::atomic<std::thread::id> m_holder{};  // the thread holding the lock
+  CTypedObArray<CPath> m_lists[2];
+};
+
+// The console's predicted paths, one object for the whole run.
+extern PredictedPathLists g_PredictedPaths;
 
 // Run-directory file of a prediction instance (0 or 1).
 std::string PredictedPathFile(int instance);
@@ -125,15 +187,14 @@ constexpr const char* kPathFileErrorText = "Error in reading Predictive_PathTrav
 // pass reads on from there. Reading stops at the end of the file (a cut
 // entry is not appended).
 PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPath>& list);
-// Reads the file of an instance into g_PredPaths0 or g_PredPaths1 under the
-// lists' lock.
-PathFileResult ReadPredictedPaths(int instance);
+// Reads the file of an instance (0 or 1) into that instance's list.
+PathFileResult ReadPredictedPaths(LockedPathLists& lists, int instance);
 
-// Copies into g_PredPaths0 the paths of g_AllPaths of the OD pair whose
+// Copies into the first list the paths of g_AllPaths of the OD pair whose
 // departure slot is minute / 5, numbering their classes from 0 and clearing
 // their highlight. Nothing unless both ends are chosen (not -1) and differ.
 // Copies, so that each list owns its own paths.
-void CollectODPairPaths(int origin, int destination, int currentMinute);
+void CollectODPairPaths(LockedPathLists& lists, int origin, int destination, int currentMinute);
 
 // ---- vehicles ------------------------------------------------------------
 
@@ -159,9 +220,9 @@ public:
   // and the link from node i to node i + 1; sets the late flag. False when
   // no step holds t or the link does not exist.
   bool PositionAtMinute(double t, WorldPoint& at);
-  // Draws the vehicle at the clock minute of the view (prediction clock in
-  // a prediction view, else estimation clock).
-  void PositionAt(const ViewDrawOptions& view, IDrawTarget& dc, bool predictionView);
+  // Draws the vehicle at the view's clock minute (dClockMinute); sets the
+  // late flag.
+  void PositionAt(const ViewDrawOptions& view, IDrawTarget& dc);
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc, const WorldPoint& at, double angle) const;
   void DrawPath(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };

@@ -22,7 +22,7 @@ void ClearModuleFlags()
   std::memset(g_ModuleStartMarks, 0, sizeof g_ModuleStartMarks);
 }
 
-const char* FormatClockRecord(const ClockRecord& clock)
+std::string FormatClockRecord(const ClockRecord& clock)
 {
   int hour = clock.nHour;
   int minute = clock.nMinute;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 constexpr int kStoreMinutes = 5000;
 constexpr int kStoreSources = 4;
@@ -67,4 +68,4 @@ inline bool IsStoreMinute(int minute)
 void ClearModuleFlags();
 
 // "hh:mm" of a clock record (FormatClock on a copy; the record is unchanged).
-const char* FormatClockRecord(const ClockRecord& clock);
+std::string FormatClockRecord(const ClockRecord& clock);

@@ -1,7 +1,6 @@
 // Marks of the signs, incidents and work zones on the network view.
 #include "CDrawLine.h"
 #include "GlobalArrays.h"
-#include "ResultStores.h"
 #include "ScenarioObjects.h"
 
 const CDrawLine* FindFirstLinkByNodes(int fromNode, int toNode)
@@ -46,24 +45,24 @@ bool WorkZoneMarkPoint(const CWorkZone& zone, float minute, WorldPoint& at)
   return zone.IsShownAt(minute) && MarkOnLink(zone.m_nFromNode, zone.m_nToNode, kWorkZoneMarkFraction, at);
 }
 
-// Every view uses the estimation clock's minute.
-void CVMS::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
+// Every view uses the estimation clock's minute (dMarkMinute).
+void CVMS::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   WorldPoint at;
-  if (VMSMarkPoint(*this, g_EstimationClock.dMinute, at))
+  if (VMSMarkPoint(*this, view.dMarkMinute, at))
     DrawMark(dc, kBmpVMS, at);
 }
 
-void CIncident::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
+void CIncident::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   WorldPoint at;
-  if (IncidentMarkPoint(*this, static_cast<float>(g_EstimationClock.dMinute), at))
+  if (IncidentMarkPoint(*this, static_cast<float>(view.dMarkMinute), at))
     DrawMark(dc, kBmpIncident, at);
 }
 
-void CWorkZone::Draw(const ViewDrawOptions&, IDrawTarget& dc) const
+void CWorkZone::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   WorldPoint at;
-  if (WorkZoneMarkPoint(*this, static_cast<float>(g_EstimationClock.dMinute), at))
+  if (WorkZoneMarkPoint(*this, static_cast<float>(view.dMarkMinute), at))
     DrawMark(dc, kBmpWorkZone, at);
 }

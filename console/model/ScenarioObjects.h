@@ -44,7 +44,7 @@ public:
   // Shown while start <= minute <= end.
   bool IsShownAt(double minute) const { return m_dStart <= minute && minute <= m_dEnd; }
 
-  // Draws the sign's mark at the estimation clock's minute.
+  // Draws the sign's mark when it is in force at view.dMarkMinute.
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 
@@ -59,7 +59,7 @@ public:
 
   bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
 
-  // Draws the object's mark at the estimation clock's minute.
+  // Draws the object's mark when it is in force at view.dMarkMinute.
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 
@@ -76,7 +76,7 @@ public:
 
   bool IsShownAt(float minute) const { return m_fStart <= minute && minute <= m_fEnd; }
 
-  // Draws the object's mark at the estimation clock's minute.
+  // Draws the object's mark when it is in force at view.dMarkMinute.
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
 };
 

@@ -170,15 +170,15 @@ std::string FormatMinutes(int minutes, bool pad)
   return buf;
 }
 
-const char* FormatClock(int& hour, int& minute)
+std::string FormatClock(int& hour, int& minute)
 {
-  static char s_buf[32];
   if (minute >= 60) {
     hour = minute / 60;
     minute = minute % 60;
   }
-  std::snprintf(s_buf, sizeof s_buf, "%s%d:%s%d", hour < 10 ? "0" : "", hour, minute < 10 ? "0" : "", minute);
-  return s_buf;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%d:%s%d", hour < 10 ? "0" : "", hour, minute < 10 ? "0" : "", minute);
+  return buf;
 }
 
 void DebugPrintf(const char* fmt, ...)

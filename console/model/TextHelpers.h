@@ -37,9 +37,8 @@ void FormatMinutes(char* buf, std::size_t size, int minutes, bool pad);
 std::string FormatMinutes(int minutes, bool pad);
 
 // "hh:mm"; a minute of 60 or more is folded into the hour (changed in
-// place). Returns one static buffer, overwritten by the next call (window
-// thread only).
-const char* FormatClock(int& hour, int& minute);
+// place).
+std::string FormatClock(int& hour, int& minute);
 
 // printf-style text to standard output.
 void DebugPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -52,21 +52,6 @@ unsigned CommandPayloadSize(long code)
   }
 }
 
-bool DecodeIncident(const QELM::OctetSeq& arg, IncidentCommand& out)
-{
-  return UnpackCommandArg(arg, out);
-}
-
-bool DecodeVMS(const QELM::OctetSeq& arg, VMSCommand& out)
-{
-  return UnpackCommandArg(arg, out);
-}
-
-bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneCommand& out)
-{
-  return UnpackCommandArg(arg, out);
-}
-
 namespace {
 
 const char* VMSTypeName(int32_t type)
@@ -91,7 +76,7 @@ std::string Format(const char* fmt, ...)
   return buf;
 }
 
-std::string DescribeVMS(const VMSCommand& v)
+std::string DescribeVMS(const VMSMsgArg& v)
 {
   std::string s =
       Format("type %d (%s), link %d -> %d, ", v.type, VMSTypeName(v.type), v.from_node, v.to_node);
@@ -136,22 +121,22 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
   switch (code) {
   case MSG_INCIDENT_ADD:
   case MSG_INCIDENT_REMOVE: {
-    IncidentCommand c;
-    DecodeIncident(m.arg, c);
+    IncidentMsgArg c;
+    UnpackCommandArg(m.arg, c);
     text = head + Format(": link %d -> %d, minutes %.1f to %.1f, severity %.1f.", c.from_node, c.to_node,
                          c.start, c.end, c.severity);
     break;
   }
   case MSG_VMS_ADD:
   case MSG_VMS_REMOVE: {
-    VMSCommand c;
-    DecodeVMS(m.arg, c);
+    VMSMsgArg c;
+    UnpackCommandArg(m.arg, c);
     text = head + ": " + DescribeVMS(c) + ".";
     break;
   }
   default: {
-    WorkZoneCommand c;
-    DecodeWorkZone(m.arg, c);
+    WorkZoneMsgArg c;
+    UnpackCommandArg(m.arg, c);
     text = head + Format(": link %d -> %d, minutes %.1f to %.1f, capacity reduction %.2f, "
                          "speed limit %d mph, discharge rate %d veh/hr/ln.",
                          c.from_node, c.to_node, c.start, c.end, c.capacity_reduction, c.speed_limit,

@@ -16,16 +16,6 @@ const char* MessageCodeName(long code);
 // Payload size of a command code; 0 for a code that is no command.
 unsigned CommandPayloadSize(long code);
 
-using IncidentCommand = IncidentMsgArg;
-using VMSCommand = VMSMsgArg;
-using WorkZoneCommand = WorkZoneMsgArg;
-
-// Decoding of a payload of exactly the command's size; false (nothing
-// decoded) for any other length.
-bool DecodeIncident(const QELM::OctetSeq& arg, IncidentCommand& out);
-bool DecodeVMS(const QELM::OctetSeq& arg, VMSCommand& out);
-bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneCommand& out);
-
 // For a command message: true and the readable line of its fields, or false
 // and the reason it is refused (a payload of the wrong size). For any other
 // code: false and an empty text.

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-CycleSettings ReadCycleSettings(const char* file_name, std::string& problem)
+ManagementSchedule ReadManagementSchedule(const char* file_name, std::string& problem)
 {
-  CycleSettings s;
+  ManagementSchedule s;
   problem.clear();
   std::FILE* f = std::fopen(file_name, "r");
   if (!f) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct CycleSettings
+struct ManagementSchedule
 {
   int cycle_seconds = 60;
   int odp_horizon_seconds = 1800;
@@ -14,4 +14,4 @@ struct CycleSettings
 
 // Reads the file; on a missing or malformed file the defaults stay and
 // `problem` says why.
-CycleSettings ReadCycleSettings(const char* file_name, std::string& problem);
+ManagementSchedule ReadManagementSchedule(const char* file_name, std::string& problem);

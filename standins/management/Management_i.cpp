@@ -27,8 +27,8 @@ QELM::HRTime OffsetTime(long long ms)
 
 }  // namespace
 
-Management_i::Management_i(CORBA::ORB_ptr orb, const Options& options, const CycleSettings& cycles)
-    : m_orb(CORBA::ORB::_duplicate(orb)), m_opt(options), m_cycles(cycles),
+Management_i::Management_i(CORBA::ORB_ptr orb, const Options& options, const ManagementSchedule& schedule)
+    : m_orb(CORBA::ORB::_duplicate(orb)), m_opt(options), m_schedule(schedule),
       m_targets(options.target_timeout_ms), m_modules{{"NOWSIM", K_DESCRIPTIVE, {}, false},
                                                       {"FORESIM", K_PREDICTIVE, {}, false},
                                                       {"FORESIM1", K_PREDICTIVE, {}, false},
@@ -242,7 +242,7 @@ void Management_i::Start(QELM::Management::RunModeEnum run_mode)
       m_stop_cycles = false;
     }
     VQOStreamLog::Line("Cyclic executive started (%s, %d s per cycle).\n",
-                       real_time ? "real time" : "sequential", m_cycles.cycle_seconds);
+                       real_time ? "real time" : "sequential", m_schedule.cycle_seconds);
     PostOwn(MSG_CYCLIC_STARTED);
     m_cycle_thread = std::thread(&Management_i::CycleLoop, this, real_time);
   });
@@ -356,8 +356,8 @@ void Management_i::CycleLoop(bool real_time)
   if (real_time) {
     if (m_opt.pace_ms >= 0)
       pace_ms = m_opt.pace_ms;
-    else if (m_cycles.from_file)
-      pace_ms = m_cycles.cycle_seconds * 1000;
+    else if (m_schedule.from_file)
+      pace_ms = m_schedule.cycle_seconds * 1000;
     else
       pace_ms = 2000;
   }
@@ -370,7 +370,7 @@ void Management_i::CycleLoop(bool real_time)
         break;
     }
     const double start = m_sim_time;
-    const double end = start + m_cycles.cycle_seconds;
+    const double end = start + m_schedule.cycle_seconds;
     RunCycle(start, end);
     m_sim_time = end;
     ++k;
@@ -425,7 +425,7 @@ void Management_i::RunCycle(double start, double end)
       case K_ODPREDICT: {
         QELM::ODPredict_var o = QELM::ODPredict::_unchecked_narrow(obj);
         CORBA::Float s = static_cast<CORBA::Float>(end);
-        o->RunODPredict(s, static_cast<CORBA::Float>(m_cycles.odp_horizon_seconds));
+        o->RunODPredict(s, static_cast<CORBA::Float>(m_schedule.odp_horizon_seconds));
         break;
       }
       case K_SHORTTERM: {

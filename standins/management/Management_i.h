@@ -27,7 +27,7 @@ public:
     int module_wait_s = 0;               // how long Initialize looks for each module
   };
 
-  Management_i(CORBA::ORB_ptr orb, const Options& options, const CycleSettings& cycles);
+  Management_i(CORBA::ORB_ptr orb, const Options& options, const ManagementSchedule& schedule);
   ~Management_i() override;
 
   // The object's own reference, handed to the record store and the modules.
@@ -78,7 +78,7 @@ private:
 
   CORBA::ORB_var m_orb;
   Options m_opt;
-  CycleSettings m_cycles;
+  ManagementSchedule m_schedule;
   QELM::Management_var m_self;
   std::function<bool()> m_ready;
   TargetRegistry m_targets;

@@ -130,13 +130,13 @@ int main(int argc, char** argv)
   std::srand(seed);
 
   std::string problem;
-  CycleSettings cycles = ReadCycleSettings("scheduler.dat", problem);
-  if (cycles.from_file)
-    VQOStreamLog::Line("Cycle length %d s, ODP horizon %d s (scheduler.dat).\n", cycles.cycle_seconds,
-                       cycles.odp_horizon_seconds);
+  ManagementSchedule schedule = ReadManagementSchedule("scheduler.dat", problem);
+  if (schedule.from_file)
+    VQOStreamLog::Line("Cycle length %d s, ODP horizon %d s (scheduler.dat).\n", schedule.cycle_seconds,
+                       schedule.odp_horizon_seconds);
   else
     VQOStreamLog::Line("scheduler.dat not used (%s): cycle length %d s.\n", problem.c_str(),
-                       cycles.cycle_seconds);
+                       schedule.cycle_seconds);
 
   int status = 0;
   try {
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     PortableServer::POAManager_var manager = poa->the_POAManager();
     manager->activate();
 
-    Management_i* servant = new Management_i(orb.in(), opt, cycles);
+    Management_i* servant = new Management_i(orb.in(), opt, schedule);
     PortableServer::ObjectId_var oid = poa->activate_object(servant);
     CORBA::Object_var ref_obj = poa->id_to_reference(oid.in());
     QELM::Management_var ref = QELM::Management::_narrow(ref_obj.in());

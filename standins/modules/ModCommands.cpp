@@ -14,8 +14,6 @@ namespace vlq::mod {
 
 namespace {
 
-constexpr int kMaxDetourNodes = 100;
-
 bool Finite(float a, float b)
 {
   return std::isfinite(a) && std::isfinite(b);
@@ -33,31 +31,14 @@ std::string Format(const char* fmt, ...)
   return buf;
 }
 
-bool SameIncident(const IncidentEvent& a, const IncidentEvent& b)
-{
-  return a.from == b.from && a.to == b.to && a.start == b.start && a.end == b.end && a.severity == b.severity;
-}
-
-bool SameWorkZone(const WorkZoneEvent& a, const WorkZoneEvent& b)
-{
-  return a.from == b.from && a.to == b.to && a.start == b.start && a.end == b.end &&
-         a.capacity_reduction == b.capacity_reduction && a.speed_limit == b.speed_limit &&
-         a.discharge_rate == b.discharge_rate;
-}
-
-bool SameVMS(const VMSEvent& a, const VMSEvent& b)
-{
-  return a.type == b.type && a.from == b.from && a.to == b.to && a.params[0] == b.params[0] &&
-         a.params[1] == b.params[1] && a.start == b.start && a.end == b.end && a.path == b.path;
-}
-
 // Removes the exact match, or else the first event on the same link.
-template <class T, class Same>
-bool RemoveMatching(std::vector<T>& list, const T& e, Same same)
+template <class T>
+bool RemoveMatching(std::vector<T>& list, const T& e)
 {
-  auto it = std::find_if(list.begin(), list.end(), [&](const T& x) { return same(x, e); });
+  auto it = std::find(list.begin(), list.end(), e);
   if (it == list.end())
-    it = std::find_if(list.begin(), list.end(), [&](const T& x) { return x.from == e.from && x.to == e.to; });
+    it = std::find_if(list.begin(), list.end(),
+                      [&](const T& x) { return x.from_node == e.from_node && x.to_node == e.to_node; });
   if (it == list.end())
     return false;
   list.erase(it);
@@ -73,45 +54,13 @@ std::string LinkNote(const ModNetwork* net, int from, int to)
 
 }  // namespace
 
-bool DecodeIncident(const QELM::OctetSeq& arg, IncidentEvent& out)
-{
-  IncidentMsgArg a;
-  if (!UnpackCommandArg(arg, a))
-    return false;
-  out = IncidentEvent{a.from_node, a.to_node, a.start, a.end, a.severity};
-  return true;
-}
-
-bool DecodeVMS(const QELM::OctetSeq& arg, VMSEvent& out)
+bool DecodeVMS(const QELM::OctetSeq& arg, VMSMsgArg& out)
 {
   VMSMsgArg a;
   if (!UnpackCommandArg(arg, a))
     return false;
-  VMSEvent v;
-  v.type = a.type;
-  v.from = a.from_node;
-  v.to = a.to_node;
-  v.params[0] = a.params[0];
-  v.params[1] = a.params[1];
-  v.start = a.start;
-  v.end = a.end;
-  if (a.type == 2 || a.type == 4) {
-    // The second parameter is the detour's node count; the rest of the
-    // array is whatever the sender left there.
-    const int count = std::clamp<int>(a.params[1], 0, kMaxDetourNodes);
-    v.path.assign(a.path, a.path + count);
-  }
-  out = std::move(v);
-  return true;
-}
-
-bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out)
-{
-  WorkZoneMsgArg a;
-  if (!UnpackCommandArg(arg, a))
-    return false;
-  out = WorkZoneEvent{a.from_node,          a.to_node,     a.start,         a.end,
-                      a.capacity_reduction, a.speed_limit, a.discharge_rate};
+  std::fill(a.path + VMSDetourNodeCount(a), a.path + VMSMsgArg::MAX_PATH_NODES, 0);
+  out = a;
   return true;
 }
 
@@ -122,35 +71,35 @@ CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* n
   switch (code) {
   case MSG_INCIDENT_ADD:
   case MSG_INCIDENT_REMOVE: {
-    IncidentEvent e;
-    if (!DecodeIncident(m.arg, e)) {
+    IncidentMsgArg e;
+    if (!UnpackCommandArg(m.arg, e)) {
       text = Format("Incident command %ld refused: %u bytes of payload, %u expected.", code, len,
                     static_cast<unsigned>(INCIDENT_MSG_ARG_SIZE));
       return REFUSED;
     }
     if (code == MSG_INCIDENT_ADD) {
       if (!Finite(e.start, e.end) || !std::isfinite(e.severity) || e.severity < 0 || e.severity > 1) {
-        text = Format("Incident on %d->%d refused: values out of range.", e.from, e.to);
+        text = Format("Incident on %d->%d refused: values out of range.", e.from_node, e.to_node);
         return REFUSED;
       }
       std::lock_guard<std::mutex> lock(m_mutex);
       m_events.incidents.push_back(e);
-      text = Format("Incident added on %d->%d, minutes %.1f to %.1f, severity %.2f%s.", e.from, e.to,
-                    static_cast<double>(e.start), static_cast<double>(e.end), static_cast<double>(e.severity),
-                    LinkNote(net, e.from, e.to).c_str());
+      text = Format("Incident added on %d->%d, minutes %.1f to %.1f, severity %.2f%s.", e.from_node,
+                    e.to_node, static_cast<double>(e.start), static_cast<double>(e.end),
+                    static_cast<double>(e.severity), LinkNote(net, e.from_node, e.to_node).c_str());
       return APPLIED;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!RemoveMatching(m_events.incidents, e, SameIncident)) {
-      text = Format("Incident remove on %d->%d: no such incident.", e.from, e.to);
+    if (!RemoveMatching(m_events.incidents, e)) {
+      text = Format("Incident remove on %d->%d: no such incident.", e.from_node, e.to_node);
       return NOT_FOUND;
     }
-    text = Format("Incident removed from %d->%d.", e.from, e.to);
+    text = Format("Incident removed from %d->%d.", e.from_node, e.to_node);
     return APPLIED;
   }
   case MSG_VMS_ADD:
   case MSG_VMS_REMOVE: {
-    VMSEvent e;
+    VMSMsgArg e;
     if (!DecodeVMS(m.arg, e)) {
       text = Format("VMS command %ld refused: %u bytes of payload, %u expected.", code, len,
                     static_cast<unsigned>(VMS_MSG_ARG_SIZE));
@@ -158,32 +107,33 @@ CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* n
     }
     if (code == MSG_VMS_ADD) {
       if (e.type < 1 || e.type > 4 || !Finite(e.start, e.end) ||
-          ((e.type == 2 || e.type == 4) && (e.params[1] < 0 || e.params[1] > kMaxDetourNodes))) {
-        text = Format("VMS on %d->%d refused: type %d or its values out of range.", e.from, e.to, e.type);
+          ((e.type == 2 || e.type == 4) && (e.params[1] < 0 || e.params[1] > VMSMsgArg::MAX_PATH_NODES))) {
+        text = Format("VMS on %d->%d refused: type %d or its values out of range.", e.from_node, e.to_node,
+                      e.type);
         return REFUSED;
       }
       std::lock_guard<std::mutex> lock(m_mutex);
-      const bool known = std::any_of(m_events.vms.begin(), m_events.vms.end(),
-                                     [&](const VMSEvent& x) { return SameVMS(x, e); });
+      const bool known = std::find(m_events.vms.begin(), m_events.vms.end(), e) != m_events.vms.end();
       if (!known)
         m_events.vms.push_back(e);
-      text = Format("VMS type %d %s on %d->%d, minutes %.1f to %.1f, %zu detour nodes%s.", e.type,
-                    known ? "already held" : "added", e.from, e.to, static_cast<double>(e.start),
-                    static_cast<double>(e.end), e.path.size(), LinkNote(net, e.from, e.to).c_str());
+      text = Format("VMS type %d %s on %d->%d, minutes %.1f to %.1f, %d detour nodes%s.", e.type,
+                    known ? "already held" : "added", e.from_node, e.to_node, static_cast<double>(e.start),
+                    static_cast<double>(e.end), VMSDetourNodeCount(e),
+                    LinkNote(net, e.from_node, e.to_node).c_str());
       return APPLIED;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!RemoveMatching(m_events.vms, e, SameVMS)) {
-      text = Format("VMS remove on %d->%d: no such VMS.", e.from, e.to);
+    if (!RemoveMatching(m_events.vms, e)) {
+      text = Format("VMS remove on %d->%d: no such VMS.", e.from_node, e.to_node);
       return NOT_FOUND;
     }
-    text = Format("VMS removed from %d->%d.", e.from, e.to);
+    text = Format("VMS removed from %d->%d.", e.from_node, e.to_node);
     return APPLIED;
   }
   case MSG_WORKZONE_ADD:
   case MSG_WORKZONE_REMOVE: {
-    WorkZoneEvent e;
-    if (!DecodeWorkZone(m.arg, e)) {
+    WorkZoneMsgArg e;
+    if (!UnpackCommandArg(m.arg, e)) {
       text = Format("Work zone command %ld refused: %u bytes of payload, %u expected.", code, len,
                     static_cast<unsigned>(WORKZONE_MSG_ARG_SIZE));
       return REFUSED;
@@ -191,24 +141,24 @@ CommandState::Result CommandState::Apply(const QELM::MSG& m, const ModNetwork* n
     if (code == MSG_WORKZONE_ADD) {
       if (!Finite(e.start, e.end) || !std::isfinite(e.capacity_reduction) || e.capacity_reduction < 0 ||
           e.capacity_reduction > 1 || e.speed_limit < 0 || e.discharge_rate < 0) {
-        text = Format("Work zone on %d->%d refused: values out of range.", e.from, e.to);
+        text = Format("Work zone on %d->%d refused: values out of range.", e.from_node, e.to_node);
         return REFUSED;
       }
       std::lock_guard<std::mutex> lock(m_mutex);
       m_events.workzones.push_back(e);
       text =
           Format("Work zone added on %d->%d, minutes %.1f to %.1f, capacity -%.0f%%, %d mph, %d veh/h/ln%s.",
-                 e.from, e.to, static_cast<double>(e.start), static_cast<double>(e.end),
+                 e.from_node, e.to_node, static_cast<double>(e.start), static_cast<double>(e.end),
                  static_cast<double>(e.capacity_reduction) * 100.0, e.speed_limit, e.discharge_rate,
-                 LinkNote(net, e.from, e.to).c_str());
+                 LinkNote(net, e.from_node, e.to_node).c_str());
       return APPLIED;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!RemoveMatching(m_events.workzones, e, SameWorkZone)) {
-      text = Format("Work zone remove on %d->%d: no such work zone.", e.from, e.to);
+    if (!RemoveMatching(m_events.workzones, e)) {
+      text = Format("Work zone remove on %d->%d: no such work zone.", e.from_node, e.to_node);
       return NOT_FOUND;
     }
-    text = Format("Work zone removed from %d->%d.", e.from, e.to);
+    text = Format("Work zone removed from %d->%d.", e.from_node, e.to_node);
     return APPLIED;
   }
   default: text.clear(); return NOT_A_COMMAND;

@@ -12,11 +12,12 @@
 
 namespace vlq::mod {
 
-// Decoding of a payload of exactly the command's size (20, 428 or 28
-// bytes); false, nothing decoded, for any other length.
-bool DecodeIncident(const QELM::OctetSeq& arg, IncidentEvent& out);
-bool DecodeVMS(const QELM::OctetSeq& arg, VMSEvent& out);
-bool DecodeWorkZone(const QELM::OctetSeq& arg, WorkZoneEvent& out);
+// A VMS payload of exactly its size (428 bytes), as a module keeps it: the
+// path holds the counted detour nodes and zeros after them (whatever the
+// sender left there is dropped), so that equal signs compare equal. False,
+// nothing decoded, for any other length. Incidents and work zones are kept
+// as UnpackCommandArg reads them.
+bool DecodeVMS(const QELM::OctetSeq& arg, VMSMsgArg& out);
 
 // The events in force for one module, shared by its ORB threads.
 class CommandState

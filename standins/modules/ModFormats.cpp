@@ -101,13 +101,13 @@ std::string FormatPredictedPaths(int lead, const std::vector<PredictedPath>& pat
   return out;
 }
 
-CycleSettings DefaultCycles()
+SchedulerCycles DefaultCycles()
 {
   // The cycles dialog's initial entries, in seconds.
   return {30, 300, 900, 600, 300, 30, 300, 1200, 300, 2700};
 }
 
-std::string FormatScheduler(const CycleSettings& c)
+std::string FormatScheduler(const SchedulerCycles& c)
 {
   std::string out;
   Append(out, "%d %d\n", c[0], 0);

@@ -49,11 +49,11 @@ std::string FormatPredictedPaths(int lead, const std::vector<PredictedPath>& pat
 // 0 NOWSIM period, 1 FORESIM roll period, 2 ODE state length, 3 ODP period,
 // 4 FARVET period, 5 NEARVET period, 6 OD departure interval, 7 FORESIM
 // stage length, 8 OD observation interval, 9 ODP horizon.
-using CycleSettings = std::array<int, 10>;
-CycleSettings DefaultCycles();
+using SchedulerCycles = std::array<int, 10>;
+SchedulerCycles DefaultCycles();
 
 // scheduler.dat exactly as the console writes it.
-std::string FormatScheduler(const CycleSettings& c);
+std::string FormatScheduler(const SchedulerCycles& c);
 // modules.dat exactly as the console writes it.
 std::string FormatModules(int run_foresim1, int run_nearvet, int run_farvet, int run_od);
 

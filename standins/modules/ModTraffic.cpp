@@ -80,14 +80,14 @@ void TrafficModel::Compute(double t_sec, const EventSet& events, std::vector<Lin
     demand[k] = base * tod * noise * Capacity(m_net->links[k]);
   }
 
-  for (const IncidentEvent& e : events.incidents) {
-    const int k = m_net->FindLink(e.from, e.to);
+  for (const IncidentMsgArg& e : events.incidents) {
+    const int k = m_net->FindLink(e.from_node, e.to_node);
     if (k < 0 || !InWindow(e.start, e.end, minute))
       continue;
     cap_factor[static_cast<std::size_t>(k)] *= 1.0 - std::clamp(static_cast<double>(e.severity), 0.0, 1.0);
   }
-  for (const WorkZoneEvent& e : events.workzones) {
-    const int k = m_net->FindLink(e.from, e.to);
+  for (const WorkZoneMsgArg& e : events.workzones) {
+    const int k = m_net->FindLink(e.from_node, e.to_node);
     if (k < 0 || !InWindow(e.start, e.end, minute))
       continue;
     const std::size_t i = static_cast<std::size_t>(k);
@@ -99,15 +99,16 @@ void TrafficModel::Compute(double t_sec, const EventSet& events, std::vector<Lin
   }
   // Detours: part of the VMS link's traffic leaves its downstream node by
   // the detour instead of the other ways out.
-  for (const VMSEvent& e : events.vms) {
-    if ((e.type != 2 && e.type != 4) || e.path.size() < 2 || !InWindow(e.start, e.end, minute))
+  for (const VMSMsgArg& e : events.vms) {
+    const int nodes = VMSDetourNodeCount(e);
+    if (nodes < 2 || !InWindow(e.start, e.end, minute))
       continue;
-    const int k = m_net->FindLink(e.from, e.to);
+    const int k = m_net->FindLink(e.from_node, e.to_node);
     if (k < 0)
       continue;
     const double diverted = (e.type == 2 ? 0.5 : 0.25) * demand[static_cast<std::size_t>(k)];
     std::vector<int> detour;
-    for (std::size_t i = 0; i + 1 < e.path.size(); ++i) {
+    for (int i = 0; i + 1 < nodes; ++i) {
       const int d = m_net->FindLink(e.path[i], e.path[i + 1]);
       if (d >= 0)
         detour.push_back(d);
@@ -117,8 +118,8 @@ void TrafficModel::Compute(double t_sec, const EventSet& events, std::vector<Lin
     for (int d : detour)
       delta[static_cast<std::size_t>(d)] += diverted;
     std::vector<int> others;
-    for (int o : m_net->OutLinks(e.to)) {
-      if (o == detour.front() || m_net->links[static_cast<std::size_t>(o)].to == e.from)
+    for (int o : m_net->OutLinks(e.to_node)) {
+      if (o == detour.front() || m_net->links[static_cast<std::size_t>(o)].to == e.from_node)
         continue;
       others.push_back(o);
     }

@@ -10,41 +10,19 @@
 
 #include "ModFormats.h"
 #include "ModNetwork.h"
+#include "qelm_command_payloads.h"
 
 namespace vlq::mod {
 
-// Operator actions as the modules keep them (times are minutes of the day,
-// a window runs from start up to, not including, end).
-struct IncidentEvent
-{
-  int from = 0, to = 0;
-  float start = 0, end = 0;
-  float severity = 0;  // fraction of the capacity lost
-};
-
-struct WorkZoneEvent
-{
-  int from = 0, to = 0;
-  float start = 0, end = 0;
-  float capacity_reduction = 0;  // fraction
-  int speed_limit = 0;           // mph, 0 = none
-  int discharge_rate = 0;        // veh/hr/ln, 0 = none
-};
-
-struct VMSEvent
-{
-  int type = 0;  // 1 speed advisory, 2 mandatory detour, 3 congestion warning, 4 optional detour
-  int from = 0, to = 0;
-  int params[2] = {0, 0};
-  float start = 0, end = 0;
-  std::vector<int> path;  // detour nodes (types 2 and 4)
-};
-
+// Operator actions as the modules keep them: the command payloads as they
+// came (times are minutes of the day, a window runs from start up to, not
+// including, end; an incident's severity and a work zone's capacity
+// reduction are fractions of the capacity lost).
 struct EventSet
 {
-  std::vector<IncidentEvent> incidents;
-  std::vector<WorkZoneEvent> workzones;
-  std::vector<VMSEvent> vms;
+  std::vector<IncidentMsgArg> incidents;
+  std::vector<WorkZoneMsgArg> workzones;
+  std::vector<VMSMsgArg> vms;  // a detour's path holds zeros past its node count
 };
 
 // State of one link.

@@ -10,9 +10,9 @@
 #include "CDrawLine.h"
 #include "CDrawObj.h"
 #include "GlobalArrays.h"
-#include "model_a_util.h"
+#include "RecordingDrawTarget.h"
 
-using ma::RecordingTarget;
+using fixtures::RecordingTarget;
 
 namespace {
 
@@ -255,11 +255,7 @@ TEST(NetworkObjects, LinkIconsAndCameraPlace)
     // At fraction 0.45, shifted by 0.3 (pi as 3.14159 leaves x a hair below 45).
     EXPECT_EQ(t.Count("bmp 229 44,0 65535"), c.detectorIcons);
     EXPECT_EQ(t.Count("bmp 231 44,0 65535"), c.cameraIcons);
-    if (c.cameraIcons) {
-      EXPECT_NEAR(cam->m_ptIcon.x, 45.0, 1e-3);
-      EXPECT_NEAR(cam->m_ptIcon.y, 0.3, 1e-3);
-      EXPECT_EQ(other->m_ptIcon, (WorldPoint{0, 0}));
-    }
+    EXPECT_EQ(cam->m_ptIcon, (WorldPoint{-1, -1}));  // drawing moves no camera
   }
   // No camera watches the link: the icon is drawn all the same.
   auto lone = MakeLine({{0, 0}, {100, 0}}, 5, 6);
@@ -269,6 +265,26 @@ TEST(NetworkObjects, LinkIconsAndCameraPlace)
   RecordingTarget t;
   lone->Draw(v, t);
   EXPECT_EQ(t.Count("bmp 231"), 1);
+
+  // The cameras' places, set once the load has read them: the first camera
+  // watching a marked link stands where the link draws its icon.
+  g_LineArray.RemoveAll();
+  auto unmarked = MakeLine({{0, 50}, {100, 50}}, 9, 2);
+  g_LineArray.Add(unmarked.release());
+  auto marked = MakeLine({{0, 0}, {100, 0}});
+  marked->m_bHasCCTV = true;
+  g_LineArray.Add(marked.release());
+  auto second = new CDrawCCTV;  // a second camera on the same link
+  second->m_nLinkFromNode = 1;
+  second->m_nLinkToNode = 2;
+  g_CCTVArray.Add(second);
+  cam->m_ptIcon = {-1, -1};
+  PlaceCameraIcons();
+  EXPECT_NEAR(cam->m_ptIcon.x, 45.0, 1e-3);
+  EXPECT_NEAR(cam->m_ptIcon.y, 0.3, 1e-3);
+  EXPECT_EQ(second->m_ptIcon, (WorldPoint{0, 0}));
+  EXPECT_EQ(other->m_ptIcon, (WorldPoint{0, 0}));  // its link has no camera mark
+  g_LineArray.RemoveAll();
   g_CCTVArray.RemoveAll();
 }
 
@@ -507,8 +523,6 @@ TEST(NetworkObjects, NodeDrawingTable)
        true,
        {RecordingTarget::Brush(DrawBrush::Node), RecordingTarget::Pen(DrawPen::Grey), "ellipse 9,9,11,11"}},
   };
-  double saved = g_LinkShapeRatio;
-  g_LinkShapeRatio = 0.0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     CDrawNode n;
@@ -523,11 +537,19 @@ TEST(NetworkObjects, NodeDrawingTable)
     v.bShowSignals = c.signals;
     v.bShowVehicles = c.vehicles;
     v.bShowUEPaths = c.ue;
+    v.dLinkShapeRatio = 0.0;
     RecordingTarget t;
     n.Draw(v, t);
     EXPECT_EQ(t.ops, c.ops);
   }
-  g_LinkShapeRatio = saved;
+  // The circle's size comes from the options' shape ratio: 30 x 1.0, kept at 3.
+  CDrawNode n;
+  n.m_ptPos = {10, 10};
+  ViewDrawOptions v;
+  v.dLinkShapeRatio = 1.0;
+  RecordingTarget t;
+  n.Draw(v, t);
+  EXPECT_EQ(t.ops.back(), "ellipse 7,7,13,13");
 }
 
 TEST(NetworkObjects, PropertyRowsAndNames)
@@ -570,7 +592,8 @@ TEST(NetworkObjects, ZoneCentroidLabelAndHitTest)
   z->m_Points[2] = {100, 100};
   RecordingTarget t2;
   z->Draw(ViewDrawOptions{}, t2);
-  EXPECT_EQ(z->m_ptCentroid, (IntPoint{5, 5}));  // fixed by the first drawing
+  EXPECT_EQ(z->m_ptCentroid, (IntPoint{5, 5}));  // drawing leaves it as it is
+  EXPECT_EQ(t2.ops.back(), "label 1 -15,-15,25,25");
 
   struct Case
   {

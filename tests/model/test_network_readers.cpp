@@ -12,13 +12,13 @@
 #include "CommaLocale.h"
 #include "GlobalArrays.h"
 #include "NetworkFiles.h"
-#include "model_a_util.h"
+#include "ProjectFixtures.h"
 
 namespace {
 
 TEST(NetworkWriters, GoldenBytes)
 {
-  ma::SmallNetwork n;
+  fixtures::SmallNetwork n;
   n.net.header.nLinks = 1;
   n.net.links.resize(1);
   EXPECT_EQ(NetworkFileText(n.net),
@@ -38,12 +38,12 @@ TEST(NetworkWriters, GoldenBytes)
 
 TEST(NetworkWriters, FilesHoldTheTextAndFailCleanly)
 {
-  ma::RunDir run;
-  ma::SmallNetwork n;
+  fixtures::RunDir run;
+  fixtures::SmallNetwork n;
   n.WriteAllFiles();
-  EXPECT_EQ(ma::ReadAll("estimate/network.dat"), NetworkFileText(n.net));
-  EXPECT_EQ(ma::ReadAll("estimate/xy.dat"), XYFileText(n.xy));
-  EXPECT_EQ(ma::ReadAll("estimate/CCTV.dat"), CCTVFileText(n.cameras));
+  EXPECT_EQ(ReadAll("estimate/network.dat"), NetworkFileText(n.net));
+  EXPECT_EQ(ReadAll("estimate/xy.dat"), XYFileText(n.xy));
+  EXPECT_EQ(ReadAll("estimate/CCTV.dat"), CCTVFileText(n.cameras));
   EXPECT_FALSE(WriteNetworkFile("no_such_dir/network.dat", n.net));
   EXPECT_FALSE(WriteXYFile("no_such_dir/xy.dat", n.xy));
 }
@@ -53,15 +53,15 @@ TEST(NetworkWriters, CommaLocaleWritesAndReadsC)
   CommaLocale comma;
   if (!comma.Active())
     GTEST_SKIP() << "no comma-decimal locale can be built here";
-  ma::SmallNetwork n;
+  fixtures::SmallNetwork n;
   EXPECT_EQ(XYFileText({{10, 0.5, -2.25}}), "10 0.5 -2.25\n");
-  ma::RunDir run;
+  fixtures::RunDir run;
   n.WriteAllFiles();
-  ma::RecordingSinks sinks;
+  fixtures::RecordingSinks sinks;
   sinks.Attach(g_Project);
   bool ok = g_Project.LoadNetworkData();
   g_Project.StopRealTimeReader();  // started by the load; stopped before the run directory goes
-  ma::RecordingSinks::Detach(g_Project);
+  fixtures::RecordingSinks::Detach(g_Project);
   ASSERT_TRUE(ok);
   EXPECT_EQ(g_LineArray[0]->m_dSatRate, 2200.25);
   EXPECT_EQ(g_LineArray[0]->m_fValue6, -1.25f);
@@ -70,8 +70,8 @@ TEST(NetworkWriters, CommaLocaleWritesAndReadsC)
 // What is written is what the load reads back.
 TEST(NetworkWriters, RoundTripThroughTheLoad)
 {
-  ma::RunDir run;
-  ma::SmallNetwork n;
+  fixtures::RunDir run;
+  fixtures::SmallNetwork n;
   n.net.header.nSuperZoneFlag = 1;
   n.superZones = {2, {2, 1}, {2, 1}};
   n.net.links[2].dGrade = 0.1;
@@ -80,13 +80,13 @@ TEST(NetworkWriters, RoundTripThroughTheLoad)
   n.xy[2] = {30, 12.125, -40.5};
   n.names = {{20, 30, "Parallel A"}, {40, 10, "Back Lane"}};
   n.WriteAllFiles();
-  ma::RecordingSinks sinks;
+  fixtures::RecordingSinks sinks;
   sinks.Attach(g_Project);
   g_Project.m_nYSign = -1;
   bool ok = g_Project.LoadNetworkData();
   g_Project.StopRealTimeReader();  // the load started it over the links emptied below
   g_Project.m_nYSign = 1;
-  ma::RecordingSinks::Detach(g_Project);
+  fixtures::RecordingSinks::Detach(g_Project);
   ASSERT_TRUE(ok);
   ASSERT_EQ(g_LineArray.GetSize(), 5);
   for (int k = 0; k < 5; ++k) {
@@ -117,9 +117,7 @@ TEST(NetworkWriters, RoundTripThroughTheLoad)
   // smallest is -200 (node 40).
   EXPECT_EQ(g_Project.m_dMinY, -200.0);
   EXPECT_DOUBLE_EQ(g_NodeArray[2]->m_ptPos.y, (40.5 + 200.0) * g_Project.m_dScale);
-  g_LineArray.RemoveAll();
-  g_NodeArray.RemoveAll();
-  g_CCTVArray.RemoveAll();
+  g_Project.ClearNetworkArrays();
 }
 
 TEST(NetworkReaders, ReadLineTable)

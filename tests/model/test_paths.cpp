@@ -54,8 +54,9 @@ protected:
   }
   static void ClearAll()
   {
-    g_PredPaths0.RemoveAll();
-    g_PredPaths1.RemoveAll();
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    paths.List(0).RemoveAll();
+    paths.List(1).RemoveAll();
     g_AllPaths.RemoveAll();
     g_LineArray.RemoveAll();
   }
@@ -247,25 +248,26 @@ TEST(PathColors, ClassesAndDimming)
 
 TEST_F(PathNetwork, DrawDimsTheOthersOfAHighlightedOne)
 {
+  LockedPathLists paths = g_PredictedPaths.Lock();
   PathViewOptions pv;
   pv.bShowPaths0 = true;
   std::copy(kViewColors, kViewColors + 5, pv.pathColors);
   ViewDrawOptions view;
   for (int cls = 0; cls < 3; ++cls)
-    g_PredPaths0.Add(Path({101, 102, 103}, cls, true));
+    paths.List(0).Add(Path({101, 102, 103}, cls, true));
   RecordingTarget all;
-  for (const auto& p : g_PredPaths0)
-    EXPECT_TRUE(p->Draw(view, pv, all));
+  for (const auto& p : paths.List(0))
+    EXPECT_TRUE(p->Draw(view, pv, paths, all));
   ASSERT_EQ(all.customPens.size(), 3u);
   for (int cls = 0; cls < 3; ++cls)
     EXPECT_EQ(all.customPens[cls].color, kViewColors[cls]);
   EXPECT_EQ(all.links, (std::vector<int>{0, 1, 0, 1, 0, 1}));
 
-  g_PredPaths0[0]->m_bHighlighted = false;
-  g_PredPaths0[2]->m_bHighlighted = false;
+  paths.List(0)[0]->m_bHighlighted = false;
+  paths.List(0)[2]->m_bHighlighted = false;
   RecordingTarget one;
-  for (const auto& p : g_PredPaths0)
-    p->Draw(view, pv, one);
+  for (const auto& p : paths.List(0))
+    p->Draw(view, pv, paths, one);
   ASSERT_EQ(one.customPens.size(), 3u);
   EXPECT_EQ(one.customPens[0].color, g_PathColorsDimmed[0]);
   EXPECT_EQ(one.customPens[1].color, kViewColors[1]);
@@ -274,36 +276,38 @@ TEST_F(PathNetwork, DrawDimsTheOthersOfAHighlightedOne)
 
 TEST_F(PathNetwork, DrawListsShownAndUndefinedNodes)
 {
+  LockedPathLists paths = g_PredictedPaths.Lock();
   ViewDrawOptions view;
   PathViewOptions pv;
-  g_PredPaths0.Add(Path({101, 102}));
+  paths.List(0).Add(Path({101, 102}));
   RecordingTarget none;
-  g_PredPaths0[0]->Draw(view, pv, none);  // the view shows no list
+  paths.List(0)[0]->Draw(view, pv, paths, none);  // the view shows no list
   EXPECT_TRUE(none.customPens.empty());
   // Shown for both lists: drawn once per list.
-  g_PredPaths1.Add(Path({102, 103}));
+  paths.List(1).Add(Path({102, 103}));
   pv.bShowPaths0 = pv.bShowPaths1 = true;
   RecordingTarget both;
-  g_PredPaths0[0]->Draw(view, pv, both);
+  paths.List(0)[0]->Draw(view, pv, paths, both);
   EXPECT_EQ(both.customPens.size(), 2u);
   // An undefined node: the drawable pairs are drawn and false is returned.
   std::unique_ptr<CPath> broken(Path({101, 102, 999, 103, 104}));
   pv.bShowPaths1 = false;
   RecordingTarget b;
-  EXPECT_FALSE(broken->Draw(view, pv, b));
+  EXPECT_FALSE(broken->Draw(view, pv, paths, b));
   EXPECT_EQ(b.links, (std::vector<int>{0, 3}));
 }
 
 TEST_F(PathNetwork, LegendHitTest)
 {
+  LockedPathLists paths = g_PredictedPaths.Lock();
   PathViewOptions pv;
   pv.bShowPaths0 = true;
   pv.nLegendLineY = PathLegendLineY(400, 30);
   EXPECT_EQ(pv.nLegendLineY, 385);
   std::unique_ptr<CPath> p1(Path({101}, 1));
   // Empty lists: nothing is hit.
-  EXPECT_FALSE(p1->HitTest(pv, {100, 385}));
-  g_PredPaths0.Add(Path({101}, 0));
+  EXPECT_FALSE(p1->HitTest(pv, paths, {100, 385}));
+  paths.List(0).Add(Path({101}, 0));
   struct Case
   {
     int x, y;
@@ -314,25 +318,26 @@ TEST_F(PathNetwork, LegendHitTest)
       {120, 375, true}, {120, 374, false}, {120, 394, true}, {120, 395, false},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(p1->HitTest(pv, {c.x, c.y}), c.hit) << c.x << "," << c.y;
+    EXPECT_EQ(p1->HitTest(pv, paths, {c.x, c.y}), c.hit) << c.x << "," << c.y;
   // A view showing neither list, unless it is the estimation view with its
   // path display on.
   pv.bShowPaths0 = false;
-  EXPECT_FALSE(p1->HitTest(pv, {100, 385}));
+  EXPECT_FALSE(p1->HitTest(pv, paths, {100, 385}));
   pv.bEstimationView = true;
   pv.bEstimationPathDisplay = true;
-  EXPECT_TRUE(p1->HitTest(pv, {100, 385}));
+  EXPECT_TRUE(p1->HitTest(pv, paths, {100, 385}));
   // On behalf of the second list.
-  g_PredPaths0.RemoveAll();
-  g_PredPaths1.Add(Path({101}, 0));
+  paths.List(0).RemoveAll();
+  paths.List(1).Add(Path({101}, 0));
   pv = PathViewOptions();
   pv.bShowPaths1 = true;
   pv.nLegendLineY = 385;
-  EXPECT_TRUE(p1->HitTest(pv, {100, 385}));
+  EXPECT_TRUE(p1->HitTest(pv, paths, {100, 385}));
 }
 
 TEST_F(PathNetwork, CollectODPairPathsCopiesTheMatches)
 {
+  LockedPathLists paths = g_PredictedPaths.Lock();
   struct Spec
   {
     int o, d, slot;
@@ -345,19 +350,19 @@ TEST_F(PathNetwork, CollectODPairPathsCopiesTheMatches)
     p->m_nDepartureSlot = s.slot;
     g_AllPaths.Add(p);
   }
-  CollectODPairPaths(1, 1, 15);  // origin equal to destination
-  CollectODPairPaths(-1, 2, 15);
-  CollectODPairPaths(1, -1, 15);
-  EXPECT_TRUE(g_PredPaths0.IsEmpty());
-  CollectODPairPaths(1, 2, 17);  // slot 3
-  ASSERT_EQ(g_PredPaths0.GetSize(), 2);
-  EXPECT_EQ(g_PredPaths0[0]->m_nClass, 0);
-  EXPECT_EQ(g_PredPaths0[1]->m_nClass, 1);
-  EXPECT_FALSE(g_PredPaths0[0]->m_bHighlighted);
+  CollectODPairPaths(paths, 1, 1, 15);  // origin equal to destination
+  CollectODPairPaths(paths, -1, 2, 15);
+  CollectODPairPaths(paths, 1, -1, 15);
+  EXPECT_TRUE(paths.List(0).IsEmpty());
+  CollectODPairPaths(paths, 1, 2, 17);  // slot 3
+  ASSERT_EQ(paths.List(0).GetSize(), 2);
+  EXPECT_EQ(paths.List(0)[0]->m_nClass, 0);
+  EXPECT_EQ(paths.List(0)[1]->m_nClass, 1);
+  EXPECT_FALSE(paths.List(0)[0]->m_bHighlighted);
   // Copies: each list owns its own paths.
-  EXPECT_NE(g_PredPaths0[0], g_AllPaths[0]);
+  EXPECT_NE(paths.List(0)[0], g_AllPaths[0]);
   EXPECT_EQ(g_AllPaths[0]->m_nClass, 9);
-  g_PredPaths0.RemoveAll();
+  paths.List(0).RemoveAll();
   EXPECT_EQ(g_AllPaths.GetSize(), 5);
 }
 
@@ -407,17 +412,18 @@ TEST_F(PathNetwork, VehiclePositionAndLateness)
 
 TEST_F(PathNetwork, ReadPredictedPathsFillsTheInstanceList)
 {
+  LockedPathLists paths = g_PredictedPaths.Lock();
   TempDir t;
   fs::path old = fs::current_path();
   fs::create_directories(t.dir / "predict1");
   WriteAll((t.dir / "predict1" / "Predictive_PathTravelTime.dat").string(), "0 1\n1 2.5 2 101 102\n");
   fs::current_path(t.dir);
-  PathFileResult r0 = ReadPredictedPaths(0);
-  PathFileResult r1 = ReadPredictedPaths(1);
+  PathFileResult r0 = ReadPredictedPaths(paths, 0);
+  PathFileResult r1 = ReadPredictedPaths(paths, 1);
   fs::current_path(old);
   EXPECT_EQ(r0.status, PathFileStatus::kNotOpened);
   EXPECT_EQ(r1.taken, 1);
-  EXPECT_TRUE(g_PredPaths0.IsEmpty());
-  ASSERT_EQ(g_PredPaths1.GetSize(), 1);
-  EXPECT_DOUBLE_EQ(g_PredPaths1[0]->m_dTravelTime, 2.5);
+  EXPECT_TRUE(paths.List(0).IsEmpty());
+  ASSERT_EQ(paths.List(1).GetSize(), 1);
+  EXPECT_DOUBLE_EQ(paths.List(1)[0]->m_dTravelTime, 2.5);
 }

@@ -13,12 +13,12 @@
 #include "CProject.h"
 #include "CycleSettings.h"
 #include "GlobalArrays.h"
+#include "ProjectFixtures.h"
 #include "ScenarioObjects.h"
-#include "model_a_util.h"
 
-using ma::RecordingSinks;
-using ma::RunDir;
-using ma::SmallNetwork;
+using fixtures::RecordingSinks;
+using fixtures::RunDir;
+using fixtures::SmallNetwork;
 
 namespace {
 
@@ -31,7 +31,7 @@ void WriteRunFiles(const SmallNetwork& net)
   net.WriteAllFiles();
   int cycle[kCycleEntries] = {60, 300, 600, 900, 1800, 120, 300, 3600, 300, 1800};
   WriteSchedulerFile("scheduler.dat", cycle);
-  ma::WriteAll("estimate/incident.dat", kOperatorIncidents);
+  WriteAll("estimate/incident.dat", kOperatorIncidents);
 }
 
 class ProjectLoad : public ::testing::Test
@@ -44,17 +44,10 @@ protected:
   }
   void TearDown() override
   {
+    RecordingSinks::Detach(g_Project);
     // The load started the observation thread over the links: it is
     // stopped before they go.
-    g_Project.StopRealTimeReader();
-    RecordingSinks::Detach(g_Project);
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
+    g_Project.ClearNetworkArrays();
   }
   RunDir run;
   RecordingSinks sinks;
@@ -136,8 +129,8 @@ TEST_F(ProjectLoad, SmallNetworkIsReadInFull)
   EXPECT_EQ(g_CCTVArray[0]->m_nLinkFromNode, 30);
   // Scenario: the incident was read and written back.
   ASSERT_EQ(g_IncidentArray.GetSize(), 1);
-  EXPECT_NE(ma::ReadAll("estimate/incident.dat"), kOperatorIncidents);
-  EXPECT_EQ(ma::ReadAll("estimate/vms.dat"), "0\n");
+  EXPECT_NE(ReadAll("estimate/incident.dat"), kOperatorIncidents);
+  EXPECT_EQ(ReadAll("estimate/vms.dat"), "0\n");
 }
 
 TEST_F(ProjectLoad, LoadAgainStartsFromEmptyArrays)
@@ -192,8 +185,7 @@ TEST(ProjectLoadDeath, UndefinedNodeEndsTheProgramWithStatusOne)
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        g_Project.m_ExitHandler = nullptr;
-        g_Project.m_pMessageSink = nullptr;
+        g_Project.SetSinks(nullptr, nullptr, nullptr);
         g_Project.FindNodeIndex(5, kNodeCodeXY);
       },
       ::testing::ExitedWithCode(kExitBadNode),
@@ -203,9 +195,9 @@ TEST(ProjectLoadDeath, UndefinedNodeEndsTheProgramWithStatusOne)
 TEST_F(ProjectLoad, Fort911)
 {
   EXPECT_TRUE(g_Project.IsFort911Empty());
-  ma::WriteAll("estimate/fort.911", "");
+  WriteAll("estimate/fort.911", "");
   EXPECT_TRUE(g_Project.IsFort911Empty());
-  ma::WriteAll("estimate/fort.911", "x");
+  WriteAll("estimate/fort.911", "x");
   EXPECT_FALSE(g_Project.IsFort911Empty());
 }
 
@@ -294,7 +286,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        nullptr},
       {"header cut short",
        nullptr,
-       [] { ma::WriteAll("estimate/network.dat", "2 4 5\n"); },
+       [] { WriteAll("estimate/network.dat", "2 4 5\n"); },
        false,
        LoadResult::BadData,
        {"File network.dat ends inside its header.\nPlease check it."},
@@ -318,7 +310,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        nullptr},
       {"16 out-links of one node",
        nullptr,
-       [&sixteen] { ma::WriteAll("estimate/network.dat", sixteen); },
+       [&sixteen] { WriteAll("estimate/network.dat", sixteen); },
        false,
        LoadResult::BadData,
        {"Node 10 has more than 15 out-links in file network.dat.\nPlease check it."},
@@ -463,7 +455,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        nullptr},
       {"linkxy.dat point count larger than its points",
        nullptr,
-       [] { ma::WriteAll("estimate/linkxy.dat", "10 20 5\n0 0\n1 1\n"); },
+       [] { WriteAll("estimate/linkxy.dat", "10 20 5\n0 0\n1 1\n"); },
        true,
        LoadResult::Loaded,
        {"File linkxy.dat ends inside the 5 points of link 10->20.\nPlease check it."},
@@ -522,9 +514,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        }},
       {"LinkName.dat long line and short lines",
        nullptr,
-       [] {
-         ma::WriteAll("estimate/LinkName.dat", "   10   20" + std::string(300, 'N') + "\n   30   40\n\n");
-       },
+       [] { WriteAll("estimate/LinkName.dat", "   10   20" + std::string(300, 'N') + "\n   30   40\n\n"); },
        true,
        LoadResult::Loaded,
        {},
@@ -535,7 +525,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        }},
       {"LinkName.dat link listed twice, CRLF lines",
        nullptr,
-       [] { ma::WriteAll("estimate/LinkName.dat", "   10   20First\r\n   10   20Second\r\n"); },
+       [] { WriteAll("estimate/LinkName.dat", "   10   20First\r\n   10   20Second\r\n"); },
        true,
        LoadResult::Loaded,
        {},
@@ -543,7 +533,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        [] { EXPECT_EQ(g_LineArray[0]->m_szName, "Second"); }},
       {"Detector.dat last line without a line break",
        nullptr,
-       [] { ma::WriteAll("estimate/Detector.dat", "   10   20\n   30   40"); },
+       [] { WriteAll("estimate/Detector.dat", "   10   20\n   30   40"); },
        true,
        LoadResult::Loaded,
        {},
@@ -554,7 +544,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        }},
       {"Detector.dat line without numbers",
        nullptr,
-       [] { ma::WriteAll("estimate/Detector.dat", "abc\n"); },
+       [] { WriteAll("estimate/Detector.dat", "abc\n"); },
        true,
        LoadResult::Loaded,
        {"Link 0->0 in file Detector.dat has not been defined in file network.dat. \nPlease check it."},
@@ -576,7 +566,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
        }},
       {"CCTV.dat long address and long line",
        nullptr,
-       [] { ma::WriteAll("estimate/CCTV.dat", "   30   40 " + std::string(500, 'a') + "\n"); },
+       [] { WriteAll("estimate/CCTV.dat", "   30   40 " + std::string(500, 'a') + "\n"); },
        true,
        LoadResult::Loaded,
        {},
@@ -624,7 +614,7 @@ TEST_F(ProjectLoad, SingleFileMutations)
     EXPECT_EQ(sinks.exits, m.exits);
     if (!m.loaded) {
       // Nothing written back: the operator's incidents are kept as they were.
-      EXPECT_EQ(ma::ReadAll("estimate/incident.dat"), kOperatorIncidents);
+      EXPECT_EQ(ReadAll("estimate/incident.dat"), kOperatorIncidents);
       EXPECT_FALSE(std::ifstream("estimate/vms.dat").good());
     }
     if (m.check)
@@ -652,9 +642,8 @@ TEST_F(ProjectLoad, GarbageInAnyFileIsHandled)
       for (std::size_t i = 0; i < len; ++i)
         text.push_back(round % 3 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()]);
       if (round % 4 == 1)
-        text =
-            ma::ReadAll(std::string("estimate/") + file).substr(0, len / 4) + text;  // good start, bad rest
-      ma::WriteAll(std::string("estimate/") + file, text);
+        text = ReadAll(std::string("estimate/") + file).substr(0, len / 4) + text;  // good start, bad rest
+      WriteAll(std::string("estimate/") + file, text);
       sinks.messages.clear();
       sinks.exits.clear();
       bool loaded = g_Project.LoadProjectAndWriteBack();

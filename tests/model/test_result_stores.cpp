@@ -36,7 +36,7 @@ TEST(ResultStores, ProjectConstructionClearsModuleFlags)
   EXPECT_EQ(project->m_nYSign, 1);
   EXPECT_EQ(project->m_dMargin, 25.0);
   EXPECT_EQ(project->m_nNetworkParam, 10);
-  EXPECT_FALSE(project->m_nRunMode);
+  EXPECT_EQ(project->m_nRunMode, 0);
   EXPECT_EQ(project->m_OutputOption[0][9], 1);
   EXPECT_EQ(project->m_OutputOption[1][0], 10);
   for (int n : {0, 1, 12345, kMaxNodeTable - 1})
@@ -68,11 +68,11 @@ TEST(ResultStores, ClockRecordText)
 {
   ClockRecord c;
   c.nMinute = 605;
-  EXPECT_STREQ(FormatClockRecord(c), "10:05");
+  EXPECT_EQ(FormatClockRecord(c), "10:05");
   EXPECT_EQ(c.nMinute, 605);  // the record itself is left as it is
   c.nHour = 0;
   c.nMinute = 59;
-  EXPECT_STREQ(FormatClockRecord(c), "00:59");
+  EXPECT_EQ(FormatClockRecord(c), "00:59");
 }
 
 }  // namespace

@@ -319,7 +319,6 @@ TEST(ScenarioFiles, CNotationUnderACommaLocale)
 
 #include "CDrawLine.h"
 #include "GlobalArrays.h"
-#include "ResultStores.h"
 
 namespace {
 
@@ -356,13 +355,8 @@ protected:
     Add(1, 2, {0, 0}, {1000, 0});
     Add(1, 2, {0, 500}, {1000, 500});
     Add(2, 3, {1000, 0}, {1000, 1000});
-    m_saved = g_EstimationClock;
   }
-  void TearDown() override
-  {
-    g_LineArray.RemoveAll();
-    g_EstimationClock = m_saved;
-  }
+  void TearDown() override { g_LineArray.RemoveAll(); }
   static void Add(int from, int to, WorldPoint a, WorldPoint b)
   {
     auto* l = new CDrawLine();
@@ -371,8 +365,15 @@ protected:
     l->SetShape({a, b});
     g_LineArray.Add(l);
   }
-  ClockRecord m_saved;
 };
+
+// Options of a view whose estimation clock stands at a minute.
+ViewDrawOptions AtMinute(double minute)
+{
+  ViewDrawOptions v;
+  v.dMarkMinute = minute;
+  return v;
+}
 
 }  // namespace
 
@@ -385,10 +386,8 @@ TEST_F(MarkNetwork, IncidentShownAtBothEndsOfItsWindow)
     bool drawn;
   };
   for (Case c : {Case{9, false}, Case{10, true}, Case{20, true}, Case{21, false}}) {
-    g_EstimationClock.dMinute = c.minute;
-    g_EstimationClock.nMinute = static_cast<int>(c.minute);
     BitmapTarget dc;
-    inc.Draw(ViewDrawOptions(), dc);
+    inc.Draw(AtMinute(c.minute), dc);
     ASSERT_EQ(dc.marks.size(), c.drawn ? 1u : 0u) << c.minute;
     if (c.drawn) {
       EXPECT_EQ(dc.marks[0].id, kBmpIncident);
@@ -400,7 +399,6 @@ TEST_F(MarkNetwork, IncidentShownAtBothEndsOfItsWindow)
 
 TEST_F(MarkNetwork, EachKindAtItsFractionOnTheFirstParallelLink)
 {
-  g_EstimationClock.dMinute = 100;
   CVMS v = Sign(1, 1, 2, 1, 1, 100, 100);
   CWorkZone wz;
   wz.m_nFromNode = 2;
@@ -415,8 +413,8 @@ TEST_F(MarkNetwork, EachKindAtItsFractionOnTheFirstParallelLink)
   EXPECT_NEAR(at.x, 1000, 1);
   EXPECT_NEAR(at.y, 600, 1);
   BitmapTarget dc;
-  v.Draw(ViewDrawOptions(), dc);
-  wz.Draw(ViewDrawOptions(), dc);
+  v.Draw(AtMinute(100), dc);
+  wz.Draw(AtMinute(100), dc);
   ASSERT_EQ(dc.marks.size(), 2u);
   EXPECT_EQ(dc.marks[0].id, kBmpVMS);
   EXPECT_EQ(dc.marks[1].id, kBmpWorkZone);
@@ -425,15 +423,14 @@ TEST_F(MarkNetwork, EachKindAtItsFractionOnTheFirstParallelLink)
 
 TEST_F(MarkNetwork, ObjectWithoutItsLinkStaysAndIsNotDrawn)
 {
-  g_EstimationClock.dMinute = 5;
   CVMS v = Sign(1, 3, 1, 1, 1, 0, 10);
   CIncident inc = Incident(2, 1, 0, 10, 0.5f);
   WorldPoint at;
   EXPECT_FALSE(VMSMarkPoint(v, 5, at));
   EXPECT_FALSE(IncidentMarkPoint(inc, 5, at));
   BitmapTarget dc;
-  v.Draw(ViewDrawOptions(), dc);
-  inc.Draw(ViewDrawOptions(), dc);
+  v.Draw(AtMinute(5), dc);
+  inc.Draw(AtMinute(5), dc);
   EXPECT_TRUE(dc.marks.empty());
   EXPECT_EQ(FindFirstLinkByNodes(3, 1), nullptr);
 }

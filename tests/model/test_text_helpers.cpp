@@ -137,7 +137,7 @@ TEST(TextHelpers, FormatClockFoldsMinutesIntoHour)
   };
   for (const auto& c : cases) {
     int h = c.hour, m = c.minute;
-    EXPECT_STREQ(FormatClock(h, m), c.text);
+    EXPECT_EQ(FormatClock(h, m), c.text);
     EXPECT_EQ(h, c.hourAfter);
     EXPECT_EQ(m, c.minuteAfter);
   }

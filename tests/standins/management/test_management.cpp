@@ -582,7 +582,6 @@ TEST(ManagementInitialize, RecordStoreReadsTheClockInsideInitialize)
   }
 }
 
-#ifdef VLQ_TALLYHOUSE_EXE
 TEST(ManagementInitialize, RealRecordStoreCorrectsItsClockAgainstManagement)
 {
   NamingServiceFixture ns;
@@ -616,7 +615,6 @@ TEST(ManagementInitialize, RealRecordStoreCorrectsItsClockAgainstManagement)
   if (!th.Wait(20s))
     th.Terminate();
 }
-#endif
 
 TEST(ManagementTargets, IdsAreNonzeroDistinctAndWithdrawnOnce)
 {

@@ -56,17 +56,8 @@ class GeneratedRunDir : public ::testing::TestWithParam<GridCase>
 protected:
   void TearDown() override
   {
-    g_Project.StopRealTimeReader();
-    g_Project.m_pStatusBar = nullptr;
-    g_Project.m_pMessageSink = nullptr;
-    g_Project.m_ExitHandler = nullptr;
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
+    g_Project.SetSinks(nullptr, nullptr, nullptr);
+    g_Project.ClearNetworkArrays();  // stops the observation thread first
   }
 };
 
@@ -88,9 +79,7 @@ TEST_P(GeneratedRunDir, ConsoleLoadsItAndReadsTheModulesFiles)
 
   // The project load of the console.
   Sinks sinks;
-  g_Project.m_pStatusBar = &sinks;
-  g_Project.m_pMessageSink = &sinks;
-  g_Project.m_ExitHandler = [&sinks](int s) { sinks.exits.push_back(s); };
+  g_Project.SetSinks(&sinks, &sinks, [&sinks](int s) { sinks.exits.push_back(s); });
   ASSERT_TRUE(g_Project.LoadProjectAndWriteBack());
   g_Project.StopRealTimeReader();
   EXPECT_TRUE(sinks.messages.empty()) << sinks.messages.front();

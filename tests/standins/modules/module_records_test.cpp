@@ -379,15 +379,17 @@ TEST_F(ModelFixture, DetourShiftsFlowOntoItsPath)
   const std::vector<LinkState> base = Run(EventSet());
   for (int type : {2, 4}) {
     EventSet ev;
-    VMSEvent v;
+    VMSMsgArg v;
     v.type = type;
-    v.from = 1;
-    v.to = 2;
+    v.from_node = 1;
+    v.to_node = 2;
     v.params[0] = 100;
     v.params[1] = 3;
     v.start = 0;
     v.end = 1440;
-    v.path = {2, 6, 7};
+    v.path[0] = 2;
+    v.path[1] = 6;
+    v.path[2] = 7;
     ev.vms.push_back(v);
     const std::vector<LinkState> s = Run(ev);
     EXPECT_GT(s[d1].flow, base[d1].flow) << type;
@@ -396,10 +398,10 @@ TEST_F(ModelFixture, DetourShiftsFlowOntoItsPath)
   }
   // A speed advisory moves no traffic.
   EventSet advisory;
-  VMSEvent a;
+  VMSMsgArg a;
   a.type = 1;
-  a.from = 1;
-  a.to = 2;
+  a.from_node = 1;
+  a.to_node = 2;
   a.end = 1440;
   advisory.vms.push_back(a);
   EXPECT_EQ(Run(advisory)[d1].flow, base[d1].flow);
@@ -476,6 +478,17 @@ std::vector<unsigned char> Vms(int32_t type, int32_t from, int32_t to, int32_t p
   return b;
 }
 
+// The detour nodes a module keeps of a sign: the counted ones; nothing of
+// what the sender left after them.
+std::vector<int> KeptPath(const VMSMsgArg& v)
+{
+  const int n = VMSDetourNodeCount(v);
+  for (int i = n; i < VMSMsgArg::MAX_PATH_NODES; ++i)
+    if (v.path[i] != 0)
+      return {-1};  // a node kept past the count
+  return std::vector<int>(v.path, v.path + n);
+}
+
 TEST(ModuleCommands, DecodesTheConsolesPayloads)
 {
   ModNetwork net = GridNet(3, 3);
@@ -490,8 +503,8 @@ TEST(ModuleCommands, DecodesTheConsolesPayloads)
   EXPECT_EQ(cs.Apply(Msg(MSG_VMS_ADD, Vms(1, 4, 5, -20, 50, 0, 60, {})), &net, text), CommandState::APPLIED);
   const EventSet ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 1u);
-  EXPECT_EQ(ev.incidents[0].from, 1);
-  EXPECT_EQ(ev.incidents[0].to, 2);
+  EXPECT_EQ(ev.incidents[0].from_node, 1);
+  EXPECT_EQ(ev.incidents[0].to_node, 2);
   EXPECT_EQ(ev.incidents[0].end, 540.5f);
   EXPECT_EQ(ev.incidents[0].severity, 0.3f);
   ASSERT_EQ(ev.workzones.size(), 1u);
@@ -499,9 +512,9 @@ TEST(ModuleCommands, DecodesTheConsolesPayloads)
   EXPECT_EQ(ev.workzones[0].discharge_rate, 900);
   EXPECT_EQ(ev.workzones[0].capacity_reduction, 0.25f);
   ASSERT_EQ(ev.vms.size(), 2u);
-  EXPECT_EQ(ev.vms[0].path, (std::vector<int>{2, 5, 6}));  // only the counted nodes
+  EXPECT_EQ(KeptPath(ev.vms[0]), (std::vector<int>{2, 5, 6}));  // only the counted nodes
   EXPECT_EQ(ev.vms[1].params[0], -20);
-  EXPECT_TRUE(ev.vms[1].path.empty());
+  EXPECT_TRUE(KeptPath(ev.vms[1]).empty());
 }
 
 TEST(ModuleCommands, RefusesAndIgnores)
@@ -561,13 +574,13 @@ TEST(ModuleCommands, RemoveTakesTheMatchingEvent)
   EventSet ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 2u);
   EXPECT_EQ(ev.incidents[0].start, 0.0f);
-  EXPECT_EQ(ev.incidents[1].from, 3);
+  EXPECT_EQ(ev.incidents[1].from_node, 3);
   // Without an exact match, the first event of the same link goes.
   EXPECT_EQ(cs.Apply(Msg(MSG_INCIDENT_REMOVE, Incident(3, 4, 5, 6, 0.1f)), &net, text),
             CommandState::APPLIED);
   ev = cs.Snapshot();
   ASSERT_EQ(ev.incidents.size(), 1u);
-  EXPECT_EQ(ev.incidents[0].from, 1);
+  EXPECT_EQ(ev.incidents[0].from_node, 1);
   // The same VMS twice is held once.
   cs.Apply(Msg(MSG_VMS_ADD, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text);
   cs.Apply(Msg(MSG_VMS_ADD, Vms(4, 1, 2, 100, 2, 0, 60, {2, 4})), &net, text);

@@ -1,6 +1,6 @@
-// Helpers for the tests of the project, network objects and data files:
-// a run directory (temp dir made the working directory), recording sinks
-// and exit handler, a recording draw target and a small network.
+// Fixtures of the project and data-file tests: a run directory (a temporary
+// directory made the working directory), recording sinks and exit handler,
+// and a small network with every file of a project.
 #pragma once
 
 #include <cstdio>
@@ -13,14 +13,10 @@
 #include <vector>
 
 #include "CProject.h"
-#include "DrawTypes.h"
 #include "NetworkFiles.h"
 #include "TempFiles.h"
 
-namespace ma {
-
-using ::ReadAll;
-using ::WriteAll;
+namespace fixtures {
 
 // A temporary run directory with estimate/, predict/ and predict1/, made
 // the working directory for the object's life.
@@ -29,7 +25,7 @@ class RunDir
 public:
   RunDir()
   {
-    char tmpl[] = "/tmp/vlq_model_a_XXXXXX";
+    char tmpl[] = "/tmp/vlq_model_run_XXXXXX";
     m_dir = ::mkdtemp(tmpl);
     for (const char* sub : {"estimate", "predict", "predict1"})
       std::filesystem::create_directories(m_dir + "/" + sub);
@@ -63,80 +59,9 @@ struct RecordingSinks : IStatusSink, IMessageSink
   // Installs the sinks and a recording exit handler into the project.
   void Attach(CProject& p)
   {
-    p.m_pStatusBar = this;
-    p.m_pMessageSink = this;
-    p.m_ExitHandler = [this](int s) { exits.push_back(s); };
+    p.SetSinks(this, this, [this](int s) { exits.push_back(s); });
   }
-  static void Detach(CProject& p)
-  {
-    p.m_pStatusBar = nullptr;
-    p.m_pMessageSink = nullptr;
-    p.m_ExitHandler = nullptr;
-  }
-};
-
-// Draw target with identity transform (or scale) that records every call.
-class RecordingTarget : public IDrawTarget
-{
-public:
-  double scale = 1.0;
-  bool printing = false;
-  std::vector<std::string> ops;
-
-  ScreenPointD WorldToScreenD(const WorldPoint& p) const override { return {p.x * scale, p.y * scale}; }
-  bool IsPrinting() const override { return printing; }
-  void SelectPen(DrawPen pen) override { ops.push_back("pen " + std::to_string(static_cast<int>(pen))); }
-  void SelectBrush(DrawBrush b) override { ops.push_back("brush " + std::to_string(static_cast<int>(b))); }
-  void SetTextColor(ColorRef c) override { ops.push_back("text " + std::to_string(c)); }
-  void Line(ScreenPoint a, ScreenPoint b) override { ops.push_back("line " + P(a) + " " + P(b)); }
-  void Ellipse(const ScreenRect& r) override { ops.push_back("ellipse " + R(r)); }
-  void Rectangle(const ScreenRect& r) override { ops.push_back("rect " + R(r)); }
-  void Polygon(const std::vector<ScreenPoint>& pts) override
-  {
-    std::string s = "polygon";
-    for (auto& p : pts)
-      s += " " + P(p);
-    ops.push_back(s);
-  }
-  void Bitmap(int id, ScreenPoint c, ColorRef mask) override
-  {
-    ops.push_back("bmp " + std::to_string(id) + " " + P(c) + " " + std::to_string(mask));
-  }
-  void LabelText(const std::string& t, const ScreenRect& r) override
-  {
-    ops.push_back("label " + t + " " + R(r));
-  }
-
-  static std::string Pen(DrawPen p) { return "pen " + std::to_string(static_cast<int>(p)); }
-  static std::string Brush(DrawBrush b) { return "brush " + std::to_string(static_cast<int>(b)); }
-  int Count(const std::string& prefix) const
-  {
-    int n = 0;
-    for (auto& o : ops)
-      if (o.rfind(prefix, 0) == 0)
-        ++n;
-    return n;
-  }
-  // The pen selected last before the first line.
-  std::string PenBeforeFirstLine() const
-  {
-    std::string pen;
-    for (auto& o : ops) {
-      if (o.rfind("pen ", 0) == 0)
-        pen = o;
-      if (o.rfind("line ", 0) == 0)
-        return pen;
-    }
-    return pen;
-  }
-
-private:
-  static std::string P(ScreenPoint p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
-  static std::string R(const ScreenRect& r)
-  {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-  }
+  static void Detach(CProject& p) { p.SetSinks(nullptr, nullptr, nullptr); }
 };
 
 // A small network: 4 nodes (numbers 10, 20, 30, 40; zones 1, 1, 2, 2),
@@ -199,4 +124,4 @@ struct SmallNetwork
   }
 };
 
-}  // namespace ma
+}  // namespace fixtures
