@@ -30,8 +30,8 @@ CPageConsistencyChecking::CPageConsistencyChecking(std::shared_ptr<const InfoShe
   row->addWidget(group, 1);
 
   AddTimeLists(row);
-  m_pMinY = AddList(row, "Min Y:", 70);
-  m_pMaxY = AddList(row, "Max Y:", 70);
+  m_pMinY = AddList(row, "Min Y:", 80);
+  m_pMaxY = AddList(row, "Max Y:", 80);
 
   m_pCstChart = new CInfoPreviewWndCstCheck(this, m_hooks);
   SetChart(m_pCstChart);

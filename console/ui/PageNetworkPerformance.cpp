@@ -33,8 +33,8 @@ CPageNetworkPerformance::CPageNetworkPerformance(std::shared_ptr<const InfoSheet
   row->addWidget(group);
 
   AddTimeLists(row);
-  m_pMinY = AddList(row, "Min Y:", 70);
-  m_pMaxY = AddList(row, "Max Y:", 70);
+  m_pMinY = AddList(row, "Min Y:", 80);
+  m_pMaxY = AddList(row, "Max Y:", 80);
   auto* texts = new QVBoxLayout;
   m_pUnit = new QLabel(PerformanceUnitText(kPerfVehicles));
   m_pUnit->setWordWrap(true);
