@@ -166,34 +166,6 @@ const char* PerformanceUnitText(int measure)
   }
 }
 
-PerformanceSelections::PerformanceSelections() : m_rememberedMin{0, 0, 0}, m_rememberedMax{7, 7, 4}
-{
-  SetMeasure(kPerfVehicles);
-}
-
-void PerformanceSelections::SetMeasure(int measure)
-{
-  m_measure = std::clamp(measure, kPerfVehicles, kPerfSurfaceSpeed);
-  // The surface speed starts from what the freeway speed remembers.
-  int from = m_measure == kPerfSurfaceSpeed ? kPerfFreewaySpeed : m_measure;
-  m_min = m_rememberedMin[from];
-  m_max = m_rememberedMax[from];
-}
-
-void PerformanceSelections::MinChanged(int item)
-{
-  m_min = item;
-  if (m_measure != kPerfSurfaceSpeed)
-    m_rememberedMin[m_measure] = item;
-}
-
-void PerformanceSelections::MaxChanged(int item)
-{
-  m_max = item;
-  if (m_measure != kPerfSurfaceSpeed)
-    m_rememberedMax[m_measure] = item;
-}
-
 // ---- consistency checking page ----------------------------------------------------------
 
 MinMaxItems ConsistencyItems(int measure)
@@ -219,19 +191,44 @@ const char* ConsistencyText(int measure)
                                   : "FARVET: difference of total # of vehicles on the entire network.";
 }
 
-ConsistencySelections::ConsistencySelections() : m_rememberedMin{9, 0}, m_rememberedMax{9, 4} {}
+// ---- Min Y / Max Y items remembered per measure ----------------------------------
 
-void ConsistencySelections::SetMeasure(int measure)
+MinMaxSelections::MinMaxSelections(std::vector<Remembered> measures) : m_measures(std::move(measures))
 {
-  m_measure = std::clamp(measure, kCstLongTerm, kCstShortTerm);
+  SetMeasure(0);
 }
 
-void ConsistencySelections::MinChanged(int item)
+void MinMaxSelections::SetMeasure(int measure)
 {
-  m_rememberedMin[m_measure] = item;
+  m_measure = std::clamp(measure, 0, static_cast<int>(m_measures.size()) - 1);
+  const Remembered& own = m_measures[static_cast<std::size_t>(m_measure)];
+  const Remembered& shown = own.borrowFrom >= 0 ? m_measures[static_cast<std::size_t>(own.borrowFrom)] : own;
+  m_min = shown.minItem;
+  m_max = shown.maxItem;
 }
 
-void ConsistencySelections::MaxChanged(int item)
+void MinMaxSelections::MinChanged(int item)
 {
-  m_rememberedMax[m_measure] = item;
+  m_min = item;
+  Remembered& own = m_measures[static_cast<std::size_t>(m_measure)];
+  if (own.borrowFrom < 0)
+    own.minItem = item;
+}
+
+void MinMaxSelections::MaxChanged(int item)
+{
+  m_max = item;
+  Remembered& own = m_measures[static_cast<std::size_t>(m_measure)];
+  if (own.borrowFrom < 0)
+    own.maxItem = item;
+}
+
+MinMaxSelections PerformanceSelections()
+{
+  return MinMaxSelections({{0, 7}, {0, 7}, {0, 4}, {0, 0, kPerfFreewaySpeed}});
+}
+
+MinMaxSelections ConsistencySelections()
+{
+  return MinMaxSelections({{9, 9}, {0, 4}});
 }

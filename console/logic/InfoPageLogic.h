@@ -5,9 +5,9 @@
 // their lists from here and hand the selected positions to the charts
 // (ChartGeometry.h turns positions into ranges).
 //
-//   PerformanceSelections sel;            // remembered items at first
-//   sel.SetMeasure(kPerfTravelTime);      // selects 0 and 50
-//   sel.MaxChanged(7);                    // remembered for travel time
+//   MinMaxSelections sel = PerformanceSelections();
+//   sel.SetMeasure(kPerfTravelTime);  // selects 0 and 50
+//   sel.MaxChanged(7);                // remembered for travel time
 //   PerformanceItems(kPerfTravelTime).maxItems[sel.MaxItem()] == "80"
 #pragma once
 
@@ -84,28 +84,6 @@ MinMaxItems PerformanceItems(int measure);
 // Text under the lists for a measure.
 const char* PerformanceUnitText(int measure);
 
-// Measure and Min Y / Max Y items of the performance page. The vehicles,
-// freeway speed and travel time remember their items; the surface speed
-// shows the freeway speed's remembered items and remembers nothing.
-class PerformanceSelections
-{
-public:
-  PerformanceSelections();
-  void SetMeasure(int measure);
-  void MinChanged(int item);
-  void MaxChanged(int item);
-  int Measure() const { return m_measure; }
-  int MinItem() const { return m_min; }
-  int MaxItem() const { return m_max; }
-
-private:
-  int m_measure = kPerfVehicles;
-  int m_min = 0;
-  int m_max = 0;
-  int m_rememberedMin[3];
-  int m_rememberedMax[3];
-};
-
 // ---- consistency checking page -------------------------------------------------------
 
 // Long term: 20 items, Min -1000 x (i + 1), Max 1000 x (i + 1); short term:
@@ -114,19 +92,40 @@ MinMaxItems ConsistencyItems(int measure);
 // Description under the radios.
 const char* ConsistencyText(int measure);
 
-class ConsistencySelections
+// ---- Min Y / Max Y items remembered per measure ------------------------------
+
+// The Min Y and Max Y items of a page with measure radios, remembered per
+// measure. A measure may borrow another's items: it starts from them and
+// remembers nothing of its own.
+class MinMaxSelections
 {
 public:
-  ConsistencySelections();
+  struct Remembered
+  {
+    int minItem;
+    int maxItem;
+    int borrowFrom = -1;  // the measure whose items it shows; -1 its own
+  };
+  explicit MinMaxSelections(std::vector<Remembered> measures);
+
+  // Selects the measure's remembered items (a measure outside the list is
+  // taken as the nearest).
   void SetMeasure(int measure);
   void MinChanged(int item);
   void MaxChanged(int item);
   int Measure() const { return m_measure; }
-  int MinItem() const { return m_rememberedMin[m_measure]; }
-  int MaxItem() const { return m_rememberedMax[m_measure]; }
+  int MinItem() const { return m_min; }
+  int MaxItem() const { return m_max; }
 
 private:
-  int m_measure = kCstLongTerm;
-  int m_rememberedMin[2];
-  int m_rememberedMax[2];
+  std::vector<Remembered> m_measures;
+  int m_measure = 0;
+  int m_min = 0;
+  int m_max = 0;
 };
+
+// Vehicles 0 / 7, freeway speed 0 / 7, travel time 0 / 4; the surface
+// speed borrows the freeway speed's items. Measure 0 selected.
+MinMaxSelections PerformanceSelections();
+// Long term 9 / 9, short term 0 / 4. Measure 0 selected.
+MinMaxSelections ConsistencySelections();

@@ -14,6 +14,25 @@
 // Every SetupScale below reads the stores without a lock: the message
 // handler writes them on the GUI thread (see ChartWnd.h).
 
+namespace {
+
+// What the performance and consistency charts take from their page.
+template <class Input>
+Input MinMaxChartInput(const CMinMaxPage& page, const InfoSheetHooks& hooks, const ScreenRect& client)
+{
+  Input in;
+  in.client = client;
+  in.range = page.Range();
+  in.measure = page.Measure();
+  in.minYIndex = page.MinYIndex();
+  in.maxYIndex = page.MaxYIndex();
+  in.estimationMinute = hooks.estimationMinute();
+  in.dataLoaded = hooks.isDataLoaded();
+  return in;
+}
+
+}  // namespace
+
 // ---- link chart --------------------------------------------------------------
 
 CInfoPreviewWndLink::CInfoPreviewWndLink(CPageTDLink* page, std::shared_ptr<const InfoSheetHooks> hooks)
@@ -52,15 +71,8 @@ CInfoPreviewWndPerformance::CInfoPreviewWndPerformance(CPageNetworkPerformance* 
 
 PerformanceChartInput CInfoPreviewWndPerformance::SetupScale(const ScreenRect& client) const
 {
-  PerformanceChartInput in;
-  in.client = client;
-  in.range = m_pPage->Range();
-  in.measure = m_pPage->Measure();
-  in.minYIndex = m_pPage->MinYIndex();
-  in.maxYIndex = m_pPage->MaxYIndex();
-  in.estimationMinute = m_hooks->estimationMinute();
+  auto in = MinMaxChartInput<PerformanceChartInput>(*m_pPage, *m_hooks, client);
   in.stats = g_NetStats[kSourceEstimate];
-  in.dataLoaded = m_hooks->isDataLoaded();
   return in;
 }
 
@@ -103,16 +115,9 @@ CInfoPreviewWndCstCheck::CInfoPreviewWndCstCheck(CPageConsistencyChecking* page,
 
 ConsistencyChartInput CInfoPreviewWndCstCheck::SetupScale(const ScreenRect& client) const
 {
-  ConsistencyChartInput in;
-  in.client = client;
-  in.range = m_pPage->Range();
-  in.measure = m_pPage->Measure();
-  in.minYIndex = m_pPage->MinYIndex();
-  in.maxYIndex = m_pPage->MaxYIndex();
-  in.estimationMinute = m_hooks->estimationMinute();
+  auto in = MinMaxChartInput<ConsistencyChartInput>(*m_pPage, *m_hooks, client);
   in.farvet = g_FarvetPerMinute;
   in.nearvet = g_NearvetPerMinute;
-  in.dataLoaded = m_hooks->isDataLoaded();
   return in;
 }
 

@@ -234,7 +234,7 @@ TEST(InfoPages, ConsistencyItemsMatchTheChartRanges)
 
 TEST(InfoPages, PerformanceRemembersItemsPerMeasure)
 {
-  PerformanceSelections sel;
+  MinMaxSelections sel = PerformanceSelections();
   struct Step
   {
     const char* what;
@@ -270,7 +270,7 @@ TEST(InfoPages, PerformanceRemembersItemsPerMeasure)
 
 TEST(InfoPages, ConsistencyRemembersItemsPerMeasure)
 {
-  ConsistencySelections sel;
+  MinMaxSelections sel = ConsistencySelections();
   EXPECT_EQ(sel.Measure(), kCstLongTerm);
   EXPECT_EQ(sel.MinItem(), 9);
   EXPECT_EQ(sel.MaxItem(), 9);
