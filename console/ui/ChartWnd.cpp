@@ -12,12 +12,12 @@ QColor ToQColor(ColorRef c)
                 static_cast<int>((c >> 16) & 0xFF));
 }
 
-QPen ToQPen(const ChartPen& spec)
+QPen ToQPen(const ChartPen& chartPen)
 {
-  QPen pen(ToQColor(spec.color));
-  pen.setWidth(spec.width);
+  QPen pen(ToQColor(chartPen.color));
+  pen.setWidth(chartPen.width);
   pen.setCapStyle(Qt::FlatCap);
-  switch (spec.style) {
+  switch (chartPen.style) {
   case PenStyle::Solid: pen.setStyle(Qt::SolidLine); break;
   case PenStyle::Dashed: pen.setStyle(Qt::DashLine); break;
   case PenStyle::Dotted: pen.setDashPattern({1.0, 1.0}); break;
