@@ -46,13 +46,13 @@ CDlgDistribution::CDlgDistribution(std::string iniPath, IMessageSink* messages, 
   connect(buttons, &QDialogButtonBox::rejected, this, &CDlgDistribution::reject);
   layout->addWidget(buttons);
 
-  connect(m_pSingle, &QRadioButton::clicked, this, [this] { Show(SingleMachinePreset()); });
-  connect(m_pDistributed, &QRadioButton::clicked, this, [this] { Show(DistributedPreset()); });
+  connect(m_pSingle, &QRadioButton::clicked, this, [this] { ShowChoice(SingleMachinePreset()); });
+  connect(m_pDistributed, &QRadioButton::clicked, this, [this] { ShowChoice(DistributedPreset()); });
 
-  Show(ReadDistribution(m_iniPath));
+  ShowChoice(ReadDistribution(m_iniPath));
 }
 
-void CDlgDistribution::Show(const DistributionChoice& c)
+void CDlgDistribution::ShowChoice(const DistributionChoice& c)
 {
   m_pSingle->setChecked(!c.distributed);
   m_pDistributed->setChecked(c.distributed);

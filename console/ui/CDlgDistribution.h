@@ -37,7 +37,7 @@ public:
   void accept() override;
 
 private:
-  void Show(const DistributionChoice& c);
+  void ShowChoice(const DistributionChoice& c);
 
   std::string m_iniPath;
   IMessageSink* m_pMessages;
