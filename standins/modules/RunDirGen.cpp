@@ -39,6 +39,8 @@ bool IsCameraLink(std::size_t k)
   return k % 25 == 3;
 }
 
+}  // namespace
+
 std::string ShellQuote(const std::string& s)
 {
   std::string out = "'";
@@ -50,6 +52,16 @@ std::string ShellQuote(const std::string& s)
   }
   out += "'";
   return out;
+}
+
+namespace {
+
+bool CheckNameServiceAddress(const std::string& host, std::string& error)
+{
+  if (host.find(':') != std::string::npos)
+    return true;
+  error = "the naming service's address must be host:port, not \"" + host + "\"";
+  return false;
 }
 
 bool IsExecutableFile(const fs::path& p)
@@ -435,10 +447,8 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
   GridNetwork g;
   if (!BuildGrid(opt, g, error))
     return false;
-  if (opt.ns_host.find(':') == std::string::npos) {
-    error = "the naming service's address must be host:port, not \"" + opt.ns_host + "\"";
+  if (!CheckNameServiceAddress(opt.ns_host, error))
     return false;
-  }
 
   const fs::path root(dir);
   std::error_code ec;
@@ -480,6 +490,20 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
     if (!WriteText(path, text, error))
       return false;
 
+  return WriteStartFiles(dir, opt, error, warnings);
+}
+
+bool WriteStartFiles(const std::string& dir, const RunDirOptions& opt, std::string& error,
+                     std::vector<std::string>* warnings)
+{
+  if (!CheckNameServiceAddress(opt.ns_host, error))
+    return false;
+  const fs::path root(dir);
+  std::error_code ec;
+  auto warn = [warnings](const std::string& w) {
+    if (warnings)
+      warnings->push_back(w);
+  };
   // The naming service runs as NAMEDIR so that close-down finds it by name.
   std::string omni = FindInPath("omniNames");
   if (omni.empty()) {

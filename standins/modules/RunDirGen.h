@@ -71,10 +71,21 @@ const std::vector<std::string>& DistributionKeys();
 std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir,
                         bool* found);
 
+// A word for /bin/sh: in single quotes, a quote inside written as '\''.
+std::string ShellQuote(const std::string& s);
+
 // The batch file texts.
 std::string FormatNamingServiceBat(const RunDirOptions& opt);
 std::string FormatProgramBat(const RunDirOptions& opt, const std::string& title, const std::string& program,
                              const std::vector<std::string>& args);
+
+// Writes the files that start the run's programs into an existing
+// directory: the link NAMEDIR to the naming service (omniNames),
+// naming_service.bat and one <key>.bat per distribution.ini key (foresim1.bat
+// starts the second FORESIM instance), with the programs found as FindProgram
+// says. Used by WriteRunDir and by the console.
+bool WriteStartFiles(const std::string& dir, const RunDirOptions& opt, std::string& error,
+                     std::vector<std::string>* warnings = nullptr);
 
 // Writes the whole run directory (creating it). Warnings (programs not
 // found) are appended to `warnings`.
