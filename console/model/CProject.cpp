@@ -164,13 +164,7 @@ void CProject::ClearForLoad()
   m_nSuperZoneCount = 0;
   // A load begins from empty arrays: what an earlier, stopped load appended
   // goes away.
-  g_LineArray.RemoveAll();
-  g_NodeArray.RemoveAll();
-  g_CCTVArray.RemoveAll();
-  g_IncidentArray.RemoveAll();
-  g_VMSArray.RemoveAll();
-  g_VMSArrayPredict.RemoveAll();
-  g_VMSArrayPredict1.RemoveAll();
+  RemoveLoadedObjects();
 }
 
 bool CProject::Fail(LoadResult why, const std::string& message)

@@ -23,3 +23,14 @@ std::vector<CDrawLine*> g_SelectedLinks;
 std::vector<CDrawCCTV*> g_SelectedCCTVs;
 
 double g_LinkShapeRatio = 0.0;
+
+void RemoveLoadedObjects()
+{
+  g_LineArray.RemoveAll();
+  g_NodeArray.RemoveAll();
+  g_CCTVArray.RemoveAll();
+  g_IncidentArray.RemoveAll();
+  g_VMSArray.RemoveAll();
+  g_VMSArrayPredict.RemoveAll();
+  g_VMSArrayPredict1.RemoveAll();
+}

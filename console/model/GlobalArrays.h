@@ -107,6 +107,10 @@ extern CTypedObArray<CPath> g_PredPaths0;
 extern CTypedObArray<CPath> g_PredPaths1;
 extern CTypedObArray<CVehicle> g_VehicleArray;
 
+// Empties the arrays that a project load fills: nodes, links, cameras,
+// incidents and the three VMS lists.
+void RemoveLoadedObjects();
+
 // The current selection (not owning).
 extern std::vector<CDrawNode*> g_SelectedNodes;
 extern std::vector<CDrawLine*> g_SelectedLinks;

@@ -14,6 +14,7 @@
 
 #include "CProject.h"
 #include "DrawTypes.h"
+#include "GlobalArrays.h"
 #include "NetworkFiles.h"
 #include "TempFiles.h"
 
@@ -74,6 +75,16 @@ struct RecordingSinks : IStatusSink, IMessageSink
     p.m_ExitHandler = nullptr;
   }
 };
+
+// After a test's load: stops the observation thread that it started (the
+// thread reads the links), takes the sinks out of the project and empties
+// the global arrays.
+inline void EndLoadedProject(CProject& p)
+{
+  p.StopRealTimeReader();
+  RecordingSinks::Detach(p);
+  RemoveLoadedObjects();
+}
 
 // Draw target with identity transform (or scale) that records every call.
 class RecordingTarget : public IDrawTarget

@@ -398,18 +398,7 @@ protected:
     fs::create_directories("NEARVET");
     fs::create_directories("odestimate");
   }
-  void TearDown() override
-  {
-    g_Project.StopRealTimeReader();
-    ma::RecordingSinks::Detach(g_Project);
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
-  }
+  void TearDown() override { ma::EndLoadedProject(g_Project); }
   void Load(const std::string& reference)
   {
     ma::WriteAll("estimate/network.dat", "0 2 1 10 0\n1 0\n2 0\n1 2 0 0 100 1 0 0 0 0 0 0 0\n");

@@ -42,20 +42,7 @@ protected:
     sinks.Attach(g_Project);
     g_LinkShapeRatio = 0.0;
   }
-  void TearDown() override
-  {
-    // The load started the observation thread over the links: it is
-    // stopped before they go.
-    g_Project.StopRealTimeReader();
-    RecordingSinks::Detach(g_Project);
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
-  }
+  void TearDown() override { ma::EndLoadedProject(g_Project); }
   RunDir run;
   RecordingSinks sinks;
 };

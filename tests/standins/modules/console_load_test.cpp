@@ -60,13 +60,7 @@ protected:
     g_Project.m_pStatusBar = nullptr;
     g_Project.m_pMessageSink = nullptr;
     g_Project.m_ExitHandler = nullptr;
-    g_LineArray.RemoveAll();
-    g_NodeArray.RemoveAll();
-    g_CCTVArray.RemoveAll();
-    g_IncidentArray.RemoveAll();
-    g_VMSArray.RemoveAll();
-    g_VMSArrayPredict.RemoveAll();
-    g_VMSArrayPredict1.RemoveAll();
+    RemoveLoadedObjects();
   }
 };
 
