@@ -146,7 +146,12 @@ public:
         }
         if (pmsg == nullptr)
           break;
-        HandleMsg(pmsg);
+        // A handler that throws loses its message, not the loop.
+        try {
+          HandleMsg(pmsg);
+        } catch (...) {
+          VQOStreamLog::Line("VQMsgTarget: the handler of a message failed; the message is dropped.\n");
+        }
         delete pmsg;
       }
     }

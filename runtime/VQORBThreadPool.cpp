@@ -22,6 +22,8 @@ void run_orb(CORBA::ORB_ptr orb)
   try {
     orb->run();
   } catch (const CORBA::Exception&) {
+  } catch (...) {
+    VQOStreamLog::Line("VQORBThreadPool: an ORB thread's loop failed and ended.\n");
   }
 }
 

@@ -331,7 +331,13 @@ int VQTimeCentral::StartTimer()
         l.period_override_ms > 0 ? l.period_override_ms : int64_t(m_period_minutes) * 60000;
     ret = m_htimer.Set(0, period_ms);
     try {
-      l.worker = std::thread([] { TimerThread(); });
+      l.worker = std::thread([] {
+        try {
+          TimerThread();
+        } catch (...) {
+          VQOStreamLog::Line("VQTimeCentral: the clock correction worker failed and ended.\n");
+        }
+      });
     } catch (...) {
       // No worker: the timer is not active after all.
       m_active = false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -108,17 +109,24 @@ bool CObservationReader::Pause(int ms)
 
 void CObservationReader::Run(std::string runDir, int takenPauseMs, int retryPauseMs)
 {
-  if (ReadReferenceTable(runDir) != ReferenceTableStatus::kMissing) {
-    for (;;) {
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_bStop)
+  // Nothing thrown may leave the thread (it would end the console).
+  try {
+    if (ReadReferenceTable(runDir) != ReferenceTableStatus::kMissing) {
+      for (;;) {
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          if (m_bStop)
+            break;
+        }
+        ObservationPoll p = PollOnce(runDir);
+        if (Pause(p == ObservationPoll::kTaken ? takenPauseMs : retryPauseMs))
           break;
       }
-      ObservationPoll p = PollOnce(runDir);
-      if (Pause(p == ObservationPoll::kTaken ? takenPauseMs : retryPauseMs))
-        break;
     }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Observation thread ended: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "Observation thread ended on an unknown error.\n");
   }
   std::lock_guard<std::mutex> lock(m_mutex);
   m_bEnded = true;
@@ -194,7 +202,14 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   std::ifstream in(path, std::ios::binary);
   if (!in || !FileSize(path, before))
     return ObservationPoll::kMissing;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text;
+  try {
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {
+    // A file that cannot be read (a directory in its place, a read error)
+    // is polled again, as a missing one.
+    return ObservationPoll::kMissing;
+  }
   in.close();
   if (!FileSize(path, after) || before != after || static_cast<long long>(text.size()) != after)
     return ObservationPoll::kPartial;
@@ -225,7 +240,7 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   // Values beyond the detector list, and detector link numbers outside the
   // links, are read past.
   for (size_t j = 0; j < obs.size() && j < links.size(); ++j) {
-    if (obs[j] <= 0.0)
+    if (obs[j] <= 0.0 || links[j] < 1 || links[j] > m_lines.GetSize())
       continue;
     if (CDrawLine* link = m_lines.GetAt(links[j] - 1))
       link->SetSeries(kMeasureDensity, kSourceObserved, slot, obs[j]);

@@ -363,21 +363,26 @@ void Management_i::CycleLoop(bool real_time)
   }
   const auto t0 = clock::now();
   long long k = 0;
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(m_cycle_mutex);
-      if (m_stop_cycles)
-        break;
+  // Nothing thrown leaves the thread: a failure ends the cycles as a stop does.
+  try {
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(m_cycle_mutex);
+        if (m_stop_cycles)
+          break;
+      }
+      const double start = m_sim_time;
+      const double end = start + m_schedule.cycle_seconds;
+      RunCycle(start, end);
+      m_sim_time = end;
+      ++k;
+      const auto next = real_time ? t0 + std::chrono::milliseconds(pace_ms * k)
+                                  : clock::now() + std::chrono::milliseconds(pace_ms);
+      std::unique_lock<std::mutex> lock(m_cycle_mutex);
+      m_cycle_wake.wait_until(lock, next, [this] { return m_stop_cycles; });
     }
-    const double start = m_sim_time;
-    const double end = start + m_schedule.cycle_seconds;
-    RunCycle(start, end);
-    m_sim_time = end;
-    ++k;
-    const auto next = real_time ? t0 + std::chrono::milliseconds(pace_ms * k)
-                                : clock::now() + std::chrono::milliseconds(pace_ms);
-    std::unique_lock<std::mutex> lock(m_cycle_mutex);
-    m_cycle_wake.wait_until(lock, next, [this] { return m_stop_cycles; });
+  } catch (...) {
+    VQOStreamLog::Line("Cyclic executive failed in cycle %lld.\n", k + 1);
   }
   {
     std::lock_guard<std::mutex> lock(m_state_mutex);

@@ -67,12 +67,36 @@ void TargetRegistry::Post(const QELM::MSG& m)
   if (m_stopped)
     return;
   ReapLocked();
-  for (auto& [id, t] : m_targets) {
+  for (auto it = m_targets.begin(); it != m_targets.end();) {
+    const std::shared_ptr<Target>& t = it->second;
+    bool full = false;
+    size_t waiting = 0, waiting_bytes = 0;
     {
       std::lock_guard<std::mutex> tl(t->mutex);
-      t->queue.push_back(m);
+      if (t->queue.size() >= MAX_QUEUED_MESSAGES || t->queued_bytes >= MAX_QUEUED_BYTES) {
+        // Fallen too far behind: dropped as a failing target is, and what
+        // waits for it freed now. A call on its way still ends by itself.
+        full = true;
+        waiting = t->queue.size();
+        waiting_bytes = t->queued_bytes;
+        t->failed = true;
+        t->stop = true;
+        t->queue.clear();
+        t->queued_bytes = 0;
+      } else {
+        t->queue.push_back(m);
+        t->queued_bytes += m.arg.length();
+      }
     }
     t->wake.notify_one();
+    if (full) {
+      VQOStreamLog::Line("Message target %ld dropped: %zu messages (%zu bytes) wait for delivery.\n",
+                         static_cast<long>(t->id), waiting, waiting_bytes);
+      m_retired.push_back(t);
+      it = m_targets.erase(it);
+    } else {
+      ++it;
+    }
   }
 }
 
@@ -159,37 +183,52 @@ void TargetRegistry::ReapLocked()
 
 void TargetRegistry::Deliver(std::shared_ptr<Target> t)
 {
-  for (;;) {
-    QELM::MSG m;
-    {
-      std::unique_lock<std::mutex> tl(t->mutex);
-      t->wake.wait(tl, [&] { return t->stop || !t->queue.empty(); });
-      if (t->stop && (!t->drain || t->queue.empty() || std::chrono::steady_clock::now() > t->drain_until))
-        break;
-      m = t->queue.front();
-      t->queue.pop_front();
-      t->sending = true;
-    }
-    try {
-      t->ref->SendMsg(m);
-    } catch (const CORBA::Exception& e) {
-      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed (%s).\n",
-                         static_cast<long>(t->id), static_cast<long>(m.ID), e._name());
-      t->failed = true;
-      break;
-    } catch (...) {
-      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed.\n",
-                         static_cast<long>(t->id), static_cast<long>(m.ID));
-      t->failed = true;
-      break;
-    }
-    std::lock_guard<std::mutex> tl(t->mutex);
-    t->sending = false;
+  try {
+    DeliverQueued(*t);
+  } catch (...) {
+    // Nothing thrown leaves the thread; the target is dropped.
+    VQOStreamLog::Line("Message target %ld dropped: its delivery thread failed.\n", static_cast<long>(t->id));
+    t->failed = true;
   }
   {
     std::lock_guard<std::mutex> tl(t->mutex);
     t->sending = false;
     t->queue.clear();
+    t->queued_bytes = 0;
   }
   t->finished = true;
+}
+
+// Hands the queued messages to the target one by one until it is stopped or
+// a delivery fails.
+void TargetRegistry::DeliverQueued(Target& t)
+{
+  for (;;) {
+    QELM::MSG m;
+    {
+      std::unique_lock<std::mutex> tl(t.mutex);
+      t.wake.wait(tl, [&] { return t.stop || !t.queue.empty(); });
+      if (t.stop && (!t.drain || t.queue.empty() || std::chrono::steady_clock::now() > t.drain_until))
+        break;
+      m = t.queue.front();
+      t.queue.pop_front();
+      t.queued_bytes -= m.arg.length();
+      t.sending = true;
+    }
+    try {
+      t.ref->SendMsg(m);
+    } catch (const CORBA::Exception& e) {
+      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed (%s).\n",
+                         static_cast<long>(t.id), static_cast<long>(m.ID), e._name());
+      t.failed = true;
+      break;
+    } catch (...) {
+      VQOStreamLog::Line("Message target %ld dropped: delivery of message %ld failed.\n",
+                         static_cast<long>(t.id), static_cast<long>(m.ID));
+      t.failed = true;
+      break;
+    }
+    std::lock_guard<std::mutex> tl(t.mutex);
+    t.sending = false;
+  }
 }

@@ -1,7 +1,8 @@
 // TargetRegistry: the message targets registered with Management and the
 // delivery of every message to each of them. Each target has a queue and a
 // delivery thread of its own, so a slow target delays nobody else; a target
-// whose delivery fails is dropped.
+// whose delivery fails is dropped, and so is one that falls so far behind
+// that its queue is full (by messages or by bytes).
 #pragma once
 
 #include <QELM.hh>
@@ -19,6 +20,12 @@
 class TargetRegistry
 {
 public:
+  // The most messages, and bytes of message payloads, waiting for one
+  // target: a message that finds its target's queue at either bound drops
+  // the target.
+  static constexpr size_t MAX_QUEUED_MESSAGES = 1000;
+  static constexpr size_t MAX_QUEUED_BYTES = 16u << 20;
+
   // call_timeout_ms bounds each delivery call to a target (0: the ORB's own).
   explicit TargetRegistry(unsigned call_timeout_ms);
   ~TargetRegistry();
@@ -36,7 +43,7 @@ public:
   // an unknown id and for a target already dropped after a failed delivery.
   bool Unregister(CORBA::Long id);
   // Queues one copy of the message for every live target, in the same order
-  // for all of them.
+  // for all of them. A target whose queue is full is dropped instead.
   void Post(const QELM::MSG& m);
   // Number of live targets.
   size_t Count();
@@ -56,6 +63,7 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<QELM::MSG> queue;
+    size_t queued_bytes = 0;  // payload bytes in the queue
     bool stop = false;
     bool drain = false;
     bool sending = false;  // a delivery call is in progress
@@ -66,6 +74,7 @@ private:
   };
 
   static void Deliver(std::shared_ptr<Target> t);
+  static void DeliverQueued(Target& t);
   void ReapLocked();
   static void Retire(std::shared_ptr<Target>& t, bool drain);
 

@@ -379,3 +379,77 @@ TEST(ObservationThread, ProjectStartsItInTheWorkingDirectoryAndStopsIt)
   EXPECT_EQ(g_LineArray[1]->Series(kMeasureDensity, kSourceObserved, 0), 4.5);
   g_LineArray.RemoveAll();
 }
+
+// ---- hostile run directories -----------------------------------------------
+
+#include "ProjectFixtures.h"
+
+namespace {
+
+// A run directory of one link (nodes 1 and 2) whose link carries a
+// detector, loaded by the project as the console does; the observation
+// thread then runs over the given reference table and observation file.
+class OneLinkRun : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    sinks.Attach(g_Project);
+    fs::create_directories("NEARVET");
+    fs::create_directories("odestimate");
+  }
+  void TearDown() override
+  {
+    fixtures::RecordingSinks::Detach(g_Project);
+    g_Project.ClearNetworkArrays();
+  }
+  void Load(const std::string& reference)
+  {
+    WriteAll("estimate/network.dat", "0 2 1 10 0\n1 0\n2 0\n1 2 0 0 100 1 0 0 0 0 0 0 0\n");
+    WriteAll("NEARVET/referencetable.txt", reference);
+    ASSERT_TRUE(g_Project.LoadNetworkData());
+    ASSERT_EQ(g_LineArray.GetSize(), 1);
+  }
+  fixtures::RunDir run;
+  fixtures::RecordingSinks sinks;
+};
+
+}  // namespace
+
+// obsData.dat replaced by a directory: its read fails, and the thread polls
+// it again as a missing file instead of ending the console.
+TEST_F(OneLinkRun, UnreadableObservationFileIsPolledAgain)
+{
+  fs::create_directories("odestimate/obsData.dat");
+  Load("1 1\n1 0 0 1 0 0\n");
+  ASSERT_TRUE(WaitFor([] { return g_ObservationReader.Polls() >= 2; }));
+  EXPECT_TRUE(g_ObservationReader.IsRunning());
+  EXPECT_EQ(g_ObservationReader.FilesTaken(), 0);
+
+  // A readable file in its place is taken at a later poll.
+  fs::remove("odestimate/obsData.dat");
+  WriteAll("odestimate/obsData.dat", "1 2 3\n5\n");
+  ASSERT_TRUE(WaitFor([] { return g_ObservationReader.FilesTaken() == 1; }));
+  EXPECT_EQ(g_LineArray[0]->Series(kMeasureDensity, kSourceObserved, 0), 5.0);
+
+  // The same at the reader's own poll.
+  CObservationReader r(g_LineArray);
+  r.ReadReferenceTable(".");
+  fs::remove("odestimate/obsData.dat");
+  fs::create_directories("odestimate/obsData.dat");
+  EXPECT_EQ(r.PollOnce("."), ObservationPoll::kMissing);
+}
+
+// Detector link numbers at and beyond the int range (read values clamp to
+// it) are checked before any arithmetic and mark no link.
+TEST_F(OneLinkRun, ExtremeDetectorLinkNumbersAreNeverUsed)
+{
+  for (const char* number : {"-2147483648", "-99999999999", "2147483647", "99999999999", "0"}) {
+    SCOPED_TRACE(number);
+    WriteAll("odestimate/obsData.dat", "1 2 3\n5\n");
+    Load(std::string("1 1\n") + number + " 0 0 1 0 0\n");
+    ASSERT_TRUE(WaitFor([] { return g_ObservationReader.FilesTaken() == 1; }));
+    EXPECT_EQ(g_LineArray[0]->Series(kMeasureDensity, kSourceObserved, 0), 0.0);
+    g_Project.StopRealTimeReader();
+  }
+}

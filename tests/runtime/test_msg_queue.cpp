@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -235,6 +236,29 @@ TEST(MsgTarget, PostsDuringHandlingAreHandledNextInOrder)
     gate.Release();
     ASSERT_TRUE(journal.WaitForCount(3));
     EXPECT_EQ(journal.Seqs(), (std::vector<int>{1, 2, 3}));
+  }
+  EXPECT_EQ(Item::live, 0);
+}
+
+// A handler that throws loses that message only: the loop handles the next
+// ones, and the message is deleted.
+TEST(MsgTarget, ThrowingHandlerLosesItsMessageAndTheLoopGoesOn)
+{
+  Journal journal;
+  {
+    RecordingTarget target(journal);
+    journal.hook = [](const Item& item) {
+      if (item.seq == 2)
+        throw std::runtime_error("handler failed");
+      if (item.seq == 3)
+        throw -1;
+    };
+    target.StartThread();
+    for (int i = 1; i <= 4; ++i)
+      target.Post(Item(0, i));
+    ASSERT_TRUE(journal.WaitForCount(2));
+    EXPECT_EQ(journal.Seqs(), (std::vector<int>{1, 4}));
+    EXPECT_TRUE(target.Running());
   }
   EXPECT_EQ(Item::live, 0);
 }

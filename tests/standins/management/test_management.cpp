@@ -141,14 +141,18 @@ CORBA::Object_ptr Resolve(const NamingServiceFixture& ns, const char* name,
 // ------------------------------------------------------------------ servants
 
 // A message target that records the codes it receives. It can be made to
-// block every delivery until released, or to fail every delivery.
+// block every delivery until released, to fail every delivery, or to take
+// its time over each.
 class Recorder : public POA_QELM::MessageTarget
 {
 public:
-  explicit Recorder(bool block = false, bool fail = false) : m_block(block), m_fail(fail) {}
+  explicit Recorder(bool block = false, bool fail = false, std::chrono::milliseconds delay = 0ms)
+      : m_block(block), m_fail(fail), m_delay(delay)
+  {}
 
   void SendMsg(const QELM::MSG& m) override
   {
+    std::this_thread::sleep_for(m_delay);
     std::unique_lock<std::mutex> lock(m_mutex);
     ++m_calls;
     if (m_fail)
@@ -190,6 +194,7 @@ private:
   std::vector<unsigned> m_sizes;
   int m_calls = 0;
   bool m_block, m_fail, m_released = false;
+  std::chrono::milliseconds m_delay;
 };
 
 // A record store that does nothing but what Initialize needs: it reads the
@@ -714,6 +719,50 @@ TEST(ManagementDelivery, LiveTargetGetsEverythingInOrderWhileOthersBlockFailOrAr
   EXPECT_EQ(blocked->Ids(), sent);
   EXPECT_EQ(m->UnregisterTarget(i_live), 0);
   EXPECT_EQ(m->UnregisterTarget(i_blocked), 0);
+}
+
+// A target that answers each message within the delivery time-out, but
+// slower than messages arrive, is dropped once its queue is full (by bytes
+// or by messages); the others keep receiving everything.
+TEST(ManagementDelivery, TargetFallingTooFarBehindIsDroppedWhileOthersGetEverything)
+{
+  NamingServiceFixture ns;
+  ManagementProcess m;
+  ASSERT_NO_FATAL_FAILURE(m.Start(ns, {"-target-timeout-ms", "20000"}));
+  struct Case
+  {
+    const char* name;
+    size_t payload;
+    int count;
+  };
+  const Case cases[] = {
+      {"1 MB messages: bounded by bytes", 1u << 20, 40},
+      {"empty messages: bounded by count", 0, 1100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Served<Recorder> live(new Recorder);
+    Served<Recorder> slow(new Recorder(false, false, 300ms));
+    QELM::MessageTarget_var rl = QELM::MessageTarget::_narrow(live.ref());
+    QELM::MessageTarget_var rs = QELM::MessageTarget::_narrow(slow.ref());
+    const CORBA::Long i_live = m->RegisterTarget(rl.in());
+    const CORBA::Long i_slow = m->RegisterTarget(rs.in());
+    ASSERT_NE(i_live, 0);
+    ASSERT_NE(i_slow, 0);
+
+    const QELM::OctetSeq payload = Bytes(c.payload);
+    std::vector<long> sent;
+    for (long id = 1000; id < 1000 + c.count; ++id) {
+      m->SendMsg(Msg(id, payload));
+      sent.push_back(id);
+    }
+    ASSERT_TRUE(m.WaitForLog("Message target " + std::to_string(i_slow) + " dropped: "));
+    ASSERT_TRUE(live->WaitFor(sent.back()));
+    EXPECT_EQ(live->Ids(), sent);
+    EXPECT_LT(slow->Calls(), c.count / 2);
+    EXPECT_NE(m->UnregisterTarget(i_slow), 0) << "dropped target";
+    EXPECT_EQ(m->UnregisterTarget(i_live), 0);
+  }
 }
 
 TEST(ManagementCommands, PayloadSizesDecideBetweenDecodedLineAndRefusal)
