@@ -14,6 +14,7 @@
 
 #include "ModFormats.h"
 #include "ModRandom.h"
+#include "ScenarioDatabase.h"
 
 namespace fs = std::filesystem;
 
@@ -479,6 +480,8 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
   for (const auto& [path, text] : files)
     if (!WriteText(path, text, error))
       return false;
+  if (!WriteScenarioDatabase((root / kScenarioDatabaseFile).string(), error))
+    return false;
 
   // The naming service runs as NAMEDIR so that close-down finds it by name.
   std::string omni = FindInPath("omniNames");
