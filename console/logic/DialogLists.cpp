@@ -80,6 +80,18 @@ bool TimeWindowFromItems(int startItem, int endItem, TimeWindow& window)
   return window.start < window.end;
 }
 
+const CDrawLine* LinkAndWindow(int row, int startItem, int endItem, TimeWindow& window, IMessageSink& sink)
+{
+  const CDrawLine* link = LinkAtRow(row);
+  if (!link)
+    return nullptr;
+  if (!TimeWindowFromItems(startItem, endItem, window)) {
+    sink.ShowMessage(kStartBeforeEndMessage);
+    return nullptr;
+  }
+  return link;
+}
+
 namespace {
 
 int ClampItem(double item)

@@ -55,6 +55,10 @@ struct TimeWindow
 };
 // False when start is not before end, or an item lies outside its list.
 bool TimeWindowFromItems(int startItem, int endItem, TimeWindow& window);
+// The link at a row and the window of two items, for the dialogs whose only
+// check is the time window: null with no link (nothing shown) or with start
+// not before end (kStartBeforeEndMessage shown).
+const CDrawLine* LinkAndWindow(int row, int startItem, int endItem, TimeWindow& window, IMessageSink& sink);
 // The items that show a stored window, clamped to the lists: start item =
 // the whole start minute, end item = the whole end minute - 1.
 int StartItemOf(double startMinute);

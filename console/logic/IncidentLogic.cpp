@@ -8,16 +8,19 @@
 #include "DialogLists.h"
 #include "GlobalArrays.h"
 #include "ScenarioObjects.h"
+#include "SentList.h"
 #include "TextHelpers.h"
 
 namespace {
 
-constexpr int kAdd = 1;
-constexpr int kRemove = 0;
-
-int Send(ICommandSender& sender, int action, const CIncident& i)
+int SendIncidentCommand(ICommandSender& sender, int action, const CIncident& i)
 {
   return sender.SendIncident(action, i.m_nFromNode, i.m_nToNode, i.m_fStart, i.m_fEnd, i.m_fSeverity);
+}
+
+SentList<CIncident> Incidents(ICommandSender& sender, IMessageSink& sink)
+{
+  return {g_IncidentArray, SendIncidentCommand, sender, sink};
 }
 
 // Clock text of the whole minute of a stored time.
@@ -39,14 +42,10 @@ std::vector<std::string> SeverityItems()
 
 std::unique_ptr<CIncident> BuildIncident(const IncidentControls& c, IMessageSink& sink)
 {
-  const CDrawLine* link = LinkAtRow(c.linkRow);
+  TimeWindow w;
+  const CDrawLine* link = LinkAndWindow(c.linkRow, c.startItem, c.endItem, w, sink);
   if (!link)
     return nullptr;
-  TimeWindow w;
-  if (!TimeWindowFromItems(c.startItem, c.endItem, w)) {
-    sink.ShowMessage(kStartBeforeEndMessage);
-    return nullptr;
-  }
   auto incident = std::make_unique<CIncident>();
   incident->m_nFromNode = link->m_nFromNode;
   incident->m_nToNode = link->m_nToNode;
@@ -94,37 +93,15 @@ bool IncidentControlsOf(int position, IncidentControls& c)
 
 bool AddIncident(const IncidentControls& c, ICommandSender& sender, IMessageSink& sink)
 {
-  std::unique_ptr<CIncident> incident = BuildIncident(c, sink);
-  if (!incident)
-    return false;
-  const CIncident& added = *incident;
-  g_IncidentArray.Add(std::move(incident));
-  ReportSendResults({Send(sender, kAdd, added)}, sender, sink);
-  return true;
+  return Incidents(sender, sink).Add(BuildIncident(c, sink));
 }
 
 bool ChangeIncident(int position, const IncidentControls& c, ICommandSender& sender, IMessageSink& sink)
 {
-  if (!g_IncidentArray.GetAt(position))
-    return false;
-  std::unique_ptr<CIncident> incident = BuildIncident(c, sink);
-  if (!incident)
-    return false;
-  const int removed = Send(sender, kRemove, *g_IncidentArray.GetAt(position));
-  g_IncidentArray.RemoveAt(position);
-  const CIncident& added = *incident;
-  g_IncidentArray.InsertAt(position, incident.release());
-  ReportSendResults({removed, Send(sender, kAdd, added)}, sender, sink);
-  return true;
+  return Incidents(sender, sink).Change(position, [&] { return BuildIncident(c, sink); });
 }
 
 bool DeleteIncident(int position, ICommandSender& sender, IMessageSink& sink)
 {
-  const CIncident* stored = g_IncidentArray.GetAt(position);
-  if (!stored)
-    return false;
-  const int removed = Send(sender, kRemove, *stored);
-  g_IncidentArray.RemoveAt(position);
-  ReportSendResults({removed}, sender, sink);
-  return true;
+  return Incidents(sender, sink).Delete(position);
 }

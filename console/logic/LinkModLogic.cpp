@@ -56,14 +56,10 @@ LinkModValues LinkModValuesOf(const CDrawLine& link, int speedAdjust)
 
 std::unique_ptr<CDrawLine> BuildLinkMod(const LinkModControls& c, IMessageSink& sink)
 {
-  const CDrawLine* link = LinkAtRow(c.linkRow);
+  TimeWindow w;
+  const CDrawLine* link = LinkAndWindow(c.linkRow, c.startItem, c.endItem, w, sink);
   if (!link)
     return nullptr;
-  TimeWindow w;
-  if (!TimeWindowFromItems(c.startItem, c.endItem, w)) {
-    sink.ShowMessage(kStartBeforeEndMessage);
-    return nullptr;
-  }
   const LinkModValues& v = c.values;
   auto r = std::make_unique<CDrawLine>();
   r->m_nFromNode = link->m_nFromNode;

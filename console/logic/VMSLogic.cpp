@@ -8,6 +8,7 @@
 #include "CDrawLine.h"
 #include "CommandSender.h"
 #include "DialogLists.h"
+#include "SentList.h"
 
 const char* const kVMSTypeNames[4] = {"Speed Advisory", "Mandatory Detour", "Congestion Warning",
                                       "Optional Detour"};
@@ -15,9 +16,6 @@ const char* const kVMSTypeNames[4] = {"Speed Advisory", "Mandatory Detour", "Con
 const char kSubPathFullMessage[] = "Please ensure that the sub-path holds no more than 99 links!";
 
 namespace {
-
-constexpr int kAdd = 1;
-constexpr int kRemove = 0;
 
 bool IsDetour(int type)
 {
@@ -216,6 +214,11 @@ SubPathCaptions VMSEditor::TakeSubPath(const std::vector<int>& linkRows)
   return captions;
 }
 
+SentList<CVMS> VMSEditor::EstimationSigns()
+{
+  return {g_VMSArray, SendVMSCommand, m_sender, m_sink};
+}
+
 void VMSEditor::MarkShownChanged()
 {
   if (m_foresim)
@@ -227,19 +230,16 @@ bool VMSEditor::Add(const VMSControls& c)
   std::unique_ptr<CVMS> sign = BuildVMS(c, m_subPath, m_sink);
   if (!sign)
     return false;
-  const CVMS& added = *sign;
+  if (!m_foresim)
+    return EstimationSigns().Add(std::move(sign));
   ShownList().Add(std::move(sign));
-  if (m_foresim)
-    MarkShownChanged();
-  else
-    ReportSendResults({SendVMSCommand(m_sender, kAdd, added)}, m_sender, m_sink);
+  MarkShownChanged();
   return true;
 }
 
 bool VMSEditor::Change(int line, const VMSControls& c)
 {
-  CVMS* stored = ShownList().GetAt(line);
-  if (!stored) {
+  if (!ShownList().GetAt(line)) {
     m_sink.ShowMessage(" Please select a VMS from VMS list");
     return false;
   }
@@ -250,31 +250,20 @@ bool VMSEditor::Change(int line, const VMSControls& c)
   std::unique_ptr<CVMS> sign = BuildVMS(c, m_subPath, m_sink);
   if (!sign)
     return false;
-  if (m_foresim) {
-    *stored = *sign;
-    MarkShownChanged();
-    return true;
-  }
-  // Management keeps signs by their values: the old one goes first.
-  const int removed = SendVMSCommand(m_sender, kRemove, *stored);
-  *stored = *sign;
-  ReportSendResults({removed, SendVMSCommand(m_sender, kAdd, *stored)}, m_sender, m_sink);
+  if (!m_foresim)
+    return EstimationSigns().Change(line, [&] { return std::move(sign); });
+  *ShownList().GetAt(line) = *sign;
+  MarkShownChanged();
   return true;
 }
 
 bool VMSEditor::Delete(int line)
 {
-  const CVMS* stored = ShownList().GetAt(line);
-  if (!stored)
+  if (!m_foresim)
+    return EstimationSigns().Delete(line);
+  if (!ShownList().RemoveAt(line))
     return false;
-  if (m_foresim) {
-    ShownList().RemoveAt(line);
-    MarkShownChanged();
-    return true;
-  }
-  const int removed = SendVMSCommand(m_sender, kRemove, *stored);
-  ShownList().RemoveAt(line);
-  ReportSendResults({removed}, m_sender, m_sink);
+  MarkShownChanged();
   return true;
 }
 

@@ -25,6 +25,7 @@
 #include "CProject.h"  // IMessageSink
 #include "GlobalArrays.h"
 #include "ScenarioObjects.h"
+#include "SentList.h"
 
 class ICommandSender;
 
@@ -144,7 +145,7 @@ public:
   // False when nothing was stored.
   bool Add(const VMSControls& c);
   // Replaces the sign at a line of the shown list; for the estimation sends
-  // remove (old) then add (new).
+  // remove (old) then add (new), as SentList does.
   bool Change(int line, const VMSControls& c);
   bool Delete(int line);
   // The controls of the sign at a line of the shown list; a detour sign's
@@ -160,6 +161,8 @@ public:
 
 private:
   void MarkShownChanged();
+  // The estimation's list, whose signs Management keeps.
+  SentList<CVMS> EstimationSigns();
 
   ICommandSender& m_sender;
   IMessageSink& m_sink;

@@ -11,16 +11,19 @@
 #include "DialogLists.h"
 #include "GlobalArrays.h"
 #include "ScenarioObjects.h"
+#include "SentList.h"
 
 namespace {
 
-constexpr int kAdd = 1;
-constexpr int kRemove = 0;
-
-int Send(ICommandSender& sender, int action, const CWorkZone& z)
+int SendWorkZoneCommand(ICommandSender& sender, int action, const CWorkZone& z)
 {
   return sender.SendWorkZone(action, z.m_nFromNode, z.m_nToNode, z.m_fStart, z.m_fEnd, z.m_fCapacityReduction,
                              z.m_nSpeedLimit, z.m_nDischargeRate);
+}
+
+SentList<CWorkZone> WorkZones(ICommandSender& sender, IMessageSink& sink)
+{
+  return {g_WorkZoneArray, SendWorkZoneCommand, sender, sink};
 }
 
 }  // namespace
@@ -64,14 +67,10 @@ std::unique_ptr<CWorkZone> BuildWorkZone(const WorkZoneControls& c, IMessageSink
     sink.ShowMessage(message);
     return nullptr;
   }
-  const CDrawLine* link = LinkAtRow(c.linkRow);
+  TimeWindow w;
+  const CDrawLine* link = LinkAndWindow(c.linkRow, c.startItem, c.endItem, w, sink);
   if (!link)
     return nullptr;
-  TimeWindow w;
-  if (!TimeWindowFromItems(c.startItem, c.endItem, w)) {
-    sink.ShowMessage(kStartBeforeEndMessage);
-    return nullptr;
-  }
   auto zone = std::make_unique<CWorkZone>();
   zone->m_nFromNode = link->m_nFromNode;
   zone->m_nToNode = link->m_nToNode;
@@ -124,37 +123,15 @@ bool WorkZoneControlsOf(int position, WorkZoneControls& c)
 
 bool AddWorkZone(const WorkZoneControls& c, ICommandSender& sender, IMessageSink& sink)
 {
-  std::unique_ptr<CWorkZone> zone = BuildWorkZone(c, sink);
-  if (!zone)
-    return false;
-  const CWorkZone& added = *zone;
-  g_WorkZoneArray.Add(std::move(zone));
-  ReportSendResults({Send(sender, kAdd, added)}, sender, sink);
-  return true;
+  return WorkZones(sender, sink).Add(BuildWorkZone(c, sink));
 }
 
 bool ChangeWorkZone(int position, const WorkZoneControls& c, ICommandSender& sender, IMessageSink& sink)
 {
-  if (!g_WorkZoneArray.GetAt(position))
-    return false;
-  std::unique_ptr<CWorkZone> zone = BuildWorkZone(c, sink);
-  if (!zone)
-    return false;
-  const int removed = Send(sender, kRemove, *g_WorkZoneArray.GetAt(position));
-  g_WorkZoneArray.RemoveAt(position);
-  const CWorkZone& added = *zone;
-  g_WorkZoneArray.InsertAt(position, zone.release());
-  ReportSendResults({removed, Send(sender, kAdd, added)}, sender, sink);
-  return true;
+  return WorkZones(sender, sink).Change(position, [&] { return BuildWorkZone(c, sink); });
 }
 
 bool DeleteWorkZone(int position, ICommandSender& sender, IMessageSink& sink)
 {
-  const CWorkZone* stored = g_WorkZoneArray.GetAt(position);
-  if (!stored)
-    return false;
-  const int removed = Send(sender, kRemove, *stored);
-  g_WorkZoneArray.RemoveAt(position);
-  ReportSendResults({removed}, sender, sink);
-  return true;
+  return WorkZones(sender, sink).Delete(position);
 }

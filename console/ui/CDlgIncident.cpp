@@ -12,19 +12,12 @@
 using namespace dialog_widgets;
 
 CDlgIncident::CDlgIncident(ICommandSender& sender, QWidget* parent, IOperatorPrompts* prompts)
-    : OperatorDialog("Incident Input", parent, prompts), m_sender(sender), m_linkList(new QListWidget(this)),
-      m_start(new QComboBox(this)), m_end(new QComboBox(this)), m_severity(new QComboBox(this)),
-      m_incidentList(new QListWidget(this))
+    : OperatorDialog("Incident Input", parent, prompts), m_sender(sender),
+      m_linkList(Make<QListWidget>(this, "linkList")), m_start(Make<QComboBox>(this, "startTime")),
+      m_end(Make<QComboBox>(this, "endTime")), m_severity(Make<QComboBox>(this, "severity")),
+      m_incidentList(Make<QListWidget>(this, "incidentList"))
 {
-  m_linkList->setObjectName("linkList");
-  m_start->setObjectName("startTime");
-  m_end->setObjectName("endTime");
-  m_severity->setObjectName("severity");
-  m_incidentList->setObjectName("incidentList");
-  QPushButton* add = Button("Add", this);
-  QPushButton* change = Button("Change", this);
-  QPushButton* remove = Button("Delete", this);
-  QPushButton* ok = Button("OK", this);
+  const EditButtons buttons = MakeEditButtons(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Caption("Link List:", m_linkList, this), 0, 0);
@@ -37,15 +30,12 @@ CDlgIncident::CDlgIncident(ICommandSender& sender, QWidget* parent, IOperatorPro
   grid->addWidget(m_severity, 5, 1);
   grid->addWidget(Caption("Incident List:", m_incidentList, this), 7, 0, 1, 2);
   grid->addWidget(m_incidentList, 8, 0, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {add, change, remove, ok})
-    buttons->addWidget(b);
-  grid->addLayout(buttons, 9, 0, 1, 2);
+  grid->addLayout(buttons.Row(), 9, 0, 1, 2);
 
-  connect(add, &QPushButton::clicked, this, &CDlgIncident::OnAdd);
-  connect(change, &QPushButton::clicked, this, &CDlgIncident::OnChange);
-  connect(remove, &QPushButton::clicked, this, &CDlgIncident::OnDelete);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(buttons.add, &QPushButton::clicked, this, &CDlgIncident::OnAdd);
+  connect(buttons.change, &QPushButton::clicked, this, &CDlgIncident::OnChange);
+  connect(buttons.remove, &QPushButton::clicked, this, &CDlgIncident::OnDelete);
+  connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_incidentList, &QListWidget::currentRowChanged, this, &CDlgIncident::ShowIncident);
 
   FillCombo(m_start, ClockItems(0, kTimeItems - 1));

@@ -13,11 +13,9 @@ using namespace dialog_widgets;
 CDlgStrategySelction::CDlgStrategySelction(std::filesystem::path runDir, QWidget* parent,
                                            IOperatorPrompts* prompts)
     : OperatorDialog("Strategy selection from FORESIM ", parent, prompts), m_runDir(std::move(runDir)),
-      m_instance(new QComboBox(this)), m_files(new QListWidget(this)),
+      m_instance(Make<QComboBox>(this, "instance")), m_files(Make<QListWidget>(this, "fileList")),
       m_selectAll(new QCheckBox("Select all files", this))
 {
-  m_instance->setObjectName("instance");
-  m_files->setObjectName("fileList");
   m_files->setSelectionMode(QAbstractItemView::MultiSelection);
   m_selectAll->setAccessibleName("Select all files");
   QPushButton* ok = Button("OK", this);

@@ -30,23 +30,15 @@ const char kParam2Name[] = "second parameter";
 CDlgVMSInput::CDlgVMSInput(ICommandSender& sender, VMSDialogHooks hooks, QWidget* parent,
                            IOperatorPrompts* prompts)
     : OperatorDialog("VMS Data Input Dialog", parent, prompts), m_editor(sender, Prompts()),
-      m_hooks(std::move(hooks)), m_linkList(new QListWidget(this)), m_start(new QComboBox(this)),
-      m_end(new QComboBox(this)), m_types(new QButtonGroup(this)), m_caption1(new QLabel(this)),
-      m_param1(new QLineEdit(this)), m_caption2(new QLabel(this)), m_param2(new QLineEdit(this)),
-      m_inputSubPath(Button("Input Sub-path", this)), m_nowSim(new QRadioButton("NOW_SIM", this)),
-      m_foresim(new QRadioButton("FORESIM", this)), m_instance(new QComboBox(this)),
-      m_vmsList(new QListWidget(this))
+      m_hooks(std::move(hooks)), m_linkList(Make<QListWidget>(this, "linkList")),
+      m_start(Make<QComboBox>(this, "startTime")), m_end(Make<QComboBox>(this, "endTime")),
+      m_types(new QButtonGroup(this)), m_caption1(Make<QLabel>(this, "caption1")),
+      m_param1(Make<QLineEdit>(this, "param1")), m_caption2(Make<QLabel>(this, "caption2")),
+      m_param2(Make<QLineEdit>(this, "param2")), m_inputSubPath(Button("Input Sub-path", this)),
+      m_nowSim(new QRadioButton("NOW_SIM", this)), m_foresim(new QRadioButton("FORESIM", this)),
+      m_instance(Make<QComboBox>(this, "instance")), m_vmsList(Make<QListWidget>(this, "vmsList"))
 {
-  m_linkList->setObjectName("linkList");
-  m_start->setObjectName("startTime");
-  m_end->setObjectName("endTime");
-  m_param1->setObjectName("param1");
-  m_param2->setObjectName("param2");
-  m_caption1->setObjectName("caption1");
-  m_caption2->setObjectName("caption2");
-  m_instance->setObjectName("instance");
   m_instance->setAccessibleName("FORESIM instance");
-  m_vmsList->setObjectName("vmsList");
   m_caption1->setBuddy(m_param1);
   m_caption2->setBuddy(m_param2);
   m_caption1->setWordWrap(true);
@@ -55,10 +47,7 @@ CDlgVMSInput::CDlgVMSInput(ICommandSender& sender, VMSDialogHooks hooks, QWidget
   m_foresim->setAccessibleName("FORESIM");
   // Long detour lines scroll sideways.
   m_vmsList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  QPushButton* add = Button("Add", this);
-  QPushButton* change = Button("Change", this);
-  QPushButton* remove = Button("Delete", this);
-  QPushButton* ok = Button("OK", this);
+  const EditButtons buttons = MakeEditButtons(this);
 
   auto* typeBox = new QGroupBox(this);
   auto* typeLayout = new QVBoxLayout(typeBox);
@@ -92,15 +81,12 @@ CDlgVMSInput::CDlgVMSInput(ICommandSender& sender, VMSDialogHooks hooks, QWidget
   grid->addLayout(target, 10, 0, 1, 2);
   grid->addWidget(Caption("VMS List:", m_vmsList, this), 11, 0, 1, 2);
   grid->addWidget(m_vmsList, 12, 0, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {add, change, remove, ok})
-    buttons->addWidget(b);
-  grid->addLayout(buttons, 13, 0, 1, 2);
+  grid->addLayout(buttons.Row(), 13, 0, 1, 2);
 
-  connect(add, &QPushButton::clicked, this, &CDlgVMSInput::OnAdd);
-  connect(change, &QPushButton::clicked, this, &CDlgVMSInput::OnChange);
-  connect(remove, &QPushButton::clicked, this, &CDlgVMSInput::OnDelete);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(buttons.add, &QPushButton::clicked, this, &CDlgVMSInput::OnAdd);
+  connect(buttons.change, &QPushButton::clicked, this, &CDlgVMSInput::OnChange);
+  connect(buttons.remove, &QPushButton::clicked, this, &CDlgVMSInput::OnDelete);
+  connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_inputSubPath, &QPushButton::clicked, this, &CDlgVMSInput::OnInputSubPath);
   connect(m_types, &QButtonGroup::idClicked, this, &CDlgVMSInput::OnType);
   connect(m_nowSim, &QRadioButton::clicked, this, &CDlgVMSInput::OnNowSim);

@@ -12,10 +12,8 @@ using namespace dialog_widgets;
 
 CDlgVMSType2::CDlgVMSType2(int downstreamNode, QWidget* parent, IOperatorPrompts* prompts)
     : OperatorDialog("Input Sub-path for Detour VMS", parent, prompts), m_path(downstreamNode),
-      m_linkList(new QListWidget(this)), m_sequence(new QListWidget(this))
+      m_linkList(Make<QListWidget>(this, "linkList")), m_sequence(Make<QListWidget>(this, "sequence"))
 {
-  m_linkList->setObjectName("linkList");
-  m_sequence->setObjectName("sequence");
   QPushButton* add = Button("Add", this);
   QPushButton* remove = Button("Remove", this);
   QPushButton* clear = Button("Clear", this);
@@ -26,10 +24,7 @@ CDlgVMSType2::CDlgVMSType2(int downstreamNode, QWidget* parent, IOperatorPrompts
   grid->addWidget(m_linkList, 1, 0);
   grid->addWidget(Caption("Link Sequence in Sub-path", m_sequence, this), 0, 1);
   grid->addWidget(m_sequence, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {add, remove, clear, ok})
-    buttons->addWidget(b);
-  grid->addLayout(buttons, 2, 0, 1, 2);
+  grid->addLayout(ButtonRow({add, remove, clear, ok}), 2, 0, 1, 2);
 
   connect(add, &QPushButton::clicked, this, &CDlgVMSType2::OnAddLink);
   connect(remove, &QPushButton::clicked, this, &CDlgVMSType2::OnRemoveLink);

@@ -15,21 +15,13 @@ using namespace dialog_widgets;
 CDlgWorkzone::CDlgWorkzone(ICommandSender& sender, std::function<void()> redrawViews, QWidget* parent,
                            IOperatorPrompts* prompts)
     : OperatorDialog("Work Zone Input ", parent, prompts), m_sender(sender),
-      m_redrawViews(std::move(redrawViews)), m_linkList(new QListWidget(this)), m_start(new QComboBox(this)),
-      m_end(new QComboBox(this)), m_capacity(new QComboBox(this)), m_speedLimit(new QLineEdit(this)),
-      m_dischargeRate(new QLineEdit(this)), m_workZoneList(new QListWidget(this))
+      m_redrawViews(std::move(redrawViews)), m_linkList(Make<QListWidget>(this, "linkList")),
+      m_start(Make<QComboBox>(this, "startTime")), m_end(Make<QComboBox>(this, "endTime")),
+      m_capacity(Make<QComboBox>(this, "capacity")), m_speedLimit(Make<QLineEdit>(this, "speedLimit")),
+      m_dischargeRate(Make<QLineEdit>(this, "dischargeRate")),
+      m_workZoneList(Make<QListWidget>(this, "workZoneList"))
 {
-  m_linkList->setObjectName("linkList");
-  m_start->setObjectName("startTime");
-  m_end->setObjectName("endTime");
-  m_capacity->setObjectName("capacity");
-  m_speedLimit->setObjectName("speedLimit");
-  m_dischargeRate->setObjectName("dischargeRate");
-  m_workZoneList->setObjectName("workZoneList");
-  QPushButton* add = Button("Add", this);
-  QPushButton* change = Button("Change", this);
-  QPushButton* remove = Button("Delete", this);
-  QPushButton* ok = Button("OK", this);
+  const EditButtons buttons = MakeEditButtons(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Caption("Link List:", m_linkList, this), 0, 0);
@@ -46,15 +38,12 @@ CDlgWorkzone::CDlgWorkzone(ICommandSender& sender, std::function<void()> redrawV
   }
   grid->addWidget(Caption("Work Zone List:", m_workZoneList, this), 11, 0, 1, 2);
   grid->addWidget(m_workZoneList, 12, 0, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {add, change, remove, ok})
-    buttons->addWidget(b);
-  grid->addLayout(buttons, 13, 0, 1, 2);
+  grid->addLayout(buttons.Row(), 13, 0, 1, 2);
 
-  connect(add, &QPushButton::clicked, this, &CDlgWorkzone::OnAdd);
-  connect(change, &QPushButton::clicked, this, &CDlgWorkzone::OnChange);
-  connect(remove, &QPushButton::clicked, this, &CDlgWorkzone::OnDelete);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(buttons.add, &QPushButton::clicked, this, &CDlgWorkzone::OnAdd);
+  connect(buttons.change, &QPushButton::clicked, this, &CDlgWorkzone::OnChange);
+  connect(buttons.remove, &QPushButton::clicked, this, &CDlgWorkzone::OnDelete);
+  connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_workZoneList, &QListWidget::currentRowChanged, this, &CDlgWorkzone::ShowWorkZone);
 
   const WorkZoneControls opening;

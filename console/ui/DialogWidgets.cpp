@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -10,26 +11,31 @@
 
 namespace dialog_widgets {
 
+namespace {
+
+QStringList Texts(const std::vector<std::string>& lines)
+{
+  QStringList texts;
+  texts.reserve(static_cast<qsizetype>(lines.size()));
+  for (const std::string& line : lines)
+    texts.push_back(Q(line));
+  return texts;
+}
+
+}  // namespace
+
 void FillList(QListWidget* list, const std::vector<std::string>& lines)
 {
   const QSignalBlocker block(list);
   list->clear();
-  QStringList items;
-  items.reserve(static_cast<qsizetype>(lines.size()));
-  for (const std::string& line : lines)
-    items.push_back(Q(line));
-  list->addItems(items);
+  list->addItems(Texts(lines));
 }
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& items)
 {
   const QSignalBlocker block(combo);
   combo->clear();
-  QStringList texts;
-  texts.reserve(static_cast<qsizetype>(items.size()));
-  for (const std::string& item : items)
-    texts.push_back(Q(item));
-  combo->addItems(texts);
+  combo->addItems(Texts(items));
 }
 
 void SelectRow(QListWidget* list, int row)
@@ -54,6 +60,19 @@ void SelectLastRow(QListWidget* list)
 {
   if (list->count() > 0)
     SelectRow(list, list->count() - 1);
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
+{
+  auto* row = new QHBoxLayout;
+  for (QPushButton* b : buttons)
+    row->addWidget(b);
+  return row;
+}
+
+EditButtons MakeEditButtons(QWidget* parent)
+{
+  return {Button("Add", parent), Button("Change", parent), Button("Delete", parent), Button("OK", parent)};
 }
 
 QLabel* Caption(const QString& text, QWidget* control, QWidget* parent)

@@ -14,6 +14,7 @@
 #include "OperatorPrompts.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -34,6 +35,30 @@ void SelectRow(QListWidget* list, int row);
 void SelectItem(QComboBox* combo, int item);
 // Selects the last line, if any, without notification.
 void SelectLastRow(QListWidget* list);
+
+// A new control of a dialog with the name tests and tools find it by.
+template <class W>
+W* Make(QWidget* parent, const char* objectName)
+{
+  W* w = new W(parent);
+  w->setObjectName(objectName);
+  return w;
+}
+
+// The push buttons of a dialog in one row, in order.
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
+
+// "Add", "Change", "Delete" and "OK" of a list-editing dialog, and their
+// row.
+struct EditButtons
+{
+  QPushButton* add;
+  QPushButton* change;
+  QPushButton* remove;
+  QPushButton* ok;
+  QHBoxLayout* Row() const { return ButtonRow({add, change, remove, ok}); }
+};
+EditButtons MakeEditButtons(QWidget* parent);
 
 // A caption for a control: the control takes it as its accessible name and
 // the caption as its buddy.

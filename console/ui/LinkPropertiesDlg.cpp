@@ -29,23 +29,15 @@ void ShowInSpin(QSpinBox* spin, SpinRange range, int value)
 
 LinkPropertiesDlg::LinkPropertiesDlg(std::filesystem::path runDir, QWidget* parent, IOperatorPrompts* prompts)
     : OperatorDialog("Link Property Modification", parent, prompts), m_runDir(std::move(runDir)),
-      m_linkList(new QListWidget(this)), m_start(new QComboBox(this)), m_end(new QComboBox(this)),
-      m_linkType(new QComboBox(this)), m_name(new QLineEdit(this)), m_length(new QSpinBox(this)),
-      m_lanes(new QSpinBox(this)), m_leftBays(new QSpinBox(this)), m_speedLimit(new QSpinBox(this)),
-      m_serviceFlow(new QSpinBox(this)), m_flowModel(new QSpinBox(this)), m_rightBays(new QSpinBox(this)),
-      m_speedAdjust(new QSpinBox(this)), m_satFlow(new QSpinBox(this)), m_grade(new QSpinBox(this)),
-      m_modList(new QListWidget(this))
+      m_linkList(Make<QListWidget>(this, "linkList")), m_start(Make<QComboBox>(this, "startTime")),
+      m_end(Make<QComboBox>(this, "endTime")), m_linkType(Make<QComboBox>(this, "linkType")),
+      m_name(new QLineEdit(this)), m_length(new QSpinBox(this)), m_lanes(Make<QSpinBox>(this, "lanes")),
+      m_leftBays(new QSpinBox(this)), m_speedLimit(new QSpinBox(this)), m_serviceFlow(new QSpinBox(this)),
+      m_flowModel(new QSpinBox(this)), m_rightBays(new QSpinBox(this)), m_speedAdjust(new QSpinBox(this)),
+      m_satFlow(new QSpinBox(this)), m_grade(new QSpinBox(this)),
+      m_modList(Make<QListWidget>(this, "modList"))
 {
-  m_linkList->setObjectName("linkList");
-  m_start->setObjectName("startTime");
-  m_end->setObjectName("endTime");
-  m_linkType->setObjectName("linkType");
-  m_lanes->setObjectName("lanes");
-  m_modList->setObjectName("modList");
-  QPushButton* add = Button("Add", this);
-  QPushButton* change = Button("Change", this);
-  QPushButton* remove = Button("Delete", this);
-  QPushButton* ok = Button("OK", this);
+  const EditButtons buttons = MakeEditButtons(this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Caption("Link List:", m_linkList, this), 0, 0);
@@ -78,18 +70,15 @@ LinkPropertiesDlg::LinkPropertiesDlg(std::filesystem::path runDir, QWidget* pare
   }
   grid->addWidget(Caption("Modified Link List:", m_modList, this), 16, 0, 1, 3);
   grid->addWidget(m_modList, 17, 0, 1, 3);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {add, change, remove, ok})
-    buttons->addWidget(b);
-  grid->addLayout(buttons, 18, 0, 1, 3);
+  grid->addLayout(buttons.Row(), 18, 0, 1, 3);
   for (QWidget* w :
        std::initializer_list<QWidget*>{m_length, m_leftBays, m_rightBays, m_speedAdjust, m_grade})
     w->setEnabled(false);
 
-  connect(add, &QPushButton::clicked, this, &LinkPropertiesDlg::OnAddModification);
-  connect(change, &QPushButton::clicked, this, &LinkPropertiesDlg::OnChangeModification);
-  connect(remove, &QPushButton::clicked, this, &LinkPropertiesDlg::OnDeleteModification);
-  connect(ok, &QPushButton::clicked, this, &LinkPropertiesDlg::accept);
+  connect(buttons.add, &QPushButton::clicked, this, &LinkPropertiesDlg::OnAddModification);
+  connect(buttons.change, &QPushButton::clicked, this, &LinkPropertiesDlg::OnChangeModification);
+  connect(buttons.remove, &QPushButton::clicked, this, &LinkPropertiesDlg::OnDeleteModification);
+  connect(buttons.ok, &QPushButton::clicked, this, &LinkPropertiesDlg::accept);
   connect(m_linkList, &QListWidget::currentRowChanged, this, &LinkPropertiesDlg::ShowLinkAttributes);
   connect(m_modList, &QListWidget::currentRowChanged, this, &LinkPropertiesDlg::SelectModifiedLink);
 

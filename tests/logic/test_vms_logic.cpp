@@ -48,6 +48,20 @@ std::unique_ptr<CVMS> Sign(int type, int from, int to, int p1, int p2, double st
   return v;
 }
 
+VMSMsgArg Arg(int type, int from, int to, int p1, int p2, float start, float end, std::vector<int> path = {})
+{
+  VMSMsgArg a;
+  a.type = type;
+  a.from_node = from;
+  a.to_node = to;
+  a.params[0] = p1;
+  a.params[1] = p2;
+  a.start = start;
+  a.end = end;
+  std::copy(path.begin(), path.end(), a.path);
+  return a;
+}
+
 TEST(VMSTypes, ControlsOfEachType)
 {
   EXPECT_EQ(ControlsForType(1),
@@ -161,32 +175,14 @@ TEST_F(VMSLogic, EstimationSignsAreSentAddChangeDelete)
   VMSEditor editor(sender, prompts);
   ASSERT_TRUE(editor.Add(Controls(1)));
   ASSERT_EQ(sender.Codes(), (std::vector<int>{44}));
-  VMSMsgArg expected;
-  expected.type = 1;
-  expected.from_node = 10;
-  expected.to_node = 20;
-  expected.params[0] = 40;
-  expected.params[1] = 10;
-  expected.start = 0;
-  expected.end = 100;
-  EXPECT_EQ(sender.sent[0].VMS(), expected);  // the node list all zeros
+  EXPECT_EQ(sender.sent[0].VMS(), Arg(1, 10, 20, 40, 10, 0, 100));  // the node list all zeros
   EXPECT_EQ(sender.sent[0].arg.length(), 428u);
 
   // A detour: its sub-path first, nodes past the count sent as zeros.
   editor.ChooseType(2);
   editor.TakeSubPath(kDetourRows);
   ASSERT_TRUE(editor.Add(Controls(2)));
-  VMSMsgArg detour;
-  detour.type = 2;
-  detour.from_node = 10;
-  detour.to_node = 20;
-  detour.params[0] = 100;
-  detour.params[1] = 3;
-  detour.start = 0;
-  detour.end = 100;
-  detour.path[0] = 20;
-  detour.path[1] = 30;
-  detour.path[2] = 40;
+  const VMSMsgArg detour = Arg(2, 10, 20, 100, 3, 0, 100, kDetourNodes);
   EXPECT_EQ(sender.sent[1].VMS(), detour);
   EXPECT_EQ(g_VMSArray.GetSize(), 2);
 
@@ -199,14 +195,7 @@ TEST_F(VMSLogic, EstimationSignsAreSentAddChangeDelete)
   ASSERT_TRUE(editor.Change(1, c));
   ASSERT_EQ(sender.Codes(), (std::vector<int>{45, 44}));
   EXPECT_EQ(sender.sent[0].VMS(), detour);
-  VMSMsgArg changed;
-  changed.type = 1;
-  changed.from_node = 30;
-  changed.to_node = 40;
-  changed.params[0] = -30;
-  changed.params[1] = 20;
-  changed.start = 10;
-  changed.end = 20;
+  const VMSMsgArg changed = Arg(1, 30, 40, -30, 20, 10, 20);
   EXPECT_EQ(sender.sent[1].VMS(), changed);
   EXPECT_EQ(g_VMSArray[1]->m_nToNode, 40);
 

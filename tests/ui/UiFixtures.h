@@ -20,24 +20,23 @@ inline QApplication& App()
   return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
-// The push button with this text; fails the test when there is none.
-inline QPushButton* ButtonNamed(QWidget* dialog, const QString& text)
+// The button of a kind with this text; fails the test when there is none.
+template <class B>
+B* Named(QWidget* dialog, const QString& text)
 {
-  for (QPushButton* b : dialog->findChildren<QPushButton*>())
+  for (B* b : dialog->findChildren<B*>())
     if (b->text() == text)
       return b;
   ADD_FAILURE() << "no button " << text.toStdString();
   return nullptr;
 }
-
-// The radio button with this text; fails the test when there is none.
+inline QPushButton* ButtonNamed(QWidget* dialog, const QString& text)
+{
+  return Named<QPushButton>(dialog, text);
+}
 inline QRadioButton* RadioNamed(QWidget* dialog, const QString& text)
 {
-  for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
-    if (b->text() == text)
-      return b;
-  ADD_FAILURE() << "no radio button " << text.toStdString();
-  return nullptr;
+  return Named<QRadioButton>(dialog, text);
 }
 
 template <class W>
