@@ -11,6 +11,7 @@
 //   std::string no = LinkNumberText(from, to, 4);             // "   3", or "   ?"
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 

@@ -252,7 +252,8 @@ bool VMSEditor::Change(int line, const VMSControls& c)
     return false;
   if (!m_foresim)
     return EstimationSigns().Change(line, [&] { return std::move(sign); });
-  *ShownList().GetAt(line) = *sign;
+  ShownList().RemoveAt(line);
+  ShownList().InsertAt(line, sign.release());
   MarkShownChanged();
   return true;
 }

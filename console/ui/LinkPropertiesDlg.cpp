@@ -150,10 +150,7 @@ void LinkPropertiesDlg::OnAddModification()
 
 void LinkPropertiesDlg::OnChangeModification()
 {
-  const int position = m_modList->currentRow();
-  if (position < 0)
-    return;
-  if (ChangeLinkMod(position, Controls(), Prompts()))
+  if (ChangeLinkMod(m_modList->currentRow(), Controls(), Prompts()))
     RefreshModificationList();
 }
 
