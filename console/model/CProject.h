@@ -199,8 +199,9 @@ public:
   // vms.dat of a directory of the run directory ("estimate", "predict" or
   // "predict1") appended to a list.
   void ReadVMSInto(CTypedObArray<CVMS>& target, const std::string& dir);
-  // A list written to vms.dat of a directory of the run directory.
-  void WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir);
+  // A list written to vms.dat of a directory of the run directory; false
+  // when the file cannot be written.
+  bool WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir);
   void ReadIncidents();
   // g_VMSArray to vms.dat of the data directory.
   void WriteVMS();

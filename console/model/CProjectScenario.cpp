@@ -52,9 +52,9 @@ void CProject::WriteVMS()
   WriteVMSTo(g_VMSArray, m_szDataDir);
 }
 
-void CProject::WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir)
+bool CProject::WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir)
 {
-  WriteVMSFile(dir + "/vms.dat", Pointers(list));
+  return WriteVMSFile(dir + "/vms.dat", Pointers(list));
 }
 
 void CProject::WriteIncidents()

@@ -14,6 +14,7 @@
 
 #include "ModFormats.h"
 #include "ModRandom.h"
+#include "ScenarioDatabase.h"
 
 namespace fs = std::filesystem;
 
@@ -489,6 +490,8 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
   for (const auto& [path, text] : files)
     if (!WriteText(path, text, error))
       return false;
+  if (!WriteScenarioDatabase((root / kScenarioDatabaseFile).string(), error))
+    return false;
 
   return WriteStartFiles(dir, opt, error, warnings);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +126,46 @@ TEST(RunDirGolden, TwoByTwoGridFiles)
     EXPECT_EQ(sched[i], head[i]) << "scheduler.dat line " << i + 1;
 
   EXPECT_TRUE(fs::is_directory(dir.path() + "/run/odestimate"));
+}
+
+// Every row of Scen_Man, each as its cells joined by "|".
+std::vector<std::string> ScenarioRows(const std::string& file)
+{
+  std::vector<std::string> rows;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return rows;
+  }
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, "select * from Scen_Man", -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const unsigned char* text = sqlite3_column_text(st, c);
+        row += (c ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "");
+      }
+      rows.push_back(row);
+    }
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return rows;
+}
+
+TEST(RunDirGolden, ScenarioTableHasOneRowPerInstance)
+{
+  TempDir dir("vlq-rundir");
+  std::string error;
+  const std::vector<std::string> expected = {
+      "Scenario0|vms_scenario0|N/A|N/A|N/A|Signs of the first prediction instance|vlq_make_rundir||FORESIM0",
+      "Scenario1|vms_scenario1|N/A|N/A|N/A|Signs of the second prediction instance|vlq_make_rundir||FORESIM1",
+  };
+  // Written again over an existing run directory, the table is replaced.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(vlq::mod::WriteRunDir(dir.path() + "/run", Grid(2, 2), error)) << error;
+    EXPECT_EQ(ScenarioRows(dir.path() + "/run/ScenarioManager.db"), expected) << round;
+  }
 }
 
 TEST(RunDirGolden, SeedMovesTheGeometryOnly)
