@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "FileText.h"
 #include "TextHelpers.h"
 
 namespace {
@@ -9,16 +10,6 @@ namespace {
 std::string Int(int v)
 {
   return std::to_string(v);
-}
-
-bool WriteText(const std::string& path, const std::string& text)
-{
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
 }
 
 // Optional blanks, then at most `width` characters of a decimal integer
@@ -190,33 +181,33 @@ std::string ControlFileText(const ControlFile& control)
 
 bool WriteNetworkFile(const std::string& path, const NetworkFile& net)
 {
-  return WriteText(path, NetworkFileText(net));
+  return WriteFileText(path, NetworkFileText(net));
 }
 bool WriteSuperZoneFile(const std::string& path, const SuperZoneFile& sz)
 {
-  return WriteText(path, SuperZoneFileText(sz));
+  return WriteFileText(path, SuperZoneFileText(sz));
 }
 bool WriteXYFile(const std::string& path, const std::vector<XYRecord>& xy)
 {
-  return WriteText(path, XYFileText(xy));
+  return WriteFileText(path, XYFileText(xy));
 }
 bool WriteLinkXYFile(const std::string& path, const std::vector<LinkShapeRecord>& shapes)
 {
-  return WriteText(path, LinkXYFileText(shapes));
+  return WriteFileText(path, LinkXYFileText(shapes));
 }
 bool WriteLinkNameFile(const std::string& path, const std::vector<LinkNameRecord>& names)
 {
-  return WriteText(path, LinkNameFileText(names));
+  return WriteFileText(path, LinkNameFileText(names));
 }
 bool WriteDetectorFile(const std::string& path, const std::vector<LinkRef>& links)
 {
-  return WriteText(path, DetectorFileText(links));
+  return WriteFileText(path, DetectorFileText(links));
 }
 bool WriteCCTVFile(const std::string& path, const std::vector<CCTVRecord>& cameras)
 {
-  return WriteText(path, CCTVFileText(cameras));
+  return WriteFileText(path, CCTVFileText(cameras));
 }
 bool WriteControlFile(const std::string& path, const ControlFile& control)
 {
-  return WriteText(path, ControlFileText(control));
+  return WriteFileText(path, ControlFileText(control));
 }

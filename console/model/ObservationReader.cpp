@@ -10,17 +10,12 @@
 
 #include "CDrawLine.h"
 #include "FieldReaders.h"
+#include "FileHandle.h"
 #include "LinkSeries.h"
 
 CObservationReader& g_ObservationReader = *new CObservationReader();
 
 namespace {
-
-struct FileCloser
-{
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::optional<int> NextTruncated(std::FILE* f)
 {
@@ -129,7 +124,7 @@ ReferenceTableStatus CObservationReader::ReadReferenceTable(const std::string& r
   ReferenceTableStatus status = ReferenceTableStatus::kRead;
   std::vector<int> links;
   int values = 0;
-  FilePtr f(std::fopen((runDir + "/NEARVET/referencetable.txt").c_str(), "r"));
+  UniqueFile f = OpenFile(runDir + "/NEARVET/referencetable.txt", "r");
   if (!f) {
     status = ReferenceTableStatus::kMissing;
   } else {
@@ -201,7 +196,7 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
 
   if (text.empty())
     return ObservationPoll::kPartial;
-  FilePtr f(fmemopen(text.data(), text.size(), "r"));
+  UniqueFile f(fmemopen(text.data(), text.size(), "r"));
   if (!f)
     return ObservationPoll::kMissing;
   std::array<int, 3> stamp;
