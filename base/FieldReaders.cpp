@@ -169,3 +169,76 @@ double StrtodC(const char* text)
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   return c_locale ? strtod_l(text, nullptr, c_locale) : std::strtod(text, nullptr);
 }
+
+namespace {
+
+// Optional blanks, then at most `width` characters of a decimal integer
+// with an optional sign.
+bool ParseFixedInt(const char*& p, int width, int& out)
+{
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  const char* start = p;
+  int used = 0;
+  bool neg = false;
+  if ((*p == '-' || *p == '+') && used < width) {
+    neg = *p == '-';
+    ++p;
+    ++used;
+  }
+  long v = 0;
+  int digits = 0;
+  while (used < width && *p >= '0' && *p <= '9') {
+    v = v * 10 + (*p - '0');
+    ++p;
+    ++used;
+    ++digits;
+  }
+  if (digits == 0) {
+    p = start;
+    return false;
+  }
+  out = static_cast<int>(neg ? -v : v);
+  return true;
+}
+
+// A right-aligned field of `width` characters: blanks, an optional sign,
+// then digits up to the end of the field.
+bool ParseColumnField(const char* p, int width, int& out)
+{
+  int i = 0;
+  while (i < width && (p[i] == ' ' || p[i] == '\t'))
+    ++i;
+  bool neg = false;
+  if (i < width && (p[i] == '-' || p[i] == '+')) {
+    neg = p[i] == '-';
+    ++i;
+  }
+  if (i >= width)
+    return false;
+  long v = 0;
+  for (; i < width; ++i) {
+    if (p[i] < '0' || p[i] > '9')
+      return false;
+    v = v * 10 + (p[i] - '0');
+  }
+  out = static_cast<int>(neg ? -v : v);
+  return true;
+}
+
+}  // namespace
+
+bool ParseLinkLineNumbers(const char*& p, int& from, int& to)
+{
+  // The usual layout: right-aligned in columns 1-5 and 6-10. Read as
+  // columns, a four-digit number followed by a five-digit one (" 988810000")
+  // stays two numbers.
+  int a = 0, b = 0;
+  if (ParseColumnField(p, 5, a) && ParseColumnField(p + 5, 5, b)) {
+    from = a;
+    to = b;
+    p += 10;
+    return true;
+  }
+  return ParseFixedInt(p, 5, from) && ParseFixedInt(p, 5, to);
+}

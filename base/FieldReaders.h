@@ -27,12 +27,6 @@ class TextCursor
 public:
   explicit TextCursor(std::string_view text) : m_text(text) {}
   int Get() { return m_pos < m_text.size() ? static_cast<unsigned char>(m_text[m_pos++]) : EOF; }
-  void Unget()
-  {
-    if (m_pos > 0)
-      --m_pos;
-  }
-  std::size_t Position() const { return m_pos; }
 
 private:
   std::string_view m_text;
@@ -47,14 +41,6 @@ public:
   CharSource(std::FILE* f) : m_file(f) {}
   CharSource(TextCursor& text) : m_text(&text) {}
   int Get() { return m_file ? getc_unlocked(m_file) : m_text->Get(); }
-  // Puts back the character c just read (not EOF).
-  void Unget(int c)
-  {
-    if (m_file)
-      std::ungetc(c, m_file);
-    else
-      m_text->Unget();
-  }
 
 private:
   std::FILE* m_file = nullptr;
@@ -133,3 +119,9 @@ double ParseRealC(const char* text);
 // The C library's strtod in the "C" locale whatever the process locale is
 // (leading blanks, signs and exponents taken).
 double StrtodC(const char* text);
+
+// Parses the two leading node numbers of a LinkName.dat, Detector.dat or
+// CCTV.dat line: right-aligned in columns 1-5 and 6-10, or else each a
+// decimal integer of at most five characters after optional blanks. False
+// when either is missing; p is left after them.
+bool ParseLinkLineNumbers(const char*& p, int& from, int& to);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -51,22 +52,45 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
 
 bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error)
 {
-  const std::string tmp = path + ".tmp." + std::to_string(::getpid());
-  UniqueFile f = OpenFile(tmp, "wb");
-  if (!f) {
+  std::error_code ec;
+  std::filesystem::path target(path);
+  if (std::filesystem::is_symlink(target, ec)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
+    if (ec) {
+      SetError(error, "cannot follow the link " + path + ": " + ec.message());
+      return false;
+    }
+    target = resolved;
+  }
+  struct stat st;
+  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+
+  std::string tmp = target.string() + ".XXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) {
     SetError(error, "cannot create " + tmp + ": " + std::strerror(errno));
     return false;
   }
-  const bool written = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
-  const bool synced = std::fflush(f.get()) == 0 && ::fsync(::fileno(f.get())) == 0;
-  if (!CloseWritten(std::move(f)) || !written || !synced) {
+  bool ok = ::fchmod(fd, mode) == 0;
+  std::size_t done = 0;
+  while (ok && done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    ok = n > 0;
+    if (ok)
+      done += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) {
     SetError(error, "cannot write " + tmp);
-    std::remove(tmp.c_str());
+    ::unlink(tmp.c_str());
     return false;
   }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    SetError(error, "cannot rename " + tmp + " to " + path + ": " + std::strerror(errno));
-    std::remove(tmp.c_str());
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    SetError(error, "cannot rename " + tmp + " to " + target.string() + ": " + std::strerror(errno));
+    ::unlink(tmp.c_str());
     return false;
   }
   return true;

@@ -17,5 +17,8 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
                    mode_t mode = 0644);
 
 // Writes text under a temporary name in the same directory and renames it
-// into place, so that a reader sees either the old or the new file whole.
+// into place, so that a reader sees either the old or the new file whole,
+// and a failed write leaves the old file as it was. The mode of an existing
+// file is kept (a new one gets 0644); a link is followed, so the file it
+// names is replaced and the link stays.
 bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error = nullptr);

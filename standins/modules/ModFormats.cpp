@@ -18,7 +18,8 @@ std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string&
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
     int from = 0, to = 0;
-    if (std::sscanf(line.c_str(), "%5d%5d", &from, &to) != 2)
+    const char* p = line.c_str();
+    if (!ParseLinkLineNumbers(p, from, to))
       continue;  // empty or unreadable line
     const int k = net.FindLink(from, to);
     if (k < 0) {

@@ -12,8 +12,9 @@
 
 namespace vlq::mod {
 
-// Detector links named by a Detector.dat text (one "%5d%5d" node pair per
-// line), as link indices in link order without repeats. Pairs that name no
+// Detector links named by a Detector.dat text (a node pair at the start of
+// each line, read as the console reads it), as link indices in link order
+// without repeats. Pairs that name no
 // link are skipped and counted in *unknown.
 std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text,
                                        int* unknown = nullptr);
