@@ -60,15 +60,15 @@ struct NumberSyntax
   std::size_t keep = kFieldChars;  // characters kept; 0 keeps them all
 };
 
-// The characters of the next number and its sign (-1 or 1): skips to the
-// first digit (or "." when the syntax lets it start a number), collects
-// the digits (and points) that follow and consumes the character that ends
-// them. nullopt at the end of the text.
 struct NumberText
 {
-  std::string text;
-  int sign = 1;
+  std::string text;  // digits (and points), cut as the syntax says
+  int sign = 1;      // -1 or 1
 };
+// The characters of the next number and its sign: skips to the first digit
+// (or "." when the syntax lets it start a number), collects the digits
+// (and points) that follow and consumes the character that ends them.
+// nullopt at the end of the text. The readers below are each one syntax.
 std::optional<NumberText> NextNumberText(CharSource in, const NumberSyntax& syntax);
 
 // Next signed real: only a "-" directly before the first digit makes it
