@@ -1,75 +1,22 @@
 #include "VQTextReaders.h"
 
+#include "FieldReaders.h"
 #include "VQCheck.h"
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
-#include <string>
-
-namespace {
-
-bool IsDigit(int c)
-{
-  return c >= '0' && c <= '9';
-}
-
-// The "C" locale for real conversions, made once and kept for the life of
-// the program.
-locale_t CLocale()
-{
-  static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return loc;
-}
-
-double CStrtod(const char* s)
-{
-  const locale_t loc = CLocale();
-  if (loc == static_cast<locale_t>(0))
-    return std::strtod(s, nullptr);
-  return strtod_l(s, nullptr, loc);
-}
-
-// Skips to the next decimal digit and returns it, or EOF.
-int SkipToDigit(std::FILE* f)
-{
-  int c;
-  do {
-    c = std::fgetc(f);
-  } while (c != EOF && !IsDigit(c));
-  return c;
-}
-
-}  // namespace
 
 int ReadInt(std::FILE* f)
 {
   if (!VQ_CHECK(f != NULL))
     return -1;
-  int c = SkipToDigit(f);
-  if (c == EOF)
-    return -1;
-  long long value = 0;
-  // The character that ends the run is read here and so consumed.
-  for (; IsDigit(c); c = std::fgetc(f)) {
-    if (value <= INT_MAX)
-      value = value * 10 + (c - '0');
-  }
-  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  return fields::NextDigits(f).value_or(-1);
 }
 
 double ReadReal(std::FILE* f)
 {
   if (!VQ_CHECK(f != NULL))
     return -1.0;
-  int c = SkipToDigit(f);
-  if (c == EOF)
-    return -1.0;
-  std::string run;
-  for (; IsDigit(c) || c == '.'; c = std::fgetc(f))
-    run.push_back(static_cast<char>(c));
-  return CStrtod(run.c_str());
+  return fields::NextUnsignedReal(f).value_or(-1.0);
 }
 
 bool ReadLine(std::FILE* f, char* buffer, size_t buffer_size)
@@ -79,33 +26,22 @@ bool ReadLine(std::FILE* f, char* buffer, size_t buffer_size)
   buffer[0] = '\0';
   if (!VQ_CHECK(f != NULL))
     return false;
-  size_t len = 0;
-  bool any = false;
-  for (;;) {
-    const int c = std::fgetc(f);
-    if (c == EOF)
-      break;
-    any = true;
-    if (c == '\n')
-      break;
-    if (c == '\r') {
-      const int next = std::fgetc(f);
-      if (next != '\n' && next != EOF)
-        std::ungetc(next, f);
-      break;
-    }
-    if (len + 1 < buffer_size)
-      buffer[len++] = static_cast<char>(c);
+  std::size_t count = 0;
+  const int end = fields::ReadLineChars(f, buffer, buffer_size, &count);
+  if (end == '\r') {
+    // A carriage return followed by a line feed is one line end.
+    const int next = std::fgetc(f);
+    if (next != '\n' && next != EOF)
+      std::ungetc(next, f);
   }
-  buffer[len] = '\0';
-  return any;
+  return end != EOF || count > 0;
 }
 
 double StringToReal(const char* s)
 {
   if (!VQ_CHECK(s != NULL))
     return -1.0;
-  const double v = CStrtod(s);
+  const double v = StrtodC(s);
   if (v != 0)
     return v;
   if (std::strcmp(s, ".0") == 0 || std::strcmp(s, "0") == 0 || std::strcmp(s, "0.0") == 0)

@@ -5,7 +5,8 @@
 // starts there, and consume the one character that ends it. Signs are not
 // recognised: "-5" reads as 5 and ".5" as 5. At the end of the file they
 // return -1 / -1.0. Numbers are read in the "C" locale whatever the
-// process's locale is.
+// process's locale is. They are the base's readers (FieldReaders.h) with
+// the -1 end marker, offered by the runtime to the programs outside.
 #pragma once
 
 #include <cstddef>

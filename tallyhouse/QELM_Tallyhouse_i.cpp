@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -25,19 +26,49 @@ QELM::HRTime FarPast()
   return -HRTimeFromWholeSeconds(2147483647);
 }
 
+// The same number of arrays, each of the same length.
+template <class SeqArray>
+bool SameLengths(const SeqArray& a, const SeqArray& b)
+{
+  if (a.length() != b.length())
+    return false;
+  for (CORBA::ULong j = 0; j < a.length(); ++j)
+    if (a[j].length() != b[j].length())
+      return false;
+  return true;
+}
+
 // Two records have the same shape when they hold the same number of integer
 // and real arrays and each array has the same length.
 bool SameShape(const DBKRecord& a, const DBKRecord& b)
 {
-  if (a.L.length() != b.L.length() || a.F.length() != b.F.length())
-    return false;
-  for (CORBA::ULong j = 0; j < a.L.length(); ++j)
-    if (a.L[j].length() != b.L[j].length())
-      return false;
-  for (CORBA::ULong j = 0; j < a.F.length(); ++j)
-    if (a.F[j].length() != b.F[j].length())
-      return false;
-  return true;
+  return SameLengths(a.L, b.L) && SameLengths(a.F, b.F);
+}
+
+// The element-wise mean of one array set (L or F) of records of the same
+// shape: each element summed as Sum over the records, then divided by their
+// count and converted back (an integer mean is truncated toward zero).
+template <class Sum, class SeqArray>
+void AverageArrays(SeqArray DBKRecord::*arrays, const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs,
+                   SeqArray& out)
+{
+  const SeqArray& newest = (*recs[0]).*arrays;
+  const Sum count = static_cast<Sum>(recs.size());
+  out.length(newest.length());
+  std::vector<Sum> sum;
+  for (CORBA::ULong j = 0; j < newest.length(); ++j) {
+    const CORBA::ULong sz = newest[j].length();
+    sum.assign(sz, Sum());
+    for (const QELM_Tallyhouse_i::StoredRecord& r : recs) {
+      const auto* src = ((*r).*arrays)[j].get_buffer();
+      for (CORBA::ULong k = 0; k < sz; ++k)
+        sum[k] += src[k];
+    }
+    auto& dst = out[j];
+    dst.length(sz);
+    for (CORBA::ULong k = 0; k < sz; ++k)
+      dst[k] = static_cast<std::remove_reference_t<decltype(dst[k])>>(sum[k] / count);
+  }
 }
 
 // Set while this thread dispatches a request that came over the wire.
@@ -371,40 +402,8 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Lon
   DBKRecord* buffer = new DBKRecord;
   buffer->timestamp = newest.timestamp;
   buffer->quasi_timestamp = newest.quasi_timestamp;
-  const CORBA::ULong nl = newest.L.length();
-  const CORBA::ULong nf = newest.F.length();
-  buffer->L.length(nl);
-  buffer->F.length(nf);
-
-  std::vector<std::int64_t> lsum;
-  for (CORBA::ULong j = 0; j < nl; ++j) {
-    const CORBA::ULong sz = newest.L[j].length();
-    lsum.assign(sz, 0);
-    for (const StoredRecord& r : recs) {
-      const CORBA::Long* src = r->L[j].get_buffer();
-      for (CORBA::ULong k = 0; k < sz; ++k)
-        lsum[k] += src[k];
-    }
-    QELM::LongSeq& out = buffer->L[j];
-    out.length(sz);
-    for (CORBA::ULong k = 0; k < sz; ++k)
-      out[k] = static_cast<CORBA::Long>(lsum[k] / numpast);
-  }
-
-  std::vector<double> fsum;
-  for (CORBA::ULong j = 0; j < nf; ++j) {
-    const CORBA::ULong sz = newest.F[j].length();
-    fsum.assign(sz, 0.0);
-    for (const StoredRecord& r : recs) {
-      const CORBA::Float* src = r->F[j].get_buffer();
-      for (CORBA::ULong k = 0; k < sz; ++k)
-        fsum[k] += src[k];
-    }
-    QELM::FloatSeq& out = buffer->F[j];
-    out.length(sz);
-    for (CORBA::ULong k = 0; k < sz; ++k)
-      out[k] = static_cast<CORBA::Float>(fsum[k] / numpast);
-  }
+  AverageArrays<std::int64_t>(&DBKRecord::L, recs, buffer->L);
+  AverageArrays<double>(&DBKRecord::F, recs, buffer->F);
   return buffer;
 }
 

@@ -14,8 +14,8 @@
 #include <array>
 #include <string>
 
-// Section of distribution.ini that holds the machine numbers.
-inline constexpr const char* kDistributionSection = "VORLANTISQ";
+#include "RunPrograms.h"  // kDistributionSection
+
 inline constexpr const char* kDistributionFile = "distribution.ini";
 
 // Rows of the dialog, top to bottom.

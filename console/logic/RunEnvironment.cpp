@@ -5,48 +5,49 @@
 #include <fstream>
 #include <system_error>
 
+#include "BatchFiles.h"
 #include "DistributionScheme.h"
+#include "FileText.h"
 #include "IniFile.h"
 #include "PathText.h"
-#include "RunDirGen.h"
 #include "SystemSettings.h"
 
 namespace {
 
 constexpr const char* kEnvironmentSection = "SYSTEMVARSEV";
 
-// Replaces the file in one step, so a failed write leaves the old one whole.
-bool ReplaceFile(const std::string& path, const std::string& text)
-{
-  const std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out || !(out << text) || !out.flush()) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec)
-    std::filesystem::remove(temp, ec);
-  return !ec;
-}
 
 }  // namespace
 
 bool WriteBatchFiles(const std::string& runDir, const std::string& nameServiceHost, std::string* error,
                      std::vector<std::string>* warnings, const std::string& programDir)
 {
-  vlq::mod::RunDirOptions opt;
-  opt.ns_host = nameServiceHost;
-  opt.bindir = programDir.empty() ? runDir : programDir;
   std::string why;
-  const bool ok = vlq::mod::WriteStartFiles(runDir, opt, why, warnings);
-  if (!ok && error)
+  if (!IsNameServiceAddress(nameServiceHost)) {
+    why = "the naming service's address must be host:port, not \"" + nameServiceHost + "\"";
+  } else {
+    std::string linkWarning;
+    // A program found in programDir (the run directory when empty) is run
+    // from there; any other is looked up in PATH when its batch file runs.
+    const std::filesystem::path dir = programDir.empty() ? runDir : programDir;
+    const auto command = [&](const RunProgram& p) {
+      const std::filesystem::path local = dir / p.image;
+      if (IsExecutableFile(local.string()))
+        return ProgramCommand{std::filesystem::absolute(local).string(), {}};
+      if (warnings && FindInPath(p.image).empty())
+        warnings->push_back(std::string(p.image) + " not found; " + p.key + ".bat starts it from PATH");
+      return ProgramCommand{p.image, {}};
+    };
+    if (WriteNameServiceLink(runDir, why, &linkWarning) &&
+        ::WriteBatchFiles(runDir, nameServiceHost, command, why)) {
+      if (warnings && !linkWarning.empty())
+        warnings->push_back(linkWarning);
+      return true;
+    }
+  }
+  if (error)
     *error = why;
-  return ok;
+  return false;
 }
 
 std::string FormatEnvironmentFile(const std::string& runDir, const std::string& nameServiceHost)
@@ -54,9 +55,9 @@ std::string FormatEnvironmentFile(const std::string& runDir, const std::string& 
   std::string out;
   out += "# Environment of a VORLANTIS-Q run directory. Take it into the shell that\n";
   out += "# starts the console (\". ./vorlantisq_env.sh\", or from ~/.profile).\n";
-  out += "export QELM_RUN_DIR=" + vlq::mod::ShellQuote(runDir) + "\n";
+  out += "export QELM_RUN_DIR=" + ShellQuote(runDir) + "\n";
   if (!nameServiceHost.empty())
-    out += "export QELM_NAME_SERVICE_HOST=" + vlq::mod::ShellQuote(nameServiceHost) + "\n";
+    out += "export QELM_NAME_SERVICE_HOST=" + ShellQuote(nameServiceHost) + "\n";
   out += "# The run directory goes in front of PATH, once.\n";
   out += "case \":${PATH}:\" in\n";
   out += "*\":${QELM_RUN_DIR}:\"*) ;;\n";
@@ -79,7 +80,7 @@ EnvironmentSetup SetupEnvironment(const EnvironmentState& s)
   const std::string host = haveIP ? wantedHost : s.envNameServiceHost.value_or("");
   std::vector<std::string> done;
   if (setPath || setRunDir || setHost) {
-    if (!ReplaceFile(s.envFilePath, FormatEnvironmentFile(s.runDir, host))) {
+    if (!ReplaceFileText(s.envFilePath, FormatEnvironmentFile(s.runDir, host))) {
       result.messages.push_back("Cannot write " + FullPathText(s.envFilePath));
       return result;
     }

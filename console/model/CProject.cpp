@@ -2,55 +2,36 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
 
 #include "CDrawLine.h"
 #include "CDrawObj.h"
+#include "FieldReaders.h"
+#include "FileHandle.h"
 #include "NetworkFiles.h"
 #include "ResultStores.h"
-#include "TextHelpers.h"
+#include "StringPrintf.h"
 
 CProject g_Project;
 
 namespace {
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
-  va_end(ap);
-  return buf;
-}
+using fields::TruncateToInt;
 
-// A real read from a file stored as an integer: truncated toward zero,
-// kept inside the int range.
-int TruncInt(double v)
+// Reads N values into v; false when the file ends first.
+template <std::size_t N>
+bool ReadValues(std::FILE* f, double (&v)[N])
 {
-  if (!(v == v))
-    return 0;
-  if (v >= 2147483647.0)
-    return 2147483647;
-  if (v <= -2147483648.0)
-    return -2147483647 - 1;
-  return static_cast<int>(v);
-}
-
-// Closes a file on every way out.
-struct FileCloser
-{
-  std::FILE* f;
-  ~FileCloser()
-  {
-    if (f)
-      std::fclose(f);
+  for (double& x : v) {
+    std::optional<double> r = fields::NextReal(f);
+    if (!r)
+      return false;
+    x = *r;
   }
-};
+  return true;
+}
 
 ColorRef RandomColour()
 {
@@ -208,15 +189,15 @@ int CProject::FindNodeIndex(int number, int code)
     return idx;
   switch (code) {
   case kNodeCodeLinkBlock:
-    ShowMessage(Format("Node %d in the link block of file network.dat has not been defined.", number));
+    ShowMessage(StringPrintf("Node %d in the link block of file network.dat has not been defined.", number));
     break;
   case kNodeCodeXY:
-    ShowMessage(Format("Node %d in file xy.dat has not been defined in file network.dat.", number));
+    ShowMessage(StringPrintf("Node %d in file xy.dat has not been defined in file network.dat.", number));
     break;
   case kNodeCodeLinkXY:
-    ShowMessage(Format("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
+    ShowMessage(StringPrintf("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
     break;
-  default: ShowMessage(Format("A node %d cannot be found.", number)); break;
+  default: ShowMessage(StringPrintf("A node %d cannot be found.", number)); break;
   }
   EndProgram(kExitBadNode);
   return -1;
@@ -245,14 +226,7 @@ void CProject::ForEachLink(int from, int to, const std::function<void(int)>& fn)
 
 int CProject::ReadLine(std::FILE* f, char* buf, std::size_t size)
 {
-  std::size_t n = 0;
-  int c;
-  while ((c = getc_unlocked(f)) != EOF && c != '\r' && c != '\n')
-    if (n + 1 < size)
-      buf[n++] = static_cast<char>(c);
-  if (size > 0)
-    buf[n] = '\0';
-  return c == EOF ? -1 : 1;
+  return fields::ReadLineChars(f, buf, size) == EOF ? -1 : 1;
 }
 
 bool CProject::IsFort911Empty() const
@@ -263,14 +237,19 @@ bool CProject::IsFort911Empty() const
   return st.st_size == 0;
 }
 
+void CProject::ColourSuperZones(int count)
+{
+  m_nSuperZoneCount = count;
+  m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(count) + 1]);
+  m_nSuperZoneTableSize = count + 1;
+  for (int i = 0; i <= count; ++i)
+    m_pSuperZoneColor[i] = RandomColour();
+}
+
 bool CProject::ReadSuperZones(int zones)
 {
   auto perZone = [this, zones] {
-    m_nSuperZoneCount = zones;
-    m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(zones) + 1]);
-    m_nSuperZoneTableSize = zones + 1;
-    for (int i = 0; i <= zones; ++i)
-      m_pSuperZoneColor[i] = RandomColour();
+    ColourSuperZones(zones);
     for (int i = 1; i <= zones; ++i)
       m_pZoneSuperZone[i] = i;
   };
@@ -280,48 +259,49 @@ bool CProject::ReadSuperZones(int zones)
   }
   ShowStatus("  Reading superzone.dat");
   std::string path = DataPath("SuperZone.dat");
-  FileCloser file{std::fopen(path.c_str(), "r")};
-  if (!file.f) {
-    ShowMessage(Format("Cannot open %s", path.c_str()));
+  UniqueFile file = OpenFile(path, "r");
+  if (!file) {
+    ShowMessage(StringPrintf("Cannot open %s", path.c_str()));
     perZone();
     return true;
   }
-  double v = 0.0;
-  if (!ScanRealChecked(file.f, v) || TruncInt(v) < 0 || TruncInt(v) > kMaxSuperZones) {
-    ShowMessage(
-        Format("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
-               kMaxSuperZones));
+  std::FILE* f = file.get();
+  std::optional<double> count = fields::NextReal(f);
+  int s = count ? TruncateToInt(*count) : -1;
+  if (s < 0 || s > kMaxSuperZones) {
+    ShowMessage(StringPrintf(
+        "File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
+        kMaxSuperZones));
     perZone();
     return true;
   }
-  int s = TruncInt(v);
-  m_nSuperZoneCount = s;
-  m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(s) + 1]);
-  m_nSuperZoneTableSize = s + 1;
-  for (int i = 0; i <= s; ++i)
-    m_pSuperZoneColor[i] = RandomColour();
+  ColourSuperZones(s);
+  const std::string shortText =
+      StringPrintf("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones);
   for (int i = 1; i <= zones; ++i) {
-    if (!ScanRealChecked(file.f, v)) {
-      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+    std::optional<double> zone = fields::NextReal(f);
+    if (!zone) {
+      ShowMessage(shortText);
       return true;
     }
-    m_pZoneList[i] = TruncInt(v);
+    m_pZoneList[i] = TruncateToInt(*zone);
   }
   for (int i = 1; i <= zones; ++i) {
-    if (!ScanRealChecked(file.f, v)) {
-      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+    std::optional<double> value = fields::NextReal(f);
+    if (!value) {
+      ShowMessage(shortText);
       return true;
     }
     int zone = m_pZoneList[i];
-    int super = TruncInt(v);
+    int super = TruncateToInt(*value);
     if (zone < 0 || zone > zones) {
-      ShowMessage(Format("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", zone,
-                         zones));
+      ShowMessage(StringPrintf("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
+                               zone, zones));
       return true;
     }
     if (super < 0 || super > s) {
-      ShowMessage(Format("Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
-                         super, s));
+      ShowMessage(StringPrintf(
+          "Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", super, s));
       return true;
     }
     m_pZoneSuperZone[zone] = super;
@@ -329,76 +309,93 @@ bool CProject::ReadSuperZones(int zones)
   return true;
 }
 
+bool CProject::EndLoad(const std::string& message)
+{
+  ShowMessage(message);
+  EndProgram(kExitBadNode);
+  m_LastLoadResult = LoadResult::Ended;
+  return false;
+}
+
 bool CProject::ReadNetwork()
 {
   std::string path = DataPath("network.dat");
-  FileCloser file{std::fopen(path.c_str(), "r")};
-  if (!file.f)
-    return Fail(LoadResult::NoNetwork, Format("Cannot open %s", path.c_str()));
-  std::FILE* f = file.f;
-
-  double h[5];
-  for (double& x : h)
-    if (!ScanRealChecked(f, x))
-      return Fail(LoadResult::BadData, "File network.dat ends inside its header.\nPlease check it.");
-  int zones = TruncInt(h[0]);
-  int nodes = TruncInt(h[1]);
-  int links = TruncInt(h[2]);
-  if (zones < 0 || zones > kMaxZones)
-    return Fail(LoadResult::BadData,
-                Format("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.", zones,
-                       kMaxZones));
-  if (nodes < 0 || nodes > kMaxNodeRecords)
-    return Fail(LoadResult::BadData,
-                Format("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.", nodes,
-                       kMaxNodeRecords));
-  if (links < 0)
-    return Fail(LoadResult::BadData, Format("File network.dat gives %d links.\nPlease check it.", links));
-  m_ODSize = zones;
-  m_nNodeCount = 0;  // set once the node block is read
-  m_nNetworkParam = TruncInt(h[3]);
-  m_nSuperZoneFlag = TruncInt(h[4]);
-
+  UniqueFile file = OpenFile(path, "r");
+  if (!file)
+    return Fail(LoadResult::NoNetwork, StringPrintf("Cannot open %s", path.c_str()));
+  int zones = 0, nodes = 0, links = 0;
+  if (!ReadNetworkHeader(file.get(), zones, nodes, links))
+    return false;
   m_pNodeZone.reset(new int[static_cast<std::size_t>(nodes) + 1]());
   m_pZoneSuperZone.reset(new int[static_cast<std::size_t>(zones) + 1]());
   m_pZoneList.reset(new int[static_cast<std::size_t>(zones) + 1]());
   m_nZoneTableSize = zones + 1;
   ReadSuperZones(zones);
+  if (!ReadNodeBlock(file.get(), nodes, zones))
+    return false;
+  CreateNodes();
+  return ReadLinkBlock(file.get(), links);
+}
 
-  // Node block.
+bool CProject::ReadNetworkHeader(std::FILE* f, int& zones, int& nodes, int& links)
+{
+  double h[5];
+  if (!ReadValues(f, h))
+    return Fail(LoadResult::BadData, "File network.dat ends inside its header.\nPlease check it.");
+  zones = TruncateToInt(h[0]);
+  nodes = TruncateToInt(h[1]);
+  links = TruncateToInt(h[2]);
+  if (zones < 0 || zones > kMaxZones)
+    return Fail(LoadResult::BadData,
+                StringPrintf("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.",
+                             zones, kMaxZones));
+  if (nodes < 0 || nodes > kMaxNodeRecords)
+    return Fail(LoadResult::BadData,
+                StringPrintf("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.",
+                             nodes, kMaxNodeRecords));
+  if (links < 0)
+    return Fail(LoadResult::BadData,
+                StringPrintf("File network.dat gives %d links.\nPlease check it.", links));
+  m_ODSize = zones;
+  m_nNodeCount = 0;  // set once the node block is read
+  m_nNetworkParam = TruncateToInt(h[3]);
+  m_nSuperZoneFlag = TruncateToInt(h[4]);
+  return true;
+}
+
+bool CProject::ReadNodeBlock(std::FILE* f, int nodes, int zones)
+{
   for (int i = 0; i < nodes; ++i) {
-    double vn = 0.0, vz = 0.0;
-    if (!ScanRealChecked(f, vn) || !ScanRealChecked(f, vz))
-      return Fail(LoadResult::BadData,
-                  Format("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
-    int number = TruncInt(vn);
-    if (number >= kNodeNumberLimit) {
-      ShowMessage("Please ensure that the node number in file network.dat is less than 899999.");
-      EndProgram(kExitBadNode);
-      m_LastLoadResult = LoadResult::Ended;
-      return false;
-    }
-    if (number < 0 || number >= kMaxNodeTable) {
-      ShowMessage(
-          Format("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
-                 kMaxNodeTable - 1, number));
-      EndProgram(kExitBadNode);
-      m_LastLoadResult = LoadResult::Ended;
-      return false;
-    }
-    int zone = TruncInt(vz);
-    if (zone < 0 || zone > zones)
+    double v[2];
+    if (!ReadValues(f, v))
       return Fail(
           LoadResult::BadData,
-          Format("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.",
-                 zone, number, zones));
+          StringPrintf("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
+    int number = TruncateToInt(v[0]);
+    if (number >= kNodeNumberLimit)
+      return EndLoad("Please ensure that the node number in file network.dat is less than 899999.");
+    if (number < 0 || number >= kMaxNodeTable)
+      return EndLoad(
+          StringPrintf("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
+                       kMaxNodeTable - 1, number));
+    int zone = TruncateToInt(v[1]);
+    if (zone < 0 || zone > zones)
+      return Fail(LoadResult::BadData,
+                  StringPrintf(
+                      "Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.",
+                      zone, number, zones));
     m_NodeNumber[i] = number;
     m_nMaxNodeNumber = std::max(m_nMaxNodeNumber, number);
     m_NodeIndex[number] = i;
     m_pNodeZone[i] = zone;
   }
   m_nNodeCount = nodes;
-  for (int i = 0; i < nodes; ++i) {
+  return true;
+}
+
+void CProject::CreateNodes()
+{
+  for (int i = 0; i < m_nNodeCount; ++i) {
     auto* node = new CDrawNode;
     node->m_nNodeNumber = m_NodeNumber[i];
     node->m_nZone = m_pNodeZone[i];
@@ -406,16 +403,18 @@ bool CProject::ReadNetwork()
     node->m_nIndex = i;
     g_NodeArray.Add(node);
   }
+}
 
-  // Link block.
+bool CProject::ReadLinkBlock(std::FILE* f, int links)
+{
   for (int k = 0; k < links; ++k) {
     double v[13];
-    for (double& x : v)
-      if (!ScanRealChecked(f, x))
-        return Fail(LoadResult::BadData,
-                    Format("File network.dat ends after %d of its %d links.\nPlease check it.", k, links));
-    int from = TruncInt(v[0]);
-    int to = TruncInt(v[1]);
+    if (!ReadValues(f, v))
+      return Fail(
+          LoadResult::BadData,
+          StringPrintf("File network.dat ends after %d of its %d links.\nPlease check it.", k, links));
+    int from = TruncateToInt(v[0]);
+    int to = TruncateToInt(v[1]);
     int fromIndex = FindNodeIndex(from, kNodeCodeLinkBlock);
     if (fromIndex < 0)
       return Fail(LoadResult::Ended, "");
@@ -424,24 +423,24 @@ bool CProject::ReadNetwork()
       return Fail(LoadResult::Ended, "");
     if (m_OutCount[from] >= kMaxOutLinks)
       return Fail(LoadResult::BadData,
-                  Format("Node %d has more than %d out-links in file network.dat.\nPlease check it.", from,
-                         kMaxOutLinks));
+                  StringPrintf("Node %d has more than %d out-links in file network.dat.\nPlease check it.",
+                               from, kMaxOutLinks));
     auto line = std::make_unique<CDrawLine>();
     line->m_nFromNode = from;
     line->m_nToNode = to;
     line->m_nFromIndex = fromIndex;
     line->m_nToIndex = toIndex;
-    int leftBays = TruncInt(v[2]);
+    int leftBays = TruncateToInt(v[2]);
     line->m_fValue1 = static_cast<float>(leftBays);
     line->m_bValue1Set = leftBays >= 1;
-    line->m_fValue2 = static_cast<float>(TruncInt(v[3]));
-    line->m_dLength = TruncInt(v[4]);
-    line->m_nLanes = TruncInt(v[5]);
+    line->m_fValue2 = static_cast<float>(TruncateToInt(v[3]));
+    line->m_dLength = TruncateToInt(v[4]);
+    line->m_nLanes = TruncateToInt(v[5]);
     line->m_fValue3 = static_cast<float>(v[6]);
     line->m_dValue4 = v[8];
     line->m_dSatRate = v[9];
     line->m_fValue5 = static_cast<float>(v[10]);
-    line->m_nLinkType = TruncInt(v[11]);
+    line->m_nLinkType = TruncateToInt(v[11]);
     line->m_bRamp = line->m_nLinkType == 3 || line->m_nLinkType == 4;
     line->m_fValue6 = static_cast<float>(v[12]);
     m_OutNode[from][m_OutCount[from]] = to;
@@ -454,20 +453,20 @@ bool CProject::ReadNetwork()
 
 bool CProject::ReadXY()
 {
-  FileCloser file{std::fopen(DataPath("xy.dat").c_str(), "r")};
-  if (!file.f)
+  UniqueFile file = OpenFile(DataPath("xy.dat"), "r");
+  if (!file)
     return true;
-  std::FILE* f = file.f;
+  std::FILE* f = file.get();
   int nodes = m_nNodeCount;
 
   double minX = 4294967295.0, minY = 4294967295.0;
   double maxX = -4294967295.0, maxY = -4294967295.0;
   int seen = 0;
   for (int i = 0; i < nodes; ++i) {
-    double n, x, y;
-    if (!ScanRealChecked(f, n) || !ScanRealChecked(f, x) || !ScanRealChecked(f, y))
+    double v[3];
+    if (!ReadValues(f, v))
       break;
-    y *= m_nYSign;
+    double x = v[1], y = v[2] * m_nYSign;
     minX = std::min(minX, x);
     maxX = std::max(maxX, x);
     minY = std::min(minY, y);
@@ -499,15 +498,17 @@ bool CProject::ReadXY()
 
   std::rewind(f);
   for (int i = 0; i < nodes; ++i) {
-    double n = 0.0, x = 0.0, y = 0.0;
-    if (!ScanRealChecked(f, n) || n == -1.0 || !ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
-      ShowMessage(Format("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
-                         "file.\nPlease check it.",
-                         i, nodes));
+    double v[3];
+    if (!ReadValues(f, v) || v[0] == -1.0) {
+      ShowMessage(
+          StringPrintf("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
+                       "file.\nPlease check it.",
+                       i, nodes));
       m_LastLoadResult = LoadResult::XYShort;
       return false;
     }
-    int idx = FindNodeIndex(TruncInt(n), kNodeCodeXY);
+    const double x = v[1], y = v[2];
+    int idx = FindNodeIndex(TruncateToInt(v[0]), kNodeCodeXY);
     if (idx < 0) {
       m_LastLoadResult = LoadResult::Ended;
       return false;
@@ -526,20 +527,21 @@ bool CProject::ReadXY()
 
 bool CProject::ReadLinkXY()
 {
-  FileCloser file{std::fopen(DataPath("linkxy.dat").c_str(), "r")};
-  if (!file.f)
+  UniqueFile file = OpenFile(DataPath("linkxy.dat"), "r");
+  if (!file)
     return true;
-  std::FILE* f = file.f;
+  std::FILE* f = file.get();
   double sum = 0.0;
   for (;;) {
-    double vf = 0.0, vt = 0.0, vn = 0.0;
-    if (!ScanRealChecked(f, vf) || vf == -1.0)
+    std::optional<double> first = fields::NextReal(f);
+    if (!first || *first == -1.0)
       break;
-    if (!ScanRealChecked(f, vt) || !ScanRealChecked(f, vn)) {
+    double v[2];
+    if (!ReadValues(f, v)) {
       ShowMessage("File linkxy.dat ends inside a link record.\nPlease check it.");
       return true;
     }
-    int from = TruncInt(vf), to = TruncInt(vt), n = TruncInt(vn);
+    int from = TruncateToInt(*first), to = TruncateToInt(v[0]), n = TruncateToInt(v[1]);
     if (FindNodeIndex(from, kNodeCodeLinkXY) < 0 || FindNodeIndex(to, kNodeCodeLinkXY) < 0) {
       m_LastLoadResult = LoadResult::Ended;
       return false;
@@ -547,13 +549,13 @@ bool CProject::ReadLinkXY()
     // The points are read once and given to every link with these end nodes.
     std::vector<WorldPoint> pts;
     for (int j = 0; j < n; ++j) {
-      double x = 0.0, y = 0.0;
-      if (!ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
-        ShowMessage(Format("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n,
-                           from, to));
+      double xy[2];
+      if (!ReadValues(f, xy)) {
+        ShowMessage(StringPrintf(
+            "File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n, from, to));
         return true;
       }
-      pts.push_back({(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale});
+      pts.push_back({(xy[0] - m_dMinX) * m_dScale, (xy[1] * m_nYSign - m_dMinY) * m_dScale});
     }
     int matches = 0;
     ForEachLink(from, to, [&](int k) {
@@ -568,15 +570,16 @@ bool CProject::ReadLinkXY()
         sum += line->ShapeLength() / line->m_dLength;
     });
     if (matches == 0) {
-      ShowMessage(
-          Format("Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.",
-                 from, to));
+      ShowMessage(StringPrintf(
+          "Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.", from,
+          to));
       return true;
     }
     if (pts.size() < 2)
-      ShowMessage(Format("Link %d->%d in file linkxy.dat has fewer than two points; it keeps its straight "
-                         "shape.\nPlease check it.",
-                         from, to));
+      ShowMessage(
+          StringPrintf("Link %d->%d in file linkxy.dat has fewer than two points; it keeps its straight "
+                       "shape.\nPlease check it.",
+                       from, to));
   }
   if (g_LineArray.GetSize() > 0)
     g_LinkShapeRatio = sum / g_LineArray.GetSize();
@@ -590,14 +593,14 @@ namespace {
 // link from -> to. A line without a link shows the message and ends the
 // reading of the file.
 template <class OnLine, class Mark>
-void ReadLinkLines(CProject& project, const char* file, std::size_t lineSize, OnLine onLine, Mark mark)
+void ReadLinkLines(CProject& project, const char* name, std::size_t lineSize, OnLine onLine, Mark mark)
 {
-  std::string path = project.DataPath(file);
-  FileCloser closer{std::fopen(path.c_str(), "r")};
-  if (!closer.f)
+  std::string path = project.DataPath(name);
+  UniqueFile file = OpenFile(path, "r");
+  if (!file)
     return;
   std::vector<char> buf(lineSize);
-  while (CProject::ReadLine(closer.f, buf.data(), buf.size()) != -1) {
+  while (CProject::ReadLine(file.get(), buf.data(), buf.size()) != -1) {
     if (buf[0] == '\0')
       continue;
     const char* p = buf.data();
@@ -614,11 +617,9 @@ void ReadLinkLines(CProject& project, const char* file, std::size_t lineSize, On
         }
       });
     if (matches == 0) {
-      char msg[256];
-      std::snprintf(msg, sizeof msg,
-                    "Link %d->%d in file %s has not been defined in file network.dat. \nPlease check it.",
-                    from, to, file);
-      project.ShowMessage(msg);
+      project.ShowMessage(
+          StringPrintf("Link %d->%d in file %s has not been defined in file network.dat. \nPlease check it.",
+                       from, to, name));
       return;
     }
   }
@@ -668,20 +669,19 @@ bool CProject::ReadCCTV()
 
 bool CProject::ReadControl()
 {
-  FileCloser file{std::fopen(DataPath("control.dat").c_str(), "r")};
-  if (!file.f)
+  UniqueFile file = OpenFile(DataPath("control.dat"), "r");
+  if (!file)
     return true;
-  std::FILE* f = file.f;
-  const std::string shortText = Format(
+  std::FILE* f = file.get();
+  const std::string shortText = StringPrintf(
       "File control.dat ends before the control types of all %d nodes.\nPlease check it.", m_nNodeCount);
-  int k = 0;
-  if (!ScanUnsignedIntChecked(f, k)) {
+  std::optional<int> k = fields::NextUnsignedInt(f);
+  if (!k) {
     ShowMessage(shortText);
     return true;
   }
-  double skip = 0.0;
-  for (int i = 0; i < k; ++i)
-    if (!ScanRealChecked(f, skip)) {
+  for (int i = 0; i < *k; ++i)
+    if (!fields::NextReal(f)) {
       ShowMessage(shortText);
       return true;
     }
@@ -690,13 +690,13 @@ bool CProject::ReadControl()
     if (!node)
       break;
     node->m_nNodeNumber = m_NodeNumber[i];
-    int type = 0;
-    if (!ScanRealChecked(f, skip) || !ScanUnsignedIntChecked(f, type) || !ScanRealChecked(f, skip) ||
-        !ScanRealChecked(f, skip)) {
+    std::optional<int> type;
+    if (!fields::NextReal(f) || !(type = fields::NextUnsignedInt(f)) || !fields::NextReal(f) ||
+        !fields::NextReal(f)) {
       ShowMessage(shortText);
       return true;
     }
-    node->m_nControlType = type;
+    node->m_nControlType = *type;
   }
   return true;
 }

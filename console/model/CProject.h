@@ -215,8 +215,18 @@ public:
   void StopRealTimeReader();
 
 private:
+  // network.dat: header, node block (the node tables), the node objects,
+  // link block (the link objects and the out-link tables).
   bool ReadNetwork();
+  bool ReadNetworkHeader(std::FILE* f, int& zones, int& nodes, int& links);
+  bool ReadNodeBlock(std::FILE* f, int nodes, int zones);
+  void CreateNodes();
+  bool ReadLinkBlock(std::FILE* f, int links);
   bool ReadSuperZones(int zones);
+  // count + 1 super-zone colours.
+  void ColourSuperZones(int count);
+  // Shows the message and ends the program; false for the load.
+  bool EndLoad(const std::string& message);
   void ClearForLoad();
   bool Fail(LoadResult why, const std::string& message);
   bool m_bEnded = false;  // the exit handler returned during this load

@@ -4,29 +4,17 @@
 // output_option.dat, which no command writes.
 #pragma once
 
+#include <span>
 #include <string>
 
-// Entries of the ten cycle settings, in seconds.
-enum CycleEntry {
-  kCycleNowsimPeriod = 0,
-  kCycleForesimRoll = 1,  // also the FORESIM and ODE start time
-  kCycleOdeStateLength = 2,
-  kCycleOdpPeriod = 3,
-  kCycleFarvetPeriod = 4,   // also its start time
-  kCycleNearvetPeriod = 5,  // also its start time and the CC observation interval
-  kCycleOdDeparture = 6,
-  kCycleForesimStage = 7,
-  kCycleOdObservation = 8,
-  kCycleOdpHorizon = 9,
-  kCycleEntries = 10
-};
+#include "CycleFiles.h"
 
-// Writes scheduler.dat (the file is replaced). False, and nothing written,
-// when the file cannot be created.
-bool WriteSchedulerFile(const std::string& path, const int cycle[kCycleEntries]);
+// Writes scheduler.dat (SchedulerFileText; the file is replaced). False,
+// and nothing written, when the file cannot be created.
+bool WriteSchedulerFile(const std::string& path, std::span<const int, kCycleEntries> cycle);
 
-// Writes modules.dat from the four run flags (the file is replaced). False
-// when the file cannot be created.
+// Writes modules.dat from the four run flags (ModulesFileText; the file is
+// replaced). False when the file cannot be created.
 bool WriteModulesFile(const std::string& path, int runForesim1, int runNearvet, int runFarvet, int runOD);
 
 // Writes output_option.dat: line i holds entry i of both columns, then "1".

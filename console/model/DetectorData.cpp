@@ -16,17 +16,12 @@
 #include <unistd.h>
 
 #include "FieldReaders.h"
+#include "FileHandle.h"
 #include "NumericLocale.h"
 
 CDetectorDataModule g_DetectorModule;
 
 namespace {
-
-struct FileCloser
-{
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct DocFree
 {
@@ -129,7 +124,7 @@ bool CDetectorDataModule::LoadDetectors(const std::string& dir)
     d.m_Reports.clear();
   m_Detectors.clear();
 
-  FilePtr f(std::fopen((dir + "/Detector_Velmora.txt").c_str(), "r"));
+  UniqueFile f = OpenFile(dir + "/Detector_Velmora.txt", "r");
   if (!f)
     return false;
   std::optional<int> count = fields::NextSignedInt(f.get());
@@ -232,7 +227,7 @@ bool CDetectorDataModule::LoadDetectorReports(const std::string& source, int n)
 
 bool CDetectorDataModule::WriteDetectorData(const std::string& dir) const
 {
-  FilePtr f(std::fopen((dir + "/DetectorData.dat").c_str(), "w"));
+  UniqueFile f = OpenFile(dir + "/DetectorData.dat", "w");
   if (!f)
     return false;
   CNumericLocaleScope c_locale;
@@ -246,7 +241,7 @@ bool CDetectorDataModule::WriteDetectorData(const std::string& dir) const
       std::fprintf(f.get(), "%d\t%d\t%d\t%d\t%.2f\n", static_cast<int>(p + 1), static_cast<int>(d + 1),
                    det.m_nFromNode, det.m_nToNode, det.m_Reports[p].m_dDensity);
     }
-  return std::fflush(f.get()) == 0;
+  return CloseWritten(std::move(f));
 }
 
 std::string DetectorModuleDirectory()

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "FileText.h"
 #include "TextHelpers.h"
 
 namespace {
@@ -11,90 +12,7 @@ std::string Int(int v)
   return std::to_string(v);
 }
 
-bool WriteText(const std::string& path, const std::string& text)
-{
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
-}
-
-// Optional blanks, then at most `width` characters of a decimal integer
-// with an optional sign.
-bool ParseFixedInt(const char*& p, int width, int& out)
-{
-  while (*p == ' ' || *p == '\t')
-    ++p;
-  const char* start = p;
-  int used = 0;
-  bool neg = false;
-  if ((*p == '-' || *p == '+') && used < width) {
-    neg = *p == '-';
-    ++p;
-    ++used;
-  }
-  long v = 0;
-  int digits = 0;
-  while (used < width && *p >= '0' && *p <= '9') {
-    v = v * 10 + (*p - '0');
-    ++p;
-    ++used;
-    ++digits;
-  }
-  if (digits == 0) {
-    p = start;
-    return false;
-  }
-  out = static_cast<int>(neg ? -v : v);
-  return true;
-}
-
 }  // namespace
-
-namespace {
-
-// A right-aligned field of `width` characters: blanks, an optional sign,
-// then digits up to the end of the field.
-bool ParseColumnField(const char* p, int width, int& out)
-{
-  int i = 0;
-  while (i < width && (p[i] == ' ' || p[i] == '\t'))
-    ++i;
-  bool neg = false;
-  if (i < width && (p[i] == '-' || p[i] == '+')) {
-    neg = p[i] == '-';
-    ++i;
-  }
-  if (i >= width)
-    return false;
-  long v = 0;
-  for (; i < width; ++i) {
-    if (p[i] < '0' || p[i] > '9')
-      return false;
-    v = v * 10 + (p[i] - '0');
-  }
-  out = static_cast<int>(neg ? -v : v);
-  return true;
-}
-
-}  // namespace
-
-bool ParseLinkLineNumbers(const char*& p, int& from, int& to)
-{
-  // The usual layout: right-aligned in columns 1-5 and 6-10. Read as
-  // columns, a four-digit number followed by a five-digit one (" 988810000")
-  // stays two numbers.
-  int a = 0, b = 0;
-  if (ParseColumnField(p, 5, a) && ParseColumnField(p + 5, 5, b)) {
-    from = a;
-    to = b;
-    p += 10;
-    return true;
-  }
-  return ParseFixedInt(p, 5, from) && ParseFixedInt(p, 5, to);
-}
 
 std::string NetworkFileText(const NetworkFile& net)
 {
@@ -190,33 +108,33 @@ std::string ControlFileText(const ControlFile& control)
 
 bool WriteNetworkFile(const std::string& path, const NetworkFile& net)
 {
-  return WriteText(path, NetworkFileText(net));
+  return WriteFileText(path, NetworkFileText(net));
 }
 bool WriteSuperZoneFile(const std::string& path, const SuperZoneFile& sz)
 {
-  return WriteText(path, SuperZoneFileText(sz));
+  return WriteFileText(path, SuperZoneFileText(sz));
 }
 bool WriteXYFile(const std::string& path, const std::vector<XYRecord>& xy)
 {
-  return WriteText(path, XYFileText(xy));
+  return WriteFileText(path, XYFileText(xy));
 }
 bool WriteLinkXYFile(const std::string& path, const std::vector<LinkShapeRecord>& shapes)
 {
-  return WriteText(path, LinkXYFileText(shapes));
+  return WriteFileText(path, LinkXYFileText(shapes));
 }
 bool WriteLinkNameFile(const std::string& path, const std::vector<LinkNameRecord>& names)
 {
-  return WriteText(path, LinkNameFileText(names));
+  return WriteFileText(path, LinkNameFileText(names));
 }
 bool WriteDetectorFile(const std::string& path, const std::vector<LinkRef>& links)
 {
-  return WriteText(path, DetectorFileText(links));
+  return WriteFileText(path, DetectorFileText(links));
 }
 bool WriteCCTVFile(const std::string& path, const std::vector<CCTVRecord>& cameras)
 {
-  return WriteText(path, CCTVFileText(cameras));
+  return WriteFileText(path, CCTVFileText(cameras));
 }
 bool WriteControlFile(const std::string& path, const ControlFile& control)
 {
-  return WriteText(path, ControlFileText(control));
+  return WriteFileText(path, ControlFileText(control));
 }

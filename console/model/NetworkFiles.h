@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DrawTypes.h"
+#include "FieldReaders.h"  // ParseLinkLineNumbers, the reader of these files' line heads
 
 struct NetworkHeader
 {
@@ -123,8 +124,3 @@ std::string LinkNameFileText(const std::vector<LinkNameRecord>& names);
 std::string DetectorFileText(const std::vector<LinkRef>& links);
 std::string CCTVFileText(const std::vector<CCTVRecord>& cameras);
 std::string ControlFileText(const ControlFile& control);
-
-// Parses the two leading node numbers of a LinkName.dat, Detector.dat or
-// CCTV.dat line: each a decimal integer of at most five characters after
-// optional blanks. False when either is missing; p is left after them.
-bool ParseLinkLineNumbers(const char*& p, int& from, int& to);

@@ -11,17 +11,12 @@
 
 #include "CDrawLine.h"
 #include "FieldReaders.h"
+#include "FileHandle.h"
 #include "LinkSeries.h"
 
 CObservationReader& g_ObservationReader = *new CObservationReader();
 
 namespace {
-
-struct FileCloser
-{
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::optional<int> NextTruncated(std::FILE* f)
 {
@@ -137,7 +132,7 @@ ReferenceTableStatus CObservationReader::ReadReferenceTable(const std::string& r
   ReferenceTableStatus status = ReferenceTableStatus::kRead;
   std::vector<int> links;
   int values = 0;
-  FilePtr f(std::fopen((runDir + "/NEARVET/referencetable.txt").c_str(), "r"));
+  UniqueFile f = OpenFile(runDir + "/NEARVET/referencetable.txt", "r");
   if (!f) {
     status = ReferenceTableStatus::kMissing;
   } else {
@@ -216,7 +211,7 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
 
   if (text.empty())
     return ObservationPoll::kPartial;
-  FilePtr f(fmemopen(text.data(), text.size(), "r"));
+  UniqueFile f(fmemopen(text.data(), text.size(), "r"));
   if (!f)
     return ObservationPoll::kMissing;
   std::array<int, 3> stamp;

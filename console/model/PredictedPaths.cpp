@@ -8,18 +8,13 @@
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "FieldReaders.h"
+#include "FileHandle.h"
 
 const ColorRef g_PathColorsDimmed[5] = {0x745757, 0x747444, 0x007400, 0x007474, 0x000074};
 
 PredictedPathLists g_PredictedPaths;
 
 namespace {
-
-struct FileCloser
-{
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Kind of the predicted-path pieces: the pen selected before them.
 constexpr int kPathPieceKind = 5;
@@ -215,7 +210,7 @@ PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPat
 {
   PathFileResult res;
   list.RemoveAll();
-  FilePtr f(std::fopen(path.c_str(), "r"));
+  UniqueFile f = OpenFile(path, "r");
   if (!f) {
     res.status = PathFileStatus::kNotOpened;
     return res;

@@ -4,28 +4,18 @@
 #include <cstdio>
 
 #include "FieldReaders.h"
+#include "FileHandle.h"
 #include "NumericLocale.h"
 
 namespace {
 
-struct FileCloser
-{
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-bool Finish(FilePtr f)
-{
-  bool ok = !std::ferror(f.get());
-  return std::fclose(f.release()) == 0 && ok;
-}
-
 // Opens path for reading and reads its leading record count with next.
 // Null when either fails, with res.status saying which; else the count is
 // res.declared.
-FilePtr OpenCounted(const std::string& path, std::optional<int> (*next)(std::FILE*), ScenarioReadResult& res)
+UniqueFile OpenCounted(const std::string& path, std::optional<int> (*next)(fields::CharSource),
+                       ScenarioReadResult& res)
 {
-  FilePtr f(std::fopen(path.c_str(), "r"));
+  UniqueFile f = OpenFile(path, "r");
   if (!f) {
     res.status = ScenarioReadStatus::kNotOpened;
     return nullptr;
@@ -67,7 +57,7 @@ CVMS& CVMS::operator=(const CVMS& other)
 ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_ptr<CVMS>>& out)
 {
   ScenarioReadResult res;
-  FilePtr f = OpenCounted(path, fields::NextSignedInt, res);
+  UniqueFile f = OpenCounted(path, fields::NextSignedInt, res);
   if (!f)
     return res;
   std::FILE* in = f.get();
@@ -120,7 +110,7 @@ ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_
 
 bool WriteVMSFile(const std::string& path, const std::vector<const CVMS*>& signs)
 {
-  FilePtr f(std::fopen(path.c_str(), "w"));
+  UniqueFile f = OpenFile(path, "w");
   if (!f)
     return false;
   CNumericLocaleScope c_locale;
@@ -138,13 +128,13 @@ bool WriteVMSFile(const std::string& path, const std::vector<const CVMS*>& signs
       std::fprintf(o, "\n");
     }
   }
-  return Finish(std::move(f));
+  return CloseWritten(std::move(f));
 }
 
 ScenarioReadResult ReadIncidentFile(const std::string& path, std::vector<std::unique_ptr<CIncident>>& out)
 {
   ScenarioReadResult res;
-  FilePtr f = OpenCounted(path, fields::NextUnsignedInt, res);
+  UniqueFile f = OpenCounted(path, fields::NextUnsignedInt, res);
   if (!f)
     return res;
   std::FILE* in = f.get();
@@ -172,7 +162,7 @@ ScenarioReadResult ReadIncidentFile(const std::string& path, std::vector<std::un
 
 bool WriteIncidentFile(const std::string& path, const std::vector<const CIncident*>& incidents)
 {
-  FilePtr f(std::fopen(path.c_str(), "w"));
+  UniqueFile f = OpenFile(path, "w");
   if (!f)
     return false;
   CNumericLocaleScope c_locale;
@@ -181,5 +171,5 @@ bool WriteIncidentFile(const std::string& path, const std::vector<const CInciden
   for (const CIncident* i : incidents)
     std::fprintf(o, "%7d   %7d  %2.1f  %2.1f %2.1f\n", i->m_nFromNode, i->m_nToNode, i->m_fStart, i->m_fEnd,
                  i->m_fSeverity);
-  return Finish(std::move(f));
+  return CloseWritten(std::move(f));
 }

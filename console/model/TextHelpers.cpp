@@ -5,69 +5,6 @@
 #include <cstdarg>
 #include <cstring>
 
-namespace {
-
-bool IsDigit(int c)
-{
-  return c >= '0' && c <= '9';
-}
-bool IsAlnum(int c)
-{
-  return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// Skips to the first digit (or "." when dotStarts); sets sign from the
-// character just before it. Returns the stopping character or EOF.
-int SkipToNumber(std::FILE* f, bool dotStarts, int& sign)
-{
-  sign = 1;
-  for (;;) {
-    int c = getc_unlocked(f);
-    if (c == EOF)
-      return EOF;
-    if (IsDigit(c) || (dotStarts && c == '.'))
-      return c;
-    sign = (c == '-') ? -1 : 1;
-  }
-}
-
-// Collects c and the following characters accepted by `accept` into text
-// (at most width - 1 kept); the first other character is consumed.
-template <class Accept>
-std::string Collect(std::FILE* f, int c, std::size_t width, Accept accept)
-{
-  std::string text;
-  while (c != EOF && accept(c)) {
-    if (text.size() + 1 < width)
-      text.push_back(static_cast<char>(c));
-    c = getc_unlocked(f);
-  }
-  return text;
-}
-
-bool ScanRealImpl(std::FILE* f, bool dotStarts, double& value)
-{
-  int sign = 1;
-  int c = SkipToNumber(f, dotStarts, sign);
-  if (c == EOF)
-    return false;
-  std::string text = Collect(f, c, kScanFieldWidth, [](int ch) { return IsDigit(ch) || ch == '.'; });
-  value = ParseRealC(text.c_str()) * sign;
-  return true;
-}
-
-}  // namespace
-
-double ParseRealC(const char* text)
-{
-  const char* end = text + std::strlen(text);
-  double v = 0.0;
-  auto res = std::from_chars(text, end, v, std::chars_format::fixed);
-  if (res.ec != std::errc())
-    return 0.0;
-  return v;
-}
-
 std::string FormatRealC(double v)
 {
   char buf[400];
@@ -77,74 +14,31 @@ std::string FormatRealC(double v)
   return std::string(buf, res.ptr);
 }
 
-bool ScanRealChecked(std::FILE* f, double& value)
-{
-  return ScanRealImpl(f, false, value);
-}
-
 double ScanReal(std::FILE* f)
 {
-  double v = 0.0;
-  return ScanRealImpl(f, false, v) ? v : -1.0;
+  return fields::NextReal(f).value_or(-1.0);
 }
 
 double ReadFloat(std::FILE* f)
 {
-  double v = 0.0;
-  return ScanRealImpl(f, true, v) ? v : -1.0;
-}
-
-bool ScanUnsignedIntChecked(std::FILE* f, int& value)
-{
-  int c;
-  do {
-    c = getc_unlocked(f);
-    if (c == EOF)
-      return false;
-  } while (!IsDigit(c) && c != '.');
-  if (c == '.') {
-    value = 0;
-    return true;
-  }
-  std::string text = Collect(f, c, kScanUnsignedWidth, IsDigit);
-  long long v = 0;
-  std::from_chars(text.data(), text.data() + text.size(), v);
-  value = static_cast<int>(v);  // at most nine digits: fits
-  return true;
+  return fields::NextRealLeadingPoint(f).value_or(-1.0);
 }
 
 int ScanUnsignedInt(std::FILE* f)
 {
-  int v = 0;
-  return ScanUnsignedIntChecked(f, v) ? v : -1;
+  return fields::NextUnsignedInt(f).value_or(-1);
 }
 
 int ReadSignedInt(std::FILE* f)
 {
-  int sign = 1;
-  int c = SkipToNumber(f, false, sign);
-  if (c == EOF)
-    return -1;
-  std::string text = Collect(f, c, kScanFieldWidth, IsDigit);
-  long long v = 0;
-  auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (res.ec == std::errc::result_out_of_range || v > INT_MAX)
-    v = INT_MAX;
-  v *= sign;
-  if (v < INT_MIN)
-    v = INT_MIN;
-  return static_cast<int>(v);
+  // The magnitude is clamped to INT_MAX, so INT_MIN reads as -INT_MAX.
+  const int v = fields::NextSignedInt(f).value_or(-1);
+  return v == INT_MIN ? -INT_MAX : v;
 }
 
 std::string ReadToken(std::FILE* f)
 {
-  int c;
-  do {
-    c = getc_unlocked(f);
-    if (c == EOF)
-      return "-1";
-  } while (!IsAlnum(c));
-  return Collect(f, c, kScanFieldWidth, IsAlnum);
+  return fields::NextToken(f).value_or("-1");
 }
 
 void FormatMinutes(char* buf, std::size_t size, int m, bool pad)

@@ -1,34 +1,30 @@
 // Tolerant number readers for the console's text files, and the two
 // formatters that turn minutes into clock text. Numbers may be separated by
 // anything that is not part of a number. Numbers are converted in the "C"
-// way whatever the process locale is.
+// way whatever the process locale is. The readers are the base's
+// (FieldReaders.h) with the -1 end marker; code that must tell the end of
+// a file from a value of -1 uses the base's readers directly.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
+#include "FieldReaders.h"
+
 // Next signed real; only a "-" directly before the first digit makes it
-// negative; no exponent. -1.0 at end of file.
+// negative; no exponent; at most 31 characters taken. -1.0 at end of file.
 double ScanReal(std::FILE* f);
-// As ScanReal, telling the end of the file apart: false at end of file.
-bool ScanRealChecked(std::FILE* f, double& value);
-// Next unsigned integer (signs ignored; a "." before any digit gives 0).
-// -1 at end of file.
+// Next unsigned integer (signs ignored; a "." before any digit gives 0; at
+// most nine digits taken). -1 at end of file.
 int ScanUnsignedInt(std::FILE* f);
-bool ScanUnsignedIntChecked(std::FILE* f, int& value);
 // As ScanReal, but a number may also begin with ".". -1.0 at end of file.
 double ReadFloat(std::FILE* f);
-// Next signed integer (digits only). -1 at end of file.
+// Next signed integer (digits only; its magnitude clamped to INT_MAX). -1
+// at end of file.
 int ReadSignedInt(std::FILE* f);
-// Next word of letters and digits; "-1" at end of file.
+// Next word of letters and digits (cut at 31); "-1" at end of file.
 std::string ReadToken(std::FILE* f);
-
-// Field widths of the readers, terminator included: longer numbers and
-// words are cut to the first (width - 1) characters, the rest of the number
-// or word is consumed and dropped.
-constexpr std::size_t kScanUnsignedWidth = 10;
-constexpr std::size_t kScanFieldWidth = 32;
 
 // Clock text of a number of minutes into buf (always terminated):
 // multiples of 60 "h:00", multiples of 10 "h:m", else "h:0m"/"h:mm" when
@@ -46,5 +42,3 @@ void DebugPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // Real number as text in the "C" locale, shortest fixed form that reads
 // back to the same value (no exponent, so the readers above take it).
 std::string FormatRealC(double v);
-// Decimal real of a text in the "C" locale (prefix; 0.0 when none).
-double ParseRealC(const char* text);

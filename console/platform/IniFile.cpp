@@ -2,13 +2,10 @@
 
 #include "FileText.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -171,44 +168,6 @@ bool HasLineBreak(const std::string& s)
   return s.find_first_of("\r\n") != std::string::npos;
 }
 
-// Writes data to a file beside path and renames it over path; the mode of
-// an existing file is kept. A link is followed, so the file it names is
-// replaced and the link stays.
-bool ReplaceFile(const std::string& path, const std::string& data)
-{
-  std::error_code ec;
-  std::filesystem::path target(path);
-  if (std::filesystem::is_symlink(target, ec)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
-    if (ec)
-      return false;
-    target = resolved;
-  }
-  struct stat st;
-  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-
-  std::string tmp = target.string() + ".XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0)
-    return false;
-  bool ok = ::fchmod(fd, mode) == 0;
-  std::size_t done = 0;
-  while (ok && done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    ok = n > 0;
-    if (ok)
-      done += static_cast<std::size_t>(n);
-  }
-  ok = ::close(fd) == 0 && ok;
-  if (ok)
-    ok = ::rename(tmp.c_str(), target.c_str()) == 0;
-  if (!ok)
-    ::unlink(tmp.c_str());
-  return ok;
-}
-
 }  // namespace
 
 int IniReadInt(const std::string& section, const std::string& key, int defaultValue, const std::string& path)
@@ -290,5 +249,5 @@ bool IniWriteString(const std::string& section, const std::string& key, const st
       endLastLine();
     ini.lines.insert(ini.lines.begin() + static_cast<long>(at), newLine(keyName + "=" + value));
   }
-  return ReplaceFile(path, ini.Join());
+  return ReplaceFileText(path, ini.Join());
 }

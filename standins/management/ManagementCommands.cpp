@@ -1,10 +1,8 @@
 #include "ManagementCommands.h"
 
+#include "StringPrintf.h"
 #include "VQDataPacker.h"
 #include "qelm_msg_codes.h"
-
-#include <cstdarg>
-#include <cstdio>
 
 const char* MessageCodeName(long code)
 {
@@ -65,39 +63,28 @@ const char* VMSTypeName(int32_t type)
   }
 }
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
-  va_end(ap);
-  return buf;
-}
-
 std::string DescribeVMS(const VMSMsgArg& v)
 {
   std::string s =
-      Format("type %d (%s), link %d -> %d, ", v.type, VMSTypeName(v.type), v.from_node, v.to_node);
+      StringPrintf("type %d (%s), link %d -> %d, ", v.type, VMSTypeName(v.type), v.from_node, v.to_node);
   switch (v.type) {
-  case 1: s += Format("speed threshold %d, change %d%%", v.params[0], v.params[1]); break;
-  case 3: s += Format("response rate %d%%, path preference %d", v.params[0], v.params[1]); break;
-  default: s += Format("parameters %d %d", v.params[0], v.params[1]); break;
+  case 1: s += StringPrintf("speed threshold %d, change %d%%", v.params[0], v.params[1]); break;
+  case 3: s += StringPrintf("response rate %d%%, path preference %d", v.params[0], v.params[1]); break;
+  default: s += StringPrintf("parameters %d %d", v.params[0], v.params[1]); break;
   }
-  s += Format(", minutes %.1f to %.1f", v.start, v.end);
+  s += StringPrintf(", minutes %.1f to %.1f", v.start, v.end);
   if (v.type == 2 || v.type == 4) {
     // The node count comes from the sender: only counts the array can hold
     // are followed.
     int n = v.params[1];
     if (n < 0 || n > 100) {
-      s += Format(", sub-path node count %d out of range", n);
+      s += StringPrintf(", sub-path node count %d out of range", n);
     } else {
       s += ", sub-path";
       if (n == 0)
         s += " empty";
       for (int i = 0; i < n; ++i)
-        s += Format(" %d", v.path[i]);
+        s += StringPrintf(" %d", v.path[i]);
     }
   }
   return s;
@@ -113,9 +100,9 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
   if (expected == 0)
     return false;
   const unsigned got = m.arg.length();
-  const std::string head = Format("Command message %ld (%s)", code, MessageCodeName(code));
+  const std::string head = StringPrintf("Command message %ld (%s)", code, MessageCodeName(code));
   if (got != expected) {
-    text = head + Format(" refused: payload of %u bytes, %u expected.", got, expected);
+    text = head + StringPrintf(" refused: payload of %u bytes, %u expected.", got, expected);
     return false;
   }
   switch (code) {
@@ -123,8 +110,8 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
   case MSG_INCIDENT_REMOVE: {
     IncidentMsgArg c;
     UnpackCommandArg(m.arg, c);
-    text = head + Format(": link %d -> %d, minutes %.1f to %.1f, severity %.1f.", c.from_node, c.to_node,
-                         c.start, c.end, c.severity);
+    text = head + StringPrintf(": link %d -> %d, minutes %.1f to %.1f, severity %.1f.", c.from_node,
+                               c.to_node, c.start, c.end, c.severity);
     break;
   }
   case MSG_VMS_ADD:
@@ -137,10 +124,10 @@ bool DescribeCommand(const QELM::MSG& m, std::string& text)
   default: {
     WorkZoneMsgArg c;
     UnpackCommandArg(m.arg, c);
-    text = head + Format(": link %d -> %d, minutes %.1f to %.1f, capacity reduction %.2f, "
-                         "speed limit %d mph, discharge rate %d veh/hr/ln.",
-                         c.from_node, c.to_node, c.start, c.end, c.capacity_reduction, c.speed_limit,
-                         c.discharge_rate);
+    text = head + StringPrintf(": link %d -> %d, minutes %.1f to %.1f, capacity reduction %.2f, "
+                               "speed limit %d mph, discharge rate %d veh/hr/ln.",
+                               c.from_node, c.to_node, c.start, c.end, c.capacity_reduction, c.speed_limit,
+                               c.discharge_rate);
     break;
   }
   }

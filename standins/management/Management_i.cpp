@@ -29,13 +29,14 @@ QELM::HRTime OffsetTime(long long ms)
 
 Management_i::Management_i(CORBA::ORB_ptr orb, const Options& options, const ManagementSchedule& schedule)
     : m_orb(CORBA::ORB::_duplicate(orb)), m_opt(options), m_schedule(schedule),
-      m_targets(options.target_timeout_ms), m_modules{{"NOWSIM", K_DESCRIPTIVE, {}, false},
-                                                      {"FORESIM", K_PREDICTIVE, {}, false},
-                                                      {"FORESIM1", K_PREDICTIVE, {}, false},
-                                                      {"ODE", K_ODESTIMATE, {}, false},
-                                                      {"ODP", K_ODPREDICT, {}, false},
-                                                      {"NEARVET", K_SHORTTERM, {}, false},
-                                                      {"FARVET", K_LONGTERM, {}, false}},
+      m_targets(options.target_timeout_ms),
+      m_modules{{"NOWSIM", K_DESCRIPTIVE, QELM::Descriptive::_PD_repoId, {}, false},
+                {"FORESIM", K_PREDICTIVE, QELM::Predictive::_PD_repoId, {}, false},
+                {"FORESIM1", K_PREDICTIVE, QELM::Predictive::_PD_repoId, {}, false},
+                {"ODE", K_ODESTIMATE, QELM::ODEstimate::_PD_repoId, {}, false},
+                {"ODP", K_ODPREDICT, QELM::ODPredict::_PD_repoId, {}, false},
+                {"NEARVET", K_SHORTTERM, QELM::ShortTermCC::_PD_repoId, {}, false},
+                {"FARVET", K_LONGTERM, QELM::LongTermCC::_PD_repoId, {}, false}},
       m_sim_time(options.start_time)
 {}
 
@@ -179,16 +180,7 @@ CORBA::Long Management_i::Initialize()
         continue;
       }
       try {
-        bool kind_ok = false;
-        switch (mod.kind) {
-        case K_DESCRIPTIVE: kind_ok = task->_is_a("IDL:QELM/Descriptive:1.0"); break;
-        case K_PREDICTIVE: kind_ok = task->_is_a("IDL:QELM/Predictive:1.0"); break;
-        case K_ODESTIMATE: kind_ok = task->_is_a("IDL:QELM/ODEstimate:1.0"); break;
-        case K_ODPREDICT: kind_ok = task->_is_a("IDL:QELM/ODPredict:1.0"); break;
-        case K_SHORTTERM: kind_ok = task->_is_a("IDL:QELM/ShortTermCC:1.0"); break;
-        case K_LONGTERM: kind_ok = task->_is_a("IDL:QELM/LongTermCC:1.0"); break;
-        }
-        if (!kind_ok) {
+        if (!task->_is_a(mod.repository_id)) {
           VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
           continue;
         }

@@ -65,9 +65,10 @@ private:
   enum Kind { K_DESCRIPTIVE, K_PREDICTIVE, K_ODESTIMATE, K_ODPREDICT, K_SHORTTERM, K_LONGTERM };
   struct Module
   {
-    const char* name;
-    Kind kind;
-    QELM::Task_var task;  // nil when not bound or dropped
+    const char* name;           // bound under {"QELM", name}
+    Kind kind;                  // how a cycle drives it
+    const char* repository_id;  // the interface of its kind
+    QELM::Task_var task;        // nil when not bound or dropped
     bool initialized = false;
   };
 

@@ -1,22 +1,12 @@
 #include "ModFormats.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <sstream>
 
-namespace vlq::mod {
+#include "FieldReaders.h"
+#include "StringPrintf.h"
 
-void Append(std::string& out, const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  const int n = std::vsnprintf(buf, sizeof(buf), fmt, ap);
-  va_end(ap);
-  if (n > 0)
-    out.append(buf,
-               static_cast<std::size_t>(n) < sizeof(buf) ? static_cast<std::size_t>(n) : sizeof(buf) - 1);
-}
+namespace vlq::mod {
 
 std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text, int* unknown)
 {
@@ -28,7 +18,8 @@ std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string&
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
     int from = 0, to = 0;
-    if (std::sscanf(line.c_str(), "%5d%5d", &from, &to) != 2)
+    const char* p = line.c_str();
+    if (!ParseLinkLineNumbers(p, from, to))
       continue;  // empty or unreadable line
     const int k = net.FindLink(from, to);
     if (k < 0) {
@@ -69,10 +60,10 @@ std::string FormatReferenceTable(const ModNetwork& net, const std::vector<int>& 
       number[static_cast<std::size_t>(k)] = ++m;
   std::string out;
   out.reserve(net.links.size() * 40 + 32);
-  Append(out, "%zu %d\n", net.links.size(), m);
+  StringAppendF(out, "%zu %d\n", net.links.size(), m);
   for (std::size_t k = 0; k < net.links.size(); ++k) {
     const ModLink& l = net.links[k];
-    Append(out, "%zu %d %d %d %.0f %d\n", k + 1, l.from, l.to, number[k], l.length_ft, l.lanes);
+    StringAppendF(out, "%zu %d %d %d %.0f %d\n", k + 1, l.from, l.to, number[k], l.length_ft, l.lanes);
   }
   return out;
 }
@@ -81,21 +72,21 @@ std::string FormatObsData(int hour, int minute, int second, const std::vector<fl
 {
   std::string out;
   out.reserve(values.size() * 10 + 32);
-  Append(out, "%d %d %d\n", hour, minute, second);
+  StringAppendF(out, "%d %d %d\n", hour, minute, second);
   for (std::size_t j = 0; j < values.size(); ++j)
-    Append(out, "%.2f%c", static_cast<double>(values[j]),
-           (j % 10 == 9 || j + 1 == values.size()) ? '\n' : ' ');
+    StringAppendF(out, "%.2f%c", static_cast<double>(values[j]),
+                  (j % 10 == 9 || j + 1 == values.size()) ? '\n' : ' ');
   return out;
 }
 
 std::string FormatPredictedPaths(int lead, const std::vector<PredictedPath>& paths)
 {
   std::string out;
-  Append(out, "%d\n%zu\n", lead, paths.size());
+  StringAppendF(out, "%d\n%zu\n", lead, paths.size());
   for (std::size_t p = 0; p < paths.size(); ++p) {
-    Append(out, "%zu %.2f %zu", p + 1, paths[p].travel_time, paths[p].nodes.size());
+    StringAppendF(out, "%zu %.2f %zu", p + 1, paths[p].travel_time, paths[p].nodes.size());
     for (int n : paths[p].nodes)
-      Append(out, " %d", n);
+      StringAppendF(out, " %d", n);
     out += '\n';
   }
   return out;
@@ -107,53 +98,16 @@ SchedulerCycles DefaultCycles()
   return {30, 300, 900, 600, 300, 30, 300, 1200, 300, 2700};
 }
 
-std::string FormatScheduler(const SchedulerCycles& c)
-{
-  std::string out;
-  Append(out, "%d %d\n", c[0], 0);
-  Append(out, "%d %d %d\n", c[1], c[7], c[1]);
-  Append(out, "%d %d\n", c[2], c[1]);
-  Append(out, "%d %d %d\n", c[3], c[9], 0);
-  Append(out, "%d %d\n", c[4], c[4]);
-  Append(out, "%d %d\n", c[5], c[5]);
-  out += "\n";
-  Append(out, "%d\n", c[6]);
-  Append(out, "%d\n", c[8]);
-  Append(out, "%d\n", c[5]);
-  out += "\n";
-  Append(out, "%d\n", 5);
-  Append(out, "%d\n\n", 3600000);
-  out += "\n(File Contents:)\n(NOWSIM) \tperiod start_time\n(FORESIM)\troll_period stage_length start_time\n";
-  out += "(ODE)\t\tstate_length start_time\n(ODP)\t\tperiod horizon start_time\n(FARVET)\tperiod "
-         "start_time\n(NEARVET)\tperiod start_time\n\n";
-  out += "(The next three parameters:)\nOD Departure (assignment) interval\nOD Observation interval\nCC "
-         "Observation interval\n\n";
-  out += "(The last two elements are:)\nframe_length\nsimulation_horizon\n(i.e. for how long to "
-         "simulate)\n\n(all are in units of seconds)\n";
-  return out;
-}
-
-std::string FormatModules(int run_foresim1, int run_nearvet, int run_farvet, int run_od)
-{
-  std::string out;
-  Append(out, "%d\n%d\n%d\n%d\n%d\n%d\n", 1, 1, run_foresim1, run_nearvet, run_farvet, run_od);
-  out += "\n";
-  out += "line 1: state estimation; 1=run; 0=not run\n";
-  out += "line 2: state prediction\n";
-  out += "line 3: state prediction_1\n";
-  out += "line 4: short-term consistency checking/updating\n";
-  out += "line 5: long-term consistency checking/updating\n";
-  out += "line 6: OD estimation & prediction";
-  return out;
-}
-
 bool ParseScheduler(const std::string& text, SchedulerValues& out)
 {
-  NumberScanner sc(text);
+  fields::TextCursor in(text);
   long long v[19];
-  for (long long& x : v)
-    if (!sc.NextInt(x))
+  for (long long& x : v) {
+    const std::optional<long long> n = NextCount(in);
+    if (!n)
       return false;
+    x = *n;
+  }
   auto i = [](long long x) { return x > 1'000'000'000 ? 1'000'000'000 : static_cast<int>(x); };
   out.nowsim_period = i(v[0]);
   out.foresim_roll = i(v[2]);

@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "CycleFiles.h"
 #include "ModNetwork.h"
 
 namespace vlq::mod {
 
-// Appends printf-style text to out (at most 511 characters per call).
-void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-
-// Detector links named by a Detector.dat text (one "%5d%5d" node pair per
-// line), as link indices in link order without repeats. Pairs that name no
+// Detector links named by a Detector.dat text (a node pair at the start of
+// each line, read as the console reads it), as link indices in link order
+// without repeats. Pairs that name no
 // link are skipped and counted in *unknown.
 std::vector<int> DetectorLinksFromText(const ModNetwork& net, const std::string& text,
                                        int* unknown = nullptr);
@@ -45,17 +44,11 @@ struct PredictedPath
 // time, node count and node numbers.
 std::string FormatPredictedPaths(int lead, const std::vector<PredictedPath>& paths);
 
-// The ten cycle settings in seconds, in the order of the cycles dialog:
-// 0 NOWSIM period, 1 FORESIM roll period, 2 ODE state length, 3 ODP period,
-// 4 FARVET period, 5 NEARVET period, 6 OD departure interval, 7 FORESIM
-// stage length, 8 OD observation interval, 9 ODP horizon.
-using SchedulerCycles = std::array<int, 10>;
+// The ten cycle settings in seconds, by CycleEntry (runfiles/CycleFiles.h);
+// scheduler.dat is SchedulerFileText of them.
+using SchedulerCycles = std::array<int, kCycleEntries>;
+// The cycles dialog's initial entries.
 SchedulerCycles DefaultCycles();
-
-// scheduler.dat exactly as the console writes it.
-std::string FormatScheduler(const SchedulerCycles& c);
-// modules.dat exactly as the console writes it.
-std::string FormatModules(int run_foresim1, int run_nearvet, int run_farvet, int run_od);
 
 // The values of a scheduler.dat the modules use; false when the text holds
 // fewer than the nineteen numbers of the file.

@@ -1,16 +1,11 @@
 #include "ModNetwork.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
-#include <unistd.h>
+#include "FileHandle.h"
 
 namespace vlq::mod {
 
@@ -28,83 +23,15 @@ long long PairKey(int from, int to)
 
 }  // namespace
 
-bool NumberScanner::Next(double& value)
+std::optional<long long> NextCount(fields::CharSource in)
 {
-  const std::size_t n = m_text.size();
-  while (m_pos < n && !(m_text[m_pos] >= '0' && m_text[m_pos] <= '9'))
-    ++m_pos;
-  if (m_pos >= n)
-    return false;
-  const std::size_t start = m_pos;
-  bool point = false;
-  while (m_pos < n) {
-    const char c = m_text[m_pos];
-    if (c >= '0' && c <= '9') {
-      ++m_pos;
-    } else if (c == '.' && !point) {
-      point = true;
-      ++m_pos;
-    } else {
-      break;
-    }
-  }
-  // Digits and at most one point: plain strtod of the run is exact enough.
-  char buf[64];
-  const std::size_t len = std::min<std::size_t>(m_pos - start, sizeof(buf) - 1);
-  std::memcpy(buf, m_text.data() + start, len);
-  buf[len] = 0;
-  value = std::strtod(buf, nullptr);
-  return true;
-}
-
-bool NumberScanner::NextInt(long long& value)
-{
-  double v = 0;
-  if (!Next(v))
-    return false;
-  // Truncated toward zero; a digit run beyond the 64-bit range reads as the
-  // largest value (the callers' range checks then refuse it) rather than
-  // through an undefined conversion.
-  value = v >= 9.2e18 ? std::numeric_limits<long long>::max() : static_cast<long long>(v);
-  return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
-}
-
-bool WriteFileAtomic(const std::string& path, const std::string& content, std::string* error)
-{
-  const std::string tmp = path + ".tmp." + std::to_string(::getpid());
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) {
-    if (error)
-      *error = "cannot create " + tmp + ": " + std::strerror(errno);
-    return false;
-  }
-  const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  const bool flushed = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !flushed || !closed) {
-    if (error)
-      *error = "cannot write " + tmp;
-    std::remove(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    if (error)
-      *error = "cannot rename " + tmp + " to " + path + ": " + std::strerror(errno);
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  const std::optional<double> v = fields::NextUnsignedReal(in);
+  if (!v)
+    return std::nullopt;
+  // A digit run beyond the 64-bit range reads as the largest value (the
+  // callers' range checks then refuse it) rather than through an undefined
+  // conversion.
+  return *v >= 9.2e18 ? std::numeric_limits<long long>::max() : static_cast<long long>(*v);
 }
 
 int ModNetwork::ODZones() const
@@ -139,18 +66,20 @@ void ModNetwork::Index()
 
 bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& error)
 {
-  std::string text;
-  if (!ReadWholeFile(path, text)) {
+  UniqueFile file = OpenFile(path, "r");
+  if (!file) {
     error = "cannot open " + path;
     return false;
   }
-  NumberScanner sc(std::move(text));
+  std::FILE* f = file.get();
   long long header[5];
   for (long long& h : header) {
-    if (!sc.NextInt(h)) {
+    const std::optional<long long> v = NextCount(f);
+    if (!v) {
       error = path + ": the header needs five values";
       return false;
     }
+    h = *v;
   }
   const long long zones = header[0], nodes = header[1], links = header[2];
   if (zones > kMaxZones || nodes > kMaxNodes || links > kMaxLinks) {
@@ -164,28 +93,31 @@ bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& erro
   n.node_numbers.reserve(nodes);
   n.node_zones.reserve(nodes);
   for (long long i = 0; i < nodes; ++i) {
-    long long num = 0, zone = 0;
-    if (!sc.NextInt(num) || !sc.NextInt(zone)) {
+    const std::optional<long long> num = NextCount(f);
+    const std::optional<long long> zone = num ? NextCount(f) : std::nullopt;
+    if (!zone) {
       error = path + ": the node block ends after " + std::to_string(i) + " of " + std::to_string(nodes) +
               " nodes";
       return false;
     }
-    if (num > 2'000'000'000 || zone > 2'000'000'000) {
+    if (*num > 2'000'000'000 || *zone > 2'000'000'000) {
       error = path + ": node " + std::to_string(i + 1) + " out of range";
       return false;
     }
-    n.node_numbers.push_back(static_cast<int>(num));
-    n.node_zones.push_back(static_cast<int>(zone));
+    n.node_numbers.push_back(static_cast<int>(*num));
+    n.node_zones.push_back(static_cast<int>(*zone));
   }
   n.links.reserve(links);
   for (long long k = 0; k < links; ++k) {
     double v[13];
     for (int c = 0; c < 13; ++c) {
-      if (!sc.Next(v[c])) {
+      const std::optional<double> x = fields::NextUnsignedReal(f);
+      if (!x) {
         error =
             path + ": the link block ends in link " + std::to_string(k + 1) + " of " + std::to_string(links);
         return false;
       }
+      v[c] = *x;
     }
     for (double x : v) {
       if (!std::isfinite(x) || x > 2e9) {

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "FieldReaders.h"
 
 namespace vlq::mod {
 
@@ -53,33 +56,15 @@ private:
   std::unordered_map<int, std::vector<int>> m_out;
 };
 
-// Reads a network.dat. Numbers are taken as the console takes them: any
-// character that cannot start a number separates values (a minus sign
-// included). Returns false with a message for a missing file, a header
-// out of range or a node or link block that ends early.
+// Reads a network.dat. Numbers are taken as the runtime's ReadReal takes
+// them: any character that cannot start a number separates values (a
+// minus sign included). Returns false with a message for a missing file, a
+// header out of range or a node or link block that ends early.
 bool ReadNetworkFile(const std::string& path, ModNetwork& net, std::string& error);
 
-// Tolerant number scanner over a text held in memory: skips every character
-// up to the next decimal digit, then takes digits and points.
-class NumberScanner
-{
-public:
-  explicit NumberScanner(std::string text) : m_text(std::move(text)) {}
-  // Next number, false at the end of the text.
-  bool Next(double& value);
-  bool NextInt(long long& value);
-  std::size_t Position() const { return m_pos; }
-
-private:
-  std::string m_text;
-  std::size_t m_pos = 0;
-};
-
-// Whole file into a string; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& out);
-
-// Writes a file under a temporary name in the same directory and renames it
-// into place, so that a reader sees either the old or the new file whole.
-bool WriteFileAtomic(const std::string& path, const std::string& content, std::string* error = nullptr);
+// Next unsigned number of a text (fields::NextUnsignedReal) truncated
+// toward zero; a value beyond the 64-bit range reads as the largest. nullopt
+// at the end of the text.
+std::optional<long long> NextCount(fields::CharSource in);
 
 }  // namespace vlq::mod

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "FileText.h"
 #include "HRTime.h"
 #include "ModRecords.h"
 #include "VQOStreamLog.h"
@@ -52,7 +53,7 @@ bool ModuleContext::Load(std::string& error)
     return false;
   m_model = TrafficModel(&m_net, m_seed);
   std::string text;
-  m_have_schedule = ReadWholeFile("scheduler.dat", text) && ParseScheduler(text, m_schedule);
+  m_have_schedule = ReadFileText("scheduler.dat", text) && ParseScheduler(text, m_schedule);
   VQOStreamLog::Line("%s: %zu nodes, %zu links, %d OD zones (network.dat); scheduler.dat %s; seed %llu.\n",
                      m_name.c_str(), m_net.node_numbers.size(), m_net.links.size(), m_net.ODZones(),
                      m_have_schedule ? "read" : "not used", static_cast<unsigned long long>(m_seed));

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FileText.h"
 #include "ModCycles.h"
 #include "ModFormats.h"
 #include "VQOStreamLog.h"
@@ -22,7 +23,7 @@ bool WriteRunFile(ModuleContext& ctx, const std::string& path, const std::string
   if (!dir.empty())
     std::filesystem::create_directories(dir, ec);
   std::string error;
-  if (!WriteFileAtomic(path, text, &error)) {
+  if (!ReplaceFileText(path, text, &error)) {
     VQOStreamLog::Line("%s: %s\n", ctx.Name().c_str(), error.c_str());
     return false;
   }
@@ -198,7 +199,7 @@ NEARVET_i::NEARVET_i(ModuleContext& ctx) : ModuleServant(ctx)
 {
   std::string text;
   int unknown = 0;
-  if (ReadWholeFile("estimate/Detector.dat", text))
+  if (ReadFileText("estimate/Detector.dat", text))
     m_detectors = DetectorLinksFromText(ctx.Net(), text, &unknown);
   if (m_detectors.empty()) {
     m_detectors = DefaultDetectorLinks(ctx.Net().links.size());

@@ -12,9 +12,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "BatchFiles.h"
+#include "CycleFiles.h"
+#include "FileText.h"
 #include "ModFormats.h"
 #include "ModRandom.h"
+#include "RunPrograms.h"
 #include "ScenarioDatabase.h"
+#include "StringPrintf.h"
 
 namespace fs = std::filesystem;
 
@@ -40,80 +45,14 @@ bool IsCameraLink(std::size_t k)
   return k % 25 == 3;
 }
 
-}  // namespace
 
-std::string ShellQuote(const std::string& s)
+
+// Where the build puts a program, below its root.
+std::string BuildSubdir(const RunProgram& p)
 {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'')
-      out += "'\\''";
-    else
-      out += c;
-  }
-  out += "'";
-  return out;
-}
-
-namespace {
-
-bool CheckNameServiceAddress(const std::string& host, std::string& error)
-{
-  if (host.find(':') != std::string::npos)
-    return true;
-  error = "the naming service's address must be host:port, not \"" + host + "\"";
-  return false;
-}
-
-bool IsExecutableFile(const fs::path& p)
-{
-  std::error_code ec;
-  return fs::is_regular_file(p, ec) && ::access(p.c_str(), X_OK) == 0;
-}
-
-std::string FindInPath(const std::string& name)
-{
-  std::vector<std::string> dirs;
-  if (const char* path = std::getenv("PATH")) {
-    std::string p = path;
-    std::size_t start = 0;
-    while (start <= p.size()) {
-      const std::size_t end = p.find(':', start);
-      dirs.push_back(p.substr(start, end == std::string::npos ? std::string::npos : end - start));
-      if (end == std::string::npos)
-        break;
-      start = end + 1;
-    }
-  }
-  for (const char* d : {"/usr/bin", "/usr/sbin", "/usr/local/bin", "/bin", "/sbin"})
-    dirs.push_back(d);
-  for (const std::string& d : dirs) {
-    if (d.empty())
-      continue;
-    const fs::path p = fs::path(d) / name;
-    if (IsExecutableFile(p))
-      return p.string();
-  }
-  return std::string();
-}
-
-bool WriteText(const fs::path& p, const std::string& text, std::string& error, mode_t mode = 0644)
-{
-  std::FILE* f = std::fopen(p.c_str(), "wb");
-  if (!f) {
-    error = "cannot create " + p.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0 || !ok) {
-    error = "cannot write " + p.string();
-    return false;
-  }
-  if (::chmod(p.c_str(), mode) != 0) {
-    error = "cannot set the mode of " + p.string();
-    return false;
-  }
-  return true;
+  if (p.module)
+    return "standins/modules";
+  return std::string(p.image) == "Tallyhouse" ? "tallyhouse" : "standins/management";
 }
 
 }  // namespace
@@ -274,14 +213,14 @@ std::string FormatNetworkDat(const GridNetwork& g)
   const ModNetwork& n = g.net;
   std::string out;
   out.reserve(n.node_numbers.size() * 16 + n.links.size() * 80 + 64);
-  Append(out, "%d %zu %zu %d %d\n", n.zones, n.node_numbers.size(), n.links.size(), n.network_param,
-         n.superzone_flag);
+  StringAppendF(out, "%d %zu %zu %d %d\n", n.zones, n.node_numbers.size(), n.links.size(), n.network_param,
+                n.superzone_flag);
   for (std::size_t i = 0; i < n.node_numbers.size(); ++i)
-    Append(out, "%7d%7d\n", n.node_numbers[i], n.node_zones[i]);
+    StringAppendF(out, "%7d%7d\n", n.node_numbers[i], n.node_zones[i]);
   for (const ModLink& l : n.links)
-    Append(out, "%7d%7d%4d%4d%7d%4d%6.1f%6.2f%6.1f%8.1f%8.1f%4d%6.1f\n", l.from, l.to, l.left_bays,
-           l.right_bays, static_cast<int>(l.length_ft), l.lanes, l.flow_model, 1.0, l.speed_limit,
-           l.max_service_flow, l.sat_flow, l.type, l.grade);
+    StringAppendF(out, "%7d%7d%4d%4d%7d%4d%6.1f%6.2f%6.1f%8.1f%8.1f%4d%6.1f\n", l.from, l.to, l.left_bays,
+                  l.right_bays, static_cast<int>(l.length_ft), l.lanes, l.flow_model, 1.0, l.speed_limit,
+                  l.max_service_flow, l.sat_flow, l.type, l.grade);
   return out;
 }
 
@@ -289,11 +228,11 @@ std::string FormatSuperZoneDat(const GridNetwork& g)
 {
   const int z = g.net.zones;
   std::string out;
-  Append(out, "%d\n", g.superzones);
+  StringAppendF(out, "%d\n", g.superzones);
   for (int i = 1; i <= z; ++i)
-    Append(out, "%d%c", i, (i % 10 == 0 || i == z) ? '\n' : ' ');
+    StringAppendF(out, "%d%c", i, (i % 10 == 0 || i == z) ? '\n' : ' ');
   for (int i = 1; i <= z; ++i)
-    Append(out, "%d%c", (i - 1) * g.superzones / z + 1, (i % 10 == 0 || i == z) ? '\n' : ' ');
+    StringAppendF(out, "%d%c", (i - 1) * g.superzones / z + 1, (i % 10 == 0 || i == z) ? '\n' : ' ');
   return out;
 }
 
@@ -302,7 +241,7 @@ std::string FormatXYDat(const GridNetwork& g)
   std::string out;
   out.reserve(g.x.size() * 24);
   for (std::size_t i = 0; i < g.x.size(); ++i)
-    Append(out, "%d %.1f %.1f\n", g.net.node_numbers[i], g.x[i], g.y[i]);
+    StringAppendF(out, "%d %.1f %.1f\n", g.net.node_numbers[i], g.x[i], g.y[i]);
   return out;
 }
 
@@ -318,8 +257,8 @@ std::string FormatLinkXYDat(const GridNetwork& g)
     const double len = std::hypot(dx, dy);
     const double sx = len > 0 ? dy / len * kShapeShift : 0.0;
     const double sy = len > 0 ? -dx / len * kShapeShift : 0.0;
-    Append(out, "%d %d 2 %.1f %.1f %.1f %.1f\n", l.from, l.to, g.x[a] + sx, g.y[a] + sy, g.x[b] + sx,
-           g.y[b] + sy);
+    StringAppendF(out, "%d %d 2 %.1f %.1f %.1f %.1f\n", l.from, l.to, g.x[a] + sx, g.y[a] + sy, g.x[b] + sx,
+                  g.y[b] + sy);
   }
   return out;
 }
@@ -329,7 +268,7 @@ std::string FormatLinkNameDat(const GridNetwork& g)
   std::string out;
   out.reserve(g.net.links.size() * 28);
   for (std::size_t k = 0; k < g.net.links.size(); ++k)
-    Append(out, "%5d%5d%s\n", g.net.links[k].from, g.net.links[k].to, g.names[k].c_str());
+    StringAppendF(out, "%5d%5d%s\n", g.net.links[k].from, g.net.links[k].to, g.names[k].c_str());
   return out;
 }
 
@@ -337,8 +276,8 @@ std::string FormatDetectorDat(const GridNetwork& g)
 {
   std::string out;
   for (int k : g.detectors)
-    Append(out, "%5d%5d\n", g.net.links[static_cast<std::size_t>(k)].from,
-           g.net.links[static_cast<std::size_t>(k)].to);
+    StringAppendF(out, "%5d%5d\n", g.net.links[static_cast<std::size_t>(k)].from,
+                  g.net.links[static_cast<std::size_t>(k)].to);
   return out;
 }
 
@@ -347,8 +286,9 @@ std::string FormatCCTVDat(const GridNetwork& g)
   std::string out;
   int cam = 0;
   for (int k : g.cameras)
-    Append(out, "%5d%5d http://cctv.vorlantis.local/camera%d\n",
-           g.net.links[static_cast<std::size_t>(k)].from, g.net.links[static_cast<std::size_t>(k)].to, ++cam);
+    StringAppendF(out, "%5d%5d http://cctv.vorlantis.local/camera%d\n",
+                  g.net.links[static_cast<std::size_t>(k)].from, g.net.links[static_cast<std::size_t>(k)].to,
+                  ++cam);
   return out;
 }
 
@@ -358,23 +298,8 @@ std::string FormatControlDat(const GridNetwork& g)
   std::string out = "0\n";
   out.reserve(g.control_type.size() * 16);
   for (std::size_t i = 0; i < g.control_type.size(); ++i)
-    Append(out, "%d %d %d %d\n", g.net.node_numbers[i], g.control_type[i], g.control_type[i] >= 4 ? 90 : 0,
-           0);
-  return out;
-}
-
-const std::vector<std::string>& DistributionKeys()
-{
-  static const std::vector<std::string> keys = {"foresim",    "foresim1",   "nowsim", "nearvet", "farvet",
-                                                "management", "tallyhouse", "ode",    "odp"};
-  return keys;
-}
-
-std::string FormatDistributionIni()
-{
-  std::string out = "[VORLANTISQ]\n";
-  for (const std::string& k : DistributionKeys())
-    out += k + "=0\n";
+    StringAppendF(out, "%d %d %d %d\n", g.net.node_numbers[i], g.control_type[i],
+                  g.control_type[i] >= 4 ? 90 : 0, 0);
   return out;
 }
 
@@ -393,7 +318,7 @@ std::string FindProgram(const RunDirOptions& opt, const std::string& name, const
   }
   std::error_code ec;
   for (const fs::path& p : candidates) {
-    if (IsExecutableFile(p)) {
+    if (IsExecutableFile(p.string())) {
       if (found)
         *found = true;
       const fs::path c = fs::canonical(p, ec);
@@ -410,46 +335,16 @@ std::string FindProgram(const RunDirOptions& opt, const std::string& name, const
   return fs::absolute(fallback, ec).lexically_normal().string();
 }
 
-std::string FormatNamingServiceBat(const RunDirOptions& opt)
-{
-  std::string out;
-  out += "# Naming_Service: the naming service of the run, under the image name NAMEDIR\n";
-  out += "# (a link to omniNames). QELM_NAME_SERVICE_HOST gives its host:port; its data\n";
-  out += "# files are kept in NameService/ and started afresh each time.\n";
-  out += "cd \"$(dirname \"$0\")\" || exit 1\n";
-  out += ": \"${QELM_NAME_SERVICE_HOST:=" + opt.ns_host + "}\"\n";
-  out += "ns_host=\"${QELM_NAME_SERVICE_HOST%:*}\"\n";
-  out += "ns_port=\"${QELM_NAME_SERVICE_HOST##*:}\"\n";
-  out += "rm -rf NameService\n";
-  out += "mkdir -p NameService || exit 1\n";
-  out += "exec ./NAMEDIR -start \"$ns_port\" -always -datadir \"$PWD/NameService\" "
-         "-ORBendPoint \"giop:tcp:$ns_host:$ns_port\"\n";
-  return out;
-}
-
-std::string FormatProgramBat(const RunDirOptions& opt, const std::string& title, const std::string& program,
-                             const std::vector<std::string>& args)
-{
-  std::string out;
-  out += "# " + title + ": started from the run directory; reaches the naming service at\n";
-  out += "# QELM_NAME_SERVICE_HOST (host:port).\n";
-  out += "cd \"$(dirname \"$0\")\" || exit 1\n";
-  out += ": \"${QELM_NAME_SERVICE_HOST:=" + opt.ns_host + "}\"\n";
-  out += "exec " + ShellQuote(program);
-  for (const std::string& a : args)
-    out += " " + ShellQuote(a);
-  out += " -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n";
-  return out;
-}
-
 bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& error,
                  std::vector<std::string>* warnings)
 {
   GridNetwork g;
   if (!BuildGrid(opt, g, error))
     return false;
-  if (!CheckNameServiceAddress(opt.ns_host, error))
+  if (!IsNameServiceAddress(opt.ns_host)) {
+    error = "the naming service's address must be host:port, not \"" + opt.ns_host + "\"";
     return false;
+  }
 
   const fs::path root(dir);
   std::error_code ec;
@@ -482,84 +377,35 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
       {est / "incident.dat", empty_list},
       {root / "predict" / "vms.dat", empty_list},
       {root / "predict1" / "vms.dat", empty_list},
-      {root / "scheduler.dat", FormatScheduler(DefaultCycles())},
-      {root / "modules.dat", FormatModules(1, 1, 1, 1)},
-      {root / "distribution.ini", FormatDistributionIni()},
+      {root / "scheduler.dat", SchedulerFileText(DefaultCycles())},
+      {root / "modules.dat", ModulesFileText(1, 1, 1, 1)},
+      {root / "distribution.ini", DistributionIniText(DistributionValues{})},  // all on the server
       {root / "NEARVET" / "referencetable.txt", FormatReferenceTable(g.net, g.detectors)},
   };
   for (const auto& [path, text] : files)
-    if (!WriteText(path, text, error))
+    if (!WriteFileText(path.string(), text, &error))
       return false;
+
   if (!WriteScenarioDatabase((root / kScenarioDatabaseFile).string(), error))
     return false;
 
-  return WriteStartFiles(dir, opt, error, warnings);
-}
-
-bool WriteStartFiles(const std::string& dir, const RunDirOptions& opt, std::string& error,
-                     std::vector<std::string>* warnings)
-{
-  if (!CheckNameServiceAddress(opt.ns_host, error))
+  std::string link_warning;
+  if (!WriteNameServiceLink(root.string(), error, &link_warning))
     return false;
-  const fs::path root(dir);
-  std::error_code ec;
-  auto warn = [warnings](const std::string& w) {
-    if (warnings)
-      warnings->push_back(w);
-  };
-  // The naming service runs as NAMEDIR so that close-down finds it by name.
-  std::string omni = FindInPath("omniNames");
-  if (omni.empty()) {
-    warn("omniNames not found; NAMEDIR points to \"omniNames\"");
-    omni = "omniNames";
-  }
-  const fs::path namedir = root / "NAMEDIR";
-  fs::remove(namedir, ec);
-  fs::create_symlink(omni, namedir, ec);
-  if (ec) {
-    error = "cannot create the link " + namedir.string() + ": " + ec.message();
-    return false;
-  }
-  if (!WriteText(root / "naming_service.bat", FormatNamingServiceBat(opt), error, 0755))
-    return false;
-
-  struct Bat
-  {
-    const char* key;
-    const char* title;
-    const char* program;
-    const char* subdir;
-    bool module;
-    const char* instance;
-  };
-  static const Bat bats[] = {
-      {"foresim", "FORE-SIM", "FORESIM", "standins/modules", true, nullptr},
-      {"foresim1", "FORE-SIM1", "FORESIM", "standins/modules", true, "1"},
-      {"nowsim", "NOW-SIM", "NOWSIM", "standins/modules", true, nullptr},
-      {"nearvet", "NEARVET", "NEARVET", "standins/modules", true, nullptr},
-      {"farvet", "FARVET", "FARVET", "standins/modules", true, nullptr},
-      {"management", "Management", "Management", "standins/management", false, nullptr},
-      {"tallyhouse", "Tallyhouse", "Tallyhouse", "tallyhouse", false, nullptr},
-      {"ode", "OD Estimation", "ODE", "standins/modules", true, nullptr},
-      {"odp", "OD Prediction", "ODP", "standins/modules", true, nullptr},
-  };
-  for (const Bat& b : bats) {
+  if (!link_warning.empty())
+    warn(link_warning);
+  // The programs this build makes, with the modules' seed.
+  const auto command = [&](const RunProgram& p) {
     bool found = false;
-    const std::string program = FindProgram(opt, b.program, b.subdir, &found);
+    ProgramCommand c;
+    c.program = FindProgram(opt, p.image, BuildSubdir(p), &found);
     if (!found)
-      warn(std::string(b.program) + " not found; " + b.key + ".bat starts " + program);
-    std::vector<std::string> args;
-    if (b.instance)
-      args.push_back(b.instance);
-    if (b.module) {
-      args.push_back("--seed");
-      args.push_back(std::to_string(opt.seed));
-    }
-    if (!WriteText(root / (std::string(b.key) + ".bat"), FormatProgramBat(opt, b.title, program, args), error,
-                   0755))
-      return false;
-  }
-  return true;
+      warn(std::string(p.image) + " not found; " + p.key + ".bat starts " + c.program);
+    if (p.module)
+      c.args = {"--seed", std::to_string(opt.seed)};
+    return c;
+  };
+  return WriteBatchFiles(root.string(), opt.ns_host, command, error);
 }
 
 }  // namespace vlq::mod

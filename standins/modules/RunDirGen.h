@@ -60,10 +60,6 @@ std::string FormatLinkNameDat(const GridNetwork& g);
 std::string FormatDetectorDat(const GridNetwork& g);
 std::string FormatCCTVDat(const GridNetwork& g);
 std::string FormatControlDat(const GridNetwork& g);
-std::string FormatDistributionIni();
-
-// The batch-file keys of distribution.ini, in the order the console tests them.
-const std::vector<std::string>& DistributionKeys();
 
 // Where a program is found: the candidates under the bindir (itself, then
 // its subdirectory of a build tree) and under the generator's own build
@@ -71,24 +67,10 @@ const std::vector<std::string>& DistributionKeys();
 std::string FindProgram(const RunDirOptions& opt, const std::string& name, const std::string& build_subdir,
                         bool* found);
 
-// A word for /bin/sh: in single quotes, a quote inside written as '\''.
-std::string ShellQuote(const std::string& s);
-
-// The batch file texts.
-std::string FormatNamingServiceBat(const RunDirOptions& opt);
-std::string FormatProgramBat(const RunDirOptions& opt, const std::string& title, const std::string& program,
-                             const std::vector<std::string>& args);
-
-// Writes the files that start the run's programs into an existing
-// directory: the link NAMEDIR to the naming service (omniNames),
-// naming_service.bat and one <key>.bat per distribution.ini key (foresim1.bat
-// starts the second FORESIM instance), with the programs found as FindProgram
-// says. Used by WriteRunDir and by the console.
-bool WriteStartFiles(const std::string& dir, const RunDirOptions& opt, std::string& error,
-                     std::vector<std::string>* warnings = nullptr);
-
-// Writes the whole run directory (creating it). Warnings (programs not
-// found) are appended to `warnings`.
+// Writes the whole run directory (creating it): the data files, the cycle
+// settings files, distribution.ini with every program on the server
+// machine, and the batch files (runfiles/) of the programs this build
+// makes. Warnings (programs not found) are appended to `warnings`.
 bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& error,
                  std::vector<std::string>* warnings = nullptr);
 

@@ -42,6 +42,7 @@
 #include "ModFormats.h"
 #include "ObservationReader.h"
 #include "RunDirGen.h"
+#include "StringPrintf.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -279,15 +280,15 @@ void WriteScenarioFiles(const fs::path& run, const vlq::mod::GridNetwork& grid)
   const auto& a = links.front();
   const auto& b = links[links.size() / 2];
   std::string incidents;
-  vlq::mod::Append(incidents, "2\n");
-  vlq::mod::Append(incidents, "%7d   %7d  %2.1f  %2.1f %2.1f\n", a.from, a.to, 480.0, 540.0, 0.5);
-  vlq::mod::Append(incidents, "%7d   %7d  %2.1f  %2.1f %2.1f\n", b.from, b.to, 10.0, 20.0, 1.0);
+  StringAppendF(incidents, "2\n");
+  StringAppendF(incidents, "%7d   %7d  %2.1f  %2.1f %2.1f\n", a.from, a.to, 480.0, 540.0, 0.5);
+  StringAppendF(incidents, "%7d   %7d  %2.1f  %2.1f %2.1f\n", b.from, b.to, 10.0, 20.0, 1.0);
   WriteFile((run / "estimate/incident.dat").string(), incidents);
   std::string vms;
-  vlq::mod::Append(vms, "2\n");
-  vlq::mod::Append(vms, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", 1, a.from, a.to, 30, 0, 420.0, 600.0);
-  vlq::mod::Append(vms, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", 2, b.from, b.to, 1, 3, 0.0, 1440.0);
-  vlq::mod::Append(vms, "%7d%7d%7d\n", b.from, b.to, a.from);
+  StringAppendF(vms, "2\n");
+  StringAppendF(vms, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", 1, a.from, a.to, 30, 0, 420.0, 600.0);
+  StringAppendF(vms, "%7d%7d%7d%7d%7d   %2.1f  %2.1f \n", 2, b.from, b.to, 1, 3, 0.0, 1440.0);
+  StringAppendF(vms, "%7d%7d%7d\n", b.from, b.to, a.from);
   for (const char* dir : {"estimate", "predict", "predict1"})
     WriteFile((run / dir / "vms.dat").string(), vms);
 }

@@ -97,10 +97,10 @@ TEST(TextHelpers, LongRealIsCutAtFieldWidth)
 TEST(TextHelpers, CheckedReaderTellsEndFromMinusOne)
 {
   TextFile t("-1");
-  double v = 0.0;
-  ASSERT_TRUE(ScanRealChecked(t.f, v));
-  EXPECT_EQ(v, -1.0);
-  EXPECT_FALSE(ScanRealChecked(t.f, v));
+  std::optional<double> v = fields::NextReal(t.f);
+  ASSERT_TRUE(v);
+  EXPECT_EQ(*v, -1.0);
+  EXPECT_FALSE(fields::NextReal(t.f));
 }
 
 TEST(TextHelpers, FormatMinutesTable)

@@ -595,7 +595,8 @@ TEST(ModuleCommands, RemoveTakesTheMatchingEvent)
 TEST(ModuleFiles, SchedulerRoundTrip)
 {
   SchedulerValues v;
-  ASSERT_TRUE(ParseScheduler(FormatScheduler({60, 300, 600, 900, 1800, 120, 300, 3600, 300, 1800}), v));
+  ASSERT_TRUE(ParseScheduler(
+      SchedulerFileText(SchedulerCycles{60, 300, 600, 900, 1800, 120, 300, 3600, 300, 1800}), v));
   EXPECT_EQ(v.nowsim_period, 60);
   EXPECT_EQ(v.foresim_roll, 300);
   EXPECT_EQ(v.foresim_stage_length, 3600);
@@ -625,24 +626,6 @@ TEST(ModuleFiles, DetectorListFromDetectorDat)
   EXPECT_EQ(ref[2 + 3], 1);
   EXPECT_EQ(ref[2 + 6 * 5 + 3], 2);
   EXPECT_EQ(ref[2 + 6 * 1 + 3], 0);
-}
-
-TEST(ModuleFiles, AtomicWriteReplacesWholeFiles)
-{
-  TempDir dir("vlq-files");
-  const std::string path = dir.file("obsData.dat");
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomic(path, "1 2 3\n4.5\n", &error)) << error;
-  ASSERT_TRUE(WriteFileAtomic(path, "7 8 9\n", &error)) << error;
-  EXPECT_EQ(ReadFile(path), "7 8 9\n");
-  int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-    (void)e;
-    ++entries;
-  }
-  EXPECT_EQ(entries, 1) << "no temporary file left behind";
-  EXPECT_FALSE(WriteFileAtomic(dir.file("no/such/dir/obsData.dat"), "x", &error));
-  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

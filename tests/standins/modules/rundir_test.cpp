@@ -20,6 +20,7 @@
 #include "ConsoleReaders.h"
 #include "ModFormats.h"
 #include "RunDirGen.h"
+#include "RunPrograms.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -348,8 +349,8 @@ TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
   EXPECT_EQ(marked, static_cast<long long>(detectors.size()));
 
   // One batch file per distribution.ini key, and the naming service's.
-  for (const std::string& key : vlq::mod::DistributionKeys())
-    EXPECT_TRUE(fs::exists(dir.path() + "/run/" + key + ".bat")) << key;
+  for (const RunProgram& p : RunPrograms())
+    EXPECT_TRUE(fs::exists(dir.path() + "/run/" + p.key + ".bat")) << p.key;
   EXPECT_TRUE(fs::exists(dir.path() + "/run/naming_service.bat"));
 }
 

@@ -1,0 +1,153 @@
+#include "BatchFiles.h"
+
+#include "FileText.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// The lines that take the script to the run directory and give
+// QELM_NAME_SERVICE_HOST its default.
+std::string Prologue(const std::string& nsHost)
+{
+  return "cd \"$(dirname \"$0\")\" || exit 1\n"
+         ": \"${QELM_NAME_SERVICE_HOST:=" +
+         nsHost + "}\"\n";
+}
+
+}  // namespace
+
+std::string ShellQuote(const std::string& s)
+{
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
+  }
+  out += "'";
+  return out;
+}
+
+bool IsExecutableFile(const std::string& path)
+{
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string FindInPath(const std::string& name)
+{
+  std::vector<std::string> dirs;
+  if (const char* path = std::getenv("PATH")) {
+    const std::string p = path;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = p.find(':', start);
+      dirs.push_back(p.substr(start, end == std::string::npos ? std::string::npos : end - start));
+      if (end == std::string::npos)
+        break;
+      start = end + 1;
+    }
+  }
+  for (const char* d : {"/usr/bin", "/usr/sbin", "/usr/local/bin", "/bin", "/sbin"})
+    dirs.push_back(d);
+  for (const std::string& d : dirs) {
+    if (d.empty())
+      continue;
+    const std::string candidate = (std::filesystem::path(d) / name).string();
+    if (IsExecutableFile(candidate))
+      return candidate;
+  }
+  return std::string();
+}
+
+bool WriteNameServiceLink(const std::string& runDir, std::string& error, std::string* warning)
+{
+  std::string omni = FindInPath("omniNames");
+  if (omni.empty()) {
+    if (warning)
+      *warning = "omniNames not found; NAMEDIR points to \"omniNames\"";
+    omni = "omniNames";
+  }
+  const std::filesystem::path link = std::filesystem::path(runDir) / "NAMEDIR";
+  std::error_code ec;
+  std::filesystem::remove(link, ec);
+  std::filesystem::create_symlink(omni, link, ec);
+  if (ec) {
+    error = "cannot create the link " + link.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+bool IsNameServiceAddress(const std::string& address)
+{
+  const std::size_t colon = address.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == address.size())
+    return false;
+  for (char c : address) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
+    if (!plain)
+      return false;
+  }
+  for (std::size_t i = colon + 1; i < address.size(); ++i)
+    if (address[i] < '0' || address[i] > '9')
+      return false;
+  return true;
+}
+
+std::string NamingServiceBatText(const std::string& nsHost)
+{
+  std::string out;
+  out += "# Naming_Service: the naming service of the run, under the image name NAMEDIR\n";
+  out += "# (a link to omniNames). QELM_NAME_SERVICE_HOST gives its host:port; its data\n";
+  out += "# files are kept in NameService/ and started afresh each time.\n";
+  out += Prologue(nsHost);
+  out += "ns_host=\"${QELM_NAME_SERVICE_HOST%:*}\"\n";
+  out += "ns_port=\"${QELM_NAME_SERVICE_HOST##*:}\"\n";
+  out += "rm -rf NameService\n";
+  out += "mkdir -p NameService || exit 1\n";
+  out += "exec ./NAMEDIR -start \"$ns_port\" -always -datadir \"$PWD/NameService\" "
+         "-ORBendPoint \"giop:tcp:$ns_host:$ns_port\"\n";
+  return out;
+}
+
+std::string ProgramBatText(const RunProgram& program, const ProgramCommand& command,
+                           const std::string& nsHost)
+{
+  std::string out;
+  out +=
+      std::string("# ") + program.title + ": started from the run directory; reaches the naming service at\n";
+  out += "# QELM_NAME_SERVICE_HOST (host:port).\n";
+  out += Prologue(nsHost);
+  out += "exec " + ShellQuote(command.program);
+  if (program.instance)
+    out += " " + ShellQuote(program.instance);
+  for (const std::string& a : command.args)
+    out += " " + ShellQuote(a);
+  out += " -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n";
+  return out;
+}
+
+bool WriteBatchFiles(const std::string& runDir, const std::string& nsHost,
+                     const std::function<ProgramCommand(const RunProgram&)>& command, std::string& error)
+{
+  if (!IsNameServiceAddress(nsHost)) {
+    error = "the naming service's address must be host:port, not \"" + nsHost + "\"";
+    return false;
+  }
+  const std::string dir = runDir.empty() ? std::string(".") : runDir;
+  if (!WriteFileText(dir + "/naming_service.bat", NamingServiceBatText(nsHost), &error, 0755))
+    return false;
+  for (const RunProgram& p : RunPrograms())
+    if (!WriteFileText(dir + "/" + p.key + ".bat", ProgramBatText(p, command(p), nsHost), &error, 0755))
+      return false;
+  return true;
+}
