@@ -54,7 +54,7 @@ TEST(BatchFiles, EveryProgramGetsItsFile)
       ": \"${QELM_NAME_SERVICE_HOST:=10.0.0.5:10013}\"\n"
       "exec '" +
           nowsim +
-          "' '--seed' '1' -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n");
+          "' -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n");
   EXPECT_EQ(ReadAll("naming_service.bat"),
             "# Naming_Service: the naming service of the run, under the image name NAMEDIR\n"
             "# (a link to omniNames). QELM_NAME_SERVICE_HOST gives its host:port; its data\n"
@@ -71,7 +71,7 @@ TEST(BatchFiles, EveryProgramGetsItsFile)
   // Run from elsewhere, the second FORESIM instance starts in the run
   // directory with its instance number and the naming service given.
   ASSERT_EQ(Shell("cd / && env -u QELM_NAME_SERVICE_HOST /bin/sh " + run.path() + "/foresim1.bat"), 0);
-  EXPECT_EQ(ReadAll("out.txt"), run.path() + "\n1\n--seed\n1\n-ORBInitRef\n"
+  EXPECT_EQ(ReadAll("out.txt"), run.path() + "\n1\n-ORBInitRef\n"
                                              "NameService=corbaloc::10.0.0.5:10013/NameService\n");
   ASSERT_EQ(Shell("QELM_NAME_SERVICE_HOST=127.0.0.1:2809 /bin/sh ./tallyhouse.bat"), 0);
   EXPECT_EQ(ReadAll("out.txt"),
