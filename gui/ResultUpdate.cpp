@@ -1,5 +1,6 @@
 #include "ResultUpdate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -85,15 +86,6 @@ void FileLine(IResultDisplay& d, const std::string& text)
 void Skipped(IResultDisplay& d, const std::string& text)
 {
   d.DebugLog("Skipped " + text, true);
-}
-
-void SetSeries(CDrawLine& link, int source, int minute, double density, double speed, double queuePercent,
-               double flow)
-{
-  link.SetSeries(kMeasureDensity, source, minute, density);
-  link.SetSeries(kMeasureSpeed, source, minute, speed);
-  link.SetSeries(kMeasureQueue, source, minute, queuePercent);
-  link.SetSeries(kMeasureFlow, source, minute, flow);
 }
 
 void MarkStarted(int module)
@@ -190,9 +182,11 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
   if (linkProblem.empty()) {
     const int n = LinkCount();
     for (int i = 0; i < n; ++i)
-      if (CDrawLine* link = g_LineArray.GetAt(i))
-        SetSeries(*link, kSourceEstimate, m, links->F[0][i], links->F[1][i], links->F[2][i] * 100.0,
-                  links->F[3][i]);
+      if (CDrawLine* link = g_LineArray.GetAt(i)) {
+        const double values[kSeriesMeasures] = {links->F[0][i], links->F[1][i], links->F[2][i] * 100.0,
+                                                links->F[3][i]};
+        link->m_dSeries.SetMeasures(kSourceEstimate, m, values);
+      }
   }
 
   Shown(d, Format("NOWSIM Time: %d", m));
@@ -299,21 +293,41 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
     linkProblem = Format("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
   if (!linkProblem.empty()) {
     Skipped(d, linkProblem);
-  } else if (stageOk) {
+  } else if (stageOk && L > 0) {
+    // Per link and measure, the stage's steps and the copy of the last one
+    // at S + L in one run (a copy past the stores is not written).
+    struct Measure
+    {
+      int array;  // of the record
+      int measure;
+      double scale;
+    };
+    static const Measure measures[] = {{0, kMeasureSpeed, 1.0},
+                                       {1, kMeasureDensity, 1.0},
+                                       {2, kMeasureQueue, 100.0},
+                                       {3, kMeasureFlow, 1.0}};
+    // Links go in blocks, so that each step's values of a block are read
+    // in one piece.
+    constexpr int kBlock = 64;
     const int n = LinkCount();
     const std::size_t size = static_cast<std::size_t>(n);
-    for (int t = 0; t < L; ++t) {
-      const bool last = t == L - 1;
-      for (int i = 0; i < n; ++i) {
-        CDrawLine* link = g_LineArray.GetAt(i);
-        if (!link)
-          continue;
-        const std::size_t at = static_cast<std::size_t>(t) * size + static_cast<std::size_t>(i);
-        const double speed = links->F[0][at], density = links->F[1][at];
-        const double queue = links->F[2][at] * 100.0, flow = links->F[3][at];
-        SetSeries(*link, source, S + t, density, speed, queue, flow);
-        if (last && S + L < kSeriesMinutes)
-          SetSeries(*link, source, S + L, density, speed, queue, flow);
+    const std::size_t width = static_cast<std::size_t>(L) + 1;
+    std::vector<double> runs(kBlock * width);
+    for (int first = 0; first < n; first += kBlock) {
+      const int count = std::min(kBlock, n - first);
+      for (const Measure& me : measures) {
+        const float* values = links->F[me.array].data();
+        for (int t = 0; t < L; ++t) {
+          const float* step = values + static_cast<std::size_t>(t) * size + static_cast<std::size_t>(first);
+          for (int b = 0; b < count; ++b)
+            runs[b * width + t] = step[b] * me.scale;
+        }
+        for (int b = 0; b < count; ++b) {
+          double* run = &runs[b * width];
+          run[L] = run[L - 1];
+          if (CDrawLine* link = g_LineArray.GetAt(first + b))
+            link->m_dSeries.SetRange(me.measure, source, S, run, L + 1);
+        }
       }
     }
   }
