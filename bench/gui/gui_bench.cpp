@@ -279,7 +279,8 @@ int RunClient(const char* self, int messages)
   target.SetDisplay(&display, [&window](std::function<void()> f) { window.Post(std::move(f)); });
   target.StartThread();
 
-  std::printf(
+  std::fprintf(
+      g_out,
       "From an ended message to the stores applied: the whole way (loop-thread fetch over IIOP and the\n"
       "window thread's apply) and the window thread's share, in ms, median and worst of %d messages\n",
       messages);
