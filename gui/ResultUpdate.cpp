@@ -2,27 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "LinkSeries.h"
 #include "ResultStores.h"
+#include "TextHelpers.h"
 #include "qelm_msg_codes.h"
 
 namespace {
-
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
-  va_end(ap);
-  return buf;
-}
 
 // ---- reading a record's values --------------------------------------------
 
@@ -105,9 +94,10 @@ std::string RTLinkProblem(const PlainRecord& r)
   if (!First(r.L, 0, links))
     return "GUIRTLINKDATA link values: the record has no link count";
   if (links != LinkCount())
-    return Format("GUIRTLINKDATA link values: %d links in the record, %d in the network", links, LinkCount());
+    return FormatText("GUIRTLINKDATA link values: %d links in the record, %d in the network", links,
+                      LinkCount());
   if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(links)))
-    return Format("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
+    return FormatText("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
   return "";
 }
 
@@ -118,10 +108,10 @@ std::string ODProblem(const PlainRecord& r, int& zones)
   if (!First(r.L, 1, z))
     return "GUIRTLINKDATA OD matrix: the record has no zone count";
   if (z < 0 || z > kMaxZones)
-    return Format("GUIRTLINKDATA OD matrix: zone count %d outside 0 to %d", z, kMaxZones);
+    return FormatText("GUIRTLINKDATA OD matrix: zone count %d outside 0 to %d", z, kMaxZones);
   const std::size_t cells = static_cast<std::size_t>(z) * static_cast<std::size_t>(z);
   if (r.F.size() < 5 || r.F[4].size() < cells)
-    return Format("GUIRTLINKDATA OD matrix: F[4] holds fewer than %d x %d values", z, z);
+    return FormatText("GUIRTLINKDATA OD matrix: F[4] holds fewer than %d x %d values", z, z);
   zones = z;
   return "";
 }
@@ -141,7 +131,7 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
   }
   int m = 0;
   if (!MinuteOfTime(timeNow, m)) {
-    Skipped(d, Format("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", timeNow));
+    Skipped(d, FormatText("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", timeNow));
     return;
   }
   g_CurrentMinute = m;
@@ -189,7 +179,7 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
       }
   }
 
-  Shown(d, Format("NOWSIM Time: %d", m));
+  Shown(d, FormatText("NOWSIM Time: %d", m));
   g_ModuleRunning[kModuleNowsim] = false;
   d.InvalidateViews();
   d.RefreshPreviews();
@@ -204,11 +194,11 @@ std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
 {
   std::int32_t b = 0, size = 0;
   if (!First(r.L, 0, b) || !First(r.L, 1, size))
-    return Format("%s: the record lacks its step count or its values per step", name);
+    return FormatText("%s: the record lacks its step count or its values per step", name);
   if (b < 0 || size != LinkCount())
-    return Format("%s: %d steps of %d values, %d links in the network", name, b, size, LinkCount());
+    return FormatText("%s: %d steps of %d values, %d links in the network", name, b, size, LinkCount());
   if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
-    return Format("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
+    return FormatText("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
   blocks = b;
   return "";
 }
@@ -251,7 +241,7 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
                       First(stat->F, 1, avgSpeed) && First(stat->F, 2, avgStop) &&
                       First(stat->F, 3, stageStart) && First(stat->F, 4, stageLength);
   if (!statOk)
-    Skipped(d, Format("%s: the record lacks numcars or one of its five values", statName));
+    Skipped(d, FormatText("%s: the record lacks numcars or one of its five values", statName));
 
   g_ModuleRunning[first ? kModuleForesim : kModuleForesim1] = false;
   const int m = d.ViewMinute(IResultDisplay::kEstimationView);
@@ -266,8 +256,8 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
   if (stageOk && S >= 1440)
     S = m;
   if (statOk && (!stageOk || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S)) {
-    Skipped(d, Format("%s: stage start %g and length %g do not fit the stores", statName, stageStart,
-                      stageLength));
+    Skipped(d, FormatText("%s: stage start %g and length %g do not fit the stores", statName, stageStart,
+                          stageLength));
     stageOk = false;
   }
   if (stageOk) {
@@ -290,7 +280,7 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
   std::string linkProblem =
       links ? PredLinkProblem(*links, linkName, blocks) : std::string(linkName) + ": no record";
   if (linkProblem.empty() && stageOk && L > blocks)
-    linkProblem = Format("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
+    linkProblem = FormatText("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
   if (!linkProblem.empty()) {
     Skipped(d, linkProblem);
   } else if (stageOk && L > 0) {
@@ -375,7 +365,7 @@ void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
   const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
   if (n < 0 || r->L.size() < 3 || r->L[2].size() < count || r->F.size() < 3 || r->F[0].size() < count ||
       r->F[1].size() < count || r->F[2].size() < count) {
-    Skipped(d, Format("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
+    Skipped(d, FormatText("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
     return;
   }
   const int minute = g_CurrentMinute.load();
@@ -395,7 +385,7 @@ void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
     link->SetSeries(kMeasureFlow, kSourceObserved, minute, r->F[0][j]);
   }
   if (outside > 0)
-    Skipped(d, Format("GUISTLINKDATA: %d observed link numbers outside 1 to %d", outside, links));
+    Skipped(d, FormatText("GUISTLINKDATA: %d observed link numbers outside 1 to %d", outside, links));
 }
 
 void ApplyNearvet(const FetchedMessage& msg, IResultDisplay& d)

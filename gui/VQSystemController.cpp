@@ -129,10 +129,12 @@ void VQSystemController::GetSystemStatus(QELM::SystemStatus& status)
   status.cyclic_running = false;
 }
 
-int VQSystemController::CheckStatus(std::initializer_list<Check> checks)
+int VQSystemController::CheckStatus(std::initializer_list<Check> checks, QELM::SystemStatus* read)
 {
   QELM::SystemStatus s{};
   GetSystemStatus(s);
+  if (read)
+    *read = s;
   for (Check c : checks) {
     switch (c) {
     case kActive:
@@ -208,33 +210,41 @@ int VQSystemController::Disconnect(bool force)
   return result;
 }
 
-int VQSystemController::Initialize()
+template <class F>
+int VQSystemController::OnManagement(F&& call)
 {
-  if (int code = CheckStatus({kActive, kNotInitialized, kNeverInitialized}))
-    return code;
   try {
     QELM::Management_var m = DuplicateManagement();
     if (CORBA::is_nil(m.in()))
       return Fail(9);
+    return call(m.in());
+  } catch (...) {
+    return Fail(9);
+  }
+}
+
+int VQSystemController::Initialize()
+{
+  if (int code = CheckStatus({kActive, kNotInitialized, kNeverInitialized}))
+    return code;
+  return OnManagement([this](QELM::Management_ptr m) {
     // Initialize waits for the record store and the modules: a bound of its
     // own, the ORB's default again afterwards.
-    omniORB::setClientCallTimeout(m.in(), kInitializeTimeoutMs);
+    omniORB::setClientCallTimeout(m, kInitializeTimeoutMs);
     CORBA::Long result = -1;
     try {
       result = m->Initialize();
     } catch (...) {
-      omniORB::setClientCallTimeout(m.in(), 0);
+      omniORB::setClientCallTimeout(m, 0);
       throw;
     }
-    omniORB::setClientCallTimeout(m.in(), 0);
+    omniORB::setClientCallTimeout(m, 0);
     if (result != 0)
       return Fail(9);
     QELM::Tallyhouse_var store = m->GetDataBrokerObject();
     SetRecordStore(store.in());
     return 0;
-  } catch (...) {
-    return Fail(9);
-  }
+  });
 }
 
 int VQSystemController::Start(QELM::Management::RunModeEnum mode)
@@ -246,10 +256,7 @@ int VQSystemController::Start(QELM::Management::RunModeEnum mode)
     std::lock_guard<std::mutex> lock(m_mutex);
     timeout = m_startTimeout;
   }
-  try {
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
+  return OnManagement([&](QELM::Management_ptr m) {
     m->Start(mode);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     QELM::SystemStatus s{};
@@ -265,87 +272,61 @@ int VQSystemController::Start(QELM::Management::RunModeEnum mode)
       if (!s.active)
         return Fail(9);
     }
-  } catch (...) {
-    return Fail(9);
-  }
+  });
 }
 
 int VQSystemController::Subscribe(QELM::MessageTarget_ptr target, CORBA::Long& id)
 {
   if (int code = CheckStatus({kActive}))
     return code;
-  try {
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
+  return OnManagement([&](QELM::Management_ptr m) {
     id = m->RegisterTarget(target);
     return id != 0 ? 0 : Fail(8, kTextSubscribe);
-  } catch (...) {
-    return Fail(9);
-  }
+  });
 }
 
 int VQSystemController::Unsubscribe(CORBA::Long id)
 {
   if (int code = CheckStatus({kActive}))
     return code;
-  try {
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
-    return m->UnregisterTarget(id) == 0 ? 0 : Fail(8, kTextUnsubscribe);
-  } catch (...) {
-    return Fail(9);
-  }
+  return OnManagement(
+      [&](QELM::Management_ptr m) { return m->UnregisterTarget(id) == 0 ? 0 : Fail(8, kTextUnsubscribe); });
 }
 
 int VQSystemController::Stop()
 {
   if (int code = CheckStatus({kActive, kRunning}))
     return code;
-  try {
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
+  return OnManagement([](QELM::Management_ptr m) {
     m->Stop();
     return 0;
-  } catch (...) {
-    return Fail(9);
-  }
+  });
 }
 
 int VQSystemController::Shutdown(bool force)
 {
-  if (int code = CheckStatus({kActive}))
-    return code;
   QELM::SystemStatus s{};
-  GetSystemStatus(s);
+  if (int code = CheckStatus({kActive}, &s))
+    return code;
   if (s.cyclic_running && !force)
     return Fail(4);
-  try {
+  const int code = OnManagement([](QELM::Management_ptr m) {
     VQTimeCentral::Connect(QELM::Management::_nil());
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
     m->Shutdown();
-  } catch (...) {
-    return Fail(9);
-  }
+    return 0;
+  });
+  if (code != 0)
+    return code;
   Disconnect(force);
   return 0;
 }
 
 int VQSystemController::SendMsg(const QELM::MSG& msg)
 {
-  try {
-    QELM::Management_var m = DuplicateManagement();
-    if (CORBA::is_nil(m.in()))
-      return Fail(9);
+  return OnManagement([&](QELM::Management_ptr m) {
     m->SendMsg(msg);
     return 0;
-  } catch (...) {
-    return Fail(9);
-  }
+  });
 }
 
 int VQSystemController::SendIncident(int action, int fromNode, int toNode, float start, float end,

@@ -96,9 +96,13 @@ protected:
 
 private:
   enum Check { kActive, kNotActive, kRunning, kNotRunning, kInitialized, kNotInitialized, kNeverInitialized };
-  // Reads the status and runs the checks in order: the code of the first
-  // that fails (its text kept), or 0.
-  int CheckStatus(std::initializer_list<Check> checks);
+  // Reads the status (into read, when given) and runs the checks in order:
+  // the code of the first that fails (its text kept), or 0.
+  int CheckStatus(std::initializer_list<Check> checks, QELM::SystemStatus* read = nullptr);
+  // call(Management) and its code; 9 when there is no Management reference
+  // or the call raises.
+  template <class F>
+  int OnManagement(F&& call);
   QELM::Management_ptr DuplicateManagement() const;
 
   mutable std::mutex m_mutex;  // guards the four below

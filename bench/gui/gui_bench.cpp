@@ -17,6 +17,8 @@
 #include "CProject.h"
 #include "GUI_VQMsgTarget.h"
 #include "GlobalArrays.h"
+#include "GuiThread.h"
+#include "ModRecords.h"
 #include "QELM_Tallyhouse_i.h"
 #include "VQOStreamLog.h"
 #include "VQSystemController.h"
@@ -49,28 +51,6 @@ using K = QELM::Tallyhouse;
 constexpr int kZones = 120;
 constexpr int kStageMinutes = 20;
 
-QELM::DBKRecord MakeRecord(const std::vector<std::vector<CORBA::Long>>& L,
-                           const std::vector<std::vector<float>>& F)
-{
-  QELM::DBKRecord r;
-  r.timestamp.sec = 0;
-  r.timestamp.msec = 0;
-  r.quasi_timestamp = 0;
-  r.L.length(static_cast<CORBA::ULong>(L.size()));
-  for (std::size_t i = 0; i < L.size(); ++i) {
-    r.L[i].length(static_cast<CORBA::ULong>(L[i].size()));
-    for (std::size_t k = 0; k < L[i].size(); ++k)
-      r.L[i][k] = L[i][k];
-  }
-  r.F.length(static_cast<CORBA::ULong>(F.size()));
-  for (std::size_t i = 0; i < F.size(); ++i) {
-    r.F[i].length(static_cast<CORBA::ULong>(F[i].size()));
-    for (std::size_t k = 0; k < F[i].size(); ++k)
-      r.F[i][k] = F[i][k];
-  }
-  return r;
-}
-
 std::vector<float> Values(std::size_t n, int seed)
 {
   std::vector<float> v(n);
@@ -79,68 +59,39 @@ std::vector<float> Values(std::size_t n, int seed)
   return v;
 }
 
-// The window thread's stand-in: runs posted calls in order and times each.
+// The window thread's stand-in, timing each posted call: when it ended and
+// how long it ran.
 class Window
 {
 public:
-  Window() : m_thread([this] { Loop(); }) {}
-  ~Window()
+  GuiPoster Poster()
   {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_stop = true;
-    }
-    m_cv.notify_all();
-    m_thread.join();
+    return [this](std::function<void()> f) {
+      m_gui.Post([this, f = std::move(f)] {
+        const auto t0 = Clock::now();
+        f();
+        const auto t1 = Clock::now();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done.emplace_back(t1, std::chrono::duration<double, std::milli>(t1 - t0).count());
+        m_cv.notify_all();
+      });
+    };
   }
-  void Post(std::function<void()> f)
-  {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_queue.push_back(std::move(f));
-    }
-    m_cv.notify_all();
-  }
-  // Waits for the next call to have run: when it ended and how long it ran.
+  // Waits for the next call to have run.
   std::pair<Clock::time_point, double> Next()
   {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_doneCv.wait(lock, [this] { return !m_done.empty(); });
+    m_cv.wait(lock, [this] { return !m_done.empty(); });
     auto r = m_done.front();
     m_done.pop_front();
     return r;
   }
 
 private:
-  void Loop()
-  {
-    for (;;) {
-      std::function<void()> f;
-      {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cv.wait(lock, [this] { return m_stop || !m_queue.empty(); });
-        if (m_queue.empty())
-          return;
-        f = std::move(m_queue.front());
-        m_queue.pop_front();
-      }
-      const auto t0 = Clock::now();
-      f();
-      const auto t1 = Clock::now();
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_done.emplace_back(t1, std::chrono::duration<double, std::milli>(t1 - t0).count());
-      }
-      m_doneCv.notify_all();
-    }
-  }
-
   std::mutex m_mutex;
-  std::condition_variable m_cv, m_doneCv;
-  std::deque<std::function<void()>> m_queue;
+  std::condition_variable m_cv;
   std::deque<std::pair<Clock::time_point, double>> m_done;
-  bool m_stop = false;
-  std::thread m_thread;
+  GuiThread m_gui;
 };
 
 struct QuietDisplay : IResultDisplay
@@ -276,7 +227,7 @@ int RunClient(const char* self, int messages)
   QuietDisplay display;
   Window window;
   GUI_VQMsgTarget target(controller);
-  target.SetDisplay(&display, [&window](std::function<void()> f) { window.Post(std::move(f)); });
+  target.SetDisplay(&display, window.Poster());
   target.StartThread();
 
   std::fprintf(
@@ -295,14 +246,17 @@ int RunClient(const char* self, int messages)
                                            Values(kZones * kZones, 5)};
     for (float& q : rtF[2])
       q = q / 50.0f;
-    store->InsertRecord(MakeRecord({{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
-    store->InsertRecord(MakeRecord({{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}), K::GUIRTSTATDATA);
+    store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
+    store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
+                        K::GUIRTSTATDATA);
     const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
-    store->InsertRecord(MakeRecord({{kStageMinutes}, {links}},
-                                   {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
-                        K::GUIPLINKDATA);
-    store->InsertRecord(MakeRecord({{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
-                        K::GUIPSTATDATA);
+    store->InsertRecord(
+        vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
+                             {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
+        K::GUIPLINKDATA);
+    store->InsertRecord(
+        vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
+        K::GUIPSTATDATA);
     display.minutes[0] = display.minutes[1] = 420;
     Measure(target, window, MSG_NOWSIM_ENDED, links, messages);
     Measure(target, window, MSG_FORESIM_ENDED, links, messages);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -16,17 +15,6 @@
 CProject g_Project;
 
 namespace {
-
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...)
-{
-  char buf[512];
-  va_list ap;
-  va_start(ap, fmt);
-  std::vsnprintf(buf, sizeof buf, fmt, ap);
-  va_end(ap);
-  return buf;
-}
 
 // A real read from a file stored as an integer: truncated toward zero,
 // kept inside the int range.
@@ -208,15 +196,15 @@ int CProject::FindNodeIndex(int number, int code)
     return idx;
   switch (code) {
   case kNodeCodeLinkBlock:
-    ShowMessage(Format("Node %d in the link block of file network.dat has not been defined.", number));
+    ShowMessage(FormatText("Node %d in the link block of file network.dat has not been defined.", number));
     break;
   case kNodeCodeXY:
-    ShowMessage(Format("Node %d in file xy.dat has not been defined in file network.dat.", number));
+    ShowMessage(FormatText("Node %d in file xy.dat has not been defined in file network.dat.", number));
     break;
   case kNodeCodeLinkXY:
-    ShowMessage(Format("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
+    ShowMessage(FormatText("Node %d in file linkxy.dat has not been defined in file network.dat.", number));
     break;
-  default: ShowMessage(Format("A node %d cannot be found.", number)); break;
+  default: ShowMessage(FormatText("A node %d cannot be found.", number)); break;
   }
   EndProgram(kExitBadNode);
   return -1;
@@ -282,15 +270,15 @@ bool CProject::ReadSuperZones(int zones)
   std::string path = DataPath("SuperZone.dat");
   FileCloser file{std::fopen(path.c_str(), "r")};
   if (!file.f) {
-    ShowMessage(Format("Cannot open %s", path.c_str()));
+    ShowMessage(FormatText("Cannot open %s", path.c_str()));
     perZone();
     return true;
   }
   double v = 0.0;
   if (!ScanRealChecked(file.f, v) || TruncInt(v) < 0 || TruncInt(v) > kMaxSuperZones) {
     ShowMessage(
-        Format("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
-               kMaxSuperZones));
+        FormatText("File SuperZone.dat does not give a number of super-zones from 0 to %d.\nPlease check it.",
+                   kMaxSuperZones));
     perZone();
     return true;
   }
@@ -302,26 +290,26 @@ bool CProject::ReadSuperZones(int zones)
     m_pSuperZoneColor[i] = RandomColour();
   for (int i = 1; i <= zones; ++i) {
     if (!ScanRealChecked(file.f, v)) {
-      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+      ShowMessage(FormatText("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
       return true;
     }
     m_pZoneList[i] = TruncInt(v);
   }
   for (int i = 1; i <= zones; ++i) {
     if (!ScanRealChecked(file.f, v)) {
-      ShowMessage(Format("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
+      ShowMessage(FormatText("File SuperZone.dat ends before its %d zones.\nPlease check it.", zones));
       return true;
     }
     int zone = m_pZoneList[i];
     int super = TruncInt(v);
     if (zone < 0 || zone > zones) {
-      ShowMessage(Format("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", zone,
-                         zones));
+      ShowMessage(FormatText("Zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
+                             zone, zones));
       return true;
     }
     if (super < 0 || super > s) {
-      ShowMessage(Format("Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.",
-                         super, s));
+      ShowMessage(FormatText(
+          "Super-zone %d in file SuperZone.dat is out of the range 0 to %d.\nPlease check it.", super, s));
       return true;
     }
     m_pZoneSuperZone[zone] = super;
@@ -334,7 +322,7 @@ bool CProject::ReadNetwork()
   std::string path = DataPath("network.dat");
   FileCloser file{std::fopen(path.c_str(), "r")};
   if (!file.f)
-    return Fail(LoadResult::NoNetwork, Format("Cannot open %s", path.c_str()));
+    return Fail(LoadResult::NoNetwork, FormatText("Cannot open %s", path.c_str()));
   std::FILE* f = file.f;
 
   double h[5];
@@ -346,14 +334,14 @@ bool CProject::ReadNetwork()
   int links = TruncInt(h[2]);
   if (zones < 0 || zones > kMaxZones)
     return Fail(LoadResult::BadData,
-                Format("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.", zones,
-                       kMaxZones));
+                FormatText("File network.dat gives %d zones; at most %d are allowed.\nPlease check it.",
+                           zones, kMaxZones));
   if (nodes < 0 || nodes > kMaxNodeRecords)
     return Fail(LoadResult::BadData,
-                Format("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.", nodes,
-                       kMaxNodeRecords));
+                FormatText("File network.dat gives %d nodes; at most %d are allowed.\nPlease check it.",
+                           nodes, kMaxNodeRecords));
   if (links < 0)
-    return Fail(LoadResult::BadData, Format("File network.dat gives %d links.\nPlease check it.", links));
+    return Fail(LoadResult::BadData, FormatText("File network.dat gives %d links.\nPlease check it.", links));
   m_ODSize = zones;
   m_nNodeCount = 0;  // set once the node block is read
   m_nNetworkParam = TruncInt(h[3]);
@@ -370,7 +358,7 @@ bool CProject::ReadNetwork()
     double vn = 0.0, vz = 0.0;
     if (!ScanRealChecked(f, vn) || !ScanRealChecked(f, vz))
       return Fail(LoadResult::BadData,
-                  Format("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
+                  FormatText("File network.dat ends after %d of its %d nodes.\nPlease check it.", i, nodes));
     int number = TruncInt(vn);
     if (number >= kNodeNumberLimit) {
       ShowMessage("Please ensure that the node number in file network.dat is less than 899999.");
@@ -380,8 +368,8 @@ bool CProject::ReadNetwork()
     }
     if (number < 0 || number >= kMaxNodeTable) {
       ShowMessage(
-          Format("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
-                 kMaxNodeTable - 1, number));
+          FormatText("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
+                     kMaxNodeTable - 1, number));
       EndProgram(kExitBadNode);
       m_LastLoadResult = LoadResult::Ended;
       return false;
@@ -390,8 +378,8 @@ bool CProject::ReadNetwork()
     if (zone < 0 || zone > zones)
       return Fail(
           LoadResult::BadData,
-          Format("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.",
-                 zone, number, zones));
+          FormatText("Zone %d of node %d in file network.dat is out of the range 0 to %d.\nPlease check it.",
+                     zone, number, zones));
     m_NodeNumber[i] = number;
     m_nMaxNodeNumber = std::max(m_nMaxNodeNumber, number);
     m_NodeIndex[number] = i;
@@ -412,8 +400,9 @@ bool CProject::ReadNetwork()
     double v[13];
     for (double& x : v)
       if (!ScanRealChecked(f, x))
-        return Fail(LoadResult::BadData,
-                    Format("File network.dat ends after %d of its %d links.\nPlease check it.", k, links));
+        return Fail(
+            LoadResult::BadData,
+            FormatText("File network.dat ends after %d of its %d links.\nPlease check it.", k, links));
     int from = TruncInt(v[0]);
     int to = TruncInt(v[1]);
     int fromIndex = FindNodeIndex(from, kNodeCodeLinkBlock);
@@ -424,8 +413,8 @@ bool CProject::ReadNetwork()
       return Fail(LoadResult::Ended, "");
     if (m_OutCount[from] >= kMaxOutLinks)
       return Fail(LoadResult::BadData,
-                  Format("Node %d has more than %d out-links in file network.dat.\nPlease check it.", from,
-                         kMaxOutLinks));
+                  FormatText("Node %d has more than %d out-links in file network.dat.\nPlease check it.",
+                             from, kMaxOutLinks));
     auto line = std::make_unique<CDrawLine>();
     line->m_nFromNode = from;
     line->m_nToNode = to;
@@ -501,9 +490,10 @@ bool CProject::ReadXY()
   for (int i = 0; i < nodes; ++i) {
     double n = 0.0, x = 0.0, y = 0.0;
     if (!ScanRealChecked(f, n) || n == -1.0 || !ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
-      ShowMessage(Format("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
-                         "file.\nPlease check it.",
-                         i, nodes));
+      ShowMessage(
+          FormatText("Only %d nodes are found in file xy.dat.\nThe GUI expects %d nodes defined in this "
+                     "file.\nPlease check it.",
+                     i, nodes));
       m_LastLoadResult = LoadResult::XYShort;
       return false;
     }
@@ -549,8 +539,8 @@ bool CProject::ReadLinkXY()
     for (int j = 0; j < n; ++j) {
       double x = 0.0, y = 0.0;
       if (!ScanRealChecked(f, x) || !ScanRealChecked(f, y)) {
-        ShowMessage(Format("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.", n,
-                           from, to));
+        ShowMessage(FormatText("File linkxy.dat ends inside the %d points of link %d->%d.\nPlease check it.",
+                               n, from, to));
         return true;
       }
       pts.push_back({(x - m_dMinX) * m_dScale, (y * m_nYSign - m_dMinY) * m_dScale});
@@ -568,15 +558,16 @@ bool CProject::ReadLinkXY()
         sum += line->ShapeLength() / line->m_dLength;
     });
     if (matches == 0) {
-      ShowMessage(
-          Format("Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.",
-                 from, to));
+      ShowMessage(FormatText(
+          "Link %d->%d in file Linkxy.dat has not been defined in file network.dat.\nPlease check it.", from,
+          to));
       return true;
     }
     if (pts.size() < 2)
-      ShowMessage(Format("Link %d->%d in file linkxy.dat has fewer than two points; it keeps its straight "
-                         "shape.\nPlease check it.",
-                         from, to));
+      ShowMessage(
+          FormatText("Link %d->%d in file linkxy.dat has fewer than two points; it keeps its straight "
+                     "shape.\nPlease check it.",
+                     from, to));
   }
   if (g_LineArray.GetSize() > 0)
     g_LinkShapeRatio = sum / g_LineArray.GetSize();
@@ -672,7 +663,7 @@ bool CProject::ReadControl()
   if (!file.f)
     return true;
   std::FILE* f = file.f;
-  const std::string shortText = Format(
+  const std::string shortText = FormatText(
       "File control.dat ends before the control types of all %d nodes.\nPlease check it.", m_nNodeCount);
   int k = 0;
   if (!ScanUnsignedIntChecked(f, k)) {

@@ -181,6 +181,16 @@ std::string FormatClock(int& hour, int& minute)
   return buf;
 }
 
+std::string FormatText(const char* fmt, ...)
+{
+  char buf[512];
+  va_list ap;
+  va_start(ap, fmt);
+  std::vsnprintf(buf, sizeof buf, fmt, ap);
+  va_end(ap);
+  return buf;
+}
+
 void DebugPrintf(const char* fmt, ...)
 {
   va_list ap;

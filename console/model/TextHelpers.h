@@ -42,6 +42,8 @@ std::string FormatClock(int& hour, int& minute);
 
 // printf-style text to standard output.
 void DebugPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// printf-style text as a string, cut at 511 characters (for messages).
+std::string FormatText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Real number as text in the "C" locale, shortest fixed form that reads
 // back to the same value (no exponent, so the readers above take it).
