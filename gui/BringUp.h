@@ -5,7 +5,7 @@
 // Components), the end of the console, and the bring-up state they move.
 //
 //   PlatformBringUp platform(&errorBoxes, runDir);   // launcher and close-down
-//   ServantBringUp corba(g_GUI);                      // controller and servant (ServantBringUp.h)
+//   ServantBringUp corba(gui);                        // controller and servant (ServantBringUp.h)
 //   BringUpSequence bringUp(platform, corba, output, {runDir});
 //   // File menu, on a worker thread (each step may wait for other processes):
 //   bringUp.ActivateNamingService();

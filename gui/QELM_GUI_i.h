@@ -3,7 +3,7 @@
 // the console's ORB and of its server thread, and, through its virtual base
 // VQSystemController, the console's only client of Management.
 //
-//   QELM_GUI_i& gui = g_GUI;                       // one for the program
+//   QELM_GUI_i gui;                                // one for the program, made by main
 //   gui.Target().SetDisplay(&display, poster);     // where results go
 //   gui.InitORB(qelm_system_orb_arguments(host));  // the system's ORB arguments
 //   gui.StartServer();                             // ORB in 3 threads + message loop

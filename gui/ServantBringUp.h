@@ -1,7 +1,7 @@
 // The GUI servant and its controller as Setup CORBA and Start uses them
 // (IBringUpCorba of BringUp.h).
 //
-//   ServantBringUp corba(g_GUI);
+//   ServantBringUp corba(gui);   // the program's one QELM_GUI_i
 //   BringUpSequence bringUp(platform, corba, output, options);
 #pragma once
 
