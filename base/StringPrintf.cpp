@@ -3,10 +3,14 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "NumericLocale.h"
+
 namespace {
 
 __attribute__((format(printf, 2, 0))) void AppendV(std::string& out, const char* fmt, va_list ap)
 {
+  // Reals with a point, whatever locale the window system has set.
+  CNumericLocaleScope c_numeric;
   char buf[256];
   va_list again;
   va_copy(again, ap);

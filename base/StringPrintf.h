@@ -1,4 +1,5 @@
-// printf-style formatting into a std::string, of any length.
+// printf-style formatting into a std::string, of any length, in the "C"
+// numeric notation (a point before the decimals) whatever the locale.
 //
 //   std::string text = StringPrintf("Node %d in file %s", number, name);
 //   StringAppendF(out, "%d %d\n", a, b);

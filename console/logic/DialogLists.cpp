@@ -1,4 +1,5 @@
 #include "DialogLists.h"
+#include "StringPrintf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,27 +14,6 @@
 #include "TextHelpers.h"
 
 const char kStartBeforeEndMessage[] = " Please ensure that the start time is before the end time!";
-
-std::string FormatText(const char* fmt, ...)
-{
-  // List texts show reals with a point whatever the locale the window
-  // system has set.
-  CNumericLocaleScope c_locale;
-  va_list ap;
-  va_start(ap, fmt);
-  va_list again;
-  va_copy(again, ap);
-  const int n = std::vsnprintf(nullptr, 0, fmt, ap);
-  va_end(ap);
-  std::string out;
-  if (n > 0) {
-    out.resize(static_cast<std::size_t>(n) + 1);
-    std::vsnprintf(out.data(), out.size(), fmt, again);
-    out.resize(static_cast<std::size_t>(n));
-  }
-  va_end(again);
-  return out;
-}
 
 std::vector<std::string> ClockItems(int first, int last)
 {
@@ -54,7 +34,7 @@ std::vector<std::string> NumberItems(int first, int last)
 std::string LinkListLine(const CDrawLine& link, LinkLineSpacing spacing)
 {
   const char* fmt = spacing == LinkLineSpacing::kOne ? "Link No.%d %4d->%4d" : "Link No.%d  %4d->%4d";
-  return FormatText(fmt, link.m_nIndex + 1, link.m_nFromNode, link.m_nToNode);
+  return StringPrintf(fmt, link.m_nIndex + 1, link.m_nFromNode, link.m_nToNode);
 }
 
 std::vector<std::string> LinkListLines(LinkLineSpacing spacing)
@@ -123,8 +103,8 @@ std::string LinkNumberText(int fromNode, int toNode, int width)
 {
   const int pos = LinkPositionByNodes(fromNode, toNode);
   if (pos < 0)
-    return FormatText("%*s", width, "?");
-  return FormatText("%*d", width, pos + 1);
+    return StringPrintf("%*s", width, "?");
+  return StringPrintf("%*d", width, pos + 1);
 }
 
 bool ReportSendResults(std::initializer_list<int> results, const ICommandSender& sender, IMessageSink& sink)

@@ -28,8 +28,6 @@ constexpr int kTimeItems = kMinutesPerDay;
 // (the VMS dialog words it without "that").
 extern const char kStartBeforeEndMessage[];
 
-// printf into a string of any length.
-std::string FormatText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Clock texts (FormatMinutes with its leading-zero option) of the minutes
 // first..last, and the same minutes as "%d".

@@ -1,4 +1,5 @@
 #include "IncidentLogic.h"
+#include "StringPrintf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,7 +36,7 @@ std::vector<std::string> SeverityItems()
 {
   std::vector<std::string> items;
   for (int i = 1; i <= 9; ++i)
-    items.push_back(FormatText("0.%d", i));
+    items.push_back(StringPrintf("0.%d", i));
   items.push_back("1.0");
   return items;
 }
@@ -65,10 +66,10 @@ int SeverityItemOf(float severity)
 
 std::string IncidentListLine(const CIncident& i)
 {
-  return FormatText("Link No.%s: %4d->%4d, Time:[%s,%s], Severity:%2.1f",
-                    LinkNumberText(i.m_nFromNode, i.m_nToNode, 4).c_str(), i.m_nFromNode, i.m_nToNode,
-                    ClockOf(i.m_fStart).c_str(), ClockOf(i.m_fEnd).c_str(),
-                    static_cast<double>(i.m_fSeverity));
+  return StringPrintf("Link No.%s: %4d->%4d, Time:[%s,%s], Severity:%2.1f",
+                      LinkNumberText(i.m_nFromNode, i.m_nToNode, 4).c_str(), i.m_nFromNode, i.m_nToNode,
+                      ClockOf(i.m_fStart).c_str(), ClockOf(i.m_fEnd).c_str(),
+                      static_cast<double>(i.m_fSeverity));
 }
 
 std::vector<std::string> IncidentListLines()

@@ -1,4 +1,5 @@
 #include "LinkModLogic.h"
+#include "StringPrintf.h"
 
 #include <algorithm>
 #include <climits>
@@ -86,8 +87,8 @@ std::unique_ptr<CDrawLine> BuildLinkMod(const LinkModControls& c, IMessageSink& 
 
 std::string LinkModListLine(const CDrawLine& r)
 {
-  return FormatText("Link No.%4d: %4d->%4d, Time:[%s,%s]", r.m_nIndex + 1, r.m_nFromNode, r.m_nToNode,
-                    ClockOf(r.m_dModStart).c_str(), ClockOf(r.m_dModEnd).c_str());
+  return StringPrintf("Link No.%4d: %4d->%4d, Time:[%s,%s]", r.m_nIndex + 1, r.m_nFromNode, r.m_nToNode,
+                      ClockOf(r.m_dModStart).c_str(), ClockOf(r.m_dModEnd).c_str());
 }
 
 std::vector<std::string> LinkModListLines()

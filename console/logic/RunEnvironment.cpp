@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kEnvironmentSection = "SYSTEMVARSEV";
 
-
 }  // namespace
 
 bool WriteBatchFiles(const std::string& runDir, const std::string& nameServiceHost, std::string* error,

@@ -1,4 +1,5 @@
 #include "ScenarioFiles.h"
+#include "StringPrintf.h"
 
 #include <fstream>
 #include <memory>
@@ -35,7 +36,7 @@ ScenarioPlanStatus PlanScenario(const std::vector<std::string>& cells, ScenarioP
     return ScenarioPlanStatus::kNoInstance;
   }
   if (!IsPlainFileName(cells[0])) {
-    message = FormatText("The scenario name \"%s\" cannot be used as a folder name.", cells[0].c_str());
+    message = StringPrintf("The scenario name \"%s\" cannot be used as a folder name.", cells[0].c_str());
     return ScenarioPlanStatus::kRefused;
   }
   static const char* const kinds[4] = {"vms.dat", "incident.dat", "workzone.dat", "pricing.dat"};
@@ -46,7 +47,7 @@ ScenarioPlanStatus PlanScenario(const std::vector<std::string>& cells, ScenarioP
     if (name.empty() || name == "N/A")
       continue;
     if (!IsPlainFileName(name)) {
-      message = FormatText("The file name \"%s\" cannot be used.", name.c_str());
+      message = StringPrintf("The file name \"%s\" cannot be used.", name.c_str());
       return ScenarioPlanStatus::kRefused;
     }
     p.copies.push_back({instanceDir / kinds[k - 1], p.folder / (name + ".dat")});
@@ -60,8 +61,8 @@ bool CarryOutScenarioPlan(const ScenarioPlan& plan, const fs::path& runDir, IMes
   std::error_code ec;
   fs::create_directories(runDir / plan.folder, ec);
   if (ec) {
-    sink.ShowMessage(FormatText("Cannot create the folder %s: %s", plan.folder.generic_string().c_str(),
-                                ec.message().c_str()));
+    sink.ShowMessage(StringPrintf("Cannot create the folder %s: %s", plan.folder.generic_string().c_str(),
+                                  ec.message().c_str()));
     return false;
   }
   std::string failures;
@@ -70,8 +71,8 @@ bool CarryOutScenarioPlan(const ScenarioPlan& plan, const fs::path& runDir, IMes
     if (ec) {
       if (!failures.empty())
         failures += "\n";
-      failures += FormatText("Cannot copy %s to %s: %s", c.from.generic_string().c_str(),
-                             c.to.generic_string().c_str(), ec.message().c_str());
+      failures += StringPrintf("Cannot copy %s to %s: %s", c.from.generic_string().c_str(),
+                               c.to.generic_string().c_str(), ec.message().c_str());
     }
   }
   if (failures.empty())
@@ -92,7 +93,7 @@ std::string StrategyQuestion(const std::vector<std::string>& selected, int insta
   std::string question = "Are you selecting ";
   for (const std::string& name : selected)
     question += name + " ";
-  return question + FormatText("in FORESIM%d", instanceItem + 1);
+  return question + StringPrintf("in FORESIM%d", instanceItem + 1);
 }
 
 namespace {
@@ -123,8 +124,8 @@ StrategyResult SelectStrategy(const std::vector<std::string>& selected, int inst
     const fs::path from = source / name;
     const fs::path to = destination / ("new_" + name);
     if (!std::ifstream(runDir / from).is_open()) {
-      prompts.ShowMessage(FormatText("Source file %s cannot be found. Please check your selection.",
-                                     from.generic_string().c_str()));
+      prompts.ShowMessage(StringPrintf("Source file %s cannot be found. Please check your selection.",
+                                       from.generic_string().c_str()));
       return StrategyResult::kStopped;
     }
     std::error_code ec;
@@ -133,8 +134,8 @@ StrategyResult SelectStrategy(const std::vector<std::string>& selected, int inst
       prompts.ShowMessage("Copy failed.");
       continue;
     }
-    prompts.ShowInfo(
-        FormatText("Copy %s to %s successfully", from.generic_string().c_str(), to.generic_string().c_str()));
+    prompts.ShowInfo(StringPrintf("Copy %s to %s successfully", from.generic_string().c_str(),
+                                  to.generic_string().c_str()));
     if (name == "vms.dat")
       TakeOverSecondInstanceSigns();
   }

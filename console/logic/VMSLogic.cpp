@@ -1,4 +1,5 @@
 #include "VMSLogic.h"
+#include "StringPrintf.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,7 +32,7 @@ std::string NodeText(const int* nodes, int count)
 {
   std::string text;
   for (int i = 0; i < count; ++i)
-    text += FormatText(" %d", nodes[i]);
+    text += StringPrintf(" %d", nodes[i]);
   return text;
 }
 
@@ -123,18 +124,18 @@ std::string VMSListLine(const CVMS& v)
 {
   const std::string no = LinkNumberText(v.m_nFromNode, v.m_nToNode, 0);
   const char* name = v.m_nType >= 1 && v.m_nType <= 4 ? kVMSTypeNames[v.m_nType - 1] : "VMS";
-  std::string head = FormatText("%s: Link No.%s: %d->%d, Time:[%2.0f,%2.0f]", name, no.c_str(), v.m_nFromNode,
-                                v.m_nToNode, v.m_dStart, v.m_dEnd);
+  std::string head = StringPrintf("%s: Link No.%s: %d->%d, Time:[%2.0f,%2.0f]", name, no.c_str(),
+                                  v.m_nFromNode, v.m_nToNode, v.m_dStart, v.m_dEnd);
   switch (v.m_nType) {
   case kVMSSpeedAdvisory:
-    return head + FormatText(", Threshold:%d, Percentage:%d%%", v.m_nParam1, v.m_nParam2);
+    return head + StringPrintf(", Threshold:%d, Percentage:%d%%", v.m_nParam1, v.m_nParam2);
   case kVMSCongestionWarning:
-    return head + FormatText(", Response rate: %d%%, Path pref. %d", v.m_nParam1, v.m_nParam2);
+    return head + StringPrintf(", Response rate: %d%%, Path pref. %d", v.m_nParam1, v.m_nParam2);
   case kVMSMandatoryDetour:
   case kVMSOptionalDetour:
-    return head + FormatText(", Sub-path: (%d nodes) ", DetourCount(v)) +
+    return head + StringPrintf(", Sub-path: (%d nodes) ", DetourCount(v)) +
            NodeText(v.m_nDetourNodes, DetourCount(v));
-  default: return head + FormatText(", Type:%d, Parameters:%d,%d", v.m_nType, v.m_nParam1, v.m_nParam2);
+  default: return head + StringPrintf(", Type:%d, Parameters:%d,%d", v.m_nType, v.m_nParam1, v.m_nParam2);
   }
 }
 
@@ -209,7 +210,7 @@ SubPathCaptions VMSEditor::TakeSubPath(const std::vector<int>& linkRows)
 {
   m_subPath = SubPathFromLinks(linkRows);
   SubPathCaptions captions;
-  captions.caption1 = FormatText("Number of nodes in the sub-path: %d", static_cast<int>(m_subPath.size()));
+  captions.caption1 = StringPrintf("Number of nodes in the sub-path: %d", static_cast<int>(m_subPath.size()));
   captions.caption2 = "Sub-path:" + NodeText(m_subPath.data(), static_cast<int>(m_subPath.size()));
   return captions;
 }
@@ -282,7 +283,8 @@ bool VMSEditor::Show(int line, VMSShown& shown)
   if (IsDetour(v->m_nType)) {
     const int count = DetourCount(*v);
     m_subPath.assign(v->m_nDetourNodes, v->m_nDetourNodes + count);
-    shown.controls.caption1 = FormatText("Sub-path: (%d nodes) ", count) + NodeText(v->m_nDetourNodes, count);
+    shown.controls.caption1 =
+        StringPrintf("Sub-path: (%d nodes) ", count) + NodeText(v->m_nDetourNodes, count);
     shown.controls.caption2.clear();
   } else {
     shown.controls.edit1 = std::to_string(v->m_nParam1);
@@ -301,7 +303,7 @@ bool VMSEditor::WriteChangedLists()
     if (g_Project.WriteVMSTo(VMSListOfKind(i + 1), dirs[i])) {
       m_changed[i] = false;
     } else {
-      m_sink.ShowMessage(FormatText("The file %s/vms.dat cannot be written.", dirs[i]));
+      m_sink.ShowMessage(StringPrintf("The file %s/vms.dat cannot be written.", dirs[i]));
       ok = false;
     }
   }

@@ -1,4 +1,5 @@
 #include "WorkZoneLogic.h"
+#include "StringPrintf.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,7 +33,7 @@ std::vector<std::string> CapacityItems()
 {
   std::vector<std::string> items;
   for (int i = 1; i <= 99; ++i)
-    items.push_back(FormatText("%3.2f", i / 100.0));
+    items.push_back(StringPrintf("%3.2f", i / 100.0));
   items.push_back("1.00");
   return items;
 }
@@ -51,7 +52,7 @@ bool ParseIntInRange(const std::string& text, int lo, int hi, int& value, std::s
     return false;
   }
   if (v < lo || v > hi) {
-    message = FormatText("Please enter an integer between %d and %d.", lo, hi);
+    message = StringPrintf("Please enter an integer between %d and %d.", lo, hi);
     return false;
   }
   value = static_cast<int>(v);
@@ -93,10 +94,10 @@ int CapacityItemOf(float rate)
 
 std::string WorkZoneListLine(const CWorkZone& z)
 {
-  return FormatText("Link No.%s: %4d->%4d, Time:[%2.0f,%2.0f], CapRed:%3.2f, SpdLimit:%2d, DisRate:%4d",
-                    LinkNumberText(z.m_nFromNode, z.m_nToNode, 4).c_str(), z.m_nFromNode, z.m_nToNode,
-                    static_cast<double>(z.m_fStart), static_cast<double>(z.m_fEnd),
-                    static_cast<double>(z.m_fCapacityReduction), z.m_nSpeedLimit, z.m_nDischargeRate);
+  return StringPrintf("Link No.%s: %4d->%4d, Time:[%2.0f,%2.0f], CapRed:%3.2f, SpdLimit:%2d, DisRate:%4d",
+                      LinkNumberText(z.m_nFromNode, z.m_nToNode, 4).c_str(), z.m_nFromNode, z.m_nToNode,
+                      static_cast<double>(z.m_fStart), static_cast<double>(z.m_fEnd),
+                      static_cast<double>(z.m_fCapacityReduction), z.m_nSpeedLimit, z.m_nDischargeRate);
 }
 
 std::vector<std::string> WorkZoneListLines()

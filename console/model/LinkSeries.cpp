@@ -89,11 +89,8 @@ double LinkSeries::Get(int measure, int source, int minute) const
       .load(std::memory_order_relaxed);
 }
 
-bool LinkSeries::Set(int measure, int source, int minute, double value)
+LinkSeries::Page* LinkSeries::WritablePage(int measure, int source, int minute)
 {
-  if (!InRange(measure, source, minute))
-    return false;
-  std::lock_guard<std::mutex> lock(WriteLockFor(this));
   std::uint32_t epoch = g_seriesEpoch[measure].load(std::memory_order_acquire);
   Row* row = m_rows[measure][source].load(std::memory_order_acquire);
   if (!row) {
@@ -120,8 +117,53 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
       std::atomic_ref<double>(v).store(base, std::memory_order_relaxed);
     std::atomic_ref<std::uint32_t>(page->epoch).store(epoch, std::memory_order_release);
   }
+  return page;
+}
+
+bool LinkSeries::Set(int measure, int source, int minute, double value)
+{
+  if (!InRange(measure, source, minute))
+    return false;
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  Page* page = WritablePage(measure, source, minute);
   std::atomic_ref<double>(page->values[minute % kPageMinutes]).store(value, std::memory_order_relaxed);
   return true;
+}
+
+bool LinkSeries::SetMeasures(int source, int minute, const double (&values)[kSeriesMeasures])
+{
+  if (!InRange(0, source, minute))
+    return false;
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  for (int measure = 0; measure < kSeriesMeasures; ++measure) {
+    Page* page = WritablePage(measure, source, minute);
+    std::atomic_ref<double>(page->values[minute % kPageMinutes])
+        .store(values[measure], std::memory_order_relaxed);
+  }
+  return true;
+}
+
+int LinkSeries::SetRange(int measure, int source, int firstMinute, const double* values, int count)
+{
+  if (!values || count <= 0 || !InRange(measure, source, 0))
+    return 0;
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  int stored = 0;
+  Page* page = nullptr;
+  int pageIndex = -1;
+  for (int k = 0; k < count; ++k) {
+    const long long minute = static_cast<long long>(firstMinute) + k;
+    if (minute < 0 || minute >= kSeriesMinutes)
+      continue;
+    const int m = static_cast<int>(minute);
+    if (m / kPageMinutes != pageIndex) {
+      pageIndex = m / kPageMinutes;
+      page = WritablePage(measure, source, m);
+    }
+    std::atomic_ref<double>(page->values[m % kPageMinutes]).store(values[k], std::memory_order_relaxed);
+    ++stored;
+  }
+  return stored;
 }
 
 std::size_t LinkSeries::AllocatedBytes() const

@@ -50,6 +50,13 @@ public:
   double Get(int measure, int source, int minute) const;
   // False (nothing stored) for indices outside the series.
   bool Set(int measure, int source, int minute, double value);
+  // values[0 .. count-1] at minutes firstMinute .. firstMinute + count - 1
+  // of one row, under one lock (the way a prediction's steps are written).
+  // Minutes outside the series are skipped; returns the number stored.
+  int SetRange(int measure, int source, int firstMinute, const double* values, int count);
+  // The four measures (density, speed, queue, flow) of a source at one
+  // minute, under one lock. False (nothing stored) outside the series.
+  bool SetMeasures(int source, int minute, const double (&values)[kSeriesMeasures]);
 
   // Bytes allocated for this link's rows and pages.
   std::size_t AllocatedBytes() const;
@@ -71,6 +78,10 @@ private:
     std::atomic<Page*> pages[kPages];
   };
   std::atomic<Row*> m_rows[kSeriesMeasures][kSeriesSources] = {};
+
+  // The page of a minute, made or brought to the current reset epoch;
+  // the caller holds the link's write lock.
+  Page* WritablePage(int measure, int source, int minute);
 };
 
 // Density, speed and queue of every source and minute of every link to 0,

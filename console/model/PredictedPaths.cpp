@@ -223,21 +223,28 @@ PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPat
     return res;
   }
   res.declared = *n;
+  const int passes = std::min(*n, kMaxPredictedPaths);
   int expected = 1;
-  for (int pass = 0; pass < *n; ++pass) {
+  for (int pass = 0; pass < passes; ++pass) {
     std::optional<int> index = fields::NextUnsignedInt(in);
     if (!index) {
       res.status = PathFileStatus::kShort;
       return res;
     }
     if (*index != expected) {
+      // The entries after a bad one cannot be told apart any more.
       ++res.badIndexPasses;
-      continue;
+      res.status = PathFileStatus::kBadEntry;
+      return res;
     }
     std::optional<double> time = fields::NextReal(in);
     std::optional<int> count = time ? fields::NextUnsignedInt(in) : std::nullopt;
     if (!count) {
       res.status = PathFileStatus::kShort;
+      return res;
+    }
+    if (*count > kMaxPredictedPathNodes) {
+      res.status = PathFileStatus::kBadEntry;
       return res;
     }
     auto p = std::make_unique<CPath>();
@@ -257,6 +264,8 @@ PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPat
     ++res.taken;
     ++expected;
   }
+  if (*n > passes)
+    res.status = PathFileStatus::kBadEntry;
   return res;
 }
 

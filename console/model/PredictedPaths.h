@@ -169,23 +169,35 @@ extern PredictedPathLists g_PredictedPaths;
 // Run-directory file of a prediction instance (0 or 1).
 std::string PredictedPathFile(int instance);
 
-enum class PathFileStatus { kRead, kNotOpened, kShort };
+enum class PathFileStatus {
+  kRead,       // every entry the file announced was read
+  kNotOpened,  // no file: the list stays empty
+  kShort,      // the file ends before the entries it announced
+  kBadEntry,   // an entry with an unexpected index, or beyond the bounds below
+};
 struct PathFileResult
 {
   PathFileStatus status = PathFileStatus::kRead;
   int declared = 0;        // N of the file
   int taken = 0;           // paths appended
-  int badIndexPasses = 0;  // passes whose index was not the expected one
+  int badIndexPasses = 0;  // entries whose index was not the expected one (0 or 1)
 };
-// The shown line of a pass with an unexpected index.
+// The shown line of a file whose reading went wrong.
 constexpr const char* kPathFileErrorText = "Error in reading Predictive_PathTravelTime.dat";
+
+// Bounds of a predicted-path file: paths taken from one file, and nodes of
+// one path.
+constexpr int kMaxPredictedPaths = 10000;
+constexpr int kMaxPredictedPathNodes = 100000;
 
 // Empties `list` and reads a predicted-path file into it: an integer that
 // is skipped, N, then N entries of index, travel time, node count and the
 // nodes. An entry with the expected index (1, 2, ...) becomes a highlighted
-// path of class index - 1; any other index counts a bad pass and the next
-// pass reads on from there. Reading stops at the end of the file (a cut
-// entry is not appended).
+// path of class index - 1. Reading stops, keeping the paths read so far, at
+// the end of the file (a cut entry is not appended: kShort), at the first
+// entry whose index is not the expected one or whose node count exceeds
+// kMaxPredictedPathNodes (kBadEntry), and after kMaxPredictedPaths entries
+// (kBadEntry when N announced more).
 PathFileResult ReadPredictedPathFile(const std::string& path, CTypedObArray<CPath>& list);
 // Reads the file of an instance (0 or 1) into that instance's list.
 PathFileResult ReadPredictedPaths(LockedPathLists& lists, int instance);

@@ -75,6 +75,7 @@ std::string FormatClock(int& hour, int& minute)
   return buf;
 }
 
+
 void DebugPrintf(const char* fmt, ...)
 {
   va_list ap;

@@ -1,4 +1,5 @@
 #include "CDlgScenarioMan.h"
+#include "StringPrintf.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -51,7 +52,7 @@ void CDlgScenarioMan::OpenTable()
   // SQLite would create a missing file: look first.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) {
-    Prompts().ShowMessage(FormatText("The scenario table %s cannot be found.", kScenarioDatabaseName));
+    Prompts().ShowMessage(StringPrintf("The scenario table %s cannot be found.", kScenarioDatabaseName));
     return;
   }
   m_connection = QString("ScenarioManager-%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
@@ -60,15 +61,15 @@ void CDlgScenarioMan::OpenTable()
     db.setDatabaseName(QString::fromStdString(file.string()));
     db.setConnectOptions("QSQLITE_OPEN_READONLY");
     if (!db.open()) {
-      Prompts().ShowMessage(FormatText("The scenario table %s cannot be opened: %s", kScenarioDatabaseName,
-                                       db.lastError().text().toStdString().c_str()));
+      Prompts().ShowMessage(StringPrintf("The scenario table %s cannot be opened: %s", kScenarioDatabaseName,
+                                         db.lastError().text().toStdString().c_str()));
       return;
     }
     m_model->setQuery("select * from Scen_Man", db);
   }
   if (m_model->lastError().isValid()) {
-    Prompts().ShowMessage(FormatText("The table Scen_Man cannot be read: %s",
-                                     m_model->lastError().text().toStdString().c_str()));
+    Prompts().ShowMessage(StringPrintf("The table Scen_Man cannot be read: %s",
+                                       m_model->lastError().text().toStdString().c_str()));
     return;
   }
   if (m_model->columnCount() < kScenarioCells)

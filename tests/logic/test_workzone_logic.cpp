@@ -5,6 +5,7 @@
 
 #include "DialogFixtures.h"
 #include "DialogLists.h"
+#include "StringPrintf.h"
 #include "WorkZoneLogic.h"
 
 using dialogs::LoadedNetwork;
@@ -26,7 +27,7 @@ TEST(WorkZoneItems, CapacityItemsShowAndSendTheirRate)
   // Every item: the rate it sends is the one it shows, and shows it again.
   for (int i = 0; i < kCapacityItems; ++i) {
     const float rate = static_cast<float>(i + 1) / 100.0f;
-    EXPECT_EQ(FormatText("%3.2f", static_cast<double>(rate)), items[static_cast<std::size_t>(i)]) << i;
+    EXPECT_EQ(StringPrintf("%3.2f", static_cast<double>(rate)), items[static_cast<std::size_t>(i)]) << i;
     EXPECT_EQ(CapacityItemOf(rate), i) << i;
     // A rate read back through a double (a file, a payload) finds it too.
     EXPECT_EQ(CapacityItemOf(static_cast<float>(static_cast<double>(i + 1) / 100.0)), i) << i;

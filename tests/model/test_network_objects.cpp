@@ -717,6 +717,38 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
   EXPECT_EQ(LinkSeriesBaseValue(kMeasureFlow), 0.0);
 }
 
+TEST(LinkSeriesStore, RunsAndMinutesWrittenInOneGo)
+{
+  CDrawLine l;
+  // A run across a page boundary, and one that reaches past the series:
+  // the minutes outside are skipped.
+  const double run[] = {1, 2, 3, 4};
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureSpeed, kSourcePredict0, 126, run, 4), 4);
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 126 + k), run[k]);
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureQueue, kSourcePredict1, 4998, run, 4), 2);
+  EXPECT_EQ(l.Series(kMeasureQueue, kSourcePredict1, 4999), 2.0);
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSourceEstimate, -2, run, 3), 1);
+  EXPECT_EQ(l.Series(kMeasureFlow, kSourceEstimate, 0), 3.0);
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSourceEstimate, 2147483647, run, 4), 0);
+  EXPECT_EQ(l.m_dSeries.SetRange(kSeriesMeasures, kSourceEstimate, 0, run, 4), 0);
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSeriesSources, 0, run, 4), 0);
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSourceEstimate, 0, nullptr, 4), 0);
+
+  const double four[kSeriesMeasures] = {10, 20, 30, 40};
+  EXPECT_TRUE(l.m_dSeries.SetMeasures(kSourceObserved, 777, four));
+  for (int measure = 0; measure < kSeriesMeasures; ++measure)
+    EXPECT_EQ(l.Series(measure, kSourceObserved, 777), four[measure]);
+  EXPECT_FALSE(l.m_dSeries.SetMeasures(kSourceObserved, 5000, four));
+  EXPECT_FALSE(l.m_dSeries.SetMeasures(-1, 0, four));
+  // After a reset, a run writes its minutes and the rest of the page reads
+  // the reset values.
+  ResetAllLinkSeries();
+  EXPECT_EQ(l.m_dSeries.SetRange(kMeasureSpeed, kSourcePredict0, 130, run, 1), 1);
+  EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 130), 1.0);
+  EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 129), 75.0);
+}
+
 TEST(LinkSeriesStore, MemoryGrowsWithMinutesWritten)
 {
   CDrawLine l;

@@ -134,10 +134,22 @@ TEST(PathFile, ReaderCases)
       {"count larger than the entries", "0 3\n1 1.0 2 101 102\n", PathFileStatus::kShort, 1, 0, {{101, 102}}},
       {"huge count stops at the end", "0 2000000000\n1 1.0 1 101\n", PathFileStatus::kShort, 1, 0, {{101}}},
       {"entry cut in its nodes", "0 1\n1 1.0 4 101 102\n", PathFileStatus::kShort, 0, 0, {}},
-      // Pass 1 reads index 2: bad. Pass 2 reads on from there: 5 (of 5.5)
-      // is bad too; pass 3 reads 5 (the decimals): bad.
-      {"unexpected index", "0 3\n2 5.5 1 101\n", PathFileStatus::kRead, 0, 3, {}},
-      {"bad entry then good", "0 2\n9\n1 2.0 2 101 102\n", PathFileStatus::kRead, 1, 1, {{101, 102}}},
+      // Reading stops at the first entry with an unexpected index: what
+      // follows it cannot be told apart any more.
+      {"unexpected index", "0 3\n2 5.5 1 101\n", PathFileStatus::kBadEntry, 0, 1, {}},
+      {"bad entry before a good one", "0 2\n9\n1 2.0 2 101 102\n", PathFileStatus::kBadEntry, 0, 1, {}},
+      {"bad index after good entries keeps them",
+       "0 3\n1 2.0 2 101 102\n2 1.5 1 103\n5 1.0 1 104\n",
+       PathFileStatus::kBadEntry,
+       2,
+       1,
+       {{101, 102}, {103}}},
+      {"node count beyond the bound",
+       "0 2\n1 2.0 1 101\n2 1.0 100001 1 2 3\n",
+       PathFileStatus::kBadEntry,
+       1,
+       0,
+       {{101}}},
       {"zero nodes", "0 1\n1 4.0 0\n", PathFileStatus::kRead, 1, 0, {{}}},
   };
   for (const Case& c : cases) {
@@ -158,6 +170,21 @@ TEST(PathFile, ReaderCases)
       EXPECT_TRUE(list[i]->m_bHighlighted) << c.name;
     }
   }
+}
+
+TEST(PathFile, AtMostTheBoundOfPathsAreTaken)
+{
+  TempDir t;
+  std::string text = "0 " + std::to_string(kMaxPredictedPaths + 1) + "\n";
+  for (int i = 1; i <= kMaxPredictedPaths + 1; ++i)
+    text += std::to_string(i) + " 1.0 1 101\n";
+  WriteAll(t.File("p.dat"), text);
+  CTypedObArray<CPath> list;
+  PathFileResult r = ReadPredictedPathFile(t.File("p.dat"), list);
+  EXPECT_EQ(r.status, PathFileStatus::kBadEntry);
+  EXPECT_EQ(r.declared, kMaxPredictedPaths + 1);
+  EXPECT_EQ(r.taken, kMaxPredictedPaths);
+  EXPECT_EQ(list.GetSize(), kMaxPredictedPaths);
 }
 
 TEST(PathFile, TravelTimesAndInstanceFiles)

@@ -1,0 +1,324 @@
+#include "BringUp.h"
+
+#include <cstdlib>
+#include <fstream>
+
+#include "CProcessMgr.h"
+#include "CProject.h"
+#include "CloseDown.h"
+#include "CommandSender.h"
+#include "DistributionScheme.h"
+#include "GlobalArrays.h"
+#include "IniFile.h"
+#include "LinkSeries.h"
+#include "ScenarioObjects.h"
+
+namespace {
+
+// The file the handler's progress lines go to, emptied when the CORBA
+// server is activated.
+const char kDebugLogFile[] = "debug.log";
+
+}  // namespace
+
+bool BringUpStepOffered(BringUpStep step, int state, bool distributed, bool projectLoaded, bool dataReady)
+{
+  switch (step) {
+  case BringUpStep::kCheckSystemSettings: return projectLoaded && state == kStateNothing;
+  case BringUpStep::kActivateNamingService: return dataReady && state == kStateSettingsChecked;
+  case BringUpStep::kActivateClientModules: return dataReady && distributed && state == kStateNamingService;
+  case BringUpStep::kActivateServerModules:
+    return dataReady && (distributed ? state == kStateClientModules : state == kStateNamingService);
+  case BringUpStep::kSetupCorbaAndStart: return dataReady && state == kStateServerModules;
+  case BringUpStep::kCloseComponents:
+    return dataReady && state >= kStateNamingService && state <= kStateStarted;
+  }
+  return false;
+}
+
+bool IsNameServiceHost(const std::string& value)
+{
+  const std::size_t colon = value.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 >= value.size() || colon + 6 < value.size())
+    return false;
+  // A host name or IPv4 address, or an IPv6 address in brackets.
+  const bool bracketed = value[0] == '[' && value[colon - 1] == ']' && colon > 2;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const unsigned char c = static_cast<unsigned char>(value[i]);
+    if (c <= ' ' || c == '/' || c == ',' || c >= 0x7f)
+      return false;
+    if ((c == ':' || c == '[' || c == ']') && !bracketed)
+      return false;
+  }
+  long port = 0;
+  for (std::size_t i = colon + 1; i < value.size(); ++i) {
+    if (value[i] < '0' || value[i] > '9')
+      return false;
+    port = port * 10 + (value[i] - '0');
+  }
+  return port >= 1 && port <= 65535;
+}
+
+// ---- platform services -----------------------------------------------------------
+
+PlatformBringUp::PlatformBringUp(IMessageSink* errorBoxes, std::string runDir)
+    : m_errors(errorBoxes), m_runDir(std::move(runDir))
+{}
+
+int PlatformBringUp::Execute(const std::string& file, const std::string& params, const std::string& dir,
+                             bool wait, const std::string& title)
+{
+  CProcessMgr launcher(m_errors);
+  return launcher.Execute(file, params, dir, wait, title);
+}
+
+void PlatformBringUp::CloseComponents()
+{
+  ::CloseComponents(CloseDownScope::ForThisConsole(m_runDir));
+}
+
+// ---- the sequence ----------------------------------------------------------------
+
+// Holds the sequence busy for one step; a second step at the same time
+// finds it taken.
+class BringUpSequence::BusyGuard
+{
+public:
+  explicit BusyGuard(std::atomic<bool>& busy) : m_busy(busy) { m_taken = !m_busy.exchange(true); }
+  ~BusyGuard()
+  {
+    if (m_taken)
+      m_busy = false;
+  }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+  bool Taken() const { return m_taken; }
+
+private:
+  std::atomic<bool>& m_busy;
+  bool m_taken = false;
+};
+
+BringUpSequence::BringUpSequence(IBringUpPlatform& platform, IBringUpCorba& corba, IBringUpOutput& output,
+                                 Options options)
+    : m_platform(platform), m_corba(corba), m_output(output), m_options(std::move(options))
+{
+  if (!m_options.realTimeMode)
+    m_options.realTimeMode = [] { return g_Project.m_nRunMode == 1; };
+  if (!m_options.nameServiceHost)
+    m_options.nameServiceHost = []() -> std::optional<std::string> {
+      const char* v = std::getenv("QELM_NAME_SERVICE_HOST");
+      if (!v)
+        return std::nullopt;
+      return std::string(v);
+    };
+  ReloadDistribution();
+}
+
+std::string BringUpSequence::RunPath(const char* name) const
+{
+  return m_options.runDir.empty() ? std::string(name) : m_options.runDir + "/" + name;
+}
+
+void BringUpSequence::ReloadDistribution()
+{
+  m_distributed = ReadDistribution(RunPath(kDistributionFile)).distributed;
+}
+
+bool BringUpSequence::Offered(BringUpStep step) const
+{
+  // The data flags are the frame's to test; here the state decides.
+  return BringUpStepOffered(step, m_state, m_distributed, true, true);
+}
+
+BringUpSequence::Result BringUpSequence::CheckSystemSettings(const std::function<void()>& showDialog)
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kCheckSystemSettings))
+    return Result::kNotRun;
+  if (showDialog)
+    showDialog();
+  m_state = kStateSettingsChecked;
+  return Result::kDone;
+}
+
+BringUpSequence::Result BringUpSequence::ActivateNamingService()
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kActivateNamingService))
+    return Result::kNotRun;
+  if (m_platform.Execute("naming_service.bat", "", m_options.runDir, false, "Naming_Service") == -1)
+    return Result::kStopped;
+  m_state = kStateNamingService;
+  return Result::kDone;
+}
+
+BringUpSequence::Result BringUpSequence::ActivateClientModules()
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kActivateClientModules))
+    return Result::kNotRun;
+  m_output.ShowMessageBox("Please activate VORLANTIS-Q modules on client machine(s)",
+                          IBringUpOutput::Box::kInformation);
+  m_state = kStateClientModules;
+  return Result::kDone;
+}
+
+BringUpSequence::Result BringUpSequence::ActivateServerModules()
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kActivateServerModules))
+    return Result::kNotRun;
+  const std::string ini = RunPath(kDistributionFile);
+  bool allStarted = true;
+  for (const RunProgram& m : RunPrograms()) {
+    if (IniReadInt(kDistributionSection, m.key, -1, ini) != 0 || m_startedModules.count(m.key))
+      continue;
+    // A batch file that does not start has been reported by the launcher;
+    // the others are still started.
+    if (m_platform.Execute(std::string(m.key) + ".bat", "", m_options.runDir, false, m.title) == -1)
+      allStarted = false;
+    else
+      m_startedModules.insert(m.key);
+  }
+  if (!allStarted)
+    return Result::kStopped;
+  m_state = kStateServerModules;
+  return Result::kDone;
+}
+
+void BringUpSequence::Failed(const std::string& line, const std::string& box)
+{
+  m_output.AddMessage(line);
+  m_output.AddMessage(m_corba.GetLastError());
+  m_output.ShowMessageBox(box, IBringUpOutput::Box::kError);
+}
+
+bool BringUpSequence::ActivateCorbaServer()
+{
+  if (m_serverUp)
+    return true;
+  const std::optional<std::string> host = m_options.nameServiceHost();
+  if (!host) {
+    m_output.ShowMessageBox("QELM_NAME_SERVICE_HOST is not set. Set it to the naming service's host:port "
+                            "(for example 127.0.0.1:2809) before starting the console.",
+                            IBringUpOutput::Box::kError);
+    return false;
+  }
+  if (!IsNameServiceHost(*host)) {
+    m_output.ShowMessageBox("QELM_NAME_SERVICE_HOST is \"" + *host +
+                                "\", not the naming service's host:port (for example 127.0.0.1:2809).",
+                            IBringUpOutput::Box::kError);
+    return false;
+  }
+  if (m_corba.InitORB(*host) != 0) {
+    m_output.AddMessage("Failed to initialize the ORB.");
+    m_output.ShowMessageBox("Failed to initialize the ORB.", IBringUpOutput::Box::kError);
+    return false;
+  }
+  m_output.AddMessage("Activating the GUI CORBA server...");
+  if (m_corba.StartServer() != 0) {
+    m_output.AddMessage("Failed to activate the GUI CORBA server.");
+    m_output.ShowMessageBox("Failed to activate the GUI CORBA server.", IBringUpOutput::Box::kError);
+    return false;
+  }
+  m_output.AddMessage("CORBA server is active.");
+  // No message is handled before the subscription below, so no result is
+  // written while the series are reset.
+  ResetAllLinkSeries();
+  std::ofstream(RunPath(kDebugLogFile), std::ios::trunc);
+  m_serverUp = true;
+  return true;
+}
+
+bool BringUpSequence::EstablishConnection()
+{
+  if (!m_connected) {
+    // A failed clock synchronisation keeps the Management reference, and
+    // Management then reports itself active: forget it first.
+    if (m_connectFailed)
+      m_corba.Disconnect(true);
+    if (m_corba.Connect() != 0) {
+      m_connectFailed = true;
+      Failed("Failed to connect VORLANTIS-Q. Reason: ", "Failed to connect VORLANTIS-Q.");
+      return false;
+    }
+    m_connected = true;
+    m_output.AddMessage("Connected to VORLANTIS-Q.");
+  }
+  if (!m_subscribed) {
+    if (m_corba.Subscribe() != 0) {
+      Failed("Failed to subscribe for messages. Reason:",
+             "Failed to start VORLANTIS-Q. Reason:" + m_corba.GetLastError());
+      return false;
+    }
+    m_subscribed = true;
+    m_output.AddMessage("Subscribed to VORLANTIS-Q messages.");
+  }
+  return true;
+}
+
+bool BringUpSequence::StartSystem()
+{
+  if (!m_initialized) {
+    if (m_corba.Initialize() != 0) {
+      Failed("Failed to initialize. Reason:", "Failed to initialize. Reason:" + m_corba.GetLastError());
+      return false;
+    }
+    m_initialized = true;
+    m_output.AddMessage("VORLANTIS-Q Initialized.");
+  }
+  if (m_corba.StartSystem(m_options.realTimeMode()) != 0) {
+    Failed("Failed to start VORLANTIS-Q. Reason: ",
+           "Failed to start VORLANTIS-Q. Reason: " + m_corba.GetLastError());
+    return false;
+  }
+  m_output.AddMessage("VORLANTIS-Q scheduler started.");
+  return true;
+}
+
+void BringUpSequence::SendScenario()
+{
+  ICommandSender& sender = m_corba.Sender();
+  for (const auto& sign : g_VMSArray) {
+    if (!sign)
+      continue;
+    const int params[2] = {sign->m_nParam1, sign->m_nParam2};
+    sender.SendVMS(1, sign->m_nType, sign->m_nFromNode, sign->m_nToNode, params,
+                   static_cast<float>(sign->m_dStart), static_cast<float>(sign->m_dEnd),
+                   sign->m_nDetourNodes);
+  }
+  for (const auto& incident : g_IncidentArray)
+    if (incident)
+      sender.SendIncident(1, incident->m_nFromNode, incident->m_nToNode, incident->m_fStart, incident->m_fEnd,
+                          incident->m_fSeverity);
+}
+
+BringUpSequence::Result BringUpSequence::SetupCorbaAndStart()
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kSetupCorbaAndStart))
+    return Result::kNotRun;
+  if (!ActivateCorbaServer() || !EstablishConnection() || !StartSystem())
+    return Result::kStopped;
+  SendScenario();
+  m_state = kStateStarted;
+  return Result::kDone;
+}
+
+BringUpSequence::Result BringUpSequence::CloseComponents()
+{
+  BusyGuard busy(m_busy);
+  if (!busy.Taken() || !Offered(BringUpStep::kCloseComponents))
+    return Result::kNotRun;
+  m_platform.CloseComponents();
+  m_state = kStateClosed;
+  return Result::kDone;
+}
+
+void BringUpSequence::OnFrameDestroy()
+{
+  m_corba.StopIfRunning();
+  m_platform.CloseComponents();
+  m_state = kStateClosed;
+}

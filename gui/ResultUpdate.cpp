@@ -1,0 +1,568 @@
+#include "ResultUpdate.h"
+#include "StringPrintf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "CDrawLine.h"
+#include "CProject.h"
+#include "LinkSeries.h"
+#include "ResultStores.h"
+#include "TextHelpers.h"
+#include "qelm_msg_codes.h"
+
+namespace {
+
+// ---- reading a record's values --------------------------------------------
+
+const PlainRecord* Find(const FetchedMessage& msg, int kind)
+{
+  for (const PlainRecord& r : msg.records)
+    if (r.kind == kind)
+      return &r;
+  return nullptr;
+}
+
+// The first value of array i.
+template <class T>
+bool First(const std::vector<std::vector<T>>& arrays, std::size_t i, T& value)
+{
+  if (i >= arrays.size() || arrays[i].empty())
+    return false;
+  value = arrays[i][0];
+  return true;
+}
+
+// A real truncated to an int; false when it is not finite or beyond int.
+bool Truncate(float v, int& out)
+{
+  const double d = v;
+  if (!std::isfinite(d) || d <= -2147483649.0 || d >= 2147483648.0)
+    return false;
+  out = static_cast<int>(d);
+  return true;
+}
+
+int LinkCount()
+{
+  return g_LineArray.GetSize();
+}
+
+// The arrays F[0..count-1] hold exactly `size` values each.
+bool ArraysOfSize(const std::vector<std::vector<float>>& F, std::size_t count, std::uint64_t size)
+{
+  if (F.size() < count)
+    return false;
+  for (std::size_t f = 0; f < count; ++f)
+    if (F[f].size() != size)
+      return false;
+  return true;
+}
+
+// ---- the handler's lines -----------------------------------------------------
+
+void Shown(IResultDisplay& d, const std::string& text)
+{
+  d.DebugLog(text, true);
+}
+
+void FileLine(IResultDisplay& d, const std::string& text)
+{
+  d.DebugLog(text, false);
+}
+
+// A record, or a part of one, that does not fit: one shown line.
+void Skipped(IResultDisplay& d, const std::string& text)
+{
+  d.DebugLog("Skipped " + text, true);
+}
+
+void MarkStarted(int module)
+{
+  g_ModuleRunning[module] = true;
+  const int minute = g_CurrentMinute.load();
+  if (IsStoreMinute(minute))
+    g_ModuleStartMarks[module][minute] = true;
+}
+
+// ---- NOWSIM ended ------------------------------------------------------------
+
+// Why the per-link part of a GUIRTLINKDATA record does not fit, or "".
+std::string RTLinkProblem(const PlainRecord& r)
+{
+  std::int32_t links = 0;
+  if (!First(r.L, 0, links))
+    return "GUIRTLINKDATA link values: the record has no link count";
+  if (links != LinkCount())
+    return StringPrintf("GUIRTLINKDATA link values: %d links in the record, %d in the network", links,
+                        LinkCount());
+  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(links)))
+    return StringPrintf("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
+  return "";
+}
+
+// Why the OD part of a GUIRTLINKDATA record does not fit, or "".
+std::string ODProblem(const PlainRecord& r, int& zones)
+{
+  std::int32_t z = 0;
+  if (!First(r.L, 1, z))
+    return "GUIRTLINKDATA OD matrix: the record has no zone count";
+  if (z < 0 || z > kMaxZones)
+    return StringPrintf("GUIRTLINKDATA OD matrix: zone count %d outside 0 to %d", z, kMaxZones);
+  const std::size_t cells = static_cast<std::size_t>(z) * static_cast<std::size_t>(z);
+  if (r.F.size() < 5 || r.F[4].size() < cells)
+    return StringPrintf("GUIRTLINKDATA OD matrix: F[4] holds fewer than %d x %d values", z, z);
+  zones = z;
+  return "";
+}
+
+void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
+{
+  Shown(d, "NOWSIM simulation ended.");
+  FileLine(d, "Updating display from NOWSIM.");
+
+  const PlainRecord* stat = Find(msg, kKindRTStat);
+  std::int32_t numcars = 0;
+  float avgDen = 0, avgSpeed = 0, avgStop = 0, timeNow = 0;
+  if (!stat || !First(stat->L, 0, numcars) || !First(stat->F, 0, avgDen) || !First(stat->F, 1, avgSpeed) ||
+      !First(stat->F, 2, avgStop) || !First(stat->F, 3, timeNow)) {
+    Skipped(d, "GUIRTSTATDATA: the record lacks numcars or one of its four values; NOWSIM results not shown");
+    return;
+  }
+  int m = 0;
+  if (!MinuteOfTime(timeNow, m)) {
+    Skipped(d, StringPrintf("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", timeNow));
+    return;
+  }
+  g_CurrentMinute = m;
+  d.SetViewMinute(IResultDisplay::kEstimationView, m);
+
+  const PlainRecord* links = Find(msg, kKindRTLink);
+  std::string linkProblem = links ? RTLinkProblem(*links) : "GUIRTLINKDATA: no record";
+  if (!linkProblem.empty())
+    Skipped(d, linkProblem);
+  int zones = 0;
+  if (links) {
+    const std::string odProblem = ODProblem(*links, zones);
+    if (odProblem.empty()) {
+      g_Project.SetODSize(zones);
+      const int slot = m / 5;
+      const std::vector<float>& od = links->F[4];
+      for (int i = 0; i < zones; ++i)
+        for (int j = 0; j < zones; ++j)
+          g_Project.SetODEntry(slot, i, j, od[static_cast<std::size_t>(j) * zones + i]);
+    } else {
+      Skipped(d, odProblem);
+    }
+  }
+
+  g_EstimationClock.nMinute = m;
+  g_EstimationClock.nSecond = 0;
+  g_EstimationClock.dMinute = m;
+  g_PredictionClock.nSecond = 0;
+  if (m > 10)
+    g_PredictionOffset = ClampPredictionOffset(g_PredictionOffset.load(), m, g_PredictionClock.nWindowStart,
+                                               g_PredictionClock.nWindowEnd);
+  const int predicted = m + g_PredictionOffset.load();
+  g_PredictionClock.dMinute = predicted;
+  d.SetViewMinute(IResultDisplay::kPredictionView0, predicted);
+  d.SetViewMinute(IResultDisplay::kPredictionView1, predicted);
+
+  g_NetStats[kSourceEstimate][m] = {numcars, avgStop, avgDen, avgSpeed};
+  if (linkProblem.empty()) {
+    const int n = LinkCount();
+    for (int i = 0; i < n; ++i)
+      if (CDrawLine* link = g_LineArray.GetAt(i)) {
+        const double values[kSeriesMeasures] = {links->F[0][i], links->F[1][i], links->F[2][i] * 100.0,
+                                                links->F[3][i]};
+        link->m_dSeries.SetMeasures(kSourceEstimate, m, values);
+      }
+  }
+
+  Shown(d, StringPrintf("NOWSIM Time: %d", m));
+  g_ModuleRunning[kModuleNowsim] = false;
+  d.InvalidateViews();
+  d.RefreshPreviews();
+  FileLine(d, "Finished updating display from NOWSIM");
+}
+
+// ---- FORESIM ended -------------------------------------------------------------
+
+// Why the steps of a GUIPLINKDATA record do not fit, or "". blocks: the
+// record's step count.
+std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
+{
+  std::int32_t b = 0, size = 0;
+  if (!First(r.L, 0, b) || !First(r.L, 1, size))
+    return StringPrintf("%s: the record lacks its step count or its values per step", name);
+  if (b < 0 || size != LinkCount())
+    return StringPrintf("%s: %d steps of %d values, %d links in the network", name, b, size, LinkCount());
+  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
+    return StringPrintf("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
+  blocks = b;
+  return "";
+}
+
+void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
+{
+  const bool first = instance == 0;
+  const int source = first ? kSourcePredict0 : kSourcePredict1;
+  const char* linkName = first ? "GUIPLINKDATA" : "GUIPLINKDATA_1";
+  const char* statName = first ? "GUIPSTATDATA" : "GUIPSTATDATA_1";
+  if (first) {
+    Shown(d, "FORESIM simulation ended.");
+    FileLine(d, "Updating display from FORESIM.");
+  } else {
+    Shown(d, "FORESIM_1 simulation ended.");
+    FileLine(d, "Updating display from FORESIM_1.");
+  }
+
+  // The instance's paths: the list is emptied, then takes what the file
+  // gave.
+  {
+    LockedPathLists lists = g_PredictedPaths.Lock();
+    CTypedObArray<CPath>& list = lists.List(instance);
+    list.RemoveAll();
+    if (msg.paths)
+      while (CPath* p = msg.paths->Detach(0))
+        list.Add(p);
+  }
+  if (msg.paths) {
+    if (msg.pathResult.status != PathFileStatus::kRead)
+      Shown(d, kPathFileErrorText);
+    d.InvalidatePredictionView(instance);
+  }
+
+  const PlainRecord* links = Find(msg, first ? kKindPredLink : kKindPredLink1);
+  const PlainRecord* stat = Find(msg, first ? kKindPredStat : kKindPredStat1);
+  std::int32_t numcars = 0;
+  float avgDen = 0, avgSpeed = 0, avgStop = 0, stageStart = 0, stageLength = 0;
+  const bool statOk = stat && First(stat->L, 0, numcars) && First(stat->F, 0, avgDen) &&
+                      First(stat->F, 1, avgSpeed) && First(stat->F, 2, avgStop) &&
+                      First(stat->F, 3, stageStart) && First(stat->F, 4, stageLength);
+  if (!statOk)
+    Skipped(d, StringPrintf("%s: the record lacks numcars or one of its five values", statName));
+
+  g_ModuleRunning[first ? kModuleForesim : kModuleForesim1] = false;
+  const int m = d.ViewMinute(IResultDisplay::kEstimationView);
+  g_CurrentMinute = m;
+  if (m >= 5 && m == d.ViewMinute(IResultDisplay::kPredictionView0))
+    g_PredictionOffset = 10;
+
+  // The stage: its minutes S .. S + L - 1 and the copy at S + L must lie in
+  // the per-minute stores.
+  int S = 0, L = 0;
+  bool stageOk = statOk && Truncate(stageStart, S) && Truncate(stageLength, L);
+  if (stageOk && S >= 1440)
+    S = m;
+  if (statOk && (!stageOk || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S)) {
+    Skipped(d, StringPrintf("%s: stage start %g and length %g do not fit the stores", statName, stageStart,
+                            stageLength));
+    stageOk = false;
+  }
+  if (stageOk) {
+    g_PredictionClock.nWindowStart = S;
+    g_PredictionClock.nWindowEnd = S + L;
+  }
+  g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
+
+  if (first && stageOk) {
+    int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
+    RollChartWindow(m, S, start, end);
+    g_ChartWindowStart = start;
+    g_ChartWindowEnd = end;
+  }
+
+  if (statOk && IsStoreMinute(m))
+    g_NetStats[source][m] = {numcars, avgStop, avgDen, avgSpeed};
+
+  int blocks = 0;
+  std::string linkProblem =
+      links ? PredLinkProblem(*links, linkName, blocks) : std::string(linkName) + ": no record";
+  if (linkProblem.empty() && stageOk && L > blocks)
+    linkProblem = StringPrintf("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
+  if (!linkProblem.empty()) {
+    Skipped(d, linkProblem);
+  } else if (stageOk && L > 0) {
+    // Per link and measure, the stage's steps and the copy of the last one
+    // at S + L in one run (a copy past the stores is not written).
+    struct Measure
+    {
+      int array;  // of the record
+      int measure;
+      double scale;
+    };
+    static const Measure measures[] = {{0, kMeasureSpeed, 1.0},
+                                       {1, kMeasureDensity, 1.0},
+                                       {2, kMeasureQueue, 100.0},
+                                       {3, kMeasureFlow, 1.0}};
+    // Links go in blocks, so that each step's values of a block are read
+    // in one piece.
+    constexpr int kBlock = 64;
+    const int n = LinkCount();
+    const std::size_t size = static_cast<std::size_t>(n);
+    const std::size_t width = static_cast<std::size_t>(L) + 1;
+    std::vector<double> runs(kBlock * width);
+    for (int first = 0; first < n; first += kBlock) {
+      const int count = std::min(kBlock, n - first);
+      for (const Measure& me : measures) {
+        const float* values = links->F[me.array].data();
+        for (int t = 0; t < L; ++t) {
+          const float* step = values + static_cast<std::size_t>(t) * size + static_cast<std::size_t>(first);
+          for (int b = 0; b < count; ++b)
+            runs[b * width + t] = step[b] * me.scale;
+        }
+        for (int b = 0; b < count; ++b) {
+          double* run = &runs[b * width];
+          run[L] = run[L - 1];
+          if (CDrawLine* link = g_LineArray.GetAt(first + b))
+            link->m_dSeries.SetRange(me.measure, source, S, run, L + 1);
+        }
+      }
+    }
+  }
+
+  d.InvalidateViews();
+  d.RefreshPreviews();
+  FileLine(d, first ? "Finished updating display from FORESIM." : "Finished updating display from FORESIM1.");
+}
+
+// ---- FARVET and NEARVET ended -------------------------------------------------
+
+// The consistency value of a CCA_CORRECTION or CCB_UPDATED_SPEED record
+// (F[1][0]) into a per-minute store at the current minute.
+void ApplyConsistencyValue(const FetchedMessage& msg, IResultDisplay& d, int kind, double* perMinute)
+{
+  const PlainRecord* r = Find(msg, kind);
+  float value = 0;
+  if (!r || !First(r->F, 1, value)) {
+    Skipped(d, ResultKindName(kind) + ": the record has no F[1] value");
+    return;
+  }
+  const int minute = g_CurrentMinute.load();
+  if (IsStoreMinute(minute))
+    perMinute[minute] = value;
+}
+
+void ApplyFarvet(const FetchedMessage& msg, IResultDisplay& d)
+{
+  Shown(d, "FARVET ended.");
+  FileLine(d, "Updating display from FARVET.");
+  g_ModuleRunning[kModuleFarvet] = false;
+  ApplyConsistencyValue(msg, d, kKindCCACorrection, g_FarvetPerMinute);
+  d.RefreshPreviews();
+  FileLine(d, "Finished updating display from FARVET.");
+}
+
+void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
+{
+  const PlainRecord* r = Find(msg, kKindSTLink);
+  std::int32_t n = 0;
+  if (!r || !First(r->L, 1, n)) {
+    Skipped(d, "GUISTLINKDATA: the record has no count of observed links");
+    return;
+  }
+  const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
+  if (n < 0 || r->L.size() < 3 || r->L[2].size() < count || r->F.size() < 3 || r->F[0].size() < count ||
+      r->F[1].size() < count || r->F[2].size() < count) {
+    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
+    return;
+  }
+  const int minute = g_CurrentMinute.load();
+  if (!IsStoreMinute(minute))
+    return;
+  const int links = LinkCount();
+  int outside = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::int32_t id = r->L[2][j];
+    CDrawLine* link = id >= 1 && id <= links ? g_LineArray.GetAt(id - 1) : nullptr;
+    if (!link) {
+      ++outside;
+      continue;
+    }
+    link->SetSeries(kMeasureDensity, kSourceObserved, minute, r->F[1][j]);
+    link->SetSeries(kMeasureSpeed, kSourceObserved, minute, r->F[2][j]);
+    link->SetSeries(kMeasureFlow, kSourceObserved, minute, r->F[0][j]);
+  }
+  if (outside > 0)
+    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", outside, links));
+}
+
+void ApplyNearvet(const FetchedMessage& msg, IResultDisplay& d)
+{
+  Shown(d, "NEARVET ended.");
+  FileLine(d, "Updating display from NEARVET.");
+  g_ModuleRunning[kModuleNearvet] = false;
+  ApplyConsistencyValue(msg, d, kKindCCBUpdatedSpeed, g_NearvetPerMinute);
+  ApplyObservedLinks(msg, d);
+  d.RefreshPreviews();
+  FileLine(d, "Finished updating display from NEARVET.");
+}
+
+}  // namespace
+
+std::string ResultKindName(int kind)
+{
+  switch (kind) {
+  case kKindCCACorrection: return "CCA_CORRECTION";
+  case kKindCCBUpdatedSpeed: return "CCB_UPDATED_SPEED";
+  case kKindRTLink: return "GUIRTLINKDATA";
+  case kKindRTStat: return "GUIRTSTATDATA";
+  case kKindPredLink: return "GUIPLINKDATA";
+  case kKindPredStat: return "GUIPSTATDATA";
+  case kKindPredLink1: return "GUIPLINKDATA_1";
+  case kKindPredStat1: return "GUIPSTATDATA_1";
+  case kKindSTLink: return "GUISTLINKDATA";
+  default: return "kind " + std::to_string(kind);
+  }
+}
+
+bool IsHandledCode(long code)
+{
+  switch (code) {
+  case MSG_CYCLIC_STARTED:
+  case MSG_CYCLIC_STOPPED:
+  case MSG_CYCLIC_HALTED:
+  case MSG_CYCLIC_FAILED:
+  case MSG_NOWSIM_STARTED:
+  case MSG_NOWSIM_ENDED:
+  case MSG_FORESIM_STARTED:
+  case MSG_FORESIM_ENDED:
+  case MSG_ODE_STARTED:
+  case MSG_ODE_ENDED:
+  case MSG_ODEC_STARTED:
+  case MSG_ODEC_ENDED:
+  case MSG_ODP_STARTED:
+  case MSG_ODP_ENDED:
+  case MSG_FARVET_STARTED:
+  case MSG_FARVET_ENDED:
+  case MSG_NEARVET_STARTED:
+  case MSG_NEARVET_ENDED:
+  case MSG_FORESIM1_STARTED:
+  case MSG_FORESIM1_ENDED: return true;
+  default: return false;
+  }
+}
+
+int PredictionInstanceOfCode(long code)
+{
+  if (code == MSG_FORESIM_ENDED)
+    return 0;
+  if (code == MSG_FORESIM1_ENDED)
+    return 1;
+  return -1;
+}
+
+bool MinuteOfTime(float timeNowSeconds, int& minute)
+{
+  if (!std::isfinite(timeNowSeconds) || timeNowSeconds < 0.0f)
+    return false;
+  const float minutes = timeNowSeconds / 60.0f;
+  // Truncated first, then wrapped; fmod keeps a time beyond int exact.
+  minute = static_cast<int>(std::fmod(std::floor(static_cast<double>(minutes)), 1440.0));
+  return true;
+}
+
+int ClampPredictionOffset(int offset, int m, int windowStart, int windowEnd)
+{
+  if (offset > windowEnd - m)
+    offset = windowEnd - m;
+  if (offset < windowStart - m)
+    offset = windowStart - m;
+  return offset;
+}
+
+void RollChartWindow(int m, int s, int& windowStart, int& windowEnd)
+{
+  if (m < 10 || (s - 10) % 60 != 0)
+    return;
+  if (m > 10) {
+    if (windowStart == 1320 && windowEnd == 1440) {
+      windowStart = 1380;
+      windowEnd = 60;
+    } else {
+      windowStart += 60;
+      windowEnd += 60;
+    }
+  }
+  if (m == 10 && windowStart == 1380 && windowEnd == 60) {
+    windowStart = 0;
+    windowEnd = 120;
+  }
+}
+
+int ApplyMessage(FetchedMessage& msg, IResultDisplay& d)
+{
+  if (!IsHandledCode(msg.code))
+    return 1;
+  if (!msg.dropReason.empty()) {
+    Shown(d, msg.dropReason);
+    return 0;
+  }
+  switch (msg.code) {
+  case MSG_CYCLIC_STARTED: Shown(d, "Cyclic executive started."); break;
+  case MSG_CYCLIC_STOPPED:
+  case MSG_CYCLIC_HALTED: Shown(d, "Cyclic executive stoped."); break;
+  case MSG_CYCLIC_FAILED: Shown(d, "Cyclic executive stoped. System failure."); break;
+  case MSG_NOWSIM_STARTED:
+    Shown(d, "NOWSIM simulation started.");
+    MarkStarted(kModuleNowsim);
+    break;
+  case MSG_NOWSIM_ENDED: ApplyEstimation(msg, d); break;
+  case MSG_FORESIM_STARTED:
+    MarkStarted(kModuleForesim);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM simulation started.");
+    break;
+  case MSG_FORESIM_ENDED: ApplyPrediction(msg, d, 0); break;
+  case MSG_FORESIM1_STARTED:
+    MarkStarted(kModuleForesim1);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM1 simulation started.");
+    break;
+  case MSG_FORESIM1_ENDED: ApplyPrediction(msg, d, 1); break;
+  case MSG_FARVET_STARTED:
+    MarkStarted(kModuleFarvet);
+    d.RefreshPreviews();
+    Shown(d, "FARVET started.");
+    break;
+  case MSG_FARVET_ENDED: ApplyFarvet(msg, d); break;
+  case MSG_NEARVET_STARTED:
+    MarkStarted(kModuleNearvet);
+    d.RefreshPreviews();
+    Shown(d, "NEARVET started.");
+    break;
+  case MSG_NEARVET_ENDED: ApplyNearvet(msg, d); break;
+  default: {
+    // ODE, ODEC and ODP: a flag, a mark, a line.
+    struct Step
+    {
+      long code;
+      int module;
+      bool started;
+      const char* text;
+    };
+    static const Step steps[] = {
+        {MSG_ODE_STARTED, kModuleODE, true, "ODE started."},
+        {MSG_ODE_ENDED, kModuleODE, false, "ODE ended."},
+        {MSG_ODEC_STARTED, kModuleODEC, true, "ODEC started."},
+        {MSG_ODEC_ENDED, kModuleODEC, false, "ODEC ended."},
+        {MSG_ODP_STARTED, kModuleODP, true, "ODP started."},
+        {MSG_ODP_ENDED, kModuleODP, false, "ODP ended."},
+    };
+    for (const Step& s : steps) {
+      if (s.code != msg.code)
+        continue;
+      if (s.started)
+        MarkStarted(s.module);
+      else
+        g_ModuleRunning[s.module] = false;
+      d.RefreshPreviews();
+      Shown(d, s.text);
+    }
+    break;
+  }
+  }
+  return 0;
+}
