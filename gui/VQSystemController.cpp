@@ -332,46 +332,23 @@ int VQSystemController::SendMsg(const QELM::MSG& msg)
 int VQSystemController::SendIncident(int action, int fromNode, int toNode, float start, float end,
                                      float severity)
 {
-  IncidentMsgArg a;
-  a.from_node = fromNode;
-  a.to_node = toNode;
-  a.start = start;
-  a.end = end;
-  a.severity = severity;
-  return SendMsg(MakeCommandMsg(action == 1 ? MSG_INCIDENT_ADD : MSG_INCIDENT_REMOVE, PackCommandArg(a)));
+  const CommandPayload c = IncidentCommand(action, fromNode, toNode, start, end, severity);
+  return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
 
 int VQSystemController::SendVMS(int action, int type, int fromNode, int toNode, const int* params,
                                 float start, float end, const int* subPath)
 {
-  VMSMsgArg a;
-  a.type = type;
-  a.from_node = fromNode;
-  a.to_node = toNode;
-  if (params) {
-    a.params[0] = params[0];
-    a.params[1] = params[1];
-  }
-  a.start = start;
-  a.end = end;
-  if (subPath)
-    for (int i = 0; i < VMSMsgArg::MAX_PATH_NODES; ++i)
-      a.path[i] = subPath[i];
-  return SendMsg(MakeCommandMsg(action == 1 ? MSG_VMS_ADD : MSG_VMS_REMOVE, PackCommandArg(a)));
+  const CommandPayload c = VMSCommand(action, type, fromNode, toNode, params, start, end, subPath);
+  return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
 
 int VQSystemController::SendWorkZone(int action, int fromNode, int toNode, float start, float end,
                                      float capacityReduction, int speedLimit, int dischargeRate)
 {
-  WorkZoneMsgArg a;
-  a.from_node = fromNode;
-  a.to_node = toNode;
-  a.start = start;
-  a.end = end;
-  a.capacity_reduction = capacityReduction;
-  a.speed_limit = speedLimit;
-  a.discharge_rate = dischargeRate;
-  return SendMsg(MakeCommandMsg(action == 1 ? MSG_WORKZONE_ADD : MSG_WORKZONE_REMOVE, PackCommandArg(a)));
+  const CommandPayload c =
+      WorkZoneCommand(action, fromNode, toNode, start, end, capacityReduction, speedLimit, dischargeRate);
+  return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
 
 bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error)

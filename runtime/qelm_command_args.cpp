@@ -99,6 +99,50 @@ bool UnpackCommandArg(const QELM::OctetSeq& arg, WorkZoneMsgArg& out)
   return Unpack(arg, WORKZONE_MSG_ARG_SIZE, out);
 }
 
+CommandPayload IncidentCommand(int action, int fromNode, int toNode, float start, float end, float severity)
+{
+  IncidentMsgArg a;
+  a.from_node = fromNode;
+  a.to_node = toNode;
+  a.start = start;
+  a.end = end;
+  a.severity = severity;
+  return {action == 1 ? MSG_INCIDENT_ADD : MSG_INCIDENT_REMOVE, PackCommandArg(a)};
+}
+
+CommandPayload VMSCommand(int action, int type, int fromNode, int toNode, const int* params, float start,
+                          float end, const int* subPath)
+{
+  VMSMsgArg a;
+  a.type = type;
+  a.from_node = fromNode;
+  a.to_node = toNode;
+  if (params) {
+    a.params[0] = params[0];
+    a.params[1] = params[1];
+  }
+  a.start = start;
+  a.end = end;
+  if (subPath)
+    for (int i = 0; i < VMSMsgArg::MAX_PATH_NODES; ++i)
+      a.path[i] = subPath[i];
+  return {action == 1 ? MSG_VMS_ADD : MSG_VMS_REMOVE, PackCommandArg(a)};
+}
+
+CommandPayload WorkZoneCommand(int action, int fromNode, int toNode, float start, float end,
+                               float capacityReduction, int speedLimit, int dischargeRate)
+{
+  WorkZoneMsgArg a;
+  a.from_node = fromNode;
+  a.to_node = toNode;
+  a.start = start;
+  a.end = end;
+  a.capacity_reduction = capacityReduction;
+  a.speed_limit = speedLimit;
+  a.discharge_rate = dischargeRate;
+  return {action == 1 ? MSG_WORKZONE_ADD : MSG_WORKZONE_REMOVE, PackCommandArg(a)};
+}
+
 QELM::MSG MakeCommandMsg(long code, const QELM::OctetSeq& arg)
 {
   QELM::MSG m;

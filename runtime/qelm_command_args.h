@@ -19,5 +19,20 @@ bool UnpackCommandArg(const QELM::OctetSeq& arg, IncidentMsgArg& out);
 bool UnpackCommandArg(const QELM::OctetSeq& arg, VMSMsgArg& out);
 bool UnpackCommandArg(const QELM::OctetSeq& arg, WorkZoneMsgArg& out);
 
+// The command of one operator send, as the console's controller sends it:
+// the add code when action is 1, the remove code for any other value, and
+// the payload built from the send's arguments (a null params or subPath
+// sends zeros).
+struct CommandPayload
+{
+  long code = 0;
+  QELM::OctetSeq arg;
+};
+CommandPayload IncidentCommand(int action, int fromNode, int toNode, float start, float end, float severity);
+CommandPayload VMSCommand(int action, int type, int fromNode, int toNode, const int* params, float start,
+                          float end, const int* subPath);
+CommandPayload WorkZoneCommand(int action, int fromNode, int toNode, float start, float end,
+                               float capacityReduction, int speedLimit, int dischargeRate);
+
 // A command message stamped with the corrected clock.
 QELM::MSG MakeCommandMsg(long code, const QELM::OctetSeq& arg);

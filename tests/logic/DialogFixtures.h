@@ -58,41 +58,17 @@ public:
 
   int SendIncident(int action, int from, int to, float start, float end, float severity) override
   {
-    IncidentMsgArg a;
-    a.from_node = from;
-    a.to_node = to;
-    a.start = start;
-    a.end = end;
-    a.severity = severity;
-    return Record(action == 1 ? MSG_INCIDENT_ADD : MSG_INCIDENT_REMOVE, PackCommandArg(a));
+    return Record(IncidentCommand(action, from, to, start, end, severity));
   }
   int SendVMS(int action, int type, int from, int to, const int* params, float start, float end,
               const int* subPath) override
   {
-    VMSMsgArg a;
-    a.type = type;
-    a.from_node = from;
-    a.to_node = to;
-    a.params[0] = params[0];
-    a.params[1] = params[1];
-    a.start = start;
-    a.end = end;
-    for (int i = 0; i < VMSMsgArg::MAX_PATH_NODES; ++i)
-      a.path[i] = subPath[i];
-    return Record(action == 1 ? MSG_VMS_ADD : MSG_VMS_REMOVE, PackCommandArg(a));
+    return Record(VMSCommand(action, type, from, to, params, start, end, subPath));
   }
   int SendWorkZone(int action, int from, int to, float start, float end, float capacity, int speed,
                    int rate) override
   {
-    WorkZoneMsgArg a;
-    a.from_node = from;
-    a.to_node = to;
-    a.start = start;
-    a.end = end;
-    a.capacity_reduction = capacity;
-    a.speed_limit = speed;
-    a.discharge_rate = rate;
-    return Record(action == 1 ? MSG_WORKZONE_ADD : MSG_WORKZONE_REMOVE, PackCommandArg(a));
+    return Record(WorkZoneCommand(action, from, to, start, end, capacity, speed, rate));
   }
   std::string GetLastError() const override { return lastError; }
 
@@ -111,9 +87,9 @@ public:
   }
 
 private:
-  int Record(int code, const QELM::OctetSeq& arg)
+  int Record(const CommandPayload& c)
   {
-    sent.push_back({code, arg});
+    sent.push_back({static_cast<int>(c.code), c.arg});
     return result;
   }
 };
