@@ -1,0 +1,32 @@
+#include "CLogicApp.h"
+
+#include <QApplication>
+
+#include "CLogicDoc.h"
+#include "CMainFrame.h"
+#include "ConsoleState.h"
+#include "GuiThread.h"
+
+CLogicApp::CLogicApp() = default;
+
+CLogicApp::~CLogicApp()
+{
+  // The frame (and its views) go before the document empties the arrays.
+  m_pFrame.reset();
+  m_pDoc.reset();
+}
+
+bool CLogicApp::InitInstance(bool maximised)
+{
+  g_AppTitle = kAppTitleText;
+  QApplication::setApplicationName(kAppTitleText);
+  QApplication::setApplicationDisplayName(kAppTitleText);
+  InstallGuiThread();
+  m_pDoc = std::make_unique<CLogicDoc>();
+  m_pFrame = std::make_unique<CMainFrame>(*m_pDoc);
+  if (maximised)
+    m_pFrame->showMaximized();
+  else
+    m_pFrame->show();
+  return true;
+}
