@@ -304,6 +304,13 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   }
 }
 
+CommandMark MarkOf(int id)
+{
+  ActiveViewState view;
+  view.present = true;
+  return CommandRule(id, AppState{}, view).mark;
+}
+
 void ApplyPathModeRule(int toolMode, int& pathModeOn, int& pathModeKind)
 {
   if (toolMode != 4) {

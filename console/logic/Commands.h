@@ -173,6 +173,9 @@ struct CommandUi
 // are disabled while no network view is active. An unknown id is disabled.
 CommandUi CommandRule(int id, const AppState& app, const ActiveViewState& view);
 
+// The kind of mark a command carries (whatever the state).
+CommandMark MarkOf(int id);
+
 // The path-mode flags after the SO-paths rule has run: whenever the tool is
 // not the path mode, the flag is cleared and the kind is none.
 void ApplyPathModeRule(int toolMode, int& pathModeOn, int& pathModeKind);

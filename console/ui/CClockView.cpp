@@ -62,8 +62,11 @@ void CClockView::paintEvent(QPaintEvent*)
   p.setBackgroundMode(Qt::TransparentMode);
   const DrawingObjects& d = DrawingObjects::Get();
   const QColor green = ToQColor(kClockGreen), pink = ToQColor(kClockPink);
+  // The small font, 12 px high; narrowed so that the labels of every fifth
+  // minute fit between their ticks.
   QFont font;
   font.setPixelSize(12);
+  font.setStretch(QFont::Condensed);
   p.setFont(font);
 
   m_axis.Centre(width());

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -209,6 +210,11 @@ void CComponentView::AddMessage(const std::string& text)
 {
   m_wndMessages->addItem(QString::fromStdString(text));
   m_wndMessages->setCurrentRow(m_wndMessages->count() - 1);
+}
+
+int CComponentView::FormWidth() const
+{
+  return widget()->sizeHint().width() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
 }
 
 int CComponentView::MessageCount() const

@@ -46,6 +46,8 @@ public:
   int MessageCount() const;
 
   const PanelMarks& Marks() const { return m_marks; }
+  // Width the whole form needs, scroll bar included.
+  int FormWidth() const;
 
 private:
   void ApplyMarks();

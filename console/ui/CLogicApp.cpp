@@ -1,6 +1,7 @@
 #include "CLogicApp.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include "CLogicDoc.h"
 #include "CMainFrame.h"
@@ -24,9 +25,13 @@ bool CLogicApp::InitInstance(bool maximised)
   InstallGuiThread();
   m_pDoc = std::make_unique<CLogicDoc>();
   m_pFrame = std::make_unique<CMainFrame>(*m_pDoc);
-  if (maximised)
+  if (maximised) {
+    // Without a window manager to maximise it, the frame still fills the
+    // screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      m_pFrame->setGeometry(screen->availableGeometry());
     m_pFrame->showMaximized();
-  else
+  } else
     m_pFrame->show();
   return true;
 }

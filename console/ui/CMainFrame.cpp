@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -103,20 +104,17 @@ void CMainFrame::CreateClient()
   s2->addWidget(s3);
   s2->addWidget(new CClockView);
   s1->addWidget(s2);
-  s1->addWidget(new CComponentView);
+  auto* panel = new CComponentView;
+  s1->addWidget(panel);
   setCentralWidget(s1);
 
-  // Ideal sizes: the control panel 120 wide, the clock view 100 high, the
-  // current-condition view half the width plus 30, prediction view 0 450
-  // high with prediction view 1 taking the rest.
-  s1->setSizes({1000, 120});
+  // The panes keeping their size when the frame is resized: the control
+  // panel, the clock view and prediction view 0 (prediction view 1 takes
+  // the rest). The ideal sizes are set once the frame has its size.
   s1->setStretchFactor(0, 1);
   s1->setStretchFactor(1, 0);
-  s2->setSizes({900, 100});
   s2->setStretchFactor(0, 1);
   s2->setStretchFactor(1, 0);
-  s3->setSizes({530, 470});
-  s4->setSizes({450, 100});
   s4->setStretchFactor(0, 0);
   s4->setStretchFactor(1, 1);
 
@@ -133,7 +131,7 @@ QAction* CMainFrame::NewAction(int id, const std::string& text)
     action->setStatusTip(Q(c.prompt));
   if (!c.tooltip.empty())
     action->setToolTip(Q(c.tooltip));
-  if (CommandState(id).mark != CommandMark::None)
+  if (MarkOf(id) != CommandMark::None)
     action->setCheckable(true);
   connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
   return action;
@@ -532,6 +530,40 @@ std::string CMainFrame::StatusText(int pane) const
   if (pane < 0 || pane > 1 || !m_statusPane[pane])
     return {};
   return m_statusPane[pane]->text().toStdString();
+}
+
+void CMainFrame::LayOutPanes()
+{
+  // Ideal sizes: the control panel 120 wide (or as wide as its form, so
+  // that its captions show), the clock view 100 high, the current-condition
+  // view half the client width plus 30, prediction view 0 450 high; the
+  // other panes take the rest.
+  QSplitter* s1 = m_wndSplitter[0];
+  QSplitter* s2 = m_wndSplitter[1];
+  QSplitter* s3 = m_wndSplitter[2];
+  QSplitter* s4 = m_wndSplitter[3];
+  const int cx = s1->width();
+  const int panel = g_pComponentView ? std::max(120, g_pComponentView->FormWidth()) : 120;
+  s1->setSizes({std::max(0, cx - panel), panel});
+  s2->setSizes({std::max(0, s2->height() - 100), 100});
+  const int estimation = std::min(cx / 2 + 30, s3->width());
+  s3->setSizes({estimation, std::max(0, s3->width() - estimation)});
+  const int prediction0 = std::min(450, s4->height());
+  s4->setSizes({prediction0, std::max(0, s4->height() - prediction0)});
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+  QMainWindow::showEvent(event);
+  if (!m_bPanesLaidOut) {
+    m_bPanesLaidOut = true;
+    // Once the frame has taken its size (a window manager maximises it
+    // after the show).
+    QTimer::singleShot(0, this, [this] {
+      LayOutPanes();
+      QTimer::singleShot(0, this, &CMainFrame::LayOutPanes);
+    });
+  }
 }
 
 void CMainFrame::paintEvent(QPaintEvent* event)

@@ -90,7 +90,11 @@ public:
   // paths of the chosen OD pair collected again.
   void RefreshPreviews();
 
+  // The panes at their ideal sizes in the frame's present size.
+  void LayOutPanes();
+
 protected:
+  void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,6 +127,7 @@ private:
   QLabel* m_statusPane[2] = {};
   QLabel* m_indicators[3] = {};  // CAP, NUM, SCRL
   bool m_lockState[3] = {};
+  bool m_bPanesLaidOut = false;
   std::multimap<int, QAction*> m_menuActions;
   std::multimap<int, QAction*> m_toolbarActions;
 };

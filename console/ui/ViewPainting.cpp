@@ -69,12 +69,12 @@ void PaintViewDecorations(QPainter& p, const NetworkViewModel& view, const ViewP
   const TitleBand band =
       MakeTitleBand(view.Kind(), ctx.ClientWidthLogical(), ctx.estimationClock, ctx.predictionClock);
   p.fillRect(Device(m, band.band), ToQColor(kTitleBandColor));
-  p.setFont(ViewFont(kTitleFontHeight, m, QFont::Thin));
+  p.setFont(ViewFont(kTitleFontHeight, m, QFont::Normal));
   p.setPen(ToQColor(kTitleTextColor));
   Text(p, m, {band.text, {0, 0}});
 
   const int t = LegendTop(LegendReferenceHeight(ctx.ClientHeightLogical()));
-  p.setFont(ViewFont(kLegendFontHeight, m, QFont::Thin));
+  p.setFont(ViewFont(kLegendFontHeight, m, QFont::Normal));
   if (auto legend = MakeLegend(view.m_nDisplayMeasure, ctx.legendRamp, t)) {
     p.setPen(ToQColor(kViewTextColor));
     Text(p, m, legend->caption);

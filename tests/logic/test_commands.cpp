@@ -180,6 +180,10 @@ TEST(CommandRule, MarksOfToolsAndViewOptions)
   EXPECT_EQ(on, 0);
   EXPECT_EQ(kind, -1);
 
+  EXPECT_EQ(MarkOf(kCmdPan), CommandMark::Radio);
+  EXPECT_EQ(MarkOf(kCmdShowCCTVs), CommandMark::Check);
+  EXPECT_EQ(MarkOf(kCmdZoomOut), CommandMark::None);
+
   a.outputViewOption = true;
   a.switchView = false;
   EXPECT_TRUE(CommandRule(kCmdOutputViewOption, a, v).checked);
