@@ -1,6 +1,7 @@
 #include "DocumentLogic.h"
 
 #include <cmath>
+#include <optional>
 
 #include "CDrawLine.h"
 #include "CDrawObj.h"
@@ -29,7 +30,10 @@ T* Nearest(const CTypedObArray<T>& list, const WorldPoint& p, double radius, Pos
   T* found = nullptr;
   double r = radius;
   for (const auto& item : list) {
-    const WorldPoint q = pos(*item);
+    std::optional<WorldPoint> at = pos(*item);
+    if (!at)
+      continue;
+    const WorldPoint q = *at;
     const double d = std::hypot(p.x - q.x, p.y - q.y);
     if (d < r) {
       r = d;
@@ -43,12 +47,16 @@ T* Nearest(const CTypedObArray<T>& list, const WorldPoint& p, double radius, Pos
 
 CDrawNode* FindNearestNode(const WorldPoint& p)
 {
-  return Nearest(g_NodeArray, p, 1200.0 * g_LinkShapeRatio, [](const CDrawNode& n) { return n.m_ptPos; });
+  return Nearest(g_NodeArray, p, 1200.0 * g_LinkShapeRatio,
+                 [](const CDrawNode& n) { return std::optional<WorldPoint>(n.m_ptPos); });
 }
 
 CDrawCCTV* FindNearestDetector(const WorldPoint& p)
 {
-  return Nearest(g_CCTVArray, p, 5.0, [](const CDrawCCTV& c) { return c.m_ptIcon; });
+  // A camera without a place for its icon is not found.
+  return Nearest(g_CCTVArray, p, 5.0, [](const CDrawCCTV& c) {
+    return c.m_bIconPlaced ? std::optional<WorldPoint>(c.m_ptIcon) : std::nullopt;
+  });
 }
 
 CDrawLine* FindNearestLink(const WorldPoint& p)

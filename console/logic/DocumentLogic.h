@@ -41,7 +41,8 @@ bool RunLoadData(const LoadDataSteps& steps);
 CDrawNode* FindNearestNode(const WorldPoint& p);
 // Nearest link (CDrawLine::DistanceTo) strictly closer than 25, or null.
 CDrawLine* FindNearestLink(const WorldPoint& p);
-// Nearest camera icon strictly closer than 5, or null.
+// Nearest camera icon strictly closer than 5, or null; a camera without a
+// place for its icon is skipped.
 CDrawCCTV* FindNearestDetector(const WorldPoint& p);
 // Index of the last zone of g_ZoneArray that holds p; 0 when none does.
 int FindZoneAt(IntPoint p);

@@ -92,6 +92,10 @@ TEST_F(Searches, NearestCameraWithinFive)
   g_CCTVArray.Add(cam);
   EXPECT_EQ(FindNearestDetector({104.9, 100}), cam);
   EXPECT_EQ(FindNearestDetector({105, 100}), nullptr);
+  auto* unplaced = new CDrawCCTV;  // read, but no marked link gave it a place
+  unplaced->m_bIconPlaced = false;
+  g_CCTVArray.Add(unplaced);
+  EXPECT_EQ(FindNearestDetector({0, 0}), nullptr);
 }
 
 TEST_F(Searches, ZonesAtAPoint)
