@@ -115,21 +115,49 @@ void CLogicView::PaintTo(QPainter& painter, QSize deviceSize, const LogicalMappi
   PaintNetworkView(painter, m_model, ViewPaintContext::Current(deviceSize, mapping, printing));
 }
 
+bool CLogicView::NeedsRender() const
+{
+  return m_bDirty || m_cache.size() != viewport()->size();
+}
+
 void CLogicView::RenderIfNeeded()
 {
-  const QSize size = viewport()->size();
-  if (!m_bDirty && m_cache.size() == size)
+  RenderOutOfDateViews();
+  if (!NeedsRender())
     return;
+  // A view that is not one of the three (it takes no role) draws alone.
+  if (m_cache.size() != viewport()->size())
+    m_cache = QImage(viewport()->size(), QImage::Format_RGB32);
+  LockedPathLists paths = g_PredictedPaths.Lock();
+  if (!m_cache.isNull())
+    RenderNetworkView(m_cache, m_model, ViewPaintContext::Current(m_cache.size(), Mapping()), paths,
+                      m_renderer);
+  m_bDirty = false;
+}
+
+void CLogicView::RenderOutOfDateViews()
+{
   // The prediction views' titles show prediction view 0's minute.
   if (g_pPredictionView0)
     g_PredictionClock.nMinute = g_pPredictionView0->Model().m_nMinute;
-  if (m_cache.size() != size)
-    m_cache = QImage(size, QImage::Format_RGB32);
-  if (!size.isEmpty()) {
-    QPainter painter(&m_cache);
-    PaintTo(painter, size, Mapping(), false);
+  // Widgets are read here, on the GUI thread; the workers only draw into
+  // the views' images.
+  std::vector<ViewRenderJob> jobs;
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1}) {
+    if (!v || !v->NeedsRender())
+      continue;
+    const QSize size = v->viewport()->size();
+    if (v->m_cache.size() != size)
+      v->m_cache = QImage(size, QImage::Format_RGB32);
+    v->m_bDirty = false;
+    if (!size.isEmpty())
+      jobs.push_back(
+          {&v->m_cache, &v->m_model, ViewPaintContext::Current(size, v->Mapping()), &v->m_renderer});
   }
-  m_bDirty = false;
+  if (jobs.empty())
+    return;
+  LockedPathLists paths = g_PredictedPaths.Lock();
+  RenderNetworkViews(jobs, paths);
 }
 
 bool CLogicView::viewportEvent(QEvent* event)

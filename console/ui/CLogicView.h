@@ -42,8 +42,12 @@ public:
   void ResetView();
   // The image the last paint blitted (tests and the benchmark).
   const QImage& CachedImage() const { return m_cache; }
+  const NetworkRenderer& Renderer() const { return m_renderer; }
   // Draws the cached image again now, if it is out of date.
   void RenderIfNeeded();
+  // Draws every network view whose image is out of date, the views in
+  // parallel (a new minute changes all three at once).
+  static void RenderOutOfDateViews();
 
 signals:
   // The view became the active view (clicked or focused).
@@ -63,7 +67,10 @@ private:
   void OnScrollAction(Qt::Orientation orientation, int action);
   void UpdateFrameTitle();
 
+  bool NeedsRender() const;
+
   NetworkViewModel m_model;
   QImage m_cache;
   bool m_bDirty = true;
+  NetworkRenderer m_renderer;
 };

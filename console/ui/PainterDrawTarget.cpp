@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "DrawingObjects.h"
+#include "LineRaster.h"
 
 QFont ViewFont(int logicalHeight, const LogicalMapping& mapping, QFont::Weight weight)
 {
@@ -22,26 +23,33 @@ PainterDrawTarget::PainterDrawTarget(QPainter& painter, const ViewTransform& tra
 {
   if (printing)
     m_penScale = std::max(1.0, mapping.dpiX / 96.0);
+  QPaintDevice* device = painter.device();
+  if (!printing && device && device->devType() == QInternal::Image && painter.transform().isIdentity()) {
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format f = image->format();
+    if (image->isDetached() &&
+        (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied))
+      m_pImage = image;
+  }
 }
 
-namespace {
-int ClampDevice(double v)
+void PainterDrawTarget::TakePen(const PenSpec& spec)
 {
-  return TruncScreen(std::round(v));
-}
-}  // namespace
-
-QPoint PainterDrawTarget::ToDevice(ScreenPoint p) const
-{
-  return {ClampDevice(m_mapping.LogicalToDeviceX(p.x)), ClampDevice(m_mapping.LogicalToDeviceY(p.y))};
+  m_bThinPen = IsThinSolid(spec);
+  m_penColour = ToQColor(spec.color).rgb();
 }
 
-QRect PainterDrawTarget::ToDevice(const ScreenRect& r) const
+QRect LogicalToDeviceRect(const LogicalMapping& m, const ScreenRect& r)
 {
-  const QPoint a = ToDevice(ScreenPoint{r.left, r.top});
-  const QPoint b = ToDevice(ScreenPoint{r.right, r.bottom});
+  const QPoint a = LogicalToDevicePoint(m, ScreenPoint{r.left, r.top});
+  const QPoint b = LogicalToDevicePoint(m, ScreenPoint{r.right, r.bottom});
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+}
+
+QRect OutlineRect(const QRect& r)
+{
+  return QRect(r.x(), r.y(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
 }
 
 QPen PainterDrawTarget::Scaled(QPen pen) const
@@ -60,6 +68,7 @@ bool PainterDrawTarget::Outside(const QRect& box) const
 void PainterDrawTarget::SelectPen(DrawPen pen)
 {
   m_painter.setPen(Scaled(DrawingObjects::Get().Pen(pen)));
+  TakePen(GetPenSpec(pen));
 }
 
 void PainterDrawTarget::SelectCustomPen(const PenSpec& spec)
@@ -69,6 +78,7 @@ void PainterDrawTarget::SelectCustomPen(const PenSpec& spec)
   if (it == m_customPens.end())
     it = m_customPens.emplace(key, Scaled(DrawingObjects::MakePen(spec))).first;
   m_painter.setPen(it->second);
+  TakePen(spec);
 }
 
 void PainterDrawTarget::SelectBrush(DrawBrush brush)
@@ -81,18 +91,15 @@ void PainterDrawTarget::Line(ScreenPoint from, ScreenPoint to)
   const QPoint a = ToDevice(from), b = ToDevice(to);
   if (Outside(QRect(a, b).normalized()))
     return;
+  if (m_pImage && m_bThinPen) {
+    // Straight into the image's pixels: the painter has drawn everything
+    // before (it paints at once) and draws nothing over it unasked.
+    RasterLine(reinterpret_cast<QRgb*>(m_pImage->bits()), m_pImage->bytesPerLine() / 4, m_pImage->width(), 0,
+               m_pImage->height(), QLine(a, b), m_penColour);
+    return;
+  }
   m_painter.drawLine(a, b);
 }
-
-namespace {
-// The rectangle a shape is given so that its one-pixel outline covers the
-// pixels of r and no more (the toolkit's outline takes one pixel beyond
-// the rectangle's width).
-QRect OutlineRect(const QRect& r)
-{
-  return QRect(r.x(), r.y(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
-}
-}  // namespace
 
 void PainterDrawTarget::Ellipse(const ScreenRect& box)
 {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <map>
@@ -22,12 +23,40 @@
 // ViewDecorations.h in device pixels, the family the toolkit's default sans.
 QFont ViewFont(int logicalHeight, const LogicalMapping& mapping, QFont::Weight weight);
 
+// Logical units to device pixels, the one rounding every drawing path uses
+// (halves away from zero, kept within the screen coordinate limit).
+inline int LogicalToDevice(double v)
+{
+  if (v >= kScreenCoordLimit)
+    return kScreenCoordLimit;
+  if (v <= -kScreenCoordLimit)
+    return -kScreenCoordLimit;
+  return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5);
+}
+inline QPoint LogicalToDevicePoint(const LogicalMapping& m, ScreenPoint p)
+{
+  return {LogicalToDevice(m.LogicalToDeviceX(p.x)), LogicalToDevice(m.LogicalToDeviceY(p.y))};
+}
+// A pen that LineRaster draws: solid and one pixel wide.
+inline bool IsThinSolid(const PenSpec& pen)
+{
+  return pen.style == PenStyle::Solid && pen.width == 1;
+}
+// A logical rectangle (right and bottom outside) to the device pixels it
+// covers.
+QRect LogicalToDeviceRect(const LogicalMapping& mapping, const ScreenRect& r);
+// The rectangle a shape is given so that its one-pixel outline covers the
+// pixels of r and no more (the toolkit's outline takes one pixel beyond the
+// rectangle's width).
+QRect OutlineRect(const QRect& r);
+
 class PainterDrawTarget : public IPathDrawTarget
 {
 public:
   // bounds: the device rectangle drawn into; what lies wholly outside it is
   // skipped. When printing, pen widths grow with the device's resolution
-  // (a pen's width is given in screen pixels).
+  // (a pen's width is given in screen pixels). On a 32-bit image the thin
+  // solid pens' lines are written by LineRaster, as the fast way does.
   PainterDrawTarget(QPainter& painter, const ViewTransform& transform, const LogicalMapping& mapping,
                     bool printing, const QRect& bounds);
 
@@ -44,15 +73,12 @@ public:
   void Bitmap(int resourceId, ScreenPoint centre, ColorRef mask) override;
   void LabelText(const std::string& text, const ScreenRect& box) override;
 
-  // Logical point to device pixel (rounded, kept within the screen limit).
-  QPoint ToDevice(ScreenPoint p) const;
-  // Logical rectangle (right and bottom outside) to the device rectangle
-  // it covers.
-  QRect ToDevice(const ScreenRect& r) const;
-
 private:
+  QPoint ToDevice(ScreenPoint p) const { return LogicalToDevicePoint(m_mapping, p); }
+  QRect ToDevice(const ScreenRect& r) const { return LogicalToDeviceRect(m_mapping, r); }
   QPen Scaled(QPen pen) const;
   bool Outside(const QRect& deviceBox) const;
+  void TakePen(const PenSpec& spec);
 
   QPainter& m_painter;
   const ViewTransform& m_transform;
@@ -63,4 +89,7 @@ private:
   ColorRef m_textColor = 0x00FF00;
   std::map<std::tuple<int, int, ColorRef>, QPen> m_customPens;
   QFont m_labelFont;
+  QImage* m_pImage = nullptr;  // the image painted, when its lines may be written straight
+  bool m_bThinPen = false;     // the current pen is thin and solid
+  QRgb m_penColour = 0;
 };

@@ -7,6 +7,7 @@
 #include "PainterDrawTarget.h"
 #include "PredictedPaths.h"
 #include "ViewDecorations.h"
+#include "WorkerPool.h"
 
 ViewPaintContext ViewPaintContext::Current(QSize deviceSize, const LogicalMapping& mapping, bool printing)
 {
@@ -117,4 +118,22 @@ void PaintNetworkView(QPainter& p, const NetworkViewModel& view, const ViewPaint
     DrawNetwork(view.DrawOptions(ctx.dataLoaded, ctx.LegendLineY()), paths, target);
   }
   PaintViewDecorations(p, view, ctx, paths);
+}
+
+void RenderNetworkView(QImage& image, const NetworkViewModel& view, const ViewPaintContext& ctx,
+                       const LockedPathLists& paths, NetworkRenderer& renderer, const RenderOptions& options)
+{
+  renderer.Record(view.DrawOptions(ctx.dataLoaded, ctx.LegendLineY()), paths, view.m_transform, ctx.mapping,
+                  image.size(), options);
+  renderer.Play(image, Qt::black);
+  QPainter p(&image);
+  PaintViewDecorations(p, view, ctx, paths);
+}
+
+void RenderNetworkViews(const std::vector<ViewRenderJob>& jobs, const LockedPathLists& paths)
+{
+  WorkerPool::Get().Run(static_cast<int>(jobs.size()), [&](int i) {
+    const ViewRenderJob& job = jobs[static_cast<std::size_t>(i)];
+    RenderNetworkView(*job.image, *job.view, job.ctx, paths, *job.renderer);
+  });
 }

@@ -10,7 +10,9 @@
 
 #include <QPainter>
 #include <QSize>
+#include <vector>
 
+#include "NetworkRenderer.h"
 #include "NetworkViewModel.h"
 #include "ResultStores.h"
 #include "ViewTransform.h"
@@ -33,8 +35,28 @@ struct ViewPaintContext
   int LegendLineY() const;
 };
 
-// Black background (white paper when printing), network, title, legends.
+// Black background (white paper when printing), network, title, legends,
+// every stroke drawn through the painter (printing, and the reference of
+// the fast way).
 void PaintNetworkView(QPainter& painter, const NetworkViewModel& view, const ViewPaintContext& ctx);
+// The same into a view's image the fast way: the network recorded and
+// played in stripes (NetworkRenderer.h), then the decorations. Touches no
+// widget: callable on any thread, the path lists locked by the caller.
+void RenderNetworkView(QImage& image, const NetworkViewModel& view, const ViewPaintContext& ctx,
+                       const LockedPathLists& paths, NetworkRenderer& renderer,
+                       const RenderOptions& options = {});
+
+// One view to render the fast way.
+struct ViewRenderJob
+{
+  QImage* image;
+  const NetworkViewModel* view;
+  ViewPaintContext ctx;
+  NetworkRenderer* renderer;
+};
+// Renders several views at once, each on a thread of its own (the first on
+// the calling one): a new minute changes all three views together.
+void RenderNetworkViews(const std::vector<ViewRenderJob>& jobs, const LockedPathLists& paths);
 // Title band, density/speed legend and path legend over what is drawn.
 void PaintViewDecorations(QPainter& painter, const NetworkViewModel& view, const ViewPaintContext& ctx,
                           const LockedPathLists& paths);
