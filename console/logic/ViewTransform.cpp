@@ -150,26 +150,16 @@ void ScrollByLine(ViewTransform& t, ScrollLine line, int& hPos, int& vPos)
   if (s.scaleX == 0.0 || s.scaleY == 0.0)
     return;
   const double c = std::cos(t.m_dAngle), n = std::sin(t.m_dAngle);
-  switch (line) {
-  case ScrollLine::Left:
-  case ScrollLine::Right: {
-    const double dx = TruncStep(kStep * c / s.scaleX + 2.0);
-    const double dy = TruncStep(kStep * n / s.scaleY);
-    const double sign = line == ScrollLine::Left ? 1.0 : -1.0;
-    hPos += line == ScrollLine::Left ? -1 : 1;
-    s.offsetX += sign * dx;
-    s.offsetY += sign * dy;
-    break;
-  }
-  case ScrollLine::Up:
-  case ScrollLine::Down: {
-    const double dy = TruncStep(kStep * c / s.scaleY + 2.0);
-    const double dx = TruncStep(kStep * n / s.scaleX);
-    const double sign = line == ScrollLine::Up ? 1.0 : -1.0;
-    vPos += line == ScrollLine::Up ? -1 : 1;
-    s.offsetY += sign * dy;
-    s.offsetX += sign * dx;
-    break;
-  }
-  }
+  const bool horizontal = line == ScrollLine::Left || line == ScrollLine::Right;
+  // Left and up move the network the other way from right and down.
+  const double sign = line == ScrollLine::Left || line == ScrollLine::Up ? 1.0 : -1.0;
+  (horizontal ? hPos : vPos) -= static_cast<int>(sign);
+  // The axis of the bar moves by the step and two units, the other by the
+  // rotation's share of the step.
+  double& along = horizontal ? s.offsetX : s.offsetY;
+  double& across = horizontal ? s.offsetY : s.offsetX;
+  const double alongScale = horizontal ? s.scaleX : s.scaleY;
+  const double acrossScale = horizontal ? s.scaleY : s.scaleX;
+  along += sign * TruncStep(kStep * c / alongScale + 2.0);
+  across += sign * TruncStep(kStep * n / acrossScale);
 }

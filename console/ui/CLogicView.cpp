@@ -160,12 +160,6 @@ void CLogicView::RenderOutOfDateViews()
   RenderNetworkViews(jobs, paths);
 }
 
-bool CLogicView::viewportEvent(QEvent* event)
-{
-  // The paint fills the whole area: nothing is erased before it.
-  return QAbstractScrollArea::viewportEvent(event);
-}
-
 void CLogicView::paintEvent(QPaintEvent*)
 {
   UpdateFrameTitle();

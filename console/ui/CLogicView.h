@@ -54,7 +54,6 @@ signals:
   void activated(CLogicView* view);
 
 protected:
-  bool viewportEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

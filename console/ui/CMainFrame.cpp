@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "AboutDialog.h"
 #include "CClockView.h"
@@ -47,6 +48,11 @@ void ApplySizes(QSplitter* splitter, const PaneSizes& sizes)
 }
 
 const char* const kIndicatorTexts[3] = {"CAP", "NUM", "SCRL"};
+
+// The Input menu's dialogs, opened through SetInputDialog's openers.
+constexpr int kInputDialogs[] = {kCmdDistributionScheme, kCmdInputCycles,       kCmdInputVMS,
+                                 kCmdInputWorkzone,      kCmdInputIncident,     kCmdNetworkModification,
+                                 kCmdStrategySelection,  kCmdScenarioManagement};
 
 }  // namespace
 
@@ -320,9 +326,7 @@ bool CMainFrame::ExecuteCommand(int id)
   case kCmdViewToolbar: m_wndToolBar->setVisible(m_wndToolBar->isHidden()); break;
   case kCmdViewStatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
   default:
-    if (m_dialogs.count(id) || id == kCmdDistributionScheme || id == kCmdInputCycles || id == kCmdInputVMS ||
-        id == kCmdInputWorkzone || id == kCmdInputIncident || id == kCmdNetworkModification ||
-        id == kCmdStrategySelection || id == kCmdScenarioManagement)
+    if (std::find(std::begin(kInputDialogs), std::end(kInputDialogs), id) != std::end(kInputDialogs))
       OpenDialog(id);
     else
       RunFrameCommand(id);

@@ -17,6 +17,7 @@
 #include "CMainFrame.h"
 #include "CProject.h"
 #include "ConsoleState.h"
+#include "ProjectFixtures.h"
 #include "RunDirGen.h"
 
 namespace uitest {
@@ -53,34 +54,20 @@ inline QApplication& App()
 
 // A generated run directory of a small grid, the working directory while
 // the object lives.
-class GeneratedRunDir
+class GeneratedRunDir : public fixtures::RunDir
 {
 public:
   explicit GeneratedRunDir(int rows = 5, int cols = 6)
   {
-    char tmpl[] = "/tmp/vlq_ui_run_XXXXXX";
-    m_dir = ::mkdtemp(tmpl);
     vlq::mod::RunDirOptions opt;
     opt.rows = rows;
     opt.cols = cols;
     std::string error;
-    m_ok = vlq::mod::WriteRunDir(m_dir, opt, error);
-    m_old = std::filesystem::current_path();
-    std::filesystem::current_path(m_dir);
+    m_ok = vlq::mod::WriteRunDir(path(), opt, error);
   }
-  ~GeneratedRunDir()
-  {
-    std::filesystem::current_path(m_old);
-    std::filesystem::remove_all(m_dir);
-  }
-  GeneratedRunDir(const GeneratedRunDir&) = delete;
-  GeneratedRunDir& operator=(const GeneratedRunDir&) = delete;
   bool ok() const { return m_ok; }
-  const std::string& path() const { return m_dir; }
 
 private:
-  std::string m_dir;
-  std::filesystem::path m_old;
   bool m_ok = false;
 };
 
