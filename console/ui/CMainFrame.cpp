@@ -177,6 +177,8 @@ void CMainFrame::CreateToolbar()
   m_wndToolBar->setAccessibleName("Toolbar");
   m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
   m_wndToolBar->setIconSize(QSize(24, 24));
+  // Hidden or shown from its own context menu too: the View menu's mark follows.
+  connect(m_wndToolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandUi(); });
   for (int id : ToolbarButtons()) {
     if (id == 0) {
       m_wndToolBar->addSeparator();

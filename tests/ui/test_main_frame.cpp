@@ -92,6 +92,17 @@ TEST(MainFrame, MenusToolbarAndStatusBarByTheirNames)
     ASSERT_TRUE(label) << indicator;
     EXPECT_EQ(label->accessibleName(), indicator);
   }
+  // The toolbar and status bar commands hide and show them, with their marks.
+  EXPECT_TRUE(f.MenuAction(kCmdViewToolbar)->isChecked());
+  f.MenuAction(kCmdViewToolbar)->trigger();
+  EXPECT_TRUE(bar->isHidden());
+  EXPECT_FALSE(f.MenuAction(kCmdViewToolbar)->isChecked());
+  f.MenuAction(kCmdViewStatusBar)->trigger();
+  EXPECT_TRUE(f.statusBar()->isHidden());
+  EXPECT_FALSE(f.MenuAction(kCmdViewStatusBar)->isChecked());
+  // The load's progress goes to pane 0.
+  console.Doc().SetStatusText("  Reading xy.dat");
+  EXPECT_EQ(f.StatusText(0), "  Reading xy.dat");
   // The control panel's buttons keep their texts as names.
   for (const char* name : {"zones", "busRoutes", "signals", "currentDensity", "travelTime"})
     EXPECT_FALSE(g_pComponentView->findChild<QWidget*>(name)->accessibleName().isEmpty()) << name;
