@@ -80,3 +80,17 @@ bool CLogicDoc::OnLoadData()
     m_pFrame->UpdateCommandUi();
   return loaded;
 }
+
+void CLogicDoc::OnLoadOutput()
+{
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (g_Project.IsFort911Empty()) {
+    InvalidateNetworkViews();
+    if (g_pClockView)
+      g_pClockView->update();
+    g_bDataLoaded = true;
+  }
+  QApplication::restoreOverrideCursor();
+  if (m_pFrame)
+    m_pFrame->UpdateCommandUi();
+}

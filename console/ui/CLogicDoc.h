@@ -38,6 +38,9 @@ public:
   // view with "Zones" checked, the views and the clock repainted, and the
   // data handed to the views once the whole project was read.
   bool OnLoadData();
+  // Load Output (offered by no menu): when fort.911 is empty, the views and
+  // the clock repainted and the data handed to the views; else nothing.
+  void OnLoadOutput();
 
   void SetStatusText(const std::string& text) override;
   void ShowMessage(const std::string& text) override;

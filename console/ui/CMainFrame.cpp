@@ -304,6 +304,7 @@ bool CMainFrame::ExecuteCommand(int id)
   }
   switch (id) {
   case kCmdLoadData: m_doc.OnLoadData(); break;
+  case kCmdLoadOutput: m_doc.OnLoadOutput(); break;
   case kCmdCheckSystemSettings: BringUpStep(&IBringUpActions::CheckSystemSettings); break;
   case kCmdActivateNamingService: BringUpStep(&IBringUpActions::ActivateNamingService); break;
   case kCmdActivateClientModules: BringUpStep(&IBringUpActions::ActivateClientModules); break;

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 #include <fstream>
 
 #include "AboutDialog.h"
@@ -171,6 +172,21 @@ TEST(MainFrame, ALoadThatStopsEarlyKeepsLoadDataOffered)
   EXPECT_FALSE(g_bDataLoaded);
   EXPECT_TRUE(f.ToolbarAction(kCmdLoadData)->isEnabled());
   EXPECT_FALSE(f.MenuAction(kCmdCheckSystemSettings)->isEnabled());
+}
+
+TEST(MainFrame, LoadOutputHandsTheDataOverOnlyWithAnEmptyFort911)
+{
+  GeneratedRunDir run;
+  Console console;
+  {
+    std::ofstream fort("estimate/fort.911");
+    fort << "error\n";
+  }
+  EXPECT_TRUE(console.Frame().ExecuteCommand(kCmdLoadOutput));
+  EXPECT_FALSE(g_bDataLoaded);
+  std::filesystem::remove("estimate/fort.911");
+  EXPECT_TRUE(console.Frame().ExecuteCommand(kCmdLoadOutput));
+  EXPECT_TRUE(g_bDataLoaded);
 }
 
 TEST(MainFrame, ClockWindowHourSteps)
