@@ -123,7 +123,7 @@ protected:
   }
 
   static constexpr QSize kSize{900, 700};
-  GeneratedRunDir run{24, 30};
+  GeneratedRunDir run{40, 60};  // 9,400 links: the link layer in several pieces
 };
 
 TEST_F(FastPath, FullExtentAndZoomedAtAnyStripeCount)
