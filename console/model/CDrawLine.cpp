@@ -226,16 +226,27 @@ void CDrawLine::DrawPlain(const ViewDrawOptions& view, IDrawTarget& dc) const
   }
 }
 
+DrawPen LinkStrokePen(const CDrawLine& link, const ViewDrawOptions& view, bool printing)
+{
+  DrawPen pen = ChooseLinkPen(link.m_nSelectMark, view.bShowBusRoutes, printing);
+  if (ChooseLinkDrawMode(link.m_nSelectMark, view.nDisplayMeasure) == LinkDrawMode::Coloured) {
+    double v = link.Series(view.nDisplayMeasure - 1, view.nSource, view.nMinute);
+    DrawPen ramp;
+    if (RampPenFor(view.nDisplayMeasure, ColourLevel(v), ramp))
+      pen = ramp;
+  }
+  return pen;
+}
+
 void CDrawLine::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
 {
   DrawPen pen = ChooseLinkPen(m_nSelectMark, view.bShowBusRoutes, dc.IsPrinting());
   dc.SelectPen(pen);
   switch (ChooseLinkDrawMode(m_nSelectMark, view.nDisplayMeasure)) {
   case LinkDrawMode::Coloured: {
-    double v = Series(view.nDisplayMeasure - 1, view.nSource, view.nMinute);
-    DrawPen ramp;
-    if (RampPenFor(view.nDisplayMeasure, ColourLevel(v), ramp))
-      dc.SelectPen(ramp);
+    const DrawPen stroke = LinkStrokePen(*this, view, dc.IsPrinting());
+    if (stroke != pen)
+      dc.SelectPen(stroke);
     DrawPlain(view, dc);
     break;
   }

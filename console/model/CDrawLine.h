@@ -108,6 +108,13 @@ int ColourLevel(double value);
 // level below 0 (the pen of step 1 stays).
 bool RampPenFor(int displayMeasure, int level, DrawPen& pen);
 
+// The pen a link's strokes end with in a view: the pen of step 1, or in the
+// coloured mode the ramp pen of its value (the queue piece's pen aside).
+// CDrawLine::Draw selects the pen of step 1 and then, when it differs,
+// this one; a view that keeps a link's strokes between paints recolours
+// them with it.
+DrawPen LinkStrokePen(const CDrawLine& link, const ViewDrawOptions& view, bool printing);
+
 // Segment p1 -> p2 moved sideways by d.
 void ShiftSegment(WorldPoint& p1, WorldPoint& p2, double d);
 // The two strokes of an arrowhead of size s at p2 of segment p1 -> p2:

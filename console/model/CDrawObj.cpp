@@ -147,6 +147,7 @@ void PlaceCameraIcons()
     for (const auto& cam : g_CCTVArray)
       if (cam->m_nLinkFromNode == link->m_nFromNode && cam->m_nLinkToNode == link->m_nToNode) {
         cam->m_ptIcon = link->PointAtFraction(kLinkIconFraction);
+        cam->m_bIconPlaced = true;
         break;
       }
   }
@@ -158,6 +159,6 @@ void CDrawCCTV::Draw(const ViewDrawOptions& view, IDrawTarget& dc) const
     dc.SelectPen(DrawPen::Grey);
   if (dc.IsPrinting())
     dc.SelectPen(DrawPen::Print);
-  if (view.bShowCCTV && m_nShown == 1)
+  if (view.bShowCCTV && m_nShown == 1 && m_bIconPlaced)
     dc.Bitmap(kBmpCamera, ToScreen(dc, m_ptIcon), kMaskWhite);
 }

@@ -87,6 +87,10 @@ public:
   int m_nLinkToNode = 0;
   std::string m_szAddress;  // at most 63 characters
   WorldPoint m_ptIcon;      // where its icon stands: set by PlaceCameraIcons
+  // The icon has a place. A camera read from CCTV.dat has none until
+  // PlaceCameraIcons finds a marked link for it; without one it is neither
+  // drawn nor found.
+  bool m_bIconPlaced = true;
   int m_nShown = 1;
 
   void Draw(const ViewDrawOptions& view, IDrawTarget& dc) const;
@@ -96,6 +100,7 @@ public:
 // g_LineArray with a camera mark, in array order, the first camera of
 // g_CCTVArray that watches it (same from-node and to-node numbers) gets the
 // link's point at kLinkIconFraction; of parallel links the last one wins.
-// Cameras that no marked link reaches keep their place. The load calls it
-// once the shapes and the cameras are read.
+// Cameras that no marked link reaches keep their place (and, read from
+// CCTV.dat, stay unplaced). The load calls it once the shapes and the
+// cameras are read.
 void PlaceCameraIcons();

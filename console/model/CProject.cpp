@@ -657,6 +657,7 @@ bool CProject::ReadCCTV()
         while (rest[n] && rest[n] != ' ' && rest[n] != '\t' && n < kCCTVFileAddressMax)
           ++n;
         auto* cam = new CDrawCCTV;
+        cam->m_bIconPlaced = false;  // until PlaceCameraIcons finds its link
         cam->m_nLinkFromNode = from;
         cam->m_nLinkToNode = to;
         cam->m_szAddress.assign(rest, n);

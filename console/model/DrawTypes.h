@@ -43,39 +43,43 @@ struct ScreenRect
   friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
 };
 
-// The console's global pens (widths in device units).
+// The console's global pens (widths in device units), in the order of
+// kPenTable.
 enum class DrawPen {
-  Grey,             // solid 1 0x808080
-  Print,            // solid 2 0x000000
-  LinkSelected,     // solid 3 0x0066FF
-  LinkHighlight,    // solid 4 0x00FFFF
-  Ramp0,            // solid 1 0x00FF00
-  Ramp1,            // solid 1 0xFFFF66
-  Ramp2,            // solid 1 0xFF8080
-  Ramp3,            // solid 1 0x4080FF
-  Ramp4,            // solid 1 0x0000FF
-  Queue,            // solid 3 0xFF33FF
-  PathDotted,       // dotted 1 0x00FFFF
-  PathDashed,       // dashed 1 0xFFFFFF
-  PathGreen,        // solid 1 0x00FF00
-  PathYellowGreen,  // solid 1 0x00FFCC
-  PredPath,         // solid 4 0xFF00FF
-  Zone,             // dotted 1 0xFFFFFF
-  NodeSelected,     // solid 1 0x000000
-  NodeHighlight,    // solid 2 0x33FF99
+  Grey,
+  Print,
+  LinkSelected,
+  LinkHighlight,
+  Ramp0,
+  Ramp1,
+  Ramp2,
+  Ramp3,
+  Ramp4,
+  Queue,
+  PathDotted,
+  PathDashed,
+  PathGreen,
+  PathYellowGreen,
+  PredPath,
+  Zone,
+  NodeSelected,
+  NodeHighlight,
 };
+constexpr int kDrawPenCount = 18;
 
+// The console's global brushes, in the order of kBrushTable.
 enum class DrawBrush {
-  Queue,          // 0xFF80FF
-  Node,           // 0x00FFFF
-  NodeGrey,       // 0xBBBBBB
-  NodeSelected,   // 0xFF00FF
-  VehicleGreen,   // 0x00FF00
-  VehicleYellow,  // 0x00FFFF
-  VehicleRose,    // 0x8000FF
-  VehicleGrey,    // 0x808080
-  Hollow,         // the stock hollow brush
+  Queue,
+  Node,
+  NodeGrey,
+  NodeSelected,
+  VehicleGreen,
+  VehicleYellow,
+  VehicleRose,
+  VehicleGrey,
+  Hollow,  // the stock hollow brush: fills nothing
 };
+constexpr int kDrawBrushCount = 9;
 
 enum class PenStyle { Solid, Dashed, Dotted };
 
@@ -84,10 +88,78 @@ struct PenSpec
   PenStyle style = PenStyle::Solid;
   int width = 1;
   ColorRef color = 0;
+  friend constexpr bool operator==(const PenSpec&, const PenSpec&) = default;
 };
 
-PenSpec GetPenSpec(DrawPen pen);
-ColorRef GetBrushColor(DrawBrush brush);  // Hollow gives 0
+// The drawing objects built once at start-up: one row per DrawPen and per
+// DrawBrush, in enum order. A view makes its toolkit pens and brushes from
+// these tables once.
+inline constexpr PenSpec kPenTable[kDrawPenCount] = {
+    {PenStyle::Solid, 1, 0x808080},   // Grey: unmarked links, node outlines, cameras
+    {PenStyle::Solid, 2, 0x000000},   // Print: links and cameras when printing
+    {PenStyle::Solid, 3, 0x0066FF},   // LinkSelected: mark 2
+    {PenStyle::Solid, 4, 0x00FFFF},   // LinkHighlight: mark 1
+    {PenStyle::Solid, 1, 0x00FF00},   // Ramp0 green
+    {PenStyle::Solid, 1, 0xFFFF66},   // Ramp1 light cyan
+    {PenStyle::Solid, 1, 0xFF8080},   // Ramp2 light blue
+    {PenStyle::Solid, 1, 0x4080FF},   // Ramp3 orange
+    {PenStyle::Solid, 1, 0x0000FF},   // Ramp4 red
+    {PenStyle::Solid, 3, 0xFF33FF},   // Queue: the queue piece of a link
+    {PenStyle::Dotted, 1, 0x00FFFF},  // PathDotted: path piece of kind 0
+    {PenStyle::Dashed, 1, 0xFFFFFF},  // PathDashed: selected for kind 1, at once replaced
+    {PenStyle::Solid, 1, 0x00FF00},   // PathGreen: path piece of kind 1
+    {PenStyle::Solid, 1, 0x00FFCC},   // PathYellowGreen: path piece of kind 2
+    {PenStyle::Solid, 4, 0xFF00FF},   // PredPath: a picked predicted path
+    {PenStyle::Dotted, 1, 0xFFFFFF},  // Zone: OD zone outlines
+    {PenStyle::Solid, 1, 0x000000},   // NodeSelected
+    {PenStyle::Solid, 2, 0x33FF99},   // NodeHighlight: square of half-size 4
+};
+inline constexpr ColorRef kBrushTable[kDrawBrushCount] = {
+    0xFF80FF,  // Queue
+    0x00FFFF,  // Node
+    0xBBBBBB,  // NodeGrey: while the vehicle layer is on
+    0xFF00FF,  // NodeSelected
+    0x00FF00,  // VehicleGreen
+    0x00FFFF,  // VehicleYellow
+    0x8000FF,  // VehicleRose
+    0x808080,  // VehicleGrey
+    0,         // Hollow
+};
+
+// The colour ramp of links by density (level 0 to 4) or speed (4 to 0),
+// green, light cyan, light blue, orange, red: the ramp pens' colours.
+inline constexpr ColorRef kColorRampDefault[5] = {0x00FF00, 0xFFFF66, 0xFF8080, 0x4080FF, 0x0000FF};
+
+constexpr PenSpec GetPenSpec(DrawPen pen)
+{
+  const int i = static_cast<int>(pen);
+  return i >= 0 && i < kDrawPenCount ? kPenTable[i] : PenSpec{};
+}
+// Hollow gives 0.
+constexpr ColorRef GetBrushColor(DrawBrush brush)
+{
+  const int i = static_cast<int>(brush);
+  return i >= 0 && i < kDrawBrushCount ? kBrushTable[i] : 0;
+}
+
+// Red, green and blue of a colour value 0x00BBGGRR.
+struct RgbColor
+{
+  int r = 0;
+  int g = 0;
+  int b = 0;
+  friend constexpr bool operator==(const RgbColor&, const RgbColor&) = default;
+};
+constexpr RgbColor ToRgb(ColorRef c)
+{
+  return {static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)};
+}
+constexpr ColorRef FromRgb(int r, int g, int b)
+{
+  return static_cast<ColorRef>(r & 0xFF) | (static_cast<ColorRef>(g & 0xFF) << 8) |
+         (static_cast<ColorRef>(b & 0xFF) << 16);
+}
+static_assert(ToRgb(0x0066FF) == RgbColor{255, 102, 0});
 
 // Bitmap resources drawn by the network objects and their mask colours.
 constexpr int kBmpVMS = 172;

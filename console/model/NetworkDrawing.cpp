@@ -1,5 +1,7 @@
 #include "NetworkDrawing.h"
 
+#include <algorithm>
+
 #include "CDrawLine.h"
 #include "CDrawObj.h"
 #include "CProject.h"
@@ -31,11 +33,24 @@ void DrawPathList(const CTypedObArray<CPath>& list, const NetworkViewOptions& vi
 
 void DrawNetwork(const NetworkViewOptions& view, const LockedPathLists& paths, IPathDrawTarget& dc)
 {
+  DrawNetworkLinks(view, 0, g_LineArray.GetSize(), dc);
+  DrawNetworkAfterLinks(view, paths, dc);
+}
+
+void DrawNetworkLinks(const NetworkViewOptions& view, int first, int end, IDrawTarget& dc)
+{
+  if (!view.bDataLoaded)
+    return;
+  end = std::min(end, g_LineArray.GetSize());
+  for (int i = std::max(first, 0); i < end; ++i)
+    g_LineArray[i]->Draw(view.objects, dc);
+}
+
+void DrawNetworkAfterLinks(const NetworkViewOptions& view, const LockedPathLists& paths, IPathDrawTarget& dc)
+{
   if (!view.bDataLoaded)
     return;
   const ViewDrawOptions& o = view.objects;
-  for (const auto& link : g_LineArray)
-    link->Draw(o, dc);
   for (const auto& cam : g_CCTVArray)
     cam->Draw(o, dc);
   for (const auto& node : g_NodeArray)

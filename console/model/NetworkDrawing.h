@@ -56,6 +56,15 @@ void TakeStoreInputs(NetworkViewOptions& view);
 // flag.
 void DrawNetwork(const NetworkViewOptions& view, const LockedPathLists& paths, IPathDrawTarget& dc);
 
+// DrawNetwork in two parts, so that a view can record pieces of the link
+// layer on several threads, one target each: the links [first, end) of
+// g_LineArray, then every layer after the links. DrawNetwork is
+// DrawNetworkLinks over every link followed by DrawNetworkAfterLinks.
+// Neither writes anything but a vehicle's late flag (after the links, the
+// vehicles of the view's own source only).
+void DrawNetworkLinks(const NetworkViewOptions& view, int first, int end, IDrawTarget& dc);
+void DrawNetworkAfterLinks(const NetworkViewOptions& view, const LockedPathLists& paths, IPathDrawTarget& dc);
+
 // Title band text of a view: " Current Condition [hh:mm] " with the
 // estimation clock, " State Prediction (0)[hh:mm] " or " State Prediction
 // (1)[hh:mm] " with the prediction clock (formatted from a copy).

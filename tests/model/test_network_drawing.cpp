@@ -158,6 +158,27 @@ TEST_F(WholeView, LayersInTheirOrder)
                                       "work zone", "vms", "incident", "path", "zone"}));
 }
 
+TEST_F(WholeView, TheTwoPartsMakeTheWhole)
+{
+  auto* second = new CDrawLine;
+  second->SetShape({{0, 10}, {100, 10}});
+  g_LineArray.Add(second);
+  LockedPathLists paths = g_PredictedPaths.Lock();
+  RecordingTarget whole, parts;
+  DrawNetwork(view, paths, whole);
+  DrawNetworkLinks(view, 1, 7, parts);  // the ranges' order is the caller's; an end past the array stops
+  RecordingTarget first;
+  DrawNetworkLinks(view, -3, 1, first);
+  DrawNetworkAfterLinks(view, paths, parts);
+  first.ops.insert(first.ops.end(), parts.ops.begin(), parts.ops.end());
+  EXPECT_EQ(first.ops, whole.ops);
+  view.bDataLoaded = false;
+  RecordingTarget none;
+  DrawNetworkLinks(view, 0, 2, none);
+  DrawNetworkAfterLinks(view, paths, none);
+  EXPECT_TRUE(none.ops.empty());
+}
+
 TEST_F(WholeView, WhatTheOptionsChange)
 {
   struct Case

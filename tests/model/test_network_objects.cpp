@@ -279,7 +279,20 @@ TEST(NetworkObjects, LinkIconsAndCameraPlace)
   second->m_nLinkToNode = 2;
   g_CCTVArray.Add(second);
   cam->m_ptIcon = {-1, -1};
+  cam->m_bIconPlaced = false;  // as read from CCTV.dat
+  second->m_bIconPlaced = false;
   PlaceCameraIcons();
+  EXPECT_TRUE(cam->m_bIconPlaced);
+  EXPECT_FALSE(second->m_bIconPlaced);  // no place: skipped by the drawing
+  {
+    ViewDrawOptions shown;
+    shown.bShowCCTV = true;
+    RecordingTarget t;
+    second->Draw(shown, t);
+    EXPECT_EQ(t.Count("bmp"), 0);
+    cam->Draw(shown, t);
+    EXPECT_EQ(t.Count("bmp 232"), 1);
+  }
   EXPECT_NEAR(cam->m_ptIcon.x, 45.0, 1e-3);
   EXPECT_NEAR(cam->m_ptIcon.y, 0.3, 1e-3);
   EXPECT_EQ(second->m_ptIcon, (WorldPoint{0, 0}));

@@ -1,0 +1,159 @@
+#include "CClockView.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "CComponentView.h"
+#include "CLogicView.h"
+#include "CMainFrame.h"
+#include "ConsoleWindows.h"
+#include "DrawingObjects.h"
+
+CClockView* g_pClockView = nullptr;
+
+namespace {
+
+constexpr ColorRef kClockGreen = 0x00FF00;
+constexpr ColorRef kClockPink = 0xFF33CC;
+
+int MinuteOf(const CLogicView* view)
+{
+  return view ? view->Model().m_nMinute : 0;
+}
+
+void DrawCentred(QPainter& p, const QImage& icon, QPoint centre)
+{
+  p.drawImage(centre - QPoint(icon.width() / 2, icon.height() / 2), icon);
+}
+
+}  // namespace
+
+CClockView::CClockView(QWidget* parent) : QWidget(parent)
+{
+  g_pClockView = this;
+  setObjectName("clockView");
+  setAccessibleName("Clock");
+  setFocusPolicy(Qt::ClickFocus);
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CClockView::~CClockView()
+{
+  if (g_pClockView == this)
+    g_pClockView = nullptr;
+}
+
+int CClockView::EstimationMarkerX() const
+{
+  return MinuteToX(MinuteOf(g_pEstimationView), CurrentChartWindow(), m_axis);
+}
+
+int CClockView::PredictionMarkerX() const
+{
+  return MinuteToX(MinuteOf(g_pPredictionView0), CurrentChartWindow(), m_axis);
+}
+
+void CClockView::paintEvent(QPaintEvent*)
+{
+  QPainter p(this);
+  p.fillRect(rect(), Qt::black);
+  p.setBackgroundMode(Qt::TransparentMode);
+  const DrawingObjects& d = DrawingObjects::Get();
+  const QColor green = ToQColor(kClockGreen), pink = ToQColor(kClockPink);
+  // The small font, 12 px high; narrowed so that the labels of every fifth
+  // minute fit between their ticks.
+  QFont font;
+  font.setPixelSize(12);
+  font.setStretch(QFont::Condensed);
+  p.setFont(font);
+
+  m_axis.Centre(width());
+  const int y0 = m_axis.Y0();
+  const ChartWindow chart = CurrentChartWindow();
+
+  const StageBar bar = StageBarSpan(CurrentPredictionStage(), chart, m_axis);
+  p.drawImage(265, y0 - 21, d.Icon(kBmpClockPicture));
+  // Filled and outlined in pink: the pixels from xs to xe - 1.
+  p.fillRect(QRect(QPoint(std::min(bar.xs, bar.xe), y0 - 10), QPoint(std::max(bar.xs, bar.xe) - 1, y0 + 9)),
+             pink);
+
+  p.setPen(green);
+  p.drawLine(m_axis.left, y0, AxisEndX(chart, m_axis), y0);
+  for (const ClockTick& t : ClockTicks(chart, m_axis)) {
+    const int half = t.major ? 5 : 3;
+    p.drawLine(t.x, y0 - half, t.x, y0 + half);
+    if (t.major)
+      p.drawText(QRect(t.labelX, y0 + 6, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                 QString::fromStdString(t.label));
+  }
+  const int textX = MinuteToX(chart.start, chart, m_axis) - 40;
+  p.drawText(QRect(textX, y0 - 15, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, "RT");
+  p.drawText(QRect(textX, y0 + 10, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, "Pred");
+
+  DrawCentred(p, d.Icon(kBmpEstimationMarker), QPoint(EstimationMarkerX(), y0 - 9));
+  DrawCentred(p, d.Icon(m_machine.m_bGrabPred ? kBmpPredictionMarkerGrabbed : kBmpPredictionMarker),
+              QPoint(PredictionMarkerX(), y0 + 9));
+}
+
+void CClockView::mousePressEvent(QMouseEvent* event)
+{
+  if (event->button() != Qt::LeftButton)
+    return;
+  m_axis.Centre(width());
+  const QPoint p = event->position().toPoint();
+  m_machine.LeftButtonDown({p.x(), p.y()}, m_axis, EstimationMarkerX(), PredictionMarkerX());
+  update();
+}
+
+void CClockView::mouseMoveEvent(QMouseEvent* event)
+{
+  const std::optional<int> t = m_machine.MouseMove(static_cast<int>(event->position().x()),
+                                                   CurrentChartWindow(), m_axis, CurrentPredictionStage());
+  if (t) {
+    ApplyPredictionDrag(*t, CurrentViews());
+    for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
+      if (v)
+        v->Invalidate();
+    if (g_pMainFrame)
+      g_pMainFrame->RefreshPreviews();
+  }
+  update();
+}
+
+void CClockView::mouseReleaseEvent(QMouseEvent*)
+{
+  update();
+}
+
+void CClockView::keyPressEvent(QKeyEvent* event)
+{
+  int step = 0;
+  if (event->key() == Qt::Key_Left)
+    step = -1;
+  else if (event->key() == Qt::Key_Right)
+    step = 1;
+  if (step == 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const std::optional<int> v =
+      m_machine.ArrowKey(step, MinuteOf(g_pPredictionView0), CurrentChartWindow(), CurrentPredictionStage());
+  if (v) {
+    ApplyPredictionStep(*v, step, CurrentViews());
+    for (CLogicView* view : {g_pPredictionView0, g_pPredictionView1})
+      if (view)
+        view->Invalidate();
+  }
+  AfterPredictionMove();
+}
+
+void CClockView::AfterPredictionMove()
+{
+  if (g_pMainFrame)
+    g_pMainFrame->RefreshPreviews();
+  if (g_pComponentView)
+    g_pComponentView->ShowLinkProperties();
+  update();
+}

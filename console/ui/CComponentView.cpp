@@ -1,0 +1,223 @@
+#include "CComponentView.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "CLogicView.h"
+#include "ConsoleWindows.h"
+#include "DebugLog.h"
+#include "GlobalArrays.h"
+#include "GuiThread.h"
+
+CComponentView* g_pComponentView = nullptr;
+
+namespace {
+
+QRadioButton* Radio(const char* text, const char* name, QLayout* layout)
+{
+  auto* b = new QRadioButton(text);
+  b->setObjectName(name);
+  b->setAccessibleName(text);
+  b->setAutoExclusive(false);  // the panel sets the marks itself, all may be clear
+  layout->addWidget(b);
+  return b;
+}
+
+QCheckBox* Check(const char* text, const char* name, QLayout* layout)
+{
+  auto* b = new QCheckBox(text);
+  b->setObjectName(name);
+  b->setAccessibleName(text);
+  layout->addWidget(b);
+  return b;
+}
+
+}  // namespace
+
+CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
+{
+  g_pComponentView = this;
+  setObjectName("componentView");
+  setAccessibleName("Control Panel");
+  setWidgetResizable(true);
+  auto* form = new QWidget;
+  auto* column = new QVBoxLayout(form);
+  column->setContentsMargins(4, 4, 4, 4);
+
+  auto* attributes = new QGroupBox("Network Attributes");
+  attributes->setAccessibleName("Network Attributes");
+  auto* al = new QVBoxLayout(attributes);
+  m_zones = Check("Zones", "zones", al);
+  m_busRoutes = Check("Bus Routes", "busRoutes", al);
+  m_signals = Check("Signals", "signals", al);
+  column->addWidget(attributes);
+
+  auto* current = new QGroupBox("Current Condition");
+  current->setAccessibleName("Current Condition");
+  auto* cl = new QVBoxLayout(current);
+  m_current[0] = Radio("Density", "currentDensity", cl);
+  m_current[1] = Radio("Speed", "currentSpeed", cl);
+  m_current[2] = Radio("Queue Length", "currentQueue", cl);
+  column->addWidget(current);
+
+  auto* prediction = new QGroupBox("State Prediction");
+  prediction->setAccessibleName("State Prediction");
+  auto* pl = new QVBoxLayout(prediction);
+  m_prediction[0] = Radio("Density", "predictionDensity", pl);
+  m_prediction[1] = Radio("Speed", "predictionSpeed", pl);
+  m_prediction[2] = Radio("Queue Length", "predictionQueue", pl);
+  m_prediction[3] = Radio("Travel Time", "travelTime", pl);
+  column->addWidget(prediction);
+
+  auto* captions = new QHBoxLayout;
+  captions->addWidget(new QLabel("Name"));
+  captions->addWidget(new QLabel("Value"));
+  column->addLayout(captions);
+  m_PropList = new QTableWidget(0, 2);
+  m_PropList->setObjectName("propertyList");
+  m_PropList->setAccessibleName("Name Value");
+  m_PropList->horizontalHeader()->hide();
+  m_PropList->verticalHeader()->hide();
+  m_PropList->setShowGrid(true);
+  m_PropList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_PropList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_PropList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_PropList->setMinimumHeight(160);
+  column->addWidget(m_PropList);
+
+  m_wndMessages = new QListWidget;
+  m_wndMessages->setObjectName("messageList");
+  m_wndMessages->setAccessibleName("Messages");
+  m_wndMessages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_wndMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_wndMessages->setMinimumHeight(120);
+  column->addWidget(m_wndMessages, 1);
+  setWidget(form);
+
+  for (int i = 0; i < 3; ++i)
+    connect(m_current[i], &QRadioButton::clicked, this, [this, i] { SetEstimationDisplayMode(i + 1); });
+  const int predictionModes[4] = {1, 2, 3, 5};
+  for (int i = 0; i < 4; ++i)
+    connect(m_prediction[i], &QRadioButton::clicked, this,
+            [this, mode = predictionModes[i]] { SetPredictionDisplayMode(mode); });
+  connect(m_zones, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleZones); });
+  connect(m_busRoutes, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleBusRoutes); });
+  connect(m_signals, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleSignals); });
+
+  // Lines logged from any thread reach the message list on this thread.
+  SetDebugLogPanel([](const std::string& line) {
+    RunOnGui([line] {
+      if (g_pComponentView)
+        g_pComponentView->AddMessage(line);
+    });
+  });
+  m_PropRows.clear();
+  InitPropertyList();
+  ApplyMarks();
+}
+
+CComponentView::~CComponentView()
+{
+  SetDebugLogPanel(nullptr);
+  if (g_pComponentView == this)
+    g_pComponentView = nullptr;
+}
+
+void CComponentView::ApplyMarks()
+{
+  for (int i = 0; i < 3; ++i)
+    m_current[i]->setChecked(m_marks.currentMode == i + 1);
+  const int predictionModes[4] = {1, 2, 3, 5};
+  for (int i = 0; i < 4; ++i)
+    m_prediction[i]->setChecked(m_marks.predictionMode == predictionModes[i]);
+  m_zones->setChecked(m_marks.zonesBox);
+  m_busRoutes->setChecked(m_marks.busRoutesBox);
+  m_signals->setChecked(m_marks.signalsBox);
+}
+
+void CComponentView::SetEstimationDisplayMode(int mode)
+{
+  ::SetEstimationDisplayMode(CurrentViews(), mode, m_marks);
+  ApplyMarks();
+  // The ramp of every view's legend may have changed with it.
+  InvalidateNetworkViews();
+}
+
+void CComponentView::SetPredictionDisplayMode(int mode)
+{
+  ::SetPredictionDisplayMode(CurrentViews(), mode, m_marks);
+  ApplyMarks();
+  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
+    if (v)
+      v->Invalidate();
+}
+
+void CComponentView::ResetDisplayOptions(int viewKind)
+{
+  ::ResetDisplayOptions(CurrentViews(), viewKind, m_marks);
+  ApplyMarks();
+}
+
+void CComponentView::CheckZones(bool checked)
+{
+  m_marks.zonesBox = checked;
+  ApplyMarks();
+}
+
+void CComponentView::Toggle(void (*toggle)(const ViewSet&, PanelMarks&))
+{
+  toggle(CurrentViews(), m_marks);
+  ApplyMarks();
+  InvalidateNetworkViews();
+}
+
+void CComponentView::ShowLinkProperties()
+{
+  if (g_SelectedLinks.empty() || !g_pEstimationView)
+    return;
+  const NetworkViewModel& est = g_pEstimationView->Model();
+  SetPropertyRows(LinkPropertyRows(*g_SelectedLinks.back(), est.Source(), est.m_nMinute));
+}
+
+void CComponentView::SetPropertyRows(std::vector<PropertyRow> rows)
+{
+  m_PropRows = std::move(rows);
+  InitPropertyList();
+}
+
+void CComponentView::InitPropertyList()
+{
+  m_PropList->clear();
+  m_PropList->setColumnCount(2);
+  m_PropList->setColumnWidth(0, 100);
+  m_PropList->setColumnWidth(1, 100);
+  m_PropList->setRowCount(static_cast<int>(m_PropRows.size()));
+  for (int i = 0; i < static_cast<int>(m_PropRows.size()); ++i) {
+    m_PropList->setItem(i, 0, new QTableWidgetItem(QString::fromStdString(m_PropRows[i].first)));
+    m_PropList->setItem(i, 1, new QTableWidgetItem(QString::fromStdString(m_PropRows[i].second)));
+  }
+}
+
+void CComponentView::AddMessage(const std::string& text)
+{
+  m_wndMessages->addItem(QString::fromStdString(text));
+  m_wndMessages->setCurrentRow(m_wndMessages->count() - 1);
+}
+
+int CComponentView::FormWidth() const
+{
+  return widget()->sizeHint().width() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
+}
+
+int CComponentView::MessageCount() const
+{
+  return m_wndMessages->count();
+}

@@ -1,0 +1,96 @@
+#include "CLogicDoc.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "CClockView.h"
+#include "CComponentView.h"
+#include "CLogicView.h"
+#include "CMainFrame.h"
+#include "ConsoleState.h"
+#include "ConsoleWindows.h"
+#include "DocumentLogic.h"
+#include "GlobalArrays.h"
+#include "GuiThread.h"
+#include "PredictedPaths.h"
+
+CLogicDoc::CLogicDoc()
+{
+  m_presenter = [this](const std::string& text) {
+    QMessageBox::warning(m_pFrame, QString::fromStdString(g_AppTitle), QString::fromStdString(text));
+  };
+  m_ender = [](int status) { QCoreApplication::exit(status); };
+}
+
+CLogicDoc::~CLogicDoc()
+{
+  g_Project.SetSinks(nullptr, nullptr, nullptr);
+  // The observation thread is stopped before the links go.
+  g_Project.ClearNetworkArrays();
+  g_ZoneArray.RemoveAll();
+  g_VehicleArray.RemoveAll();
+}
+
+void CLogicDoc::SetStatusText(const std::string& text)
+{
+  RunOnGui([this, text] {
+    if (m_pFrame)
+      m_pFrame->SetStatusText(0, text);
+  });
+}
+
+void CLogicDoc::ShowMessage(const std::string& text)
+{
+  RunOnGui([this, text] {
+    if (m_presenter)
+      m_presenter(text);
+  });
+}
+
+bool CLogicDoc::OnLoadData()
+{
+  g_Project.SetSinks(this, this, [this](int status) {
+    if (m_ender)
+      m_ender(status);
+  });
+  LoadDataSteps steps;
+  steps.load = [] {
+    const bool loaded = g_Project.LoadProjectAndWriteBack();
+    // The network's start offset goes into the current-condition view.
+    if (loaded && g_pEstimationView)
+      g_pEstimationView->Model().SetLoadedOffsetX(g_Project.m_dOffsetX);
+    return loaded;
+  };
+  steps.showDensity = [] {
+    if (!g_pComponentView)
+      return;
+    g_pComponentView->SetEstimationDisplayMode(1);
+    g_pComponentView->SetPredictionDisplayMode(1);
+    g_pComponentView->CheckZones(true);
+  };
+  steps.repaint = [] {
+    for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1, g_pEstimationView})
+      if (v)
+        v->Invalidate();
+    if (g_pClockView)
+      g_pClockView->update();
+  };
+  const bool loaded = RunLoadData(steps);
+  if (m_pFrame)
+    m_pFrame->UpdateCommandUi();
+  return loaded;
+}
+
+void CLogicDoc::OnLoadOutput()
+{
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (g_Project.IsFort911Empty()) {
+    InvalidateNetworkViews();
+    if (g_pClockView)
+      g_pClockView->update();
+    g_bDataLoaded = true;
+  }
+  QApplication::restoreOverrideCursor();
+  if (m_pFrame)
+    m_pFrame->UpdateCommandUi();
+}

@@ -1,0 +1,52 @@
+// The console's document: it holds no network of its own (that is the
+// project and the global arrays) but runs Load Data, shows the load's
+// progress and messages, and empties the arrays when it goes. The load's
+// status texts go to pane 0 of the frame's status bar, its messages to a
+// message box; both reach the GUI thread whichever thread reports them.
+//
+//   CLogicDoc doc;
+//   doc.SetFrame(&frame);
+//   doc.OnLoadData();   // the "Load Data" command
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "CProject.h"
+
+class CMainFrame;
+
+class CLogicDoc : public IStatusSink, public IMessageSink
+{
+public:
+  // Shows one message of the load to the operator (a message box by
+  // default).
+  using MessagePresenter = std::function<void(const std::string& text)>;
+  // Ends the program with a status (by default it leaves the event loop).
+  using ProgramEnder = std::function<void(int status)>;
+
+  CLogicDoc();
+  ~CLogicDoc() override;
+  CLogicDoc(const CLogicDoc&) = delete;
+  CLogicDoc& operator=(const CLogicDoc&) = delete;
+
+  void SetFrame(CMainFrame* frame) { m_pFrame = frame; }
+  void SetMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+  void SetProgramEnder(ProgramEnder ender) { m_ender = std::move(ender); }
+
+  // Load Data: the project load and its write-back, display mode 1 in every
+  // view with "Zones" checked, the views and the clock repainted, and the
+  // data handed to the views once the whole project was read.
+  bool OnLoadData();
+  // Load Output (offered by no menu): when fort.911 is empty, the views and
+  // the clock repainted and the data handed to the views; else nothing.
+  void OnLoadOutput();
+
+  void SetStatusText(const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+
+private:
+  CMainFrame* m_pFrame = nullptr;
+  MessagePresenter m_presenter;
+  ProgramEnder m_ender;
+};

@@ -1,0 +1,107 @@
+// The main frame's decisions: the machine sum of distribution.ini, the hour
+// steps of the chart window, the splitter layouts, Plots, and the state-only
+// bring-up steps.
+#include <gtest/gtest.h>
+
+#include "DistributionScheme.h"
+#include "FrameLogic.h"
+#include "TempFiles.h"
+
+namespace {
+
+TEST(MachineSum, FromDistributionIni)
+{
+  TempDir dir;
+  EXPECT_EQ(ReadMachineSum(dir.File("missing.ini")), -9);
+
+  struct Case
+  {
+    const char* name;
+    const char* text;
+    int sum;
+  };
+  const Case cases[] = {
+      {"every module here",
+       "[VORLANTISQ]\nforesim=0\nnowsim=0\nnearvet=0\nfarvet=0\nmanagement=0\n"
+       "tallyhouse=0\node=0\nodp=0\nforesim1=0\n",
+       0},
+      {"sums to 0 without all being 0",
+       "[VORLANTISQ]\nforesim=-1\nnowsim=1\nnearvet=0\nfarvet=0\n"
+       "management=0\ntallyhouse=0\node=0\nodp=0\nforesim1=0\n",
+       0},
+      {"missing keys count -1", "[VORLANTISQ]\nforesim=2\nnowsim=3\n", 5 - 7},
+      {"another section counts nothing", "[OTHER]\nforesim=0\n", -9},
+  };
+  for (const Case& c : cases) {
+    WriteAll(dir.File("distribution.ini"), c.text);
+    EXPECT_EQ(ReadMachineSum(dir.File("distribution.ini")), c.sum) << c.name;
+  }
+  EXPECT_EQ(DistributionRowTable()[MachineSumOrder().front()].key, std::string("foresim"));
+  EXPECT_EQ(DistributionRowTable()[MachineSumOrder().back()].key, std::string("foresim1"));
+}
+
+TEST(ChartWindow, HourSteps)
+{
+  int s = 0, e = 120;
+  EXPECT_TRUE(AdvanceChartWindow(s, e));
+  EXPECT_EQ(s, 60);
+  EXPECT_EQ(e, 180);
+  s = 1320, e = 1440;
+  EXPECT_FALSE(AdvanceChartWindow(s, e));  // the end is at 1440
+  EXPECT_EQ(s, 1320);
+  s = 59, e = 179;
+  EXPECT_FALSE(BringBackChartWindow(s, e));  // the start is below 60
+  s = 60, e = 180;
+  EXPECT_TRUE(BringBackChartWindow(s, e));
+  EXPECT_EQ(s, 0);
+  EXPECT_EQ(e, 120);
+}
+
+TEST(SplitterLayouts, PredictionLayoutsInTurn)
+{
+  EXPECT_EQ(PredictionLayoutSizes(0, 900), (PaneSizes{900, 0}));
+  EXPECT_EQ(PredictionLayoutSizes(1, 900), (PaneSizes{0, 900}));
+  EXPECT_EQ(PredictionLayoutSizes(2, 900), (PaneSizes{300, 0}));
+  EXPECT_EQ(NextPredictionLayout(0), 1);
+  EXPECT_EQ(NextPredictionLayout(1), 2);
+  EXPECT_EQ(NextPredictionLayout(2), 0);
+  EXPECT_EQ(OutputViewSizes(true, 800), (PaneSizes{800, 0}));
+  EXPECT_EQ(OutputViewSizes(false, 800), (PaneSizes{600, 53}));
+  EXPECT_EQ(ComponentViewSizes(true, 1600), (PaneSizes{1300, 200}));
+  EXPECT_EQ(ComponentViewSizes(false, 1600), (PaneSizes{1600, 0}));
+}
+
+TEST(Plots, CreateThenHideAndShowInTurn)
+{
+  bool hidden = true;
+  EXPECT_EQ(PlotsAction(false, hidden), PlotsStep::Create);
+  EXPECT_FALSE(hidden);
+  EXPECT_EQ(PlotsAction(true, hidden), PlotsStep::Hide);
+  EXPECT_TRUE(hidden);
+  EXPECT_EQ(PlotsAction(true, hidden), PlotsStep::Show);
+  EXPECT_FALSE(hidden);
+}
+
+TEST(StateOnlyBringUp, MovesTheStateAsTheStepsDo)
+{
+  StateOnlyBringUp b;
+  int s = 0;
+  s = b.CheckSystemSettings(s);
+  EXPECT_EQ(s, 1);
+  s = b.ActivateNamingService(s);
+  EXPECT_EQ(s, 2);
+  s = b.ActivateClientModules(s);
+  EXPECT_EQ(s, 3);
+  s = b.ActivateServerModules(s);
+  EXPECT_EQ(s, 4);
+  s = b.SetupCorbaAndStart(s);
+  EXPECT_EQ(s, 5);
+  EXPECT_EQ(b.CloseComponents(s), 6);
+  EXPECT_EQ(b.StartSystem(4), 4);
+  EXPECT_EQ(b.ActivateCorbaServer(0), 0);
+  EXPECT_EQ(b.EstablishCorbaConnection(2), 4);
+  EXPECT_EQ(b.RunSystem(1), 5);
+  EXPECT_EQ(b.OnFrameDestroy(0), 6);
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// The clock view driven by the mouse and the arrow keys, and the control
+// panel's message list and debug.log, also from another thread.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "CClockView.h"
+#include "CComponentView.h"
+#include "CDrawLine.h"
+#include "CLogicView.h"
+#include "ConsoleWindows.h"
+#include "DebugLog.h"
+#include "GlobalArrays.h"
+#include "ResultStores.h"
+#include "UiFixtures.h"
+
+using uitest::Console;
+using uitest::GeneratedRunDir;
+
+namespace {
+
+int PredictionMinute()
+{
+  return g_pPredictionView0->Model().m_nMinute;
+}
+
+class ClockTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    g_ChartWindowStart = 0;
+    g_ChartWindowEnd = 120;
+    g_PredictionClock.nWindowStart = 0;
+    g_PredictionClock.nWindowEnd = 120;
+    clock = g_pClockView;
+    clock->resize(800, 100);
+    QApplication::processEvents();
+  }
+  QPoint PredictionMarker() const { return QPoint(clock->PredictionMarkerX(), clock->Axis().Y0() + 9); }
+  GeneratedRunDir run;
+  Console console;
+  CClockView* clock = nullptr;
+};
+
+TEST_F(ClockTest, DragThePredictionMarker)
+{
+  QTest::mouseClick(clock, Qt::LeftButton, {}, PredictionMarker());
+  EXPECT_TRUE(clock->Machine().m_bGrabPred);
+  const int left = clock->Axis().left;
+  QTest::mouseMove(clock, QPoint(left + 300, 60));  // minute 60
+  EXPECT_EQ(PredictionMinute(), 60);
+  EXPECT_EQ(g_pPredictionView1->Model().m_nMinute, 60);
+  EXPECT_EQ(g_PredictionClock.nMinute, 60);
+  EXPECT_EQ(g_PredictionOffset.load(), 60);
+  // Releasing the button keeps it picked up; the next click elsewhere drops it.
+  QTest::mouseRelease(clock, Qt::LeftButton, {}, QPoint(left + 300, 60));
+  QTest::mouseMove(clock, QPoint(left + 350, 60));
+  EXPECT_EQ(PredictionMinute(), 70);
+  QTest::mouseClick(clock, Qt::LeftButton, {}, QPoint(left + 10, 60));
+  QTest::mouseMove(clock, QPoint(left + 100, 60));
+  EXPECT_EQ(PredictionMinute(), 70);
+}
+
+TEST_F(ClockTest, ArrowKeysStepTheMarkerOnceItHasTheFocus)
+{
+  QTest::keyClick(clock, Qt::Key_Right);
+  EXPECT_EQ(PredictionMinute(), 0);  // no focus yet
+  QTest::mouseClick(clock, Qt::LeftButton, {}, PredictionMarker());
+  QTest::keyClick(clock, Qt::Key_Right);
+  QTest::keyClick(clock, Qt::Key_Right);
+  EXPECT_EQ(PredictionMinute(), 2);
+  EXPECT_EQ(g_PredictionClock.nMinute, 2);
+  QTest::keyClick(clock, Qt::Key_Left);
+  EXPECT_EQ(PredictionMinute(), 1);
+  g_PredictionClock.nWindowEnd = 1;
+  QTest::keyClick(clock, Qt::Key_Right);  // would leave the stage
+  EXPECT_EQ(PredictionMinute(), 1);
+}
+
+TEST_F(ClockTest, TheMarkersAndTheStageAreDrawn)
+{
+  g_PredictionClock.nWindowStart = 30;
+  g_PredictionClock.nWindowEnd = 90;
+  const QImage image = clock->grab().toImage();
+  const int y0 = clock->Axis().Y0();
+  const int x = MinuteToX(60, {0, 120}, clock->Axis());
+  EXPECT_EQ(image.pixel(x, y0 - 8) & 0xFFFFFF, 0xCC33FFu);                   // the stage bar, pink
+  EXPECT_EQ(image.pixel(clock->Axis().left + 2, y0) & 0xFFFFFF, 0x00FF00u);  // the axis, green
+}
+
+TEST(ControlPanel, DebugLogLinesReachTheMessageListFromAnyThread)
+{
+  GeneratedRunDir run;
+  Console console;
+  const int before = g_pComponentView->MessageCount();
+  DebugLog("on the window thread", 1);
+  EXPECT_EQ(g_pComponentView->MessageCount(), before + 1);
+  DebugLog("only in the file", 0);
+  std::thread worker([] { DebugLog("from the message loop", 1); });
+  worker.join();
+  EXPECT_EQ(g_pComponentView->MessageCount(), before + 1);  // queued for the window thread
+  QApplication::processEvents();
+  EXPECT_EQ(g_pComponentView->MessageCount(), before + 2);
+  std::ifstream in("debug.log", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "\non the window thread\nonly in the file\nfrom the message loop");
+}
+
+TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)
+{
+  GeneratedRunDir run;
+  Console console;
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  CDrawLine* link = g_LineArray[3];
+  link->SetSeries(kMeasureQueue, 0, 15, 35);
+  g_SelectedLinks = {g_LineArray[0], link};
+  g_pComponentView->ShowLinkProperties();
+  ASSERT_EQ(g_pComponentView->PropertyRows().size(), 10u);
+  EXPECT_EQ(g_pComponentView->PropertyRows()[0].second, "4");   // the link selected last
+  EXPECT_EQ(g_pComponentView->PropertyRows()[9].second, "--");  // minute 0
+  g_pEstimationView->Model().m_nMinute = 15;
+  g_pComponentView->ShowLinkProperties();
+  EXPECT_EQ(g_pComponentView->PropertyRows()[9].second, "35.00");
+  g_SelectedLinks.clear();
+}
+
+}  // namespace
