@@ -195,13 +195,16 @@ void CDisplayTool::OnMouseMove(IToolView& view, unsigned, ScreenPoint point)
 
 void CDisplayTool::OnLButtonUp(IToolView& view, unsigned flags, ScreenPoint point)
 {
-  if (m_bDragging)
+  // Only a box begun by a press of this tool zooms: a release alone (the
+  // second of a double click) keeps the view.
+  const bool pressed = m_bDragging != 0;
+  if (pressed)
     view.SetRubberBand({});
   m_bDragging = 0;
   m_ptEnd = DeviceToWorldPoint(view, point);
   const double dx = std::abs(static_cast<double>(m_ptEnd.x) - m_ptStart.x);
   const double dy = std::abs(static_cast<double>(m_ptEnd.y) - m_ptStart.y);
-  if (dx > kMinZoomBox && dy > kMinZoomBox) {
+  if (pressed && dx > kMinZoomBox && dy > kMinZoomBox) {
     // The box's top-left corner, whichever way it was dragged.
     const IntPoint corner{std::min(m_ptStart.x, m_ptEnd.x), std::min(m_ptStart.y, m_ptEnd.y)};
     NetworkViewModel& m = view.Model();
@@ -258,7 +261,10 @@ void CMovePictTool::OnMouseMove(IToolView& view, unsigned flags, ScreenPoint poi
 
 void CMovePictTool::OnLButtonUp(IToolView& view, unsigned flags, ScreenPoint point)
 {
-  view.Model().PushView();
+  // A release without a press of this tool (the second of a double click)
+  // stores nothing.
+  if (m_bDragging)
+    view.Model().PushView();
   CDrawTool::OnLButtonUp(view, flags, point);
   g_nToolMode = kToolPan;
   m_bDragging = 0;

@@ -101,10 +101,20 @@ TEST_F(ZoomBox, DragsOfEverySizeAndDirection)
   }
 }
 
-TEST_F(ZoomBox, AMoveWithoutAPressDrawsNothing)
+TEST_F(ZoomBox, AMoveOrAReleaseWithoutAPressChangesNothing)
 {
   Tool(kToolZoomBox).OnMouseMove(view, 0, {10, 10});
   EXPECT_TRUE(view.bands.empty());
+  // A double click: press, release, double click, release far from the
+  // first press; only the press's own release could zoom.
+  CDrawTool& tool = Tool(kToolZoomBox);
+  const ViewState start = view.model.m_transform.State();
+  tool.OnLButtonDown(view, kKeyLButton, {100, 100});
+  tool.OnLButtonUp(view, 0, {100, 100});
+  tool.OnLButtonDblClk(view, kKeyLButton, {100, 100});
+  tool.OnLButtonUp(view, 0, {200, 200});
+  EXPECT_EQ(view.model.m_transform.State(), start);
+  EXPECT_EQ(view.model.m_history.Index(), 0);
 }
 
 TEST_F(ZoomBox, DoubleClickPicksAPathInTheLegendAndSelects)
@@ -170,9 +180,12 @@ TEST_F(Pan, TheNetworkFollowsTheMouseAndPreviousTakesItBack)
   Drag(Tool(kToolPan), view, {0, 0}, {{96, -96}});
   EXPECT_DOUBLE_EQ(view.model.m_transform.State().offsetX, 50.0);
   EXPECT_DOUBLE_EQ(view.model.m_transform.State().offsetY, 30.0 - 50.0);
-  // A move without a press pans nothing.
+  // A move without a press pans nothing, a release without one stores
+  // nothing.
   Tool(kToolPan).OnMouseMove(view, 0, {500, 500});
   EXPECT_DOUBLE_EQ(view.model.m_transform.State().offsetX, 50.0);
+  Tool(kToolPan).OnLButtonUp(view, 0, {500, 500});
+  EXPECT_EQ(view.model.m_history.Index(), 1);
 }
 
 // ---- OD pick ------------------------------------------------------------------
