@@ -409,8 +409,8 @@ void CMainFrame::RunViewCommand(int id)
   };
   switch (id) {
   case kCmdZoomIn: g_nToolMode = kToolZoomBox; break;
-  case kCmdZoomInStep: view->ZoomStep(1.2); break;
-  case kCmdZoomOut: view->ZoomStep(1.0 / 1.2); break;
+  case kCmdZoomInStep: view->ZoomStep(kZoomStepFactor); break;
+  case kCmdZoomOut: view->ZoomStep(1.0 / kZoomStepFactor); break;
   case kCmdSameViewForPrediction:
     SameViewForPrediction(CurrentViews());
     InvalidateNetworkViews();
