@@ -17,3 +17,5 @@ int g_nPathModeOn = 1;
 int g_nPathModeKind = -1;
 int g_nODOriginNode = 0;
 int g_nODDestinationNode = 0;
+int g_nOriginZone = 1;
+int g_nDestinationZone = 2;

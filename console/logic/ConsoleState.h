@@ -38,3 +38,7 @@ extern int g_nPathModeOn;    // 1 at start
 extern int g_nPathModeKind;  // 1 UE, 0 SO, -1 none
 extern int g_nODOriginNode;  // OD keys of the chosen origin and destination
 extern int g_nODDestinationNode;
+// Zone positions (in g_ZoneArray) of the last OD pick: the OD table page's
+// origin and destination.
+extern int g_nOriginZone;       // 1 at start
+extern int g_nDestinationZone;  // 2 at start

@@ -89,6 +89,17 @@ void ViewTransform::ZoomStep(double cx, double cy, double factor)
   m_state.scaleY = std::clamp(m_state.scaleY * factor, kMinScale, kMaxScale);
 }
 
+void ViewTransform::ZoomToBox(const IntPoint& corner, double boxWidth, double clientWidth)
+{
+  if (!(boxWidth > 0.0))
+    return;
+  const double scale = std::clamp(clientWidth / boxWidth, kMinScale, kMaxScale);
+  m_state.scaleX = scale;
+  m_state.scaleY = scale;
+  m_state.offsetX = (0.0 - m_state.centerX) / scale + m_state.centerX - corner.x;
+  m_state.offsetY = (0.0 - m_state.centerY) / scale + m_state.centerY - corner.y;
+}
+
 ScreenPoint LogicalMapping::DeviceToLogical(ScreenPoint p) const
 {
   return {TruncScreen(DeviceToLogicalX(p.x)), TruncScreen(DeviceToLogicalY(p.y))};

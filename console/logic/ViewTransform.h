@@ -58,6 +58,9 @@ public:
   // Step zoom about the window's middle: the centre becomes (cx, cy) and
   // both scales are multiplied by the factor.
   void ZoomStep(double cx, double cy, double factor);
+  // Zoom to a box: both scales become the client width over the box width
+  // and the offsets put the world point `corner` at the screen's top-left.
+  void ZoomToBox(const IntPoint& corner, double boxWidth, double clientWidth);
 };
 
 // Logical units (1/100 inch) and device pixels of one device.

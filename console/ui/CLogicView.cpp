@@ -4,9 +4,14 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "CComponentView.h"
 #include "CMainFrame.h"
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
+#include "ResultStores.h"
+#include "ViewCommands.h"
+#include "ViewOverlay.h"
+#include "ViewSelection.h"
 #include "ViewTools.h"
 
 CLogicView* g_pEstimationView = nullptr;
@@ -33,6 +38,9 @@ void InvalidateNetworkViews()
 }
 
 namespace {
+
+// The view holding the mouse for a tool, if any.
+CLogicView* g_pCaptureView = nullptr;
 
 // The role of the next view by the views that exist; a fourth view shows
 // the current condition but takes no window pointer.
@@ -81,6 +89,7 @@ CLogicView::CLogicView(QWidget* parent)
           [this](int action) { OnScrollAction(Qt::Horizontal, action); });
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
           [this](int action) { OnScrollAction(Qt::Vertical, action); });
+  m_overlay = new CViewOverlay(viewport());
 }
 
 CLogicView::~CLogicView()
@@ -88,6 +97,8 @@ CLogicView::~CLogicView()
   for (CLogicView** p : {&g_pEstimationView, &g_pPredictionView0, &g_pPredictionView1})
     if (*p == this)
       *p = nullptr;
+  if (g_pCaptureView == this)
+    g_pCaptureView = nullptr;
 }
 
 void CLogicView::Invalidate()
@@ -103,10 +114,42 @@ LogicalMapping CLogicView::Mapping() const
 
 WorldPoint CLogicView::DeviceToWorld(QPointF device) const
 {
-  const LogicalMapping m = Mapping();
-  const ScreenPoint logical =
-      m.DeviceToLogical(ScreenPoint{static_cast<int>(device.x()), static_cast<int>(device.y())});
-  return m_model.m_transform.ScreenToWorldD({static_cast<double>(logical.x), static_cast<double>(logical.y)});
+  return ::DeviceToWorld(*this, ScreenPoint{static_cast<int>(device.x()), static_cast<int>(device.y())});
+}
+
+int CLogicView::ClientWidthLogical() const
+{
+  return static_cast<int>(Mapping().DeviceToLogicalX(viewport()->width()));
+}
+
+int CLogicView::ClientHeightLogical() const
+{
+  return static_cast<int>(Mapping().DeviceToLogicalY(viewport()->height()));
+}
+
+void CLogicView::SetCapture()
+{
+  g_pCaptureView = this;
+}
+
+void CLogicView::ReleaseCapture()
+{
+  g_pCaptureView = nullptr;
+}
+
+bool CLogicView::HasCapture() const
+{
+  return g_pCaptureView == this;
+}
+
+void CLogicView::SetRubberBand(const RubberBand& band)
+{
+  m_overlay->SetBand(band);
+}
+
+const RubberBand& CLogicView::CurrentRubberBand() const
+{
+  return m_overlay->Band();
 }
 
 void CLogicView::PaintTo(QPainter& painter, QSize deviceSize, const LogicalMapping& mapping,
@@ -158,6 +201,14 @@ void CLogicView::RenderOutOfDateViews()
     return;
   LockedPathLists paths = g_PredictedPaths.Lock();
   RenderNetworkViews(jobs, paths);
+}
+
+bool CLogicView::viewportEvent(QEvent* event)
+{
+  if (event->type() == QEvent::Resize)
+    m_overlay->setGeometry(viewport()->rect());
+  // The paint fills the whole area: nothing is erased before it.
+  return QAbstractScrollArea::viewportEvent(event);
 }
 
 void CLogicView::paintEvent(QPaintEvent*)
@@ -247,12 +298,8 @@ void CLogicView::PopView()
 
 void CLogicView::ZoomStep(double factor)
 {
-  // The middle of the view's client area, in logical units.
-  const LogicalMapping m = Mapping();
-  const double cx = static_cast<int>(m.DeviceToLogicalX(viewport()->width()) / 2.0);
-  const double cy = static_cast<int>(m.DeviceToLogicalY(viewport()->height()) / 2.0);
-  m_model.m_transform.ZoomStep(cx, cy, factor);
-  m_model.PushView();
+  // About the middle of the view's client area.
+  ZoomViewStep(m_model, ClientWidthLogical(), ClientHeightLogical(), factor);
   Invalidate();
 }
 
@@ -260,4 +307,62 @@ void CLogicView::ResetView()
 {
   m_model.ResetView();
   Invalidate();
+}
+
+void CLogicView::SelectNode(CDrawNode* node)
+{
+  if (::SelectNode(node))
+    InvalidateNetworkViews();
+}
+
+void CLogicView::SelectLink(CDrawLine* link)
+{
+  if (::SelectLink(link))
+    InvalidateNetworkViews();
+}
+
+void CLogicView::SelectCCTV(CDrawCCTV* camera)
+{
+  if (::SelectCCTV(camera))
+    InvalidateNetworkViews();
+}
+
+void CLogicView::ClearSelection()
+{
+  ::ClearSelection();
+}
+
+void CLogicView::DeselectNode(CDrawNode* node)
+{
+  if (::DeselectNode(node))
+    InvalidateNetworkViews();
+}
+
+void CLogicView::DeselectLink(CDrawLine* link)
+{
+  if (::DeselectLink(link))
+    InvalidateNetworkViews();
+}
+
+void CLogicView::OnSpecifyOrigin()
+{
+  if (g_pComponentView)
+    g_pComponentView->ResetDisplayOptions(Kind());
+  {
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    ::SpecifyOrigin(paths);
+  }
+  InvalidateNetworkViews();
+}
+
+void CLogicView::OnSpecifyDestination()
+{
+  bool valid = false;
+  {
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    valid = ::SpecifyDestination(paths, g_CurrentMinute);
+  }
+  if (!valid && g_pMainFrame)
+    g_pMainFrame->ShowMessage(kInvalidODPairText);
+  InvalidateNetworkViews();
 }

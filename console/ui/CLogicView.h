@@ -12,24 +12,41 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 
+#include "DrawTool.h"
 #include "NetworkViewModel.h"
 #include "ViewPainting.h"
 
-class CLogicView : public QAbstractScrollArea
+class CDrawCCTV;
+class CDrawLine;
+class CDrawNode;
+class CViewOverlay;
+
+class CLogicView : public QAbstractScrollArea, public IToolView
 {
   Q_OBJECT
 public:
   explicit CLogicView(QWidget* parent = nullptr);
   ~CLogicView() override;
 
-  NetworkViewModel& Model() { return m_model; }
-  const NetworkViewModel& Model() const { return m_model; }
+  NetworkViewModel& Model() override { return m_model; }
+  const NetworkViewModel& Model() const override { return m_model; }
   int Kind() const { return m_model.Kind(); }
 
   // The picture is drawn again at the next paint.
-  void Invalidate();
+  void Invalidate() override;
   // The view's logical mapping (the screen's pixels per inch).
-  LogicalMapping Mapping() const;
+  LogicalMapping Mapping() const override;
+  // The client area in logical units.
+  int ClientWidthLogical() const override;
+  int ClientHeightLogical() const override;
+  // The mouse tools' capture: the view that holds the mouse until release.
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  bool HasCapture() const override;
+  // The zoom box's rectangle or the OD pick's arrow over the picture (drawn
+  // by an overlay: the picture is not drawn again).
+  void SetRubberBand(const RubberBand& band) override;
+  const RubberBand& CurrentRubberBand() const;
   // Device pixel of the client area to a world point.
   WorldPoint DeviceToWorld(QPointF device) const;
   // Paints the view as it stands into a painter of any device (printing).
@@ -40,6 +57,18 @@ public:
   void PopView();
   void ZoomStep(double factor);
   void ResetView();
+  // The selection, for the tools, the dialogs and the information sheet:
+  // the marks show in every view, so all three are drawn again.
+  void SelectNode(CDrawNode* node);
+  void SelectLink(CDrawLine* link);
+  void SelectCCTV(CDrawCCTV* camera);
+  void ClearSelection();
+  void DeselectNode(CDrawNode* node);
+  void DeselectLink(CDrawLine* link);
+  // Specify Origin and Specify Destination (the latter tells the operator
+  // of a pair without a destination).
+  void OnSpecifyOrigin();
+  void OnSpecifyDestination();
   // The image the last paint blitted (tests and the benchmark).
   const QImage& CachedImage() const { return m_cache; }
   const NetworkRenderer& Renderer() const { return m_renderer; }
@@ -54,6 +83,7 @@ signals:
   void activated(CLogicView* view);
 
 protected:
+  bool viewportEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -69,6 +99,7 @@ private:
   bool NeedsRender() const;
 
   NetworkViewModel m_model;
+  CViewOverlay* m_overlay = nullptr;
   QImage m_cache;
   bool m_bDirty = true;
   NetworkRenderer m_renderer;

@@ -3,9 +3,11 @@
 #include "DistributionScheme.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -21,10 +23,15 @@
 #include "CProject.h"
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
+#include "DrawTool.h"
 #include "PredictedPaths.h"
 #include "ResultStores.h"
 #include "ToolbarIcons.h"
+#include "ViewCommands.h"
+#include "ViewExports.h"
 #include "ViewPrinter.h"
+#include "ViewSelection.h"
+#include "ViewTools.h"
 
 CMainFrame* g_pMainFrame = nullptr;
 
@@ -72,12 +79,22 @@ CMainFrame::CMainFrame(CLogicDoc& doc, QWidget* parent) : QMainWindow(parent), m
   CreateToolbar();
   CreateStatusBar();
   qApp->installEventFilter(this);
+  m_exportFileChooser = [](QWidget* parent, const std::string& title) {
+    return QFileDialog::getSaveFileName(parent, Q(title)).toStdString();
+  };
+  // The address is one argument of its own: nothing in it reaches a shell.
+  m_cameraOpener = [](const std::string& address) {
+    return QProcess::startDetached("xdg-open", {Q(address)});
+  };
+  RegisterMouseTools();
+  BindToolHooks();
   SetActiveView(g_pEstimationView);
   UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame()
 {
+  g_ToolHooks = ToolHooks{};
   qApp->removeEventFilter(this);
   m_nSystemState = m_bringUp->OnFrameDestroy(m_nSystemState);
   if (g_pMainFrame == this)
@@ -401,16 +418,11 @@ void CMainFrame::RunViewCommand(int id)
   };
   switch (id) {
   case kCmdZoomIn: g_nToolMode = kToolZoomBox; break;
-  case kCmdZoomInStep: view->ZoomStep(1.2); break;
-  case kCmdZoomOut: view->ZoomStep(1.0 / 1.2); break;
+  case kCmdZoomInStep: view->ZoomStep(kZoomStepFactor); break;
+  case kCmdZoomOut: view->ZoomStep(1.0 / kZoomStepFactor); break;
   case kCmdSameViewForPrediction:
-    if (g_pEstimationView) {
-      const ViewState s = g_pEstimationView->Model().m_transform.State();
-      for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
-        if (v)
-          v->Model().m_transform.SetState(s);
-      InvalidateNetworkViews();
-    }
+    SameViewForPrediction(CurrentViews());
+    InvalidateNetworkViews();
     break;
   case kCmdPreviousView: view->PopView(); break;
   case kCmdResetView: view->ResetView(); break;
@@ -440,11 +452,84 @@ void CMainFrame::RunViewCommand(int id)
     m.m_bShowZones = !m.m_bShowZones;
     view->Invalidate();
     break;
+  case kCmdExportLinkPerformance:
+  case kCmdExportODDemand: OnExport(id); break;
+  case kCmdViewUEPaths: OnPathMode(*view, kPathModeUE); break;
+  case kCmdViewSOPaths: OnPathMode(*view, kPathModeSO); break;
+  case kCmdSpecifyOrigin: view->OnSpecifyOrigin(); break;
+  case kCmdSpecifyDestination: view->OnSpecifyDestination(); break;
   default:
-    // The exports, the path modes and the OD commands come with the view
-    // tools; the unnamed empty commands do nothing.
+    // The unnamed empty commands do nothing.
     break;
   }
+}
+
+void CMainFrame::OnPathMode(CLogicView& view, int kind)
+{
+  {
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    RunPathMode(kind, paths, g_CurrentMinute);
+  }
+  view.Invalidate();
+}
+
+void CMainFrame::OnExport(int id)
+{
+  const CDrawLine* link = SelectedLink();
+  if (id == kCmdExportLinkPerformance && !link) {
+    ShowMessage(kSelectLinkText);
+    return;
+  }
+  const std::string path =
+      m_exportFileChooser ? m_exportFileChooser(this, FindCommand(id).text) : std::string();
+  if (path.empty())
+    return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::string text = id == kCmdExportLinkPerformance
+                               ? LinkPerformanceText(*link, g_ChartWindowEnd, g_PredictionClock)
+                               : ODDemandText(g_Project, g_PredictionClock);
+  std::string error;
+  const bool written = WriteExportFile(path, text, error);
+  QApplication::restoreOverrideCursor();
+  if (!written)
+    ShowMessage(error);
+}
+
+void CMainFrame::ShowMessage(const std::string& text)
+{
+  m_doc.ShowMessage(text);
+}
+
+void CMainFrame::OpenCamera(const std::string& address)
+{
+  if (const std::string problem = CameraAddressProblem(address); !problem.empty()) {
+    ShowMessage(problem);
+    return;
+  }
+  if (!m_cameraOpener || !m_cameraOpener(address))
+    ShowMessage(CameraBrowserFailedText(address));
+}
+
+void CMainFrame::BindToolHooks()
+{
+  g_ToolHooks.showStatus = [this](const std::string& text) {
+    // Only a change reaches the pane: the mouse moves often.
+    if (m_statusPane[1] && m_statusPane[1]->text() != Q(text))
+      m_statusPane[1]->setText(Q(text));
+  };
+  g_ToolHooks.showNodeProperties = [](const std::vector<PropertyRow>& rows) {
+    if (g_pComponentView)
+      g_pComponentView->SetPropertyRows(rows);
+  };
+  g_ToolHooks.showLinkInfo = [this] {
+    if (g_pComponentView)
+      g_pComponentView->ShowLinkProperties();
+    if (m_pInfoSheet && m_pInfoSheet->HasWindow())
+      m_pInfoSheet->ShowLinkPage();
+  };
+  g_ToolHooks.openCamera = [this](const std::string& address) { OpenCamera(address); };
+  g_ToolHooks.repaintViews = [] { InvalidateNetworkViews(); };
+  // The OD pick's showODPair is bound with the information sheet.
 }
 
 void CMainFrame::OnPlots()

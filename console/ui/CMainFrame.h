@@ -8,6 +8,8 @@
 //   frame.SetBringUpActions(std::make_unique<MyBringUp>(...));  // what the bring-up steps do
 //   frame.SetInputDialog(kCmdInputIncident, [](QWidget* parent) { ... });  // the Input menu's dialogs
 //   frame.SetInfoSheet(&sheet);                                  // Plots and RefreshPreviews
+//   frame.SetExportFileChooser([](QWidget*, const std::string&) { return "out.txt"; });
+//   frame.SetCameraOpener([](const std::string& url) { return true; });   // the web browser
 #pragma once
 
 #include <QMainWindow>
@@ -39,11 +41,18 @@ public:
   // Repaints at once each chart window that exists, in the order status,
   // link, performance, consistency, OD, status.
   virtual void RefreshPreviews() = 0;
+  // A link was selected: the sheet shows its link page with the link's
+  // chart repainted.
+  virtual void ShowLinkPage() {}
 };
 
 // Opens one of the Input menu's dialogs modally (the frame ignores its
 // result).
 using DialogOpener = std::function<void(QWidget* parent)>;
+// Asks for the file an export writes (a save dialog); empty when cancelled.
+using ExportFileChooser = std::function<std::string(QWidget* parent, const std::string& title)>;
+// Opens an address in the web browser; false when it could not be started.
+using CameraOpener = std::function<bool(const std::string& address)>;
 
 class CMainFrame : public QMainWindow
 {
@@ -65,6 +74,10 @@ public:
   void SetBringUpActions(std::unique_ptr<IBringUpActions> actions);
   void SetInputDialog(int commandId, DialogOpener open);
   void SetInfoSheet(IInfoSheet* sheet) { m_pInfoSheet = sheet; }
+  void SetExportFileChooser(ExportFileChooser chooser) { m_exportFileChooser = std::move(chooser); }
+  void SetCameraOpener(CameraOpener opener) { m_cameraOpener = std::move(opener); }
+  // Tells the operator (through the document's message presenter).
+  void ShowMessage(const std::string& text);
 
   // ---- commands --------------------------------------------------------------
   // Runs a command when its rule enables it (offered or not); false when
@@ -116,11 +129,17 @@ private:
   void OnRewindSimulation();
   void OnPrint();
   void OnPrintSetup();
+  void OnExport(int id);
+  void OnPathMode(CLogicView& view, int kind);
+  void OpenCamera(const std::string& address);
+  void BindToolHooks();
 
   CLogicDoc& m_doc;
   std::unique_ptr<IBringUpActions> m_bringUp;
   std::map<int, DialogOpener> m_dialogs;
   IInfoSheet* m_pInfoSheet = nullptr;
+  ExportFileChooser m_exportFileChooser;
+  CameraOpener m_cameraOpener;
   CLogicView* m_pActiveView = nullptr;
   QSplitter* m_wndSplitter[4] = {};
   QToolBar* m_wndToolBar = nullptr;

@@ -28,3 +28,7 @@ public:
 void RegisterViewTool(int toolMode, IViewTool* tool);
 // The tool of a mode, or null.
 IViewTool* FindViewTool(int toolMode);
+// Registers the four mouse tools of DrawTool.h (zoom box, pan, select, OD
+// pick) under their modes; the views then hand them their mouse messages
+// with device points and key flags.
+void RegisterMouseTools();
