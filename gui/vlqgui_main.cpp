@@ -4,12 +4,17 @@
 #include <QApplication>
 
 #include "CLogicApp.h"
+#include "ConsoleSystem.h"
 
 int main(int argc, char** argv)
 {
   QApplication qt(argc, argv);
+  // The system control outlives the frame: the frame's close-down stops
+  // its servant and ends the run's processes.
+  ConsoleSystem system;
   CLogicApp app;
   if (!app.InitInstance())
     return 1;
+  system.Attach(app.Frame());
   return qt.exec();
 }

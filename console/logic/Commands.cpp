@@ -225,13 +225,13 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdExportToDatabase:
   case kCmdDatabaseCopy: return Enabled(true);
   // Bring-up
-  case kCmdCheckSystemSettings: return Enabled(a.projectLoaded && s == 0);
-  case kCmdActivateNamingService: return Enabled(ready && s == 1);
-  case kCmdActivateClientModules: return Enabled(ready && a.machineSum != 0 && s == 2);
+  case kCmdCheckSystemSettings: return Enabled(!a.bringUpBusy && a.projectLoaded && s == 0);
+  case kCmdActivateNamingService: return Enabled(!a.bringUpBusy && ready && s == 1);
+  case kCmdActivateClientModules: return Enabled(!a.bringUpBusy && ready && a.distributed && s == 2);
   case kCmdActivateServerModules:
-    return Enabled(ready && ((a.machineSum == 0 && s == 2) || (a.machineSum != 0 && s == 3)));
-  case kCmdSetupCorbaAndStart: return Enabled(ready && s == 4);
-  case kCmdCloseComponents: return Enabled(ready && s >= 2 && s <= 5);
+    return Enabled(!a.bringUpBusy && ready && (a.distributed ? s == 3 : s == 2));
+  case kCmdSetupCorbaAndStart: return Enabled(!a.bringUpBusy && ready && s == 4);
+  case kCmdCloseComponents: return Enabled(!a.bringUpBusy && ready && s >= 2 && s <= 5);
   case kCmdAdvanceClock:
   case kCmdBringBackClock:
   case kCmdDistributionScheme:
@@ -249,10 +249,10 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdInputIncident: return Enabled(a.projectLoaded && s == 5);
   case kCmdPlots: return Enabled(ready);
   // Handled, not offered
-  case kCmdActivateCorbaServer: return Enabled(ready && s == 0);
-  case kCmdEstablishCorbaConnection: return Enabled(ready && s == 2);
-  case kCmdStartSystem: return Enabled(ready && s == 4);
-  case kCmdRunSystem: return Enabled(a.projectLoaded && s != 5);
+  case kCmdActivateCorbaServer: return Enabled(!a.bringUpBusy && ready && s == 0);
+  case kCmdEstablishCorbaConnection: return Enabled(!a.bringUpBusy && ready && s == 2);
+  case kCmdStartSystem: return Enabled(!a.bringUpBusy && ready && s == 4);
+  case kCmdRunSystem: return Enabled(!a.bringUpBusy && a.projectLoaded && s != 5);
   case kCmdPauseSimulation:
   case kCmdRewindSimulation: return Enabled(ready);
   case kCmdOutputViewOption: return Marked(CommandMark::Radio, a.outputViewOption);

@@ -137,7 +137,11 @@ struct AppState
   bool projectLoaded = false;  // m_bProjectLoaded
   bool dataLoaded = false;     // g_bDataLoaded
   int systemState = 0;         // bring-up state 0..6, 100
-  int machineSum = 0;          // sum of distribution.ini's nine machine numbers
+  // Some program of distribution.ini runs on a client machine (a value of 1
+  // to 8): the client-machine reminder comes before the server step.
+  bool distributed = false;
+  // A bring-up step runs: every bring-up command waits for it.
+  bool bringUpBusy = false;
   int toolMode = 0;            // g_nToolMode
   int pathModeOn = 1;          // g_nPathModeOn
   int pathModeKind = -1;       // g_nPathModeKind

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 
 // ---- chart window -----------------------------------------------------------
@@ -40,26 +41,34 @@ PlotsStep PlotsAction(bool sheetHasWindow, bool& sheetHidden);
 // ---- bring-up ---------------------------------------------------------------
 
 // The bring-up steps behind the frame's commands. Each gets the frame's
-// state and returns the new one; the frame has already checked the command's
-// enable rule. The console's system control (naming service and modules
-// through their batch files, the ORB and the controller, close-down)
-// replaces StateOnlyBringUp with its own implementation.
+// state and reports the new one through done, exactly once, on the window
+// thread: at once for a step that finishes on the spot, or later, from the
+// window thread's event loop, for a step that runs elsewhere (one that waits
+// for other processes). The frame counts as busy from the call until done:
+// every bring-up command is disabled meanwhile (AppState::bringUpBusy). The
+// frame has already checked the command's enable rule. The console's system
+// control (naming service and modules through their batch files, the ORB
+// and the controller, close-down) replaces StateOnlyBringUp with its own
+// implementation.
+using BringUpDone = std::function<void(int state)>;
+
 class IBringUpActions
 {
 public:
   virtual ~IBringUpActions() = default;
-  virtual int CheckSystemSettings(int state) = 0;    // "1: Check System Settings"
-  virtual int ActivateNamingService(int state) = 0;  // "2: Activate Naming Service"
-  virtual int ActivateClientModules(int state) = 0;  // "3: Activate Modules on Client Machine(s)"
-  virtual int ActivateServerModules(int state) = 0;  // "4: Activate Modules on Server Machine"
-  virtual int SetupCorbaAndStart(int state) = 0;     // "5: Setup CORBA and Start VORLANTIS-Q"
-  virtual int CloseComponents(int state) = 0;        // "Close VORLANTIS-Q Components"
+  virtual void CheckSystemSettings(int state, BringUpDone done) = 0;    // "1: Check System Settings"
+  virtual void ActivateNamingService(int state, BringUpDone done) = 0;  // "2: Activate Naming Service"
+  virtual void ActivateClientModules(int state, BringUpDone done) = 0;  // "3: Activate Modules on Client Machine(s)"
+  virtual void ActivateServerModules(int state, BringUpDone done) = 0;  // "4: Activate Modules on Server Machine"
+  virtual void SetupCorbaAndStart(int state, BringUpDone done) = 0;     // "5: Setup CORBA and Start VORLANTIS-Q"
+  virtual void CloseComponents(int state, BringUpDone done) = 0;        // "Close VORLANTIS-Q Components"
   // The three parts of Setup CORBA and Start, and the unoffered run command.
-  virtual int ActivateCorbaServer(int state) = 0;
-  virtual int EstablishCorbaConnection(int state) = 0;
-  virtual int StartSystem(int state) = 0;
-  virtual int RunSystem(int state) = 0;
-  // The frame is going away: stop the servant, kill the module processes.
+  virtual void ActivateCorbaServer(int state, BringUpDone done) = 0;
+  virtual void EstablishCorbaConnection(int state, BringUpDone done) = 0;
+  virtual void StartSystem(int state, BringUpDone done) = 0;
+  virtual void RunSystem(int state, BringUpDone done) = 0;
+  // The frame is going away (synchronous, also while a step runs: it waits
+  // for that step): stop the servant, kill the module processes.
   virtual int OnFrameDestroy(int state) = 0;
 };
 
@@ -67,15 +76,15 @@ public:
 class StateOnlyBringUp : public IBringUpActions
 {
 public:
-  int CheckSystemSettings(int) override { return 1; }
-  int ActivateNamingService(int) override { return 2; }
-  int ActivateClientModules(int) override { return 3; }
-  int ActivateServerModules(int) override { return 4; }
-  int SetupCorbaAndStart(int) override { return 5; }
-  int CloseComponents(int) override { return 6; }
-  int ActivateCorbaServer(int state) override { return state; }
-  int EstablishCorbaConnection(int) override { return 4; }
-  int StartSystem(int state) override { return state; }
-  int RunSystem(int) override { return 5; }
+  void CheckSystemSettings(int, BringUpDone done) override { done(1); }
+  void ActivateNamingService(int, BringUpDone done) override { done(2); }
+  void ActivateClientModules(int, BringUpDone done) override { done(3); }
+  void ActivateServerModules(int, BringUpDone done) override { done(4); }
+  void SetupCorbaAndStart(int, BringUpDone done) override { done(5); }
+  void CloseComponents(int, BringUpDone done) override { done(6); }
+  void ActivateCorbaServer(int state, BringUpDone done) override { done(state); }
+  void EstablishCorbaConnection(int, BringUpDone done) override { done(4); }
+  void StartSystem(int state, BringUpDone done) override { done(state); }
+  void RunSystem(int, BringUpDone done) override { done(5); }
   int OnFrameDestroy(int) override { return 6; }
 };

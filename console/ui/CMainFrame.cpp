@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProcess>
 #include <QSplitter>
 #include <QStatusBar>
@@ -70,6 +71,7 @@ CMainFrame::CMainFrame(CLogicDoc& doc, QWidget* parent) : QMainWindow(parent), m
   g_pMainFrame = this;
   m_doc.SetFrame(this);
   m_nMachineSum = ReadMachineSum(kDistributionFile);
+  m_bDistributed = ReadDistribution(kDistributionFile).distributed;
   m_bringUp = std::make_unique<StateOnlyBringUp>();
   setObjectName("mainFrame");
   setWindowTitle(Q(g_AppTitle));
@@ -245,6 +247,13 @@ void CMainFrame::SetBringUpActions(std::unique_ptr<IBringUpActions> actions)
     m_bringUp = std::move(actions);
 }
 
+void CMainFrame::ReloadDistribution()
+{
+  m_nMachineSum = ReadMachineSum(kDistributionFile);
+  m_bDistributed = ReadDistribution(kDistributionFile).distributed;
+  UpdateCommandUi();
+}
+
 void CMainFrame::SetInputDialog(int commandId, DialogOpener open)
 {
   m_dialogs[commandId] = std::move(open);
@@ -258,7 +267,8 @@ AppState CMainFrame::CurrentAppState() const
   a.projectLoaded = g_Project.m_bProjectLoaded;
   a.dataLoaded = g_bDataLoaded;
   a.systemState = m_nSystemState;
-  a.machineSum = m_nMachineSum;
+  a.distributed = m_bDistributed;
+  a.bringUpBusy = m_bBringUpBusy;
   a.toolMode = g_nToolMode;
   a.pathModeOn = g_nPathModeOn;
   a.pathModeKind = g_nPathModeKind;
@@ -358,9 +368,26 @@ bool CMainFrame::ExecuteCommand(int id)
   return true;
 }
 
-void CMainFrame::BringUpStep(int (IBringUpActions::*step)(int))
+void CMainFrame::BringUpStep(void (IBringUpActions::*step)(int, BringUpDone))
 {
-  m_nSystemState = ((*m_bringUp).*step)(m_nSystemState);
+  if (m_bBringUpBusy)
+    return;
+  m_bBringUpBusy = true;
+  UpdateCommandUi();
+  // The step reports on this thread, at once or from the event loop; a
+  // report that comes after the frame has gone finds no frame.
+  QPointer<CMainFrame> self(this);
+  ((*m_bringUp).*step)(m_nSystemState, [self](int state) {
+    if (self)
+      self->FinishBringUpStep(state);
+  });
+}
+
+void CMainFrame::FinishBringUpStep(int state)
+{
+  m_nSystemState = state;
+  m_bBringUpBusy = false;
+  UpdateCommandUi();
 }
 
 void CMainFrame::OpenDialog(int id)

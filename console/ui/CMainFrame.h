@@ -63,6 +63,9 @@ public:
 
   // ---- state -----------------------------------------------------------------
   int m_nMachineSum = 0;   // from distribution.ini at construction
+  // Some program runs on a client machine (a value of 1 to 8 in
+  // distribution.ini): the client-machine reminder comes first.
+  bool m_bDistributed = false;
   int m_nSystemState = 0;  // bring-up state 0..6, 100
   bool m_bInfoSheetHidden = false;
   bool m_bOutputViewOption = false;
@@ -72,6 +75,10 @@ public:
 
   // ---- seams -----------------------------------------------------------------
   void SetBringUpActions(std::unique_ptr<IBringUpActions> actions);
+  // Reads distribution.ini again (after the Distribution dialog's OK).
+  void ReloadDistribution();
+  // A bring-up step runs (from its command until it reports its state).
+  bool BringUpBusy() const { return m_bBringUpBusy; }
   void SetInputDialog(int commandId, DialogOpener open);
   void SetInfoSheet(IInfoSheet* sheet) { m_pInfoSheet = sheet; }
   void SetExportFileChooser(ExportFileChooser chooser) { m_exportFileChooser = std::move(chooser); }
@@ -118,7 +125,8 @@ private:
   void CreateToolbar();
   void CreateStatusBar();
   QAction* NewAction(int id, const std::string& text);
-  void BringUpStep(int (IBringUpActions::*step)(int));
+  void BringUpStep(void (IBringUpActions::*step)(int, BringUpDone));
+  void FinishBringUpStep(int state);
   void RunViewCommand(int id);
   void RunFrameCommand(int id);
   void OpenDialog(int id);
@@ -136,6 +144,7 @@ private:
 
   CLogicDoc& m_doc;
   std::unique_ptr<IBringUpActions> m_bringUp;
+  bool m_bBringUpBusy = false;
   std::map<int, DialogOpener> m_dialogs;
   IInfoSheet* m_pInfoSheet = nullptr;
   ExportFileChooser m_exportFileChooser;

@@ -6,10 +6,6 @@
 // of the run's processes behind.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -26,10 +22,12 @@
 #include "LaunchedProcesses.h"
 #include "QELM_GUI_i.h"
 #include "ServantBringUp.h"
+#include "SystemFixtures.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
 using K = QELM::Tallyhouse;
+using namespace system_test;
 
 namespace {
 
@@ -91,55 +89,17 @@ struct Output : IBringUpOutput, IMessageSink
   }
 };
 
-bool PortAnswers(int port)
-{
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  ::close(fd);
-  return ok;
-}
-
-// The run's processes still there: a listed image name, working in the run
-// directory.
-std::vector<std::string> RunProcesses(const std::string& run)
-{
-  std::vector<std::string> out;
-  CProcessList list;
-  list.Refresh();
-  for (const CProcess& p : list.Entries())
-    for (const std::string& name : KillList())
-      if (!p.zombie && p.Matches(name) && p.cwd.rfind(run, 0) == 0)
-        out.push_back(p.name + " " + std::to_string(p.id));
-  return out;
-}
-
-const char* const kLogs[] = {"tallyhouse.log", "management.log", "NOWSIM.log", "FORESIM.log", "FORESIM1.log",
-                             "NEARVET.log",    "FARVET.log",     "ODE.log",    "ODP.log"};
-
 class SystemEndToEnd : public ::testing::Test
 {
 protected:
   void SetUp() override
   {
-    for (const char* p :
-         {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
-      if (!fs::exists(std::string(VLQ_BUILD_ROOT) + "/" + p))
-        GTEST_SKIP() << p << " is not built";
+    std::string why;
+    if (!ProgramsBuilt(&why))
+      GTEST_SKIP() << why << " is not built";
     run = fs::canonical(dir.path()).string() + "/run";
     port = FreeLoopbackPort();
-    ChildProcess gen;
-    ChildProcess::Options o;
-    o.stdout_file = o.stderr_file = dir.file("gen.out");
-    ASSERT_TRUE(gen.Start(VLQ_MAKE_RUNDIR,
-                          {run, "--rows", "3", "--cols", "2", "--seed", "5", "--bindir", VLQ_BUILD_ROOT,
-                           "--ns-host", "127.0.0.1:1"},
-                          o));
-    ASSERT_TRUE(gen.Wait(std::chrono::seconds(60)));
-    ASSERT_EQ(gen.ExitCode(), 0) << ReadFile(dir.file("gen.out"));
+    ASSERT_TRUE(MakeRunDir(run, dir.file("gen.out"), 3, 2, &why)) << why;
     // The console runs in its run directory and names the naming service
     // through the environment, which the batch files inherit.
     ::setenv("QELM_NAME_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
@@ -161,13 +121,7 @@ protected:
 
   static void ResetWorldAfter() { handler_test::ResetWorld(0); }
 
-  std::string Logs()
-  {
-    std::string out;
-    for (const char* f : kLogs)
-      out += std::string("---- ") + f + "\n" + ReadFile(run + "/" + f).substr(0, 3000);
-    return out;
-  }
+  std::string Logs() { return system_test::Logs(run); }
 
   TempDir dir{"vlq-gui-e2e"};
   std::string run;
@@ -200,11 +154,7 @@ TEST_F(SystemEndToEnd, BringUpResultsAndCloseDown)
       << ReadFile(run + "/Naming_Service.log");
   ASSERT_FALSE(bringUp.Distributed());
   ASSERT_EQ(bringUp.ActivateServerModules(), BringUpSequence::Result::kDone);
-  for (const char* log : kLogs)
-    ASSERT_TRUE(WaitUntil([&] { return ReadFile(run + "/" + log).find("Succeded.") != std::string::npos; },
-                          std::chrono::seconds(60)))
-        << log << "\n"
-        << Logs();
+  ASSERT_TRUE(WaitUntil([&] { return AllProgramsReady(run); }, std::chrono::seconds(60))) << Logs();
   ASSERT_EQ(bringUp.SetupCorbaAndStart(), BringUpSequence::Result::kDone)
       << (output.boxes.empty() ? "" : output.boxes.front()) << "\n"
       << Logs();

@@ -9,13 +9,13 @@
 
 namespace {
 
-AppState State(bool project, bool data, int state, int machineSum = 0)
+AppState State(bool project, bool data, int state, bool distributed = false)
 {
   AppState a;
   a.projectLoaded = project;
   a.dataLoaded = data;
   a.systemState = state;
-  a.machineSum = machineSum;
+  a.distributed = distributed;
   return a;
 }
 
@@ -41,24 +41,37 @@ TEST(CommandRule, BringUpOverEveryState)
   struct Row
   {
     int state;
-    int machineSum;
+    bool distributed;
     const char* enabled;
   };
   const Row rows[] = {
-      // state sum  CS NS CM SM SU CC Cy VM WZ In AC EC St Ru EL EO
-      {0, 0, "1000001000100100"},  {1, 0, "0100001000000100"},
-      {2, 0, "0001010000010100"},   // all on the server: step 4 follows step 2
-      {2, 3, "0010010000010100"},   // client machines: the reminder first
-      {2, -9, "0010010000010100"},  // distribution.ini missing
-      {3, 0, "0000010000000111"},  {3, 3, "0001010000000111"},
-      {4, 0, "0000110000001100"},  {5, 0, "0000010111000011"},
-      {6, 0, "0000000000000111"},  {100, 0, "0000000000000100"},
+      // state distr. CS NS CM SM SU CC Cy VM WZ In AC EC St Ru EL EO
+      {0, false, "1000001000100100"}, {1, false, "0100001000000100"},
+      {2, false, "0001010000010100"},  // all on the server (or unset): step 4 follows step 2
+      {2, true, "0010010000010100"},   // client machines: the reminder first
+      {3, false, "0000010000000111"}, {3, true, "0001010000000111"},
+      {4, false, "0000110000001100"}, {5, false, "0000010111000011"},
+      {6, false, "0000000000000111"}, {100, false, "0000000000000100"},
   };
   for (const Row& r : rows) {
     std::string got;
     for (int id : ids)
-      got += CommandRule(id, State(true, true, r.state, r.machineSum), AView()).enabled ? '1' : '0';
-    EXPECT_EQ(got, r.enabled) << "state " << r.state << " machine sum " << r.machineSum;
+      got += CommandRule(id, State(true, true, r.state, r.distributed), AView()).enabled ? '1' : '0';
+    EXPECT_EQ(got, r.enabled) << "state " << r.state << " distributed " << r.distributed;
+  }
+
+  // While a step runs, every bring-up command waits, in every state; the
+  // other commands keep their rule.
+  for (const Row& r : rows) {
+    AppState busy = State(true, true, r.state, r.distributed);
+    busy.bringUpBusy = true;
+    std::string got;
+    for (int id : ids)
+      got += CommandRule(id, busy, AView()).enabled ? '1' : '0';
+    std::string want = r.enabled;
+    for (std::size_t k : {0, 1, 2, 3, 4, 5, 10, 11, 12, 13})
+      want[k] = '0';
+    EXPECT_EQ(got, want) << "busy in state " << r.state;
   }
 }
 

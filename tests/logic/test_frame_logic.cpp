@@ -7,6 +7,8 @@
 #include "FrameLogic.h"
 #include "TempFiles.h"
 
+#include <vector>
+
 namespace {
 
 TEST(MachineSum, FromDistributionIni)
@@ -85,22 +87,30 @@ TEST(Plots, CreateThenHideAndShowInTurn)
 TEST(StateOnlyBringUp, MovesTheStateAsTheStepsDo)
 {
   StateOnlyBringUp b;
+  // Each step reports at once, exactly once.
+  std::vector<int> got;
+  auto step = [&](void (StateOnlyBringUp::*f)(int, BringUpDone), int state) {
+    const std::size_t before = got.size();
+    (b.*f)(state, [&](int s) { got.push_back(s); });
+    EXPECT_EQ(got.size(), before + 1);
+    return got.back();
+  };
   int s = 0;
-  s = b.CheckSystemSettings(s);
+  s = step(&StateOnlyBringUp::CheckSystemSettings, s);
   EXPECT_EQ(s, 1);
-  s = b.ActivateNamingService(s);
+  s = step(&StateOnlyBringUp::ActivateNamingService, s);
   EXPECT_EQ(s, 2);
-  s = b.ActivateClientModules(s);
+  s = step(&StateOnlyBringUp::ActivateClientModules, s);
   EXPECT_EQ(s, 3);
-  s = b.ActivateServerModules(s);
+  s = step(&StateOnlyBringUp::ActivateServerModules, s);
   EXPECT_EQ(s, 4);
-  s = b.SetupCorbaAndStart(s);
+  s = step(&StateOnlyBringUp::SetupCorbaAndStart, s);
   EXPECT_EQ(s, 5);
-  EXPECT_EQ(b.CloseComponents(s), 6);
-  EXPECT_EQ(b.StartSystem(4), 4);
-  EXPECT_EQ(b.ActivateCorbaServer(0), 0);
-  EXPECT_EQ(b.EstablishCorbaConnection(2), 4);
-  EXPECT_EQ(b.RunSystem(1), 5);
+  EXPECT_EQ(step(&StateOnlyBringUp::CloseComponents, s), 6);
+  EXPECT_EQ(step(&StateOnlyBringUp::StartSystem, 4), 4);
+  EXPECT_EQ(step(&StateOnlyBringUp::ActivateCorbaServer, 0), 0);
+  EXPECT_EQ(step(&StateOnlyBringUp::EstablishCorbaConnection, 2), 4);
+  EXPECT_EQ(step(&StateOnlyBringUp::RunSystem, 1), 5);
   EXPECT_EQ(b.OnFrameDestroy(0), 6);
 }
 

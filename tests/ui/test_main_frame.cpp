@@ -242,10 +242,10 @@ TEST(MainFrame, SeamsForDialogsSheetAndBringUp)
   struct Steps : StateOnlyBringUp
   {
     std::vector<int> seen;
-    int CheckSystemSettings(int state) override
+    void CheckSystemSettings(int state, BringUpDone done) override
     {
       seen.push_back(state);
-      return 1;
+      done(1);
     }
   };
   auto steps = std::make_unique<Steps>();
@@ -253,6 +253,47 @@ TEST(MainFrame, SeamsForDialogsSheetAndBringUp)
   f.SetBringUpActions(std::move(steps));
   f.ExecuteCommand(kCmdCheckSystemSettings);
   EXPECT_EQ(raw->seen, std::vector<int>{0});
+}
+
+// A step that finishes later: the frame is busy from the command until the
+// step reports, every bring-up command waits meanwhile (a second click does
+// nothing), and the report sets the state.
+TEST(MainFrame, BringUpStepThatFinishesLater)
+{
+  GeneratedRunDir run;
+  Console console;
+  CMainFrame& f = console.Frame();
+  struct Later : StateOnlyBringUp
+  {
+    std::vector<std::pair<int, BringUpDone>> pending;
+    void ActivateNamingService(int state, BringUpDone done) override { pending.emplace_back(state, done); }
+  };
+  auto steps = std::make_unique<Later>();
+  Later* later = steps.get();
+  f.SetBringUpActions(std::move(steps));
+  f.ExecuteCommand(kCmdLoadData);
+  ASSERT_TRUE(f.ExecuteCommand(kCmdCheckSystemSettings));
+  EXPECT_EQ(f.m_nSystemState, 1);
+  EXPECT_FALSE(f.BringUpBusy());
+
+  ASSERT_TRUE(f.ExecuteCommand(kCmdActivateNamingService));
+  ASSERT_EQ(later->pending.size(), 1u);
+  EXPECT_EQ(later->pending[0].first, 1);
+  EXPECT_TRUE(f.BringUpBusy());
+  EXPECT_EQ(f.m_nSystemState, 1);
+  EXPECT_FALSE(f.MenuAction(kCmdActivateNamingService)->isEnabled());
+  // The second click, from the menu or as a command, does nothing.
+  f.MenuAction(kCmdActivateNamingService)->trigger();
+  EXPECT_FALSE(f.ExecuteCommand(kCmdActivateNamingService));
+  EXPECT_EQ(later->pending.size(), 1u);
+  // Commands that are not bring-up steps keep working meanwhile.
+  EXPECT_TRUE(f.ExecuteCommand(kCmdAdjustPredictionLayout));
+
+  later->pending[0].second(2);
+  EXPECT_FALSE(f.BringUpBusy());
+  EXPECT_EQ(f.m_nSystemState, 2);
+  EXPECT_TRUE(f.MenuAction(kCmdActivateServerModules)->isEnabled());
+  EXPECT_TRUE(f.MenuAction(kCmdCloseComponents)->isEnabled());
 }
 
 TEST(MainFrame, PredictionLayoutsInTurn)

@@ -13,22 +13,15 @@
 #include "ConsoleWindows.h"
 #include "GlobalArrays.h"
 #include "UiFixtures.h"
+#include "ViewProbe.h"
 #include "ViewPrinter.h"
 
 using uitest::Console;
 using uitest::GeneratedRunDir;
+using uitest::DeviceOf;
 using uitest::Pixel;
 
 namespace {
-
-// Device pixel of a world point in a view.
-QPoint DeviceOf(const CLogicView& view, const WorldPoint& w)
-{
-  const ScreenPointD s = view.Model().m_transform.WorldToScreenD(w);
-  const LogicalMapping m = view.Mapping();
-  return QPoint(static_cast<int>(std::lround(m.LogicalToDeviceX(TruncScreen(s.x)))),
-                static_cast<int>(std::lround(m.LogicalToDeviceY(TruncScreen(s.y)))));
-}
 
 // Whether a pixel of the colour lies within 1 px of p.
 bool ColourNear(const QImage& image, QPoint p, QRgb colour)
