@@ -1,45 +1,54 @@
-// The console's way from a module's ended message to its results in the
-// stores: the message posted into the GUI servant's message target, the
-// records fetched on the loop thread from a record store in another process
-// (over IIOP on loopback), then applied on a stand-in window thread in one
-// posted call. For a NOWSIM end (GUIRTSTATDATA and GUIRTLINKDATA, 120
-// zones) and a FORESIM end (GUIPLINKDATA of a 20-minute stage and
-// GUIPSTATDATA) at 5,000 and 50,000 links: median and worst over 50
-// messages of the whole way, and of the window thread's share (the apply),
-// which is all the window thread spends: the fetch runs on the loop thread.
-// The views' repaint is not part of it (the views are not in this tree).
+// The console's way from a module's ended message to the three network
+// views repainted with its values: the message posted into the GUI
+// servant's message target, the records fetched on the loop thread from a
+// record store in another process (over IIOP on loopback), applied on the
+// window thread in one posted call through the console's result display,
+// and the views painted by the window thread's event loop (offscreen). For
+// a NOWSIM end (GUIRTSTATDATA and GUIRTLINKDATA, 120 zones) and a FORESIM
+// end (GUIPLINKDATA of a 20-minute stage and GUIPSTATDATA) on generated
+// networks of 5,000 and 50,000 links loaded by the console: median and
+// worst over 50 messages of the whole way, of the window thread's share
+// (the apply, the repaint), and the longest the window thread went without
+// handling its events while the loop thread fetched (a 1 ms timer's
+// longest gap between the post and the apply).
 //
 //   gui_bench [messages]   (default 50)
 //
 // The program starts itself as the record store's process (--server <dir>),
 // which writes the store's reference to <dir>/store.ior.
-#include "CDrawLine.h"
+#include <QApplication>
+#include <QTimer>
+
+#include "CLogicApp.h"
+#include "CLogicDoc.h"
+#include "CLogicView.h"
+#include "CMainFrame.h"
 #include "CProject.h"
+#include "ConsoleState.h"
+#include "ConsoleSystem.h"
+#include "ConsoleWindows.h"
 #include "GUI_VQMsgTarget.h"
 #include "GlobalArrays.h"
 #include "GuiThread.h"
 #include "ModRecords.h"
 #include "QELM_Tallyhouse_i.h"
-#include "VQOStreamLog.h"
+#include "RunDirGen.h"
 #include "VQSystemController.h"
 #include "qelm_msg_codes.h"
 #include "qelm_orb_args.h"
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -59,51 +68,25 @@ std::vector<float> Values(std::size_t n, int seed)
   return v;
 }
 
-// The window thread's stand-in, timing each posted call: when it ended and
-// how long it ran.
-class Window
+// Times of one message on the window thread: when its apply began and
+// ended (0 until then).
+struct Timing
 {
-public:
-  GuiPoster Poster()
-  {
-    return [this](std::function<void()> f) {
-      m_gui.Post([this, f = std::move(f)] {
-        const auto t0 = Clock::now();
-        f();
-        const auto t1 = Clock::now();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_done.emplace_back(t1, std::chrono::duration<double, std::milli>(t1 - t0).count());
-        m_cv.notify_all();
-      });
-    };
-  }
-  // Waits for the next call to have run.
-  std::pair<Clock::time_point, double> Next()
-  {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_cv.wait(lock, [this] { return !m_done.empty(); });
-    auto r = m_done.front();
-    m_done.pop_front();
-    return r;
-  }
-
-private:
-  std::mutex m_mutex;
-  std::condition_variable m_cv;
-  std::deque<std::pair<Clock::time_point, double>> m_done;
-  GuiThread m_gui;
+  Clock::time_point applyStart{}, applyEnd{};
+  bool applied = false;
 };
 
-struct QuietDisplay : IResultDisplay
+// Counts the paints of the three network views.
+class PaintCounter : public QObject
 {
-  int lines = 0;
-  int minutes[3] = {0, 0, 0};
-  void DebugLog(const std::string&, bool) override { ++lines; }
-  int ViewMinute(int view) const override { return minutes[view]; }
-  void SetViewMinute(int view, int minute) override { minutes[view] = minute; }
-  void InvalidateViews() override {}
-  void InvalidatePredictionView(int) override {}
-  void RefreshPreviews() override {}
+public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* e) override
+  {
+    if (e->type() == QEvent::Paint)
+      ++paints;
+    return false;
+  }
 };
 
 // The controller fetching from the benchmark's record store.
@@ -162,24 +145,82 @@ Figures Of(std::vector<double> v)
 // The table goes here; standard output takes the programs' log lines.
 std::FILE* g_out = stdout;
 
-void Measure(GUI_VQMsgTarget& target, Window& window, long code, int links, int messages)
+double Ms(Clock::time_point a, Clock::time_point b)
 {
-  std::vector<double> whole, apply;
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+void Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int links, int messages)
+{
+  PaintCounter counter;
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
+    v->viewport()->installEventFilter(&counter);
+  // The window thread's heartbeat: the longest gap between two ticks while
+  // the loop thread fetches.
+  Clock::time_point lastTick = Clock::now();
+  double gap = 0;
+  bool fetching = false;
+  QTimer heartbeat;
+  heartbeat.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+    const auto now = Clock::now();
+    if (fetching)
+      gap = std::max(gap, Ms(lastTick, now));
+    lastTick = now;
+  });
+  heartbeat.start(1);
+
+  std::vector<double> whole, apply, paint, gaps;
   for (int k = 0; k < messages + 2; ++k) {
     QELM::MSG m;
     m.ID = static_cast<CORBA::Long>(code);
+    timing = Timing{};
+    counter.paints = 0;
+    gap = 0;
+    QApplication::processEvents();
+    lastTick = Clock::now();
+    fetching = true;
     const auto t0 = Clock::now();
     target.Post(m);
-    const auto [done, ms] = window.Next();
+    while (!timing.applied)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    fetching = false;
+    // The views' repaint: the paint events the apply asked for.
+    while (counter.paints < 3)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const auto t1 = Clock::now();
     if (k < 2)
       continue;  // warm-up
-    whole.push_back(std::chrono::duration<double, std::milli>(done - t0).count());
-    apply.push_back(ms);
+    whole.push_back(Ms(t0, t1));
+    apply.push_back(Ms(timing.applyStart, timing.applyEnd));
+    paint.push_back(Ms(timing.applyEnd, t1));
+    gaps.push_back(gap);
   }
-  const Figures w = Of(whole), a = Of(apply);
-  std::fprintf(g_out, "%7d  %-12s %9.1f %9.1f %12.1f %12.1f\n", links,
-               code == MSG_NOWSIM_ENDED ? "NOWSIM end" : "FORESIM end", w.median, w.worst, a.median, a.worst);
+  heartbeat.stop();
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
+    v->viewport()->removeEventFilter(&counter);
+  const Figures w = Of(whole), a = Of(apply), p = Of(paint), g = Of(gaps);
+  std::fprintf(g_out, "%7d  %-12s %8.1f %8.1f %10.1f %9.1f %9.1f %9.1f %9.1f\n", links,
+               code == MSG_NOWSIM_ENDED ? "NOWSIM end" : "FORESIM end", w.median, w.worst, g.worst, a.median,
+               a.worst, p.median, p.worst);
   std::fflush(g_out);
+}
+
+// A generated run directory of about `links` links.
+bool MakeRun(const std::string& dir, int links)
+{
+  vlq::mod::RunDirOptions opt;
+  opt.links = links;
+  opt.rows = 2;
+  opt.cols = 2;
+  while (4LL * opt.rows * opt.cols - 2LL * opt.rows - 2LL * opt.cols < links)
+    (opt.rows < opt.cols ? opt.rows : opt.cols) += 1;
+  std::string error;
+  if (!vlq::mod::WriteRunDir(dir, opt, error)) {
+    std::fprintf(stderr, "gui_bench: %s\n", error.c_str());
+    return false;
+  }
+  return true;
 }
 
 int RunClient(const char* self, int messages)
@@ -219,50 +260,86 @@ int RunClient(const char* self, int messages)
     dup2(devnull, 1);
     close(devnull);
   }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qtArgc = 1;
+  char qtName[] = "gui_bench";
+  char* qtArgv[] = {qtName, nullptr};
+  QApplication qt(qtArgc, qtArgv);
+
   CORBA::ORB_var orb = qelm_orb_init(std::vector<std::string>{}, QELM_ORB_ID);
   CORBA::Object_var obj = orb->string_to_object(ior.c_str());
   QELM::Tallyhouse_var store = QELM::Tallyhouse::_narrow(obj.in());
   BenchController controller;
   controller.SetRecordStore(store.in());
-  QuietDisplay display;
-  Window window;
+  ConsoleResultDisplay display;
+  Timing timing;
   GUI_VQMsgTarget target(controller);
-  target.SetDisplay(&display, window.Poster());
   target.StartThread();
 
   std::fprintf(
       g_out,
-      "From an ended message to the stores applied: the whole way (loop-thread fetch over IIOP and the\n"
-      "window thread's apply) and the window thread's share, in ms, median and worst of %d messages\n",
+      "From an ended message to the three network views repainted with its values (loop-thread fetch over\n"
+      "IIOP, the window thread's apply and repaint), ms over %d messages; 'fetch gap' is the longest the\n"
+      "window thread went without handling events while the fetch ran\n",
       messages);
-  std::fprintf(g_out, "%7s  %-12s %9s %9s %12s %12s\n", "links", "message", "median", "worst", "window med",
-               "window worst");
-  for (int links : {5000, 50000}) {
-    g_LineArray.RemoveAll();
-    for (int i = 0; i < links; ++i)
-      g_LineArray.Add(new CDrawLine());
-    const std::size_t n = static_cast<std::size_t>(links);
-    std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
-                                           Values(kZones * kZones, 5)};
-    for (float& q : rtF[2])
-      q = q / 50.0f;
-    store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
-    store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
-                        K::GUIRTSTATDATA);
-    const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
-    store->InsertRecord(
-        vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
-                             {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
-        K::GUIPLINKDATA);
-    store->InsertRecord(
-        vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
-        K::GUIPSTATDATA);
-    display.minutes[0] = display.minutes[1] = 420;
-    Measure(target, window, MSG_NOWSIM_ENDED, links, messages);
-    Measure(target, window, MSG_FORESIM_ENDED, links, messages);
+  std::fprintf(g_out, "%7s  %-12s %8s %8s %10s %9s %9s %9s %9s\n", "links", "message", "median", "worst",
+               "fetch gap", "apply med", "apply max", "paint med", "paint max");
+  const std::filesystem::path old = std::filesystem::current_path();
+  for (int wanted : {5000, 50000}) {
+    const std::string run = dir + "/run" + std::to_string(wanted);
+    if (!MakeRun(run, wanted))
+      break;
+    std::filesystem::current_path(run);
+    {
+      CLogicApp app;
+      app.InitInstance(false);
+      CMainFrame& frame = app.Frame();
+      frame.resize(1600, 1000);
+      frame.LayOutPanes();
+      app.Document().SetMessagePresenter([](const std::string& t) { std::fprintf(stderr, "%s\n", t.c_str()); });
+      QApplication::processEvents();
+      frame.ExecuteCommand(kCmdLoadData);
+      QApplication::processEvents();
+      // The handler's posts, timed on the window thread.
+      target.SetDisplay(&display, [&timing](std::function<void()> apply) {
+        PostToGui([&timing, apply = std::move(apply)] {
+          timing.applyStart = Clock::now();
+          apply();
+          timing.applyEnd = Clock::now();
+          timing.applied = true;
+        });
+      });
+
+      const int links = g_LineArray.GetSize();
+      const std::size_t n = static_cast<std::size_t>(links);
+      std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
+                                             Values(kZones * kZones, 5)};
+      for (float& q : rtF[2])
+        q = q / 50.0f;
+      store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
+      store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
+                          K::GUIRTSTATDATA);
+      const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
+      store->InsertRecord(
+          vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
+                               {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
+          K::GUIPLINKDATA);
+      store->InsertRecord(
+          vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
+          K::GUIPSTATDATA);
+      Measure(target, timing, MSG_NOWSIM_ENDED, links, messages);
+      Measure(target, timing, MSG_FORESIM_ENDED, links, messages);
+      target.SetDisplay(nullptr, {});
+      QApplication::processEvents();
+    }
+    g_Project.ClearNetworkArrays();
+    g_Project.m_bProjectLoaded = false;
+    g_bDataLoaded = false;
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(run);
   }
   target.StopLoop();
-  g_LineArray.RemoveAll();
   try {
     store->Shutdown();
   } catch (const CORBA::Exception&) {
