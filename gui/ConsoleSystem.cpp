@@ -116,8 +116,7 @@ void ReportingPlatform::CloseComponents()
 
 ConsoleBringUp::ConsoleBringUp(IBringUpPlatform& platform, IBringUpCorba& corba, IBringUpOutput& output,
                                Options options)
-    : m_platform(platform, output),
-      m_options(std::move(options)),
+    : m_platform(platform, output), m_options(std::move(options)),
       m_sequence(m_platform, corba, output, [this] {
         BringUpSequence::Options o = m_options.sequence;
         o.runDir = m_options.runDir;

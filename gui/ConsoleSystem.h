@@ -67,7 +67,8 @@ public:
 class ReportingPlatform : public IBringUpPlatform
 {
 public:
-  ReportingPlatform(IBringUpPlatform& platform, IBringUpOutput& output) : m_platform(platform), m_output(output)
+  ReportingPlatform(IBringUpPlatform& platform, IBringUpOutput& output)
+      : m_platform(platform), m_output(output)
   {}
   int Execute(const std::string& file, const std::string& params, const std::string& dir, bool wait,
               const std::string& title) override;

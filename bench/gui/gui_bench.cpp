@@ -297,7 +297,8 @@ int RunClient(const char* self, int messages)
       CMainFrame& frame = app.Frame();
       frame.resize(1600, 1000);
       frame.LayOutPanes();
-      app.Document().SetMessagePresenter([](const std::string& t) { std::fprintf(stderr, "%s\n", t.c_str()); });
+      app.Document().SetMessagePresenter(
+          [](const std::string& t) { std::fprintf(stderr, "%s\n", t.c_str()); });
       QApplication::processEvents();
       frame.ExecuteCommand(kCmdLoadData);
       QApplication::processEvents();

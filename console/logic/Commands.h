@@ -142,9 +142,9 @@ struct AppState
   bool distributed = false;
   // A bring-up step runs: every bring-up command waits for it.
   bool bringUpBusy = false;
-  int toolMode = 0;            // g_nToolMode
-  int pathModeOn = 1;          // g_nPathModeOn
-  int pathModeKind = -1;       // g_nPathModeKind
+  int toolMode = 0;       // g_nToolMode
+  int pathModeOn = 1;     // g_nPathModeOn
+  int pathModeKind = -1;  // g_nPathModeKind
   bool outputViewOption = false;
   bool componentViewOption = false;
   bool switchView = true;

@@ -56,12 +56,16 @@ class IBringUpActions
 {
 public:
   virtual ~IBringUpActions() = default;
-  virtual void CheckSystemSettings(int state, BringUpDone done) = 0;    // "1: Check System Settings"
-  virtual void ActivateNamingService(int state, BringUpDone done) = 0;  // "2: Activate Naming Service"
-  virtual void ActivateClientModules(int state, BringUpDone done) = 0;  // "3: Activate Modules on Client Machine(s)"
-  virtual void ActivateServerModules(int state, BringUpDone done) = 0;  // "4: Activate Modules on Server Machine"
-  virtual void SetupCorbaAndStart(int state, BringUpDone done) = 0;     // "5: Setup CORBA and Start VORLANTIS-Q"
-  virtual void CloseComponents(int state, BringUpDone done) = 0;        // "Close VORLANTIS-Q Components"
+  // The File menu's steps: "1: Check System Settings", "2: Activate Naming
+  // Service", "3: Activate Modules on Client Machine(s)", "4: Activate
+  // Modules on Server Machine", "5: Setup CORBA and Start VORLANTIS-Q",
+  // "Close VORLANTIS-Q Components".
+  virtual void CheckSystemSettings(int state, BringUpDone done) = 0;
+  virtual void ActivateNamingService(int state, BringUpDone done) = 0;
+  virtual void ActivateClientModules(int state, BringUpDone done) = 0;
+  virtual void ActivateServerModules(int state, BringUpDone done) = 0;
+  virtual void SetupCorbaAndStart(int state, BringUpDone done) = 0;
+  virtual void CloseComponents(int state, BringUpDone done) = 0;
   // The three parts of Setup CORBA and Start, and the unoffered run command.
   virtual void ActivateCorbaServer(int state, BringUpDone done) = 0;
   virtual void EstablishCorbaConnection(int state, BringUpDone done) = 0;

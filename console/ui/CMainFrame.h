@@ -62,7 +62,7 @@ public:
   ~CMainFrame() override;
 
   // ---- state -----------------------------------------------------------------
-  int m_nMachineSum = 0;   // from distribution.ini at construction
+  int m_nMachineSum = 0;  // from distribution.ini at construction
   // Some program runs on a client machine (a value of 1 to 8 in
   // distribution.ini): the client-machine reminder comes first.
   bool m_bDistributed = false;

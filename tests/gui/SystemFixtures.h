@@ -34,14 +34,15 @@ inline bool ProgramsBuilt(std::string* missing)
 
 // Lays out a run directory of a rows x cols grid whose batch files start
 // the built programs. False, with the generator's output, when it fails.
-inline bool MakeRunDir(const std::string& run, const std::string& outFile, int rows, int cols, std::string* why)
+inline bool MakeRunDir(const std::string& run, const std::string& outFile, int rows, int cols,
+                       std::string* why)
 {
   ChildProcess gen;
   ChildProcess::Options o;
   o.stdout_file = o.stderr_file = outFile;
   if (!gen.Start(VLQ_MAKE_RUNDIR,
-                 {run, "--rows", std::to_string(rows), "--cols", std::to_string(cols), "--seed", "5", "--bindir",
-                  VLQ_BUILD_ROOT, "--ns-host", "127.0.0.1:1"},
+                 {run, "--rows", std::to_string(rows), "--cols", std::to_string(cols), "--seed", "5",
+                  "--bindir", VLQ_BUILD_ROOT, "--ns-host", "127.0.0.1:1"},
                  o) ||
       !gen.Wait(std::chrono::seconds(60)) || gen.ExitCode() != 0) {
     *why = ReadFile(outFile);

@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "BringUp.h"
+#include "BringUpFakes.h"
 #include "CDrawLine.h"
 #include "CommandSender.h"
 #include "DistributionScheme.h"
@@ -17,7 +18,6 @@
 #include "LinkSeries.h"
 #include "ScenarioObjects.h"
 #include "TestSupport.h"
-#include "BringUpFakes.h"
 
 namespace {
 

@@ -171,10 +171,11 @@ TEST_F(ConsoleEndToEnd, FileMenuBringsTheSystemUpAndCloseComponentsEndsIt)
   auto* list = g_pComponentView->findChild<QListWidget*>();
   for (int i = 0; i < list->count(); ++i)
     lines.push_back(list->item(i)->text().toStdString());
-  for (const char* line : {"Started naming_service.bat (Naming_Service), process ", "Connected to VORLANTIS-Q.",
-                           "VORLANTIS-Q scheduler started.", "NOWSIM Time: "})
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(line, 0) == 0; }),
-              lines.end())
+  for (const char* line : {"Started naming_service.bat (Naming_Service), process ",
+                           "Connected to VORLANTIS-Q.", "VORLANTIS-Q scheduler started.", "NOWSIM Time: "})
+    EXPECT_NE(
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(line, 0) == 0; }),
+        lines.end())
         << line;
 
   // ---- Close VORLANTIS-Q Components

@@ -19,8 +19,8 @@
 
 #include "BringUpFakes.h"
 #include "CComponentView.h"
-#include "CDlgDistribution.h"
 #include "CDlgCyclesInput.h"
+#include "CDlgDistribution.h"
 #include "CLogicView.h"
 #include "ConsoleSystem.h"
 #include "ConsoleWindows.h"
@@ -141,9 +141,11 @@ TEST_F(FrameBringUp, StepsRunOffTheWindowThreadOneAtATime)
   EXPECT_EQ(platform.started.size(), 10u);
   // The progress lines reached the control panel.
   const std::vector<std::string> lines = PanelLines();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "Started naming_service.bat (Naming_Service), process 1001."),
+  EXPECT_NE(
+      std::find(lines.begin(), lines.end(), "Started naming_service.bat (Naming_Service), process 1001."),
+      lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Started nowsim.bat (NOW-SIM), process 1004."),
             lines.end());
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "Started nowsim.bat (NOW-SIM), process 1004."), lines.end());
 
   ASSERT_TRUE(Frame().ExecuteCommand(kCmdSetupCorbaAndStart));
   ASSERT_TRUE(Idle());
@@ -255,7 +257,8 @@ TEST(ConsoleResultDisplay, NowsimEndRepaintsTheViewsWithItsValues)
   ASSERT_EQ(ApplyMessage(msg, display), 0);
   EXPECT_EQ(view->Model().m_nMinute, 420);
   EXPECT_EQ(display.ViewMinute(IResultDisplay::kEstimationView), 420);
-  EXPECT_DOUBLE_EQ(g_LineArray[0]->Series(kMeasureDensity, kSourceEstimate, 420), handler_test::LinkValue(0, 0));
+  EXPECT_DOUBLE_EQ(g_LineArray[0]->Series(kMeasureDensity, kSourceEstimate, 420),
+                   handler_test::LinkValue(0, 0));
 
   const QImage after = view->viewport()->grab().toImage();
   ASSERT_EQ(before.size(), after.size());

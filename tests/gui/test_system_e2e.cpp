@@ -6,7 +6,6 @@
 // of the run's processes behind.
 #include <gtest/gtest.h>
 
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>

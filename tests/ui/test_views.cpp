@@ -13,12 +13,12 @@
 #include "ConsoleWindows.h"
 #include "GlobalArrays.h"
 #include "UiFixtures.h"
-#include "ViewProbe.h"
 #include "ViewPrinter.h"
+#include "ViewProbe.h"
 
 using uitest::Console;
-using uitest::GeneratedRunDir;
 using uitest::DeviceOf;
+using uitest::GeneratedRunDir;
 using uitest::Pixel;
 
 namespace {
