@@ -105,6 +105,8 @@ BringUpSequence::BringUpSequence(IBringUpPlatform& platform, IBringUpCorba& corb
 {
   if (!m_options.realTimeMode)
     m_options.realTimeMode = [] { return g_Project.m_nRunMode == 1; };
+  if (!m_options.resetSeries)
+    m_options.resetSeries = [] { ResetAllLinkSeries(); };
   if (!m_options.nameServiceHost)
     m_options.nameServiceHost = []() -> std::optional<std::string> {
       const char* v = std::getenv("QELM_NAME_SERVICE_HOST");
@@ -225,7 +227,7 @@ bool BringUpSequence::ActivateCorbaServer()
   m_output.AddMessage("CORBA server is active.");
   // No message is handled before the subscription below, so no result is
   // written while the series are reset.
-  ResetAllLinkSeries();
+  m_options.resetSeries();
   std::ofstream(RunPath(kDebugLogFile), std::ios::trunc);
   m_serverUp = true;
   return true;

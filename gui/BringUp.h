@@ -147,6 +147,10 @@ public:
     std::function<bool()> realTimeMode;
     // QELM_NAME_SERVICE_HOST. Empty: the environment's.
     std::function<std::optional<std::string>()> nameServiceHost;
+    // Resets the per-link series (Activate CORBA Server). Empty: at once,
+    // on the step's thread. The console hands it to its window thread,
+    // which paints the series, ahead of every result.
+    std::function<void()> resetSeries;
   };
 
   BringUpSequence(IBringUpPlatform& platform, IBringUpCorba& corba, IBringUpOutput& output, Options options);

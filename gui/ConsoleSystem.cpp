@@ -15,6 +15,7 @@
 #include "DebugLog.h"
 #include "DistributionScheme.h"
 #include "GuiThread.h"
+#include "LinkSeries.h"
 
 namespace {
 
@@ -117,14 +118,21 @@ void ReportingPlatform::CloseComponents()
 ConsoleBringUp::ConsoleBringUp(IBringUpPlatform& platform, IBringUpCorba& corba, IBringUpOutput& output,
                                Options options)
     : m_platform(platform, output), m_options(std::move(options)),
-      m_sequence(m_platform, corba, output, [this] {
-        BringUpSequence::Options o = m_options.sequence;
-        o.runDir = m_options.runDir;
-        return o;
-      }())
+      m_sequence(m_platform, corba, output, SequenceOptions())
 {
   if (!m_options.post)
     m_options.post = [](std::function<void()> f) { PostToGui(std::move(f)); };
+}
+
+BringUpSequence::Options ConsoleBringUp::SequenceOptions() const
+{
+  BringUpSequence::Options o = m_options.sequence;
+  o.runDir = m_options.runDir;
+  // The window thread paints the series: it resets them, in its queue
+  // ahead of every result of the subscription that follows.
+  if (!o.resetSeries)
+    o.resetSeries = [this] { m_options.post([] { ResetAllLinkSeries(); }); };
+  return o;
 }
 
 ConsoleBringUp::~ConsoleBringUp()
@@ -245,6 +253,11 @@ ConsoleSystem::ConsoleSystem(Options options)
 
 ConsoleSystem::~ConsoleSystem()
 {
+  if (m_frame) {
+    m_frame->SetBringUpActions(std::make_unique<StateOnlyBringUp>());
+    m_frame->SetInputDialog(kCmdDistributionScheme, nullptr);
+    m_frame->SetInputDialog(kCmdInputCycles, nullptr);
+  }
   m_gui.StopIfRunning();
   m_gui.Target().SetDisplay(nullptr, {});
   // Results the loop posted before it stopped use the display: they run
@@ -255,6 +268,7 @@ ConsoleSystem::~ConsoleSystem()
 
 void ConsoleSystem::Attach(CMainFrame& frame)
 {
+  m_frame = &frame;
   ConsoleBringUp::Options options;
   options.showSettings = m_options.showSettings;
   auto bringUp = std::make_unique<ConsoleBringUp>(m_platform, m_corba, m_output, std::move(options));

@@ -19,6 +19,7 @@
 // then the servant is stopped and the run's processes are ended.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,13 +28,14 @@
 #include <vector>
 
 #include "BringUp.h"
+#include "CProject.h"
 #include "ControllerTest.h"
 #include "FrameLogic.h"
 #include "QELM_GUI_i.h"
 #include "ResultUpdate.h"
 #include "ServantBringUp.h"
 
-class CMainFrame;
+#include "CMainFrame.h"
 
 // The message handler's window side: lines to debug.log and the control
 // panel, the views' minutes, the repaints of the three network views and
@@ -115,6 +117,7 @@ public:
   int OnFrameDestroy(int state) override;
 
 private:
+  BringUpSequence::Options SequenceOptions() const;
   // Runs step on the worker thread and reports the sequence's state.
   void OffGui(std::function<void()> step, BringUpDone done);
   void JoinWorker();
@@ -163,7 +166,8 @@ public:
 
   ConsoleSystem();
   explicit ConsoleSystem(Options options);
-  // Stops the servant if it still runs and takes the display from it.
+  // Stops the servant if it still runs and takes the display from it. A
+  // frame still there gets its default steps and dialogs back.
   ~ConsoleSystem();
   ConsoleSystem(const ConsoleSystem&) = delete;
   ConsoleSystem& operator=(const ConsoleSystem&) = delete;
@@ -184,4 +188,5 @@ private:
   PlatformBringUp m_platform;
   ServantBringUp m_corba;
   ConsoleBringUp* m_bringUp = nullptr;
+  QPointer<CMainFrame> m_frame;
 };

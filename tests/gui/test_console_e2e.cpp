@@ -116,8 +116,9 @@ TEST_F(ConsoleEndToEnd, FileMenuBringsTheSystemUpAndCloseComponentsEndsIt)
     SCOPED_TRACE(FindCommand(command).text);
     ASSERT_TRUE(frame.ExecuteCommand(command));
     // While it runs, a second click does nothing.
-    if (frame.BringUpBusy())
+    if (frame.BringUpBusy()) {
       EXPECT_FALSE(frame.ExecuteCommand(command));
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.BringUpBusy(); }, seconds * 1000)) << Logs(run);
     ASSERT_EQ(frame.m_nSystemState, state) << (boxes.empty() ? "" : boxes.front()) << "\n" << Logs(run);
   };
@@ -129,18 +130,18 @@ TEST_F(ConsoleEndToEnd, FileMenuBringsTheSystemUpAndCloseComponentsEndsIt)
 
   // 1: the settings dialog, closed with OK.
   QTimer::singleShot(0, [] {
-    QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+    (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
     if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
       d->accept();
   });
-  step(kCmdCheckSystemSettings, 1, 10);
-  step(kCmdActivateNamingService, 2, 30);
+  ASSERT_NO_FATAL_FAILURE(step(kCmdCheckSystemSettings, 1, 10));
+  ASSERT_NO_FATAL_FAILURE(step(kCmdActivateNamingService, 2, 30));
   ASSERT_TRUE(QTest::qWaitFor([&] { return PortAnswers(port); }, 30000)) << ReadFile("Naming_Service.log");
   // 3 is not offered: every program runs on this machine.
   EXPECT_FALSE(frame.MenuAction(kCmdActivateClientModules)->isEnabled());
-  step(kCmdActivateServerModules, 4, 30);
+  ASSERT_NO_FATAL_FAILURE(step(kCmdActivateServerModules, 4, 30));
   ASSERT_TRUE(QTest::qWaitFor([&] { return AllProgramsReady(run); }, 60000)) << Logs(run);
-  step(kCmdSetupCorbaAndStart, 5, 200);
+  ASSERT_NO_FATAL_FAILURE(step(kCmdSetupCorbaAndStart, 5, 200));
   EXPECT_TRUE(boxes.empty()) << boxes.front();
 
   // ---- a few cycles, the window handling its events meanwhile
@@ -180,7 +181,7 @@ TEST_F(ConsoleEndToEnd, FileMenuBringsTheSystemUpAndCloseComponentsEndsIt)
 
   // ---- Close VORLANTIS-Q Components
   EXPECT_FALSE(RunProcesses(run).empty());
-  step(kCmdCloseComponents, 6, 30);
+  ASSERT_NO_FATAL_FAILURE(step(kCmdCloseComponents, 6, 30));
   EXPECT_EQ(RunProcesses(run), std::vector<std::string>{});
   WaitUntil([] { return CLaunchedProcesses::Instance().Running().empty(); }, std::chrono::seconds(10));
   EXPECT_TRUE(CLaunchedProcesses::Instance().Running().empty());

@@ -54,7 +54,7 @@ std::vector<std::string> PanelLines()
 void AcceptNextDialog(std::string* kind, std::function<void(QDialog*)> before = nullptr)
 {
   QTimer::singleShot(0, [kind, before] {
-    PumpUntil([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+    (void)PumpUntil([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog)
       return;
@@ -109,8 +109,9 @@ TEST_F(FrameBringUp, StepsRunOffTheWindowThreadOneAtATime)
   std::promise<void> release;
   std::shared_future<void> gate = release.get_future().share();
   std::atomic<bool> onWindowThread{true};
+  const std::thread::id window = std::this_thread::get_id();
   platform.onExecute = [&] {
-    onWindowThread = IsGuiThread();
+    onWindowThread = std::this_thread::get_id() == window;
     gate.wait();
   };
   ASSERT_TRUE(Frame().ExecuteCommand(kCmdActivateNamingService));
