@@ -31,6 +31,7 @@
 #include "GlobalArrays.h"
 #include "GuiThread.h"
 #include "ModRecords.h"
+#include "PaintCounter.h"
 #include "QELM_Tallyhouse_i.h"
 #include "RunDirGen.h"
 #include "VQSystemController.h"
@@ -74,19 +75,6 @@ struct Timing
 {
   Clock::time_point applyStart{}, applyEnd{};
   bool applied = false;
-};
-
-// Counts the paints of the three network views.
-class PaintCounter : public QObject
-{
-public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* e) override
-  {
-    if (e->type() == QEvent::Paint)
-      ++paints;
-    return false;
-  }
 };
 
 // The controller fetching from the benchmark's record store.
@@ -211,10 +199,6 @@ bool MakeRun(const std::string& dir, int links)
 {
   vlq::mod::RunDirOptions opt;
   opt.links = links;
-  opt.rows = 2;
-  opt.cols = 2;
-  while (4LL * opt.rows * opt.cols - 2LL * opt.rows - 2LL * opt.cols < links)
-    (opt.rows < opt.cols ? opt.rows : opt.cols) += 1;
   std::string error;
   if (!vlq::mod::WriteRunDir(dir, opt, error)) {
     std::fprintf(stderr, "gui_bench: %s\n", error.c_str());

@@ -27,6 +27,7 @@
 #include "ConsoleWindows.h"
 #include "DrawTool.h"
 #include "GlobalArrays.h"
+#include "PaintCounter.h"
 #include "RunDirGen.h"
 
 namespace {
@@ -58,20 +59,6 @@ void Report(const char* what, const Stats& s, double goal)
   std::printf("%-52s %8.3f %8.3f %8.3f   %s\n", what, s.median, s.p95, s.max,
               goal > 0 ? (s.p95 <= goal ? "within goal" : "OVER GOAL") : "");
 }
-
-// Counts the paints of the widgets it watches, so that the figures are
-// known to include the repaint.
-class PaintCounter : public QObject
-{
-public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* e) override
-  {
-    if (e->type() == QEvent::Paint)
-      ++paints;
-    return false;
-  }
-};
 
 void Mouse(CLogicView* view, QEvent::Type type, QPoint at, Qt::MouseButtons held)
 {

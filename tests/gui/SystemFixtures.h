@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CProcessList.h"
+#include "CProject.h"
 #include "CloseDown.h"
 #include "TestSupport.h"
 
@@ -102,5 +103,49 @@ inline bool AllProgramsReady(const std::string& run)
       return false;
   return true;
 }
+
+// A run directory of a rows x cols grid, made the working directory, with
+// QELM_NAME_SERVICE_HOST naming a free loopback port; skipped when the
+// programs are not built. The end ends whatever is left of the run (by the
+// ids this process started or working in the run directory) and empties
+// the network.
+class SystemRun : public ::testing::Test
+{
+protected:
+  SystemRun(int rows, int cols) : m_rows(rows), m_cols(cols) {}
+
+  void SetUp() override
+  {
+    std::string why;
+    if (!ProgramsBuilt(&why))
+      GTEST_SKIP() << why << " is not built";
+    run = std::filesystem::canonical(dir.path()).string() + "/run";
+    port = FreeLoopbackPort();
+    ASSERT_TRUE(MakeRunDir(run, dir.file("gen.out"), m_rows, m_cols, &why)) << why;
+    // The console runs in its run directory and names the naming service
+    // through the environment, which the batch files inherit.
+    ::setenv("QELM_NAME_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
+    old = std::filesystem::current_path();
+    std::filesystem::current_path(run);
+  }
+
+  void TearDown() override
+  {
+    if (old.empty())
+      return;
+    CloseComponents(CloseDownScope::ForThisConsole(run));
+    g_Project.ClearNetworkArrays();
+    g_Project.m_bProjectLoaded = false;
+    std::filesystem::current_path(old);
+  }
+
+  TempDir dir{"vlq-system-run"};
+  std::string run;
+  int port = 0;
+  std::filesystem::path old;
+
+private:
+  int m_rows, m_cols;
+};
 
 }  // namespace system_test

@@ -33,7 +33,6 @@
 #include "SystemFixtures.h"
 #include "ViewProbe.h"
 
-namespace fs = std::filesystem;
 using namespace system_test;
 
 namespace {
@@ -64,37 +63,15 @@ int Count(const std::string& text, const std::string& what)
   return n;
 }
 
-class ConsoleEndToEnd : public ::testing::Test
+class ConsoleEndToEnd : public SystemRun
 {
 protected:
-  void SetUp() override
-  {
-    std::string why;
-    if (!ProgramsBuilt(&why))
-      GTEST_SKIP() << why << " is not built";
-    run = fs::canonical(dir.path()).string() + "/run";
-    port = FreeLoopbackPort();
-    ASSERT_TRUE(MakeRunDir(run, dir.file("gen.out"), 4, 3, &why)) << why;
-    ::setenv("QELM_NAME_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
-    old = fs::current_path();
-    fs::current_path(run);
-  }
+  ConsoleEndToEnd() : SystemRun(4, 3) {}
   void TearDown() override
   {
-    if (old.empty())
-      return;
-    // Whatever is left of the run, by the ids this process started.
-    CloseComponents(CloseDownScope::ForThisConsole(run));
-    g_Project.ClearNetworkArrays();
     g_bDataLoaded = false;
-    g_Project.m_bProjectLoaded = false;
-    fs::current_path(old);
+    SystemRun::TearDown();
   }
-
-  TempDir dir{"vlq-console-e2e"};
-  std::string run;
-  int port = 0;
-  fs::path old;
 };
 
 TEST_F(ConsoleEndToEnd, FileMenuBringsTheSystemUpAndCloseComponentsEndsIt)

@@ -88,44 +88,21 @@ struct Output : IBringUpOutput, IMessageSink
   }
 };
 
-class SystemEndToEnd : public ::testing::Test
+class SystemEndToEnd : public SystemRun
 {
 protected:
-  void SetUp() override
-  {
-    std::string why;
-    if (!ProgramsBuilt(&why))
-      GTEST_SKIP() << why << " is not built";
-    run = fs::canonical(dir.path()).string() + "/run";
-    port = FreeLoopbackPort();
-    ASSERT_TRUE(MakeRunDir(run, dir.file("gen.out"), 3, 2, &why)) << why;
-    // The console runs in its run directory and names the naming service
-    // through the environment, which the batch files inherit.
-    ::setenv("QELM_NAME_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
-    old = fs::current_path();
-    fs::current_path(run);
-  }
+  SystemEndToEnd() : SystemRun(3, 2) {}
 
   void TearDown() override
   {
-    if (old.empty())
-      return;
-    gui.StopIfRunning();
-    // Whatever is left of the run, by the ids this process started.
-    CloseComponents(CloseDownScope::ForThisConsole(run));
-    g_Project.ClearNetworkArrays();
-    ResetWorldAfter();
-    fs::current_path(old);
+    if (!old.empty())
+      gui.StopIfRunning();
+    SystemRun::TearDown();
+    handler_test::ResetWorld(0);
   }
-
-  static void ResetWorldAfter() { handler_test::ResetWorld(0); }
 
   std::string Logs() { return system_test::Logs(run); }
 
-  TempDir dir{"vlq-gui-e2e"};
-  std::string run;
-  int port = 0;
-  fs::path old;
   QELM_GUI_i gui;
 };
 
