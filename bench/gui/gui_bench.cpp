@@ -75,6 +75,12 @@ struct Timing
 {
   Clock::time_point applyStart{}, applyEnd{};
   bool applied = false;
+  // From the post until the apply begins: the loop thread fetches. The
+  // window thread's heartbeat: its last tick, and the longest gap between
+  // two ticks (or the last tick and the apply) while fetching.
+  bool fetching = false;
+  Clock::time_point lastTick{};
+  double gap = 0;
 };
 
 // The controller fetching from the benchmark's record store.
@@ -145,16 +151,13 @@ void Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int links, int 
     v->viewport()->installEventFilter(&counter);
   // The window thread's heartbeat: the longest gap between two ticks while
   // the loop thread fetches.
-  Clock::time_point lastTick = Clock::now();
-  double gap = 0;
-  bool fetching = false;
   QTimer heartbeat;
   heartbeat.setTimerType(Qt::PreciseTimer);
   QObject::connect(&heartbeat, &QTimer::timeout, [&] {
     const auto now = Clock::now();
-    if (fetching)
-      gap = std::max(gap, Ms(lastTick, now));
-    lastTick = now;
+    if (timing.fetching)
+      timing.gap = std::max(timing.gap, Ms(timing.lastTick, now));
+    timing.lastTick = now;
   });
   heartbeat.start(1);
 
@@ -164,25 +167,23 @@ void Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int links, int 
     m.ID = static_cast<CORBA::Long>(code);
     timing = Timing{};
     counter.paints = 0;
-    gap = 0;
     QApplication::processEvents();
-    lastTick = Clock::now();
-    fetching = true;
+    timing.lastTick = Clock::now();
+    timing.fetching = true;
     const auto t0 = Clock::now();
     target.Post(m);
     while (!timing.applied)
-      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    fetching = false;
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
     // The views' repaint: the paint events the apply asked for.
     while (counter.paints < 3)
-      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
     const auto t1 = Clock::now();
     if (k < 2)
       continue;  // warm-up
     whole.push_back(Ms(t0, t1));
     apply.push_back(Ms(timing.applyStart, timing.applyEnd));
     paint.push_back(Ms(timing.applyEnd, t1));
-    gaps.push_back(gap);
+    gaps.push_back(timing.gap);
   }
   heartbeat.stop();
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
@@ -290,6 +291,8 @@ int RunClient(const char* self, int messages)
       target.SetDisplay(&display, [&timing](std::function<void()> apply) {
         PostToGui([&timing, apply = std::move(apply)] {
           timing.applyStart = Clock::now();
+          timing.fetching = false;
+          timing.gap = std::max(timing.gap, Ms(timing.lastTick, timing.applyStart));
           apply();
           timing.applyEnd = Clock::now();
           timing.applied = true;
