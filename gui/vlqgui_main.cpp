@@ -4,12 +4,18 @@
 #include <QApplication>
 
 #include "CLogicApp.h"
+#include "ConsoleDialogs.h"
+#include "QELM_GUI_i.h"
 
 int main(int argc, char** argv)
 {
   QApplication qt(argc, argv);
+  // The console's controller and servant: made before the frame and gone
+  // after it, so that the frame's end can still stop it.
+  QELM_GUI_i gui;
   CLogicApp app;
   if (!app.InitInstance())
     return 1;
+  BindInputDialogs(app.Frame(), gui);
   return qt.exec();
 }
