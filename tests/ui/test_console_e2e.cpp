@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -36,6 +37,7 @@
 #include "LaunchedProcesses.h"
 #include "ModalDriver.h"
 #include "PageExecutionStatus.h"
+#include "PageTDLink.h"
 #include "QELM_GUI_i.h"
 #include "ResultStores.h"
 #include "RunDirGen.h"
@@ -158,8 +160,9 @@ protected:
         GTEST_SKIP() << p << " is not built";
     run = fs::canonical(dir.path()).string() + "/run";
     vlq::mod::RunDirOptions options;
-    options.rows = 3;
-    options.cols = 2;
+    // A grid of 14 links; the README's picture shows an 8 x 8 grid.
+    options.rows = screenshot ? 8 : 3;
+    options.cols = screenshot ? 8 : 2;
     options.seed = 5;
     options.bindir = VLQ_BUILD_ROOT;
     options.ns_host = "127.0.0.1:1";
@@ -205,6 +208,8 @@ protected:
     return out;
   }
 
+  // scripts/screenshot --sheet: the file of the README's picture.
+  const char* screenshot = std::getenv("VLQ_SHEET_SCREENSHOT");
   TempDir dir{"vlq-console-e2e"};
   std::string run;
   int port = 0;
@@ -372,8 +377,9 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
                rowsMarked(static_cast<int>(g_EstimationClock.dMinute)) == kStatusRows;
       },
       180000))
-      << "window " << g_ChartWindowStart << "-" << g_ChartWindowEnd << ", minute " << g_EstimationClock.dMinute
-      << ", FARVET ends " << display.Count("Finished updating display from FARVET.") << ", status paints "
+      << "window " << g_ChartWindowStart << "-" << g_ChartWindowEnd << ", minute "
+      << g_EstimationClock.dMinute << ", FARVET ends "
+      << display.Count("Finished updating display from FARVET.") << ", status paints "
       << paints.paints[status] << ", rows marked " << rowsMarked(static_cast<int>(g_EstimationClock.dMinute))
       << "\n"
       << Logs();
@@ -398,6 +404,27 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
     }
     EXPECT_GT(bright, 0);
     EXPECT_GT(dark, 0);  // the minutes before the system started
+  }
+
+  // scripts/screenshot --sheet runs this test on a virtual display: the
+  // README's picture of the sheet over the running system, on the link
+  // page of a link chosen from its list, half an hour of cycles later, for
+  // the hour before and the hour after that minute.
+  if (screenshot) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    frame().setGeometry(screen);
+    frame().LayOutPanes();
+    sheet->move(screen.right() - sheet->width() - 10, screen.bottom() - sheet->height() - 10);
+    CPageTDLink* page = sheet->TDLinkPage();
+    sheet->Pages()->setCurrentWidget(page);
+    QApplication::processEvents();
+    uitest::ClickLine(page->LinkList(), 6);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g_EstimationClock.dMinute >= current + 30; }, 60000));
+    const int now = static_cast<int>(g_EstimationClock.dMinute);
+    page->BeginList()->setCurrentRow((now - 60) / 10);
+    page->EndList()->setCurrentRow((now + 60) / 10 - 1);
+    QTest::qWait(500);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(screenshot)) << screenshot;
   }
 
   // ---- Close VORLANTIS-Q Components, then the end of the console
