@@ -6,18 +6,15 @@
 // of the run's processes behind.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 #include "BringUp.h"
+#include "BringUpRecorder.h"
 #include "CProcessList.h"
 #include "CloseDown.h"
 #include "GuiThread.h"
@@ -74,35 +71,6 @@ struct ConsoleDisplay : IResultDisplay
   }
 };
 
-struct Output : IBringUpOutput, IMessageSink
-{
-  std::mutex mutex;
-  std::vector<std::string> messages, boxes;
-  void AddMessage(const std::string& text) override
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    messages.push_back(text);
-  }
-  void ShowMessageBox(const std::string& text, Box) override { ShowMessage(text); }
-  void ShowMessage(const std::string& text) override
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    boxes.push_back(text);
-  }
-};
-
-bool PortAnswers(int port)
-{
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  ::close(fd);
-  return ok;
-}
-
 // The run's processes still there: a listed image name, working in the run
 // directory.
 std::vector<std::string> RunProcesses(const std::string& run)
@@ -125,10 +93,8 @@ class SystemEndToEnd : public ::testing::Test
 protected:
   void SetUp() override
   {
-    for (const char* p :
-         {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
-      if (!fs::exists(std::string(VLQ_BUILD_ROOT) + "/" + p))
-        GTEST_SKIP() << p << " is not built";
+    if (const std::string missing = MissingSystemProgram(VLQ_BUILD_ROOT); !missing.empty())
+      GTEST_SKIP() << missing << " is not built";
     run = fs::canonical(dir.path()).string() + "/run";
     port = FreeLoopbackPort();
     ChildProcess gen;
@@ -178,9 +144,9 @@ protected:
 
 TEST_F(SystemEndToEnd, BringUpResultsAndCloseDown)
 {
-  Output output;
+  RecordingBringUpOutput output;
   g_Project.SetSinks(nullptr, &output, [](int) {});
-  ASSERT_TRUE(g_Project.LoadProjectAndWriteBack()) << (output.boxes.empty() ? "" : output.boxes.front());
+  ASSERT_TRUE(g_Project.LoadProjectAndWriteBack()) << output.FirstBox();
   const int links = g_LineArray.GetSize();
   ASSERT_EQ(links, 14);
 
@@ -196,7 +162,7 @@ TEST_F(SystemEndToEnd, BringUpResultsAndCloseDown)
   // ---- the File menu's steps
   ASSERT_EQ(bringUp.CheckSystemSettings(nullptr), BringUpSequence::Result::kDone);
   ASSERT_EQ(bringUp.ActivateNamingService(), BringUpSequence::Result::kDone);
-  ASSERT_TRUE(WaitUntil([&] { return PortAnswers(port); }, std::chrono::seconds(30)))
+  ASSERT_TRUE(WaitUntil([&] { return LoopbackPortAnswers(port); }, std::chrono::seconds(30)))
       << ReadFile(run + "/Naming_Service.log");
   ASSERT_FALSE(bringUp.Distributed());
   ASSERT_EQ(bringUp.ActivateServerModules(), BringUpSequence::Result::kDone);
@@ -205,11 +171,10 @@ TEST_F(SystemEndToEnd, BringUpResultsAndCloseDown)
                           std::chrono::seconds(60)))
         << log << "\n"
         << Logs();
-  ASSERT_EQ(bringUp.SetupCorbaAndStart(), BringUpSequence::Result::kDone)
-      << (output.boxes.empty() ? "" : output.boxes.front()) << "\n"
-      << Logs();
+  ASSERT_EQ(bringUp.SetupCorbaAndStart(), BringUpSequence::Result::kDone) << output.FirstBox() << "\n"
+                                                                          << Logs();
   EXPECT_EQ(bringUp.State(), kStateStarted);
-  EXPECT_TRUE(output.boxes.empty());
+  EXPECT_EQ(output.FirstBox(), "");
 
   // ---- a few cycles
   auto count = [&](const char* prefix) {

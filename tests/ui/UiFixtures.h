@@ -6,9 +6,11 @@
 #include <string>
 #include <unistd.h>
 
+#include "ConsoleState.h"
 #include "ProjectFixtures.h"
 #include "RunDirGen.h"
 #include "UiConsole.h"
+#include "ViewSelection.h"
 
 namespace uitest {
 
@@ -29,6 +31,33 @@ public:
 
 private:
   bool m_ok = false;
+};
+
+// A test of the console in a generated run directory; LoadData chooses
+// File > Load Data. The selection and the mouse tool are reset after it.
+class ConsoleTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(run.ok());
+    console = std::make_unique<Console>();
+  }
+  void TearDown() override
+  {
+    ClearSelection();
+    g_nToolMode = kToolZoomBox;
+    console.reset();
+  }
+  CMainFrame& frame() { return console->Frame(); }
+  void LoadData()
+  {
+    frame().ExecuteCommand(kCmdLoadData);
+    ASSERT_TRUE(g_bDataLoaded);
+  }
+
+  GeneratedRunDir run;
+  std::unique_ptr<Console> console;
 };
 
 }  // namespace uitest

@@ -1,6 +1,6 @@
-// Mouse events into a network view as the window system sends them, and
-// where a view draws a world point: for the tests that drive the view
-// tools.
+// Mouse events into a network view as the window system sends them, where
+// a view draws a world point, and zones to pick: for the tests that drive
+// the view tools.
 #pragma once
 
 #include <QApplication>
@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "CDrawLine.h"
+#include "CDrawObj.h"
 #include "CLogicView.h"
 #include "GlobalArrays.h"
 
@@ -52,6 +53,24 @@ inline CDrawLine* VisibleLink(const CLogicView* view, QPoint& middle)
       return link.get();
   }
   return nullptr;
+}
+
+// Two square zones side by side (400 world units each), zones 0 and 1 of
+// g_ZoneArray, around the world point under pixel (300, 250) of the view,
+// which is returned: zone 0 lies left of it, zone 1 right.
+inline WorldPoint AddTwoZones(const CLogicView* view)
+{
+  const WorldPoint mid = DeviceToWorld(*view, {300, 250});
+  for (int k = 0; k < 2; ++k) {
+    auto* z = new CODZone;
+    const int x = static_cast<int>(mid.x) - 400 + 400 * k;
+    const int y = static_cast<int>(mid.y) - 200;
+    for (IntPoint p :
+         {IntPoint{x, y}, IntPoint{x + 400, y}, IntPoint{x + 400, y + 400}, IntPoint{x, y + 400}})
+      z->AddPoint(p);
+    g_ZoneArray.Add(z);
+  }
+  return mid;
 }
 
 }  // namespace uitest

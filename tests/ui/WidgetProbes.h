@@ -1,13 +1,18 @@
 // Small probes of widgets under test: a click on a list's line as the
-// mouse makes it, and a count of the paint events each watched widget gets.
+// mouse makes it, a count of the paint events each watched widget gets, and
+// the colour of a module status window's bar.
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QListWidget>
 #include <QObject>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
+
+#include "ChartGeometry.h"
+#include "ResultStores.h"
 
 namespace uitest {
 
@@ -30,5 +35,15 @@ public:
     return false;
   }
 };
+
+// The colour (RGB) in the middle of the bar of a row and a minute in a
+// picture of a module status window, at the chart window of now.
+inline QRgb StatusBarPixel(const QImage& picture, int row, int minute)
+{
+  const StatusScale scale =
+      MakeStatusScale({0, 0, picture.width(), picture.height()}, g_ChartWindowStart, g_ChartWindowEnd);
+  const ScreenRect bar = StatusBarRect(scale, row, minute);
+  return picture.pixel((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2) & 0xFFFFFF;
+}
 
 }  // namespace uitest

@@ -38,40 +38,38 @@ using uitest::RunModal;
 
 namespace {
 
-class ConsoleDialogs : public ::testing::Test
+class ConsoleDialogs : public uitest::ConsoleTest
 {
 protected:
   void SetUp() override
   {
-    ASSERT_TRUE(run.ok());
-    console = std::make_unique<Console>();
+    ConsoleTest::SetUp();
     BindInputDialogs(frame(), sender);
   }
   void TearDown() override
   {
-    ClearSelection();
-    g_nToolMode = kToolZoomBox;
-    console.reset();
-    for (auto& row : g_ModuleStartMarks)
-      for (bool& mark : row)
-        mark = false;
+    ConsoleTest::TearDown();
+    ClearModuleFlags();
     g_EstimationClock = ClockRecord{};
   }
-  CMainFrame& frame() { return console->Frame(); }
   CSheetInfoModeless* sheet() { return frame().findChild<CSheetInfoModeless*>(); }
-  void Load()
-  {
-    frame().ExecuteCommand(kCmdLoadData);
-    ASSERT_TRUE(g_bDataLoaded);
-  }
   void Plots()
   {
     frame().ToolbarAction(kCmdPlots)->trigger();
     QApplication::processEvents();
   }
+  // The project loaded and the sheet shown on a page (0 OD table, 1 link
+  // information, ..., 4 execution status).
+  CSheetInfoModeless* SheetOnPage(int page)
+  {
+    LoadData();
+    Plots();
+    CSheetInfoModeless* s = sheet();
+    s->Pages()->setCurrentIndex(page);
+    QApplication::processEvents();
+    return s;
+  }
 
-  GeneratedRunDir run;
-  std::unique_ptr<Console> console;
   dialogs::RecordingSender sender;
 };
 
@@ -102,7 +100,7 @@ TEST_F(ConsoleDialogs, EachInputCommandOpensItsDialogWhenItsRuleAllows)
   const std::pair<bool, int> phases[] = {{false, 0}, {true, 4}, {true, 5}};
   for (const auto& [loaded, state] : phases) {
     if (loaded && !g_bDataLoaded)
-      Load();
+      LoadData();
     frame().m_nSystemState = state;
     frame().UpdateCommandUi();
     for (const Case& c : cases) {
@@ -134,7 +132,7 @@ TEST_F(ConsoleDialogs, EachInputCommandOpensItsDialogWhenItsRuleAllows)
 
 TEST_F(ConsoleDialogs, VMSLinkListSelectsInTheViewsThePanelAndTheSheet)
 {
-  Load();
+  LoadData();
   frame().m_nSystemState = 5;
   frame().UpdateCommandUi();
   // The sheet has a window, hidden by Plots.
@@ -170,7 +168,7 @@ TEST_F(ConsoleDialogs, PlotsShowsAndHidesTheSheetAndItsCloseBoxHidesIt)
   EXPECT_FALSE(frame().ToolbarAction(kCmdPlots)->isEnabled());  // data not ready
   ASSERT_NE(sheet(), nullptr);                                  // built with the frame, no window yet
   EXPECT_FALSE(sheet()->isVisible());
-  Load();
+  LoadData();
   ASSERT_TRUE(frame().ToolbarAction(kCmdPlots)->isEnabled());
 
   Plots();
@@ -203,11 +201,7 @@ TEST_F(ConsoleDialogs, PlotsShowsAndHidesTheSheetAndItsCloseBoxHidesIt)
 
 TEST_F(ConsoleDialogs, RefreshPreviewsRepaintsTheStatusWindowOnScreen)
 {
-  Load();
-  Plots();
-  CSheetInfoModeless* s = sheet();
-  s->Pages()->setCurrentWidget(s->ExecutionStatusPage());
-  QApplication::processEvents();
+  CSheetInfoModeless* s = SheetOnPage(4);
   QWidget* status = s->ExecutionStatusPage()->StatusChart();
   QWidget* link = s->TDLinkPage()->LinkChart();
   ASSERT_TRUE(status->isVisible());
@@ -223,24 +217,13 @@ TEST_F(ConsoleDialogs, RefreshPreviewsRepaintsTheStatusWindowOnScreen)
   EXPECT_EQ(counter.paints[link], 0);    // its page is not on screen
 
   const QImage image = status->grab().toImage();
-  const StatusScale scale =
-      MakeStatusScale({0, 0, status->width(), status->height()}, g_ChartWindowStart, g_ChartWindowEnd);
-  auto middle = [&](int row, int minute) {
-    const ScreenRect r = StatusBarRect(scale, row, minute);
-    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  };
-  const QPoint marked = middle(kModuleNowsim, 10), other = middle(kModuleNowsim, 20);
-  EXPECT_EQ(uitest::Pixel(image, marked.x(), marked.y()), uitest::Rgb(kStatusStarted));
-  EXPECT_EQ(uitest::Pixel(image, other.x(), other.y()), uitest::Rgb(kStatusIdle));
+  EXPECT_EQ(uitest::StatusBarPixel(image, kModuleNowsim, 10), uitest::Rgb(kStatusStarted));
+  EXPECT_EQ(uitest::StatusBarPixel(image, kModuleNowsim, 20), uitest::Rgb(kStatusIdle));
 }
 
 TEST_F(ConsoleDialogs, TheSheetsLinkListSelectsTheLinkInTheViewsAndThePanel)
 {
-  Load();
-  Plots();
-  CSheetInfoModeless* s = sheet();
-  s->Pages()->setCurrentWidget(s->TDLinkPage());
-  QApplication::processEvents();
+  CSheetInfoModeless* s = SheetOnPage(1);
   QListWidget* list = s->TDLinkPage()->LinkList();
   ASSERT_GT(list->count(), 4);
   uitest::ClickLine(list, 4);
@@ -269,22 +252,13 @@ TEST_F(ConsoleDialogs, TheSheetsLinkListSelectsTheLinkInTheViewsAndThePanel)
 
 TEST_F(ConsoleDialogs, TheODPickOpensTheSheetOnItsODPage)
 {
-  Load();
+  LoadData();
   ASSERT_GT(g_Project.m_ODSize, 1);
   CLogicView* view = g_pEstimationView;
   view->RenderIfNeeded();
   // Two zones side by side around the view's middle (zones are drawn by
   // the operator, none comes with the project).
-  const WorldPoint mid = DeviceToWorld(*view, {300, 250});
-  for (int k = 0; k < 2; ++k) {
-    auto* z = new CODZone;
-    const int x = static_cast<int>(mid.x) - 400 + 400 * k;
-    const int y = static_cast<int>(mid.y) - 200;
-    for (IntPoint p :
-         {IntPoint{x, y}, IntPoint{x + 400, y}, IntPoint{x + 400, y + 400}, IntPoint{x, y + 400}})
-      z->AddPoint(p);
-    g_ZoneArray.Add(z);
-  }
+  const WorldPoint mid = uitest::AddTwoZones(view);
   const QPoint from = uitest::PixelOf(view, {mid.x + 200, mid.y}),
                to = uitest::PixelOf(view, {mid.x - 200, mid.y});
   const int first = 1, second = 0;

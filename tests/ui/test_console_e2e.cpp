@@ -8,11 +8,6 @@
 // information sheet's status window shows a start bar in every module row.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
@@ -20,9 +15,9 @@
 #include <QTest>
 #include <filesystem>
 #include <future>
-#include <mutex>
 
 #include "BringUp.h"
+#include "BringUpRecorder.h"
 #include "CClockView.h"
 #include "CComponentView.h"
 #include "CDrawLine.h"
@@ -32,9 +27,8 @@
 #include "ConsoleDialogs.h"
 #include "ConsoleWindows.h"
 #include "DialogTestFixtures.h"
-#include "GuiThread.h"
+#include "HandlerFixtures.h"
 #include "InfoPreview.h"
-#include "LaunchedProcesses.h"
 #include "ModalDriver.h"
 #include "PageExecutionStatus.h"
 #include "PageTDLink.h"
@@ -101,38 +95,6 @@ struct FrameDisplay : IResultDisplay
   }
 };
 
-// The bring-up's message-list lines and boxes, from the thread that runs
-// the steps.
-struct Output : IBringUpOutput, IMessageSink
-{
-  std::mutex mutex;
-  std::vector<std::string> boxes;
-  void AddMessage(const std::string&) override {}
-  void ShowMessageBox(const std::string& text, Box) override { ShowMessage(text); }
-  void ShowMessage(const std::string& text) override
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    boxes.push_back(text);
-  }
-  std::string First()
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    return boxes.empty() ? std::string() : boxes.front();
-  }
-};
-
-bool PortAnswers(int port)
-{
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  ::close(fd);
-  return ok;
-}
-
 const char* const kModuleLogs[] = {"tallyhouse.log", "management.log", "NOWSIM.log",
                                    "FORESIM.log",    "FORESIM1.log",   "NEARVET.log",
                                    "FARVET.log",     "ODE.log",        "ODP.log"};
@@ -175,7 +137,10 @@ protected:
     fs::current_path(run);
     console = std::make_unique<uitest::Console>();
     BindInputDialogs(frame(), gui);
-    gui.Target().SetDisplay(&display, [](std::function<void()> f) { PostToGui(std::move(f)); });
+    // Applied on this, the window thread.
+    gui.Target().SetDisplay(&display, [](std::function<void()> f) {
+      QMetaObject::invokeMethod(qApp, std::move(f), Qt::QueuedConnection);
+    });
   }
 
   void TearDown() override
@@ -190,11 +155,7 @@ protected:
     gui.Target().SetDisplay(nullptr, {});
     console.reset();
     g_Project.ClearNetworkArrays();
-    ClearModuleFlags();
-    g_ChartWindowStart = 0;
-    g_ChartWindowEnd = 120;
-    g_EstimationClock = ClockRecord{};
-    g_PredictionClock = ClockRecord{};
+    handler_test::ResetWorld(0);
     fs::current_path(old);
   }
 
@@ -247,7 +208,7 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
   paints.Watch(status);
 
   // ---- the File menu's steps, off the window thread
-  Output output;
+  RecordingBringUpOutput output;
   PlatformBringUp platform(&output, run);
   ServantBringUp corba(gui, {"-ORBendPoint", "giop:tcp:127.0.0.1:"});
   BringUpSequence::Options options;
@@ -257,17 +218,17 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
       [&]() -> std::string {
         using R = BringUpSequence::Result;
         if (bringUp.CheckSystemSettings(nullptr) != R::kDone || bringUp.ActivateNamingService() != R::kDone)
-          return "naming service: " + output.First();
-        if (!WaitUntil([&] { return PortAnswers(port); }, std::chrono::seconds(30)))
+          return "naming service: " + output.FirstBox();
+        if (!WaitUntil([&] { return LoopbackPortAnswers(port); }, std::chrono::seconds(30)))
           return "the naming service does not answer";
         if (bringUp.ActivateServerModules() != R::kDone)
-          return "modules: " + output.First();
+          return "modules: " + output.FirstBox();
         for (const char* log : kModuleLogs)
           if (!WaitUntil([&] { return ReadFile(run + "/" + log).find("Succeded.") != std::string::npos; },
                          std::chrono::seconds(60)))
             return std::string(log) + " did not come up";
         if (bringUp.SetupCorbaAndStart() != R::kDone)
-          return "Setup CORBA and Start: " + output.First();
+          return "Setup CORBA and Start: " + output.FirstBox();
         return "";
       },
       240000);
@@ -386,14 +347,11 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
 
   const QImage image = status->grab().toImage();
   const int current = static_cast<int>(g_EstimationClock.dMinute);
-  const StatusScale scale =
-      MakeStatusScale({0, 0, status->width(), status->height()}, g_ChartWindowStart, g_ChartWindowEnd);
   for (int r = 0; r < kStatusRows; ++r) {
     SCOPED_TRACE(kStatusRowLabels[r]);
     int bright = 0, dark = 0;
     for (int m = g_ChartWindowStart; m <= current && m < g_ChartWindowEnd; ++m) {
-      const ScreenRect bar = StatusBarRect(scale, r, m);
-      const QRgb pixel = uitest::Pixel(image, (bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+      const QRgb pixel = uitest::StatusBarPixel(image, r, m);
       if (g_ModuleStartMarks[r][m]) {
         EXPECT_EQ(pixel, uitest::Rgb(kStatusStarted)) << "minute " << m;
         ++bright;
@@ -432,7 +390,7 @@ TEST_F(ConsoleEndToEnd, OperatorCommandsReachManagementAndTheStatusWindowShowsEv
             BringUpSequence::Result::kDone);
   bringUp.OnFrameDestroy();
   EXPECT_FALSE(gui.IsRunning());
-  EXPECT_TRUE(output.First().empty()) << output.First();
+  EXPECT_TRUE(output.FirstBox().empty()) << output.FirstBox();
 }
 
 }  // namespace

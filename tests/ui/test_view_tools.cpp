@@ -29,29 +29,18 @@ using uitest::VisibleLink;
 
 namespace {
 
-class ViewTools : public ::testing::Test
+class ViewTools : public uitest::ConsoleTest
 {
 protected:
   void SetUp() override
   {
-    ASSERT_TRUE(run.ok());
-    console = std::make_unique<Console>();
-    frame().ExecuteCommand(kCmdLoadData);
-    ASSERT_TRUE(g_bDataLoaded);
+    ConsoleTest::SetUp();
+    LoadData();
     view = g_pEstimationView;
     view->RenderIfNeeded();
   }
-  void TearDown() override
-  {
-    ClearSelection();
-    g_nToolMode = kToolZoomBox;
-    console.reset();
-  }
-  CMainFrame& frame() { return console->Frame(); }
   QImage Grab() { return view->viewport()->grab().toImage(); }
 
-  GeneratedRunDir run;
-  std::unique_ptr<Console> console;
   CLogicView* view = nullptr;
 };
 
@@ -196,16 +185,7 @@ TEST_F(ViewTools, ACameraClickOpensItsAddressAsOneArgument)
 TEST_F(ViewTools, TheODPickChoosesTwoZones)
 {
   // Two zones side by side around the view's middle.
-  const WorldPoint mid = DeviceToWorld(*view, {300, 250});
-  for (int k = 0; k < 2; ++k) {
-    auto* z = new CODZone;
-    const int x = static_cast<int>(mid.x) - 400 + 400 * k;
-    const int y = static_cast<int>(mid.y) - 200;
-    for (IntPoint p :
-         {IntPoint{x, y}, IntPoint{x + 400, y}, IntPoint{x + 400, y + 400}, IntPoint{x, y + 400}})
-      z->AddPoint(p);
-    g_ZoneArray.Add(z);
-  }
+  const WorldPoint mid = uitest::AddTwoZones(view);
   std::vector<std::pair<int, int>> shown;
   g_ToolHooks.showODPair = [&](int o, int d) { shown.emplace_back(o, d); };
   frame().ToolbarAction(kCmdODDemandSelection)->trigger();
