@@ -4,17 +4,20 @@
 #include <QApplication>
 
 #include "CLogicApp.h"
+#include "ConsoleDialogs.h"
 #include "ConsoleSystem.h"
 
 int main(int argc, char** argv)
 {
   QApplication qt(argc, argv);
   // The system control outlives the frame: the frame's close-down stops
-  // its servant and ends the run's processes.
+  // its servant and ends the run's processes. Its controller is what the
+  // Input menu's dialogs send through.
   ConsoleSystem system;
   CLogicApp app;
   if (!app.InitInstance())
     return 1;
   system.Attach(app.Frame());
+  BindInputDialogs(app.Frame(), system.Servant());
   return qt.exec();
 }

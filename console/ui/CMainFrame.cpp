@@ -25,10 +25,13 @@
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
 #include "DrawTool.h"
+#include "GlobalArrays.h"
+#include "InfoSheetAdapter.h"
 #include "PredictedPaths.h"
 #include "ResultStores.h"
 #include "ToolbarIcons.h"
 #include "ViewCommands.h"
+#include "ViewDecorations.h"
 #include "ViewExports.h"
 #include "ViewPrinter.h"
 #include "ViewSelection.h"
@@ -80,6 +83,10 @@ CMainFrame::CMainFrame(CLogicDoc& doc, QWidget* parent) : QMainWindow(parent), m
   CreateMenus();
   CreateToolbar();
   CreateStatusBar();
+  // The information sheet exists from here on; its window comes with the
+  // first Plots or OD pick.
+  m_infoSheet = std::make_unique<InfoSheetAdapter>(SheetHooks(), this);
+  m_pInfoSheet = m_infoSheet.get();
   qApp->installEventFilter(this);
   m_exportFileChooser = [](QWidget* parent, const std::string& title) {
     return QFileDialog::getSaveFileName(parent, Q(title)).toStdString();
@@ -548,15 +555,53 @@ void CMainFrame::BindToolHooks()
     if (g_pComponentView)
       g_pComponentView->SetPropertyRows(rows);
   };
-  g_ToolHooks.showLinkInfo = [this] {
-    if (g_pComponentView)
-      g_pComponentView->ShowLinkProperties();
-    if (m_pInfoSheet && m_pInfoSheet->HasWindow())
-      m_pInfoSheet->ShowLinkPage();
-  };
+  g_ToolHooks.showLinkInfo = [this] { ShowLinkInfo(); };
   g_ToolHooks.openCamera = [this](const std::string& address) { OpenCamera(address); };
   g_ToolHooks.repaintViews = [] { InvalidateNetworkViews(); };
-  // The OD pick's showODPair is bound with the information sheet.
+  g_ToolHooks.showODPair = [this](int origin, int destination) {
+    if (!m_pInfoSheet)
+      return;
+    m_pInfoSheet->ShowODPair(origin, destination);
+    // Shown again: the next Plots hides it.
+    m_bInfoSheetHidden = false;
+  };
+}
+
+void CMainFrame::ShowLinkInfo()
+{
+  if (g_pComponentView)
+    g_pComponentView->ShowLinkProperties();
+  if (m_pInfoSheet && m_pInfoSheet->HasWindow()) {
+    m_pInfoSheet->ShowLinkPage();
+    m_bInfoSheetHidden = false;
+  }
+}
+
+InfoSheetHooks CMainFrame::SheetHooks()
+{
+  InfoSheetHooks hooks;
+  hooks.isDataLoaded = [] { return g_Project.m_bProjectLoaded && g_bDataLoaded; };
+  hooks.estimationMinute = [] {
+    return g_pEstimationView ? g_pEstimationView->Model().m_nMinute : g_EstimationClock.nMinute;
+  };
+  hooks.selectLink = [this](int link) { SelectLinkFromSheet(link); };
+  hooks.sheetHidden = [this] { m_bInfoSheetHidden = true; };
+  // The estimation view's small font.
+  QFont font = g_pEstimationView ? g_pEstimationView->font() : QApplication::font();
+  font.setPixelSize(kSmallFontHeight);
+  hooks.chartFont = font;
+  return hooks;
+}
+
+void CMainFrame::SelectLinkFromSheet(int link)
+{
+  if (link < 0 || link >= g_LineArray.GetSize() || !g_pEstimationView)
+    return;
+  // Selected in the estimation view, it is the last selected link, which
+  // the link chart and the control panel show; all three views repaint.
+  g_pEstimationView->SelectLink(g_LineArray[link]);
+  if (g_pComponentView)
+    g_pComponentView->ShowLinkProperties();
 }
 
 void CMainFrame::OnPlots()

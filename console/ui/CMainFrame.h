@@ -7,7 +7,7 @@
 // Seams for the parts that arrive later (each has a harmless default):
 //   frame.SetBringUpActions(std::make_unique<MyBringUp>(...));  // what the bring-up steps do
 //   frame.SetInputDialog(kCmdInputIncident, [](QWidget* parent) { ... });  // the Input menu's dialogs
-//   frame.SetInfoSheet(&sheet);                                  // Plots and RefreshPreviews
+//   frame.SetInfoSheet(&sheet);     // Plots and RefreshPreviews (the frame builds its own sheet)
 //   frame.SetExportFileChooser([](QWidget*, const std::string&) { return "out.txt"; });
 //   frame.SetCameraOpener([](const std::string& url) { return true; });   // the web browser
 #pragma once
@@ -23,6 +23,8 @@
 
 class CLogicDoc;
 class CLogicView;
+class InfoSheetAdapter;
+struct InfoSheetHooks;
 class QAction;
 class QLabel;
 class QSplitter;
@@ -44,6 +46,9 @@ public:
   // A link was selected: the sheet shows its link page with the link's
   // chart repainted.
   virtual void ShowLinkPage() {}
+  // The OD pick chose two zone positions: the sheet (created if it has no
+  // window yet) shows its OD table page for the pair.
+  virtual void ShowODPair(int /*origin*/, int /*destination*/) {}
 };
 
 // Opens one of the Input menu's dialogs modally (the frame ignores its
@@ -109,6 +114,10 @@ public:
   // The chart windows repainted (through the information sheet) and the
   // paths of the chosen OD pair collected again.
   void RefreshPreviews();
+  // The selected link's rows into the control panel and, when the
+  // information sheet has a window, its link page (a link chosen in a view
+  // or in a dialog's link list).
+  void ShowLinkInfo();
 
   // The panes at their ideal sizes in the frame's present size.
   void LayOutPanes();
@@ -141,11 +150,14 @@ private:
   void OnPathMode(CLogicView& view, int kind);
   void OpenCamera(const std::string& address);
   void BindToolHooks();
+  InfoSheetHooks SheetHooks();
+  void SelectLinkFromSheet(int link);
 
   CLogicDoc& m_doc;
   std::unique_ptr<IBringUpActions> m_bringUp;
   bool m_bBringUpBusy = false;
   std::map<int, DialogOpener> m_dialogs;
+  std::unique_ptr<InfoSheetAdapter> m_infoSheet;  // built with the frame
   IInfoSheet* m_pInfoSheet = nullptr;
   ExportFileChooser m_exportFileChooser;
   CameraOpener m_cameraOpener;

@@ -108,8 +108,6 @@ std::string WaitForFile(const std::string& path, std::chrono::milliseconds timeo
   return text;
 }
 
-namespace {
-
 bool LoopbackPortAnswers(int port)
 {
   const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -123,6 +121,17 @@ bool LoopbackPortAnswers(int port)
   close(s);
   return ok;
 }
+
+std::string MissingSystemProgram(const std::string& buildRoot)
+{
+  for (const char* program :
+       {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
+    if (!std::filesystem::exists(buildRoot + "/" + program))
+      return program;
+  return "";
+}
+
+namespace {
 
 std::string FindInPath(const std::string& program)
 {

@@ -2,6 +2,8 @@
 //
 //   TempDir              RAII temporary directory, removed with its contents.
 //   FreeLoopbackPort()   a TCP port that is free on 127.0.0.1 right now.
+//   LoopbackPortAnswers() whether a server accepts connections on it.
+//   MissingSystemProgram() a program of the system not built yet.
 //   ChildProcess         fork/exec of a program with arguments, extra
 //                        environment, working directory and captured output;
 //                        wait with a time-out; stop by PID.
@@ -46,6 +48,13 @@ private:
 // port 0 and released). Another process may take it before it is used;
 // callers that start a server on it retry with a new port on failure.
 int FreeLoopbackPort();
+// True when a server accepts a TCP connection on 127.0.0.1 at the port.
+bool LoopbackPortAnswers(int port);
+
+// The first of the record store, Management and a module stand-in that is
+// not built under the build tree (its path below it), or "" when all are:
+// the tests of the whole system skip without them.
+std::string MissingSystemProgram(const std::string& buildRoot);
 
 // Whole contents of a file, or "" when it cannot be read.
 std::string ReadFile(const std::string& path);

@@ -1,56 +1,18 @@
-// Fixtures of the widget tests: one QApplication for the test program
-// (offscreen unless the environment says otherwise), a generated run
-// directory made the working directory, and the console built in it.
+// Fixtures of the widget tests: the console (UiConsole.h) and a generated
+// run directory made the working directory.
 #pragma once
 
-#include <QApplication>
-#include <QImage>
-#include <QTest>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <unistd.h>
 
-#include "CLogicApp.h"
-#include "CLogicDoc.h"
-#include "CMainFrame.h"
-#include "CProject.h"
 #include "ConsoleState.h"
 #include "ProjectFixtures.h"
 #include "RunDirGen.h"
+#include "UiConsole.h"
+#include "ViewSelection.h"
 
 namespace uitest {
-
-// The test program's QApplication: made before the first test and
-// destroyed after the last, while the program's other globals still live.
-class QtEnvironment : public ::testing::Environment
-{
-public:
-  void SetUp() override
-  {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    m_app = new QApplication(m_argc, m_argv);
-  }
-  void TearDown() override
-  {
-    delete m_app;
-    m_app = nullptr;
-  }
-
-private:
-  int m_argc = 1;
-  char m_name[12] = "vlq_ui_test";
-  char* m_argv[2] = {m_name, nullptr};
-  QApplication* m_app = nullptr;
-};
-inline ::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-inline QApplication& App()
-{
-  return *qApp;
-}
 
 // A generated run directory of a small grid, the working directory while
 // the object lives.
@@ -71,41 +33,31 @@ private:
   bool m_ok = false;
 };
 
-// The console in a generated run directory, at a known size, with the
-// load's messages recorded instead of shown in boxes.
-class Console
+// A test of the console in a generated run directory; LoadData chooses
+// File > Load Data. The selection and the mouse tool are reset after it.
+class ConsoleTest : public ::testing::Test
 {
-public:
-  Console()
+protected:
+  void SetUp() override
   {
-    App();
-    m_app = std::make_unique<CLogicApp>();
-    m_app->InitInstance(false);
-    m_app->Document().SetMessagePresenter([this](const std::string& t) { messages.push_back(t); });
-    m_app->Document().SetProgramEnder([this](int status) { exits.push_back(status); });
-    Frame().resize(1400, 900);
-    Frame().LayOutPanes();
-    QApplication::processEvents();
+    ASSERT_TRUE(run.ok());
+    console = std::make_unique<Console>();
   }
-  ~Console()
+  void TearDown() override
   {
-    m_app.reset();
-    g_bDataLoaded = false;
-    g_Project.m_bProjectLoaded = false;
+    ClearSelection();
+    g_nToolMode = kToolZoomBox;
+    console.reset();
   }
-  CMainFrame& Frame() { return m_app->Frame(); }
-  CLogicDoc& Doc() { return m_app->Document(); }
-  std::vector<std::string> messages;
-  std::vector<int> exits;
+  CMainFrame& frame() { return console->Frame(); }
+  void LoadData()
+  {
+    frame().ExecuteCommand(kCmdLoadData);
+    ASSERT_TRUE(g_bDataLoaded);
+  }
 
-private:
-  std::unique_ptr<CLogicApp> m_app;
+  GeneratedRunDir run;
+  std::unique_ptr<Console> console;
 };
-
-// The colour of a pixel of a widget's picture as RGB.
-inline QRgb Pixel(const QImage& image, int x, int y)
-{
-  return image.pixel(x, y) & 0xFFFFFF;
-}
 
 }  // namespace uitest

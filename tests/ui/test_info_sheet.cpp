@@ -16,6 +16,10 @@
 #include "PageNetworkPerformance.h"
 #include "PageODTable.h"
 #include "PageTDLink.h"
+#include "WidgetProbes.h"
+
+using uitest::ClickLine;
+using uitest::PaintCounter;
 
 namespace {
 
@@ -31,27 +35,6 @@ QStringList ListNames(const QWidget* page)
     names << list->accessibleName();
   return names;
 }
-
-void ClickLine(QListWidget* list, int line)
-{
-  QRect rect = list->visualItemRect(list->item(line));
-  ASSERT_TRUE(rect.isValid());
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-}
-
-// Counts the paint events of the watched widgets.
-class PaintCounter : public QObject
-{
-public:
-  void Watch(QWidget* w) { w->installEventFilter(this); }
-  std::map<QObject*, int> paints;
-  bool eventFilter(QObject* obj, QEvent* ev) override
-  {
-    if (ev->type() == QEvent::Paint)
-      ++paints[obj];
-    return false;
-  }
-};
 
 class InfoSheet : public uitest::InfoSheetTest
 {};

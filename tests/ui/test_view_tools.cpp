@@ -16,79 +16,31 @@
 #include "ResultStores.h"
 #include "TempFiles.h"
 #include "UiFixtures.h"
+#include "ViewMouse.h"
 #include "ViewSelection.h"
 
 using uitest::Console;
+using uitest::DragIn;
 using uitest::GeneratedRunDir;
+using uitest::Mouse;
 using uitest::Pixel;
+using uitest::PixelOf;
+using uitest::VisibleLink;
 
 namespace {
 
-// Sends one mouse event to a view's client area, as the window system
-// would.
-void Mouse(CLogicView* view, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
-{
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
-                                    ? Qt::MouseButtons(type == QEvent::MouseMove ? button : Qt::NoButton)
-                                    : Qt::MouseButtons(button);
-  QMouseEvent e(type, QPointF(at), view->viewport()->mapToGlobal(QPointF(at)),
-                type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-  QApplication::sendEvent(view->viewport(), &e);
-}
-
-void DragIn(CLogicView* view, QPoint from, QPoint to)
-{
-  Mouse(view, QEvent::MouseButtonPress, from);
-  Mouse(view, QEvent::MouseMove, (from + to) / 2);
-  Mouse(view, QEvent::MouseMove, to);
-  Mouse(view, QEvent::MouseButtonRelease, to);
-}
-
-// The device pixel where a view draws a world point.
-QPoint PixelOf(const CLogicView* view, const WorldPoint& w)
-{
-  const ScreenPoint logical = view->Model().m_transform.WorldToScreen(
-      IntPoint{static_cast<int>(std::lround(w.x)), static_cast<int>(std::lround(w.y))});
-  const ScreenPoint device = view->Mapping().LogicalToDevice(logical);
-  return QPoint(device.x, device.y);
-}
-
-// A link whose middle the view shows well inside its client area.
-CDrawLine* VisibleLink(const CLogicView* view, QPoint& middle)
-{
-  const QRect inside = view->viewport()->rect().adjusted(20, 60, -20, -80);
-  for (const auto& link : g_LineArray) {
-    const WorldPoint a = link->m_pPoints.front(), b = link->m_pPoints.back();
-    middle = PixelOf(view, {(a.x + b.x) / 2, (a.y + b.y) / 2});
-    if (inside.contains(middle) && (PixelOf(view, a) - PixelOf(view, b)).manhattanLength() > 20)
-      return link.get();
-  }
-  return nullptr;
-}
-
-class ViewTools : public ::testing::Test
+class ViewTools : public uitest::ConsoleTest
 {
 protected:
   void SetUp() override
   {
-    ASSERT_TRUE(run.ok());
-    console = std::make_unique<Console>();
-    frame().ExecuteCommand(kCmdLoadData);
-    ASSERT_TRUE(g_bDataLoaded);
+    ConsoleTest::SetUp();
+    LoadData();
     view = g_pEstimationView;
     view->RenderIfNeeded();
   }
-  void TearDown() override
-  {
-    ClearSelection();
-    g_nToolMode = kToolZoomBox;
-    console.reset();
-  }
-  CMainFrame& frame() { return console->Frame(); }
   QImage Grab() { return view->viewport()->grab().toImage(); }
 
-  GeneratedRunDir run;
-  std::unique_ptr<Console> console;
   CLogicView* view = nullptr;
 };
 
@@ -233,16 +185,7 @@ TEST_F(ViewTools, ACameraClickOpensItsAddressAsOneArgument)
 TEST_F(ViewTools, TheODPickChoosesTwoZones)
 {
   // Two zones side by side around the view's middle.
-  const WorldPoint mid = DeviceToWorld(*view, {300, 250});
-  for (int k = 0; k < 2; ++k) {
-    auto* z = new CODZone;
-    const int x = static_cast<int>(mid.x) - 400 + 400 * k;
-    const int y = static_cast<int>(mid.y) - 200;
-    for (IntPoint p :
-         {IntPoint{x, y}, IntPoint{x + 400, y}, IntPoint{x + 400, y + 400}, IntPoint{x, y + 400}})
-      z->AddPoint(p);
-    g_ZoneArray.Add(z);
-  }
+  const WorldPoint mid = uitest::AddTwoZones(view);
   std::vector<std::pair<int, int>> shown;
   g_ToolHooks.showODPair = [&](int o, int d) { shown.emplace_back(o, d); };
   frame().ToolbarAction(kCmdODDemandSelection)->trigger();

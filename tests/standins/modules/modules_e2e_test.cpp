@@ -174,10 +174,8 @@ class ModulesEndToEnd : public ::testing::Test
 protected:
   void SetUp() override
   {
-    for (const char* p :
-         {"tallyhouse/Tallyhouse", "standins/management/Management", "standins/modules/NOWSIM"})
-      if (!fs::exists(std::string(VLQ_BUILD_ROOT) + "/" + p))
-        GTEST_SKIP() << p << " is not built";
+    if (const std::string missing = MissingSystemProgram(VLQ_BUILD_ROOT); !missing.empty())
+      GTEST_SKIP() << missing << " is not built";
     run = dir.file("run");
     ChildProcess gen;
     ChildProcess::Options o;
