@@ -99,6 +99,10 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_wndMessages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setMinimumHeight(120);
+  // The list only grows during a run: laid out in batches, a new line costs
+  // the same however many stand before it (laid out all at once, every line
+  // re-measured the whole list and a long run froze the window).
+  m_wndMessages->setLayoutMode(QListView::Batched);
   column->addWidget(m_wndMessages, 1);
   setWidget(form);
 
