@@ -269,9 +269,11 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
 
   if (first && stageOk) {
     int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
-    RollChartWindow(m, S, start, end);
+    int rolled = g_ChartWindowRolledStage.load();
+    RollChartWindow(m, S, start, end, rolled);
     g_ChartWindowStart = start;
     g_ChartWindowEnd = end;
+    g_ChartWindowRolledStage = rolled;
   }
 
   if (statOk && IsStoreMinute(m))
@@ -473,10 +475,11 @@ int ClampPredictionOffset(int offset, int m, int windowStart, int windowEnd)
   return offset;
 }
 
-void RollChartWindow(int m, int s, int& windowStart, int& windowEnd)
+void RollChartWindow(int m, int s, int& windowStart, int& windowEnd, int& lastRolledStage)
 {
-  if (m < 10 || (s - 10) % 60 != 0)
+  if (m < 10 || (s - 10) % 60 != 0 || s == lastRolledStage)
     return;
+  lastRolledStage = s;
   if (m > 10) {
     if (windowStart == 1320 && windowEnd == 1440) {
       windowStart = 1380;

@@ -116,5 +116,8 @@ bool MinuteOfTime(float timeNowSeconds, int& minute);
 int ClampPredictionOffset(int offset, int m, int windowStart, int windowEnd);
 
 // The hourly roll of the chart window on a first-instance prediction at
-// current minute m with stage start s.
-void RollChartWindow(int m, int s, int& windowStart, int& windowEnd);
+// current minute m with stage start s. A stage start that already rolled
+// the window (lastRolledStage) rolls it no further: a prediction module that
+// reports the same stage twice, as one that cycles with the estimation's
+// half minute does, would otherwise move the window two hours an hour.
+void RollChartWindow(int m, int s, int& windowStart, int& windowEnd, int& lastRolledStage);

@@ -13,6 +13,7 @@ std::atomic<int> g_CurrentMinute{0};
 std::atomic<int> g_PredictionOffset{0};
 std::atomic<int> g_ChartWindowStart{0};
 std::atomic<int> g_ChartWindowEnd{120};
+std::atomic<int> g_ChartWindowRolledStage{-1};
 ClockRecord g_EstimationClock;
 ClockRecord g_PredictionClock;
 

@@ -54,6 +54,9 @@ extern std::atomic<int> g_CurrentMinute;
 extern std::atomic<int> g_PredictionOffset;
 extern std::atomic<int> g_ChartWindowStart;  // 0 at start
 extern std::atomic<int> g_ChartWindowEnd;    // 120 at start
+// Stage start of the prediction that rolled the chart window last (-1: none),
+// so that one stage reported twice rolls the window once.
+extern std::atomic<int> g_ChartWindowRolledStage;
 extern ClockRecord g_EstimationClock;
 extern ClockRecord g_PredictionClock;
 

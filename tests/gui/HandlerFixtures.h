@@ -117,6 +117,7 @@ inline void ResetWorld(int links)
   g_PredictionOffset = 0;
   g_ChartWindowStart = 0;
   g_ChartWindowEnd = 120;
+  g_ChartWindowRolledStage = -1;
   g_EstimationClock = ClockRecord();
   g_PredictionClock = ClockRecord();
   g_Project.SetODSize(0);

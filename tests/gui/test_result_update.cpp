@@ -405,11 +405,26 @@ TEST(HandlerRules, ChartWindowRoll)
       {130, 130, 60, 180, 120, 240}, {70, -50, 0, 120, 60, 180},     {70, -49, 0, 120, 0, 120},
   };
   for (const Case& c : cases) {
-    int start = c.start, end = c.end;
-    RollChartWindow(c.m, c.s, start, end);
+    int start = c.start, end = c.end, rolled = -1;
+    RollChartWindow(c.m, c.s, start, end, rolled);
     EXPECT_EQ(start, c.newStart) << c.m << " " << c.s;
     EXPECT_EQ(end, c.newEnd) << c.m << " " << c.s;
   }
+}
+
+// One stage reported twice (a prediction module that cycles every half
+// minute reports each minute's stage twice) rolls the window once; the next
+// hour's stage rolls it again.
+TEST_F(Prediction, OneStageRollsTheWindowOnce)
+{
+  for (int m : {70, 70, 130}) {
+    At(m);
+    ASSERT_EQ(Apply(Message(MSG_FORESIM_ENDED,
+                            {PredLink(kKindPredLink, 1, kLinks), PredStat(kKindPredStat, m, 1)})),
+              0);
+  }
+  EXPECT_EQ(g_ChartWindowStart.load(), 120);
+  EXPECT_EQ(g_ChartWindowEnd.load(), 240);
 }
 
 TEST_F(Prediction, StageOfLengthZeroWritesOnlyTheStatistics)
