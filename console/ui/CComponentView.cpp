@@ -1,6 +1,9 @@
 #include "CComponentView.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,6 +12,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "CLogicView.h"
@@ -99,10 +103,14 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_wndMessages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setMinimumHeight(120);
-  // The list only grows during a run: laid out in batches, a new line costs
-  // the same however many stand before it (laid out all at once, every line
-  // re-measured the whole list and a long run froze the window).
-  m_wndMessages->setLayoutMode(QListView::Batched);
+  // The list only grows during a run. Every layout of a list of lines of
+  // their own sizes measures every line, and selecting the new line forces
+  // one layout per line: a long run froze the window. So the lines share one
+  // size, which the list takes from its last line (each new line carries the
+  // width of the longest line so far, for the horizontal scroll), and the
+  // selection of the last line is made once per turn of the event loop,
+  // however many lines came in it.
+  m_wndMessages->setUniformItemSizes(true);
   column->addWidget(m_wndMessages, 1);
   setWidget(form);
 
@@ -212,8 +220,19 @@ void CComponentView::InitPropertyList()
 
 void CComponentView::AddMessage(const std::string& text)
 {
-  m_wndMessages->addItem(QString::fromStdString(text));
-  m_wndMessages->setCurrentRow(m_wndMessages->count() - 1);
+  const QString line = QString::fromStdString(text);
+  const QFontMetrics metrics(m_wndMessages->font());
+  m_messageWidth = std::max(m_messageWidth, metrics.horizontalAdvance(line) + 2 * metrics.averageCharWidth());
+  auto* item = new QListWidgetItem(line);
+  item->setSizeHint(QSize(m_messageWidth, metrics.height() + 2));
+  m_wndMessages->addItem(item);
+  if (!m_selectLastPending) {
+    m_selectLastPending = true;
+    QTimer::singleShot(0, this, [this] {
+      m_selectLastPending = false;
+      m_wndMessages->setCurrentRow(m_wndMessages->count() - 1);
+    });
+  }
 }
 
 int CComponentView::FormWidth() const

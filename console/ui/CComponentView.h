@@ -41,7 +41,8 @@ public:
   // Rebuilds the list from the rows.
   void InitPropertyList();
 
-  // Appends a line to the message list and selects it.
+  // Appends a line to the message list; the last line is selected (and
+  // scrolled to) at the next turn of the event loop.
   void AddMessage(const std::string& text);
   int MessageCount() const;
 
@@ -62,4 +63,6 @@ private:
   QRadioButton* m_prediction[4] = {};  // density, speed, queue, travel time
   QTableWidget* m_PropList = nullptr;
   QListWidget* m_wndMessages = nullptr;
+  int m_messageWidth = 0;            // width of the longest line, in pixels
+  bool m_selectLastPending = false;  // the last line is to be selected
 };

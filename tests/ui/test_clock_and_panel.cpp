@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QSet>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -109,6 +112,36 @@ TEST(ControlPanel, DebugLogLinesReachTheMessageListFromAnyThread)
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "\non the window thread\nonly in the file\nfrom the message loop");
+}
+
+TEST(ControlPanel, ALongRunKeepsTheLastLineSelectedAndTheLongestLineReachable)
+{
+  GeneratedRunDir run;
+  Console console;
+  auto* list = g_pComponentView->findChild<QListWidget*>("messageList");
+  ASSERT_NE(list, nullptr);
+  const int before = list->count();
+  for (int i = 0; i < 3000; ++i)
+    g_pComponentView->AddMessage("line " + std::to_string(i));
+  const std::string wide(400, 'W');
+  g_pComponentView->AddMessage(wide);
+  g_pComponentView->AddMessage("the last line");
+  QApplication::processEvents();
+  EXPECT_EQ(list->count(), before + 3002);
+  EXPECT_EQ(list->currentRow(), list->count() - 1);
+  // The view scrolled to the last line, which is drawn.
+  const QRect last = list->visualItemRect(list->item(list->count() - 1));
+  ASSERT_TRUE(list->viewport()->rect().intersects(last));
+  const QImage image = list->viewport()->grab().toImage();
+  QSet<QRgb> colours;  // the selection's fill and its text
+  for (int x = std::max(last.left(), 0); x <= last.right() && x < image.width(); ++x)
+    for (int y = std::max(last.top(), 0); y <= last.bottom() && y < image.height(); ++y)
+      colours.insert(image.pixel(x, y));
+  EXPECT_GE(colours.size(), 2);
+  // The widest line can be scrolled into view.
+  const QFontMetrics metrics(list->font());
+  EXPECT_GE(list->horizontalScrollBar()->maximum() + list->viewport()->width(),
+            metrics.horizontalAdvance(QString::fromStdString(wide)));
 }
 
 TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)
