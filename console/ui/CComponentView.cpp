@@ -44,6 +44,20 @@ QCheckBox* Check(const char* text, const char* name, QLayout* layout)
   return b;
 }
 
+// The message list. A list view forgets its layout when lines are inserted
+// and lays them out again at the next turn of the event loop; a paint in
+// between would draw an empty list, which stays on the screen while the
+// window thread applies a module's results. So a paint lays out first.
+class MessageList : public QListWidget
+{
+protected:
+  void paintEvent(QPaintEvent* event) override
+  {
+    executeDelayedItemsLayout();
+    QListWidget::paintEvent(event);
+  }
+};
+
 }  // namespace
 
 CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
@@ -97,7 +111,7 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_PropList->setMinimumHeight(160);
   column->addWidget(m_PropList);
 
-  m_wndMessages = new QListWidget;
+  m_wndMessages = new MessageList;
   m_wndMessages->setObjectName("messageList");
   m_wndMessages->setAccessibleName("Messages");
   m_wndMessages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -144,6 +144,31 @@ TEST(ControlPanel, ALongRunKeepsTheLastLineSelectedAndTheLongestLineReachable)
             metrics.horizontalAdvance(QString::fromStdString(wide)));
 }
 
+TEST(ControlPanel, APaintRightAfterANewLineDrawsTheLines)
+{
+  GeneratedRunDir run;
+  Console console;
+  auto* list = g_pComponentView->findChild<QListWidget*>("messageList");
+  ASSERT_NE(list, nullptr);
+  for (int i = 0; i < 50; ++i)
+    g_pComponentView->AddMessage("line " + std::to_string(i));
+  QApplication::processEvents();
+  const auto colours = [list] {
+    const QImage image = list->viewport()->grab().toImage();
+    QSet<QRgb> seen;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        seen.insert(image.pixel(x, y));
+    return seen.size();
+  };
+  const auto settled = colours();
+  EXPECT_GT(settled, 2);
+  // No turn of the event loop between the new line and the paint, as when
+  // the window is exposed then.
+  g_pComponentView->AddMessage("one more");
+  EXPECT_GT(colours(), 2);
+}
+
 TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)
 {
   GeneratedRunDir run;
