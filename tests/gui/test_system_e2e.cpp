@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 #include "BringUp.h"
+#include "BringUpRecorder.h"
 #include "CProcessList.h"
 #include "CloseDown.h"
 #include "GuiThread.h"
@@ -71,23 +71,6 @@ struct ConsoleDisplay : IResultDisplay
   }
 };
 
-struct Output : IBringUpOutput, IMessageSink
-{
-  std::mutex mutex;
-  std::vector<std::string> messages, boxes;
-  void AddMessage(const std::string& text) override
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    messages.push_back(text);
-  }
-  void ShowMessageBox(const std::string& text, Box) override { ShowMessage(text); }
-  void ShowMessage(const std::string& text) override
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    boxes.push_back(text);
-  }
-};
-
 class SystemEndToEnd : public SystemRun
 {
 protected:
@@ -108,7 +91,7 @@ protected:
 
 TEST_F(SystemEndToEnd, BringUpResultsAndCloseDown)
 {
-  Output output;
+  RecordingBringUpOutput output;
   g_Project.SetSinks(nullptr, &output, [](int) {});
   ASSERT_TRUE(g_Project.LoadProjectAndWriteBack()) << (output.boxes.empty() ? "" : output.boxes.front());
   const int links = g_LineArray.GetSize();
