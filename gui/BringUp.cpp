@@ -9,9 +9,11 @@
 #include "CommandSender.h"
 #include "DistributionScheme.h"
 #include "GlobalArrays.h"
+#include "IncidentLogic.h"
 #include "IniFile.h"
 #include "LinkSeries.h"
 #include "ScenarioObjects.h"
+#include "VMSLogic.h"
 
 namespace {
 
@@ -282,18 +284,12 @@ bool BringUpSequence::StartSystem()
 void BringUpSequence::SendScenario()
 {
   ICommandSender& sender = m_corba.Sender();
-  for (const auto& sign : g_VMSArray) {
-    if (!sign)
-      continue;
-    const int params[2] = {sign->m_nParam1, sign->m_nParam2};
-    sender.SendVMS(1, sign->m_nType, sign->m_nFromNode, sign->m_nToNode, params,
-                   static_cast<float>(sign->m_dStart), static_cast<float>(sign->m_dEnd),
-                   sign->m_nDetourNodes);
-  }
+  for (const auto& sign : g_VMSArray)
+    if (sign)
+      SendVMSCommand(sender, 1, *sign);
   for (const auto& incident : g_IncidentArray)
     if (incident)
-      sender.SendIncident(1, incident->m_nFromNode, incident->m_nToNode, incident->m_fStart, incident->m_fEnd,
-                          incident->m_fSeverity);
+      SendIncidentCommand(sender, 1, *incident);
 }
 
 BringUpSequence::Result BringUpSequence::SetupCorbaAndStart()

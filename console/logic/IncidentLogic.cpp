@@ -12,12 +12,12 @@
 #include "SentList.h"
 #include "TextHelpers.h"
 
-namespace {
-
 int SendIncidentCommand(ICommandSender& sender, int action, const CIncident& i)
 {
   return sender.SendIncident(action, i.m_nFromNode, i.m_nToNode, i.m_fStart, i.m_fEnd, i.m_fSeverity);
 }
+
+namespace {
 
 SentList<CIncident> Incidents(ICommandSender& sender, IMessageSink& sink)
 {

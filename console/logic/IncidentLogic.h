@@ -58,3 +58,6 @@ bool IncidentControlsOf(int position, IncidentControls& c);
 bool AddIncident(const IncidentControls& c, ICommandSender& sender, IMessageSink& sink);
 bool ChangeIncident(int position, const IncidentControls& c, ICommandSender& sender, IMessageSink& sink);
 bool DeleteIncident(int position, ICommandSender& sender, IMessageSink& sink);
+
+// Sends an incident with the add (1) or remove (0) code; the sender's result.
+int SendIncidentCommand(ICommandSender& sender, int action, const CIncident& incident);

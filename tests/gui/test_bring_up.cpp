@@ -153,6 +153,7 @@ TEST_F(BringUp, TheWholeSequence)
   sign->m_nParam2 = 2;
   sign->m_dStart = 480;
   sign->m_dEnd = 540;
+  sign->m_nDetourCount = 2;
   sign->m_nDetourNodes[0] = 12;
   sign->m_nDetourNodes[1] = 13;
   g_VMSArray.Add(sign);
