@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "BatchFiles.h"
 #include "CProcessMgr.h"
 #include "CProject.h"
 #include "CloseDown.h"
@@ -40,25 +41,20 @@ bool BringUpStepOffered(BringUpStep step, int state, bool distributed, bool proj
 
 bool IsNameServiceHost(const std::string& value)
 {
-  const std::size_t colon = value.rfind(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 >= value.size() || colon + 6 < value.size())
+  // The characters the run directory's batch files accept, and then a
+  // plain host or a bracketed IPv6 address, and a port of 1 to 65535.
+  if (!IsNameServiceAddress(value))
     return false;
-  // A host name or IPv4 address, or an IPv6 address in brackets.
-  const bool bracketed = value[0] == '[' && value[colon - 1] == ']' && colon > 2;
-  for (std::size_t i = 0; i < colon; ++i) {
-    const unsigned char c = static_cast<unsigned char>(value[i]);
-    if (c <= ' ' || c == '/' || c == ',' || c >= 0x7f)
-      return false;
-    if ((c == ':' || c == '[' || c == ']') && !bracketed)
-      return false;
-  }
-  long port = 0;
-  for (std::size_t i = colon + 1; i < value.size(); ++i) {
-    if (value[i] < '0' || value[i] > '9')
-      return false;
-    port = port * 10 + (value[i] - '0');
-  }
-  return port >= 1 && port <= 65535;
+  const std::size_t colon = value.rfind(':');
+  const std::string host = value.substr(0, colon);
+  const bool bracketed = host.size() > 2 && host.front() == '[' && host.back() == ']';
+  if (!bracketed && host.find_first_of(":[]") != std::string::npos)
+    return false;
+  const std::string port = value.substr(colon + 1);
+  if (port.size() > 5)
+    return false;
+  const long number = std::stol(port);
+  return number >= 1 && number <= 65535;
 }
 
 // ---- platform services -----------------------------------------------------------

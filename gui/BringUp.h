@@ -61,7 +61,8 @@ enum class BringUpStep {
 bool BringUpStepOffered(BringUpStep step, int state, bool distributed, bool projectLoaded, bool dataReady);
 
 // Whether QELM_NAME_SERVICE_HOST's value is host:port (a host name or
-// address, a port of 1 to 65535).
+// address that the batch files accept too, see IsNameServiceAddress; a port
+// of 1 to 65535).
 bool IsNameServiceHost(const std::string& value);
 
 // ---- the services the steps use ----------------------------------------------

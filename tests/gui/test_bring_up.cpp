@@ -133,8 +133,9 @@ TEST(BringUpRules, NameServiceHost)
 {
   for (const char* good : {"127.0.0.1:2809", "names.example:1", "localhost:65535", "[::1]:2809"})
     EXPECT_TRUE(IsNameServiceHost(good)) << good;
-  for (const char* bad : {"", "127.0.0.1", ":2809", "host:", "host:0", "host:65536", "host:12a",
-                          "host:999999", "a b:2809", "a/b:2809", "a,b:2809", "::1:2809", "[]:2809"})
+  for (const char* bad :
+       {"", "127.0.0.1", ":2809", "host:", "host:0", "host:65536", "host:12a", "host:999999", "a b:2809",
+        "a/b:2809", "a,b:2809", "::1:2809", "[]:2809", "a\"b:2809", "$(x):2809"})
     EXPECT_FALSE(IsNameServiceHost(bad)) << bad;
 }
 
