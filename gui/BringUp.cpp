@@ -8,6 +8,7 @@
 #include "CProject.h"
 #include "CloseDown.h"
 #include "CommandSender.h"
+#include "DebugLog.h"
 #include "DistributionScheme.h"
 #include "GlobalArrays.h"
 #include "IncidentLogic.h"
@@ -15,14 +16,6 @@
 #include "LinkSeries.h"
 #include "ScenarioObjects.h"
 #include "VMSLogic.h"
-
-namespace {
-
-// The file the handler's progress lines go to, emptied when the CORBA
-// server is activated.
-const char kDebugLogFile[] = "debug.log";
-
-}  // namespace
 
 bool BringUpStepOffered(BringUpStep step, int state, bool distributed, bool projectLoaded, bool dataReady)
 {
@@ -226,6 +219,7 @@ bool BringUpSequence::ActivateCorbaServer()
   // No message is handled before the subscription below, so no result is
   // written while the series are reset.
   m_options.resetSeries();
+  // The handler's progress lines of this run start in an empty file.
   std::ofstream(RunPath(kDebugLogFile), std::ios::trunc);
   m_serverUp = true;
   return true;
