@@ -8,6 +8,7 @@
 #include "CProject.h"
 #include "CloseDown.h"
 #include "CommandSender.h"
+#include "Commands.h"
 #include "DebugLog.h"
 #include "DistributionScheme.h"
 #include "GlobalArrays.h"
@@ -19,17 +20,23 @@
 
 bool BringUpStepOffered(BringUpStep step, int state, bool distributed, bool projectLoaded, bool dataReady)
 {
+  // The File menu's own rules, so that a step runs exactly when its command
+  // is enabled.
+  int command = 0;
   switch (step) {
-  case BringUpStep::kCheckSystemSettings: return projectLoaded && state == kStateNothing;
-  case BringUpStep::kActivateNamingService: return dataReady && state == kStateSettingsChecked;
-  case BringUpStep::kActivateClientModules: return dataReady && distributed && state == kStateNamingService;
-  case BringUpStep::kActivateServerModules:
-    return dataReady && (distributed ? state == kStateClientModules : state == kStateNamingService);
-  case BringUpStep::kSetupCorbaAndStart: return dataReady && state == kStateServerModules;
-  case BringUpStep::kCloseComponents:
-    return dataReady && state >= kStateNamingService && state <= kStateStarted;
+  case BringUpStep::kCheckSystemSettings: command = kCmdCheckSystemSettings; break;
+  case BringUpStep::kActivateNamingService: command = kCmdActivateNamingService; break;
+  case BringUpStep::kActivateClientModules: command = kCmdActivateClientModules; break;
+  case BringUpStep::kActivateServerModules: command = kCmdActivateServerModules; break;
+  case BringUpStep::kSetupCorbaAndStart: command = kCmdSetupCorbaAndStart; break;
+  case BringUpStep::kCloseComponents: command = kCmdCloseComponents; break;
   }
-  return false;
+  AppState app;
+  app.projectLoaded = projectLoaded;
+  app.dataLoaded = dataReady;
+  app.systemState = state;
+  app.distributed = distributed;
+  return CommandRule(command, app, ActiveViewState{}).enabled;
 }
 
 bool IsNameServiceHost(const std::string& value)
