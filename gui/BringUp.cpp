@@ -278,25 +278,35 @@ bool BringUpSequence::StartSystem()
   return true;
 }
 
-void BringUpSequence::SendScenario()
+StartScenario CopyStartScenario()
 {
-  ICommandSender& sender = m_corba.Sender();
+  StartScenario scenario;
   for (const auto& sign : g_VMSArray)
     if (sign)
-      SendVMSCommand(sender, 1, *sign);
+      scenario.signs.push_back(*sign);
   for (const auto& incident : g_IncidentArray)
     if (incident)
-      SendIncidentCommand(sender, 1, *incident);
+      scenario.incidents.push_back(*incident);
+  return scenario;
 }
 
-BringUpSequence::Result BringUpSequence::SetupCorbaAndStart()
+void BringUpSequence::SendScenario(const StartScenario& scenario)
+{
+  ICommandSender& sender = m_corba.Sender();
+  for (const CVMS& sign : scenario.signs)
+    SendVMSCommand(sender, 1, sign);
+  for (const CIncident& incident : scenario.incidents)
+    SendIncidentCommand(sender, 1, incident);
+}
+
+BringUpSequence::Result BringUpSequence::SetupCorbaAndStart(const StartScenario& scenario)
 {
   BusyGuard busy(m_busy);
   if (!busy.Taken() || !Offered(BringUpStep::kSetupCorbaAndStart))
     return Result::kNotRun;
   if (!ActivateCorbaServer() || !EstablishConnection() || !StartSystem())
     return Result::kStopped;
-  SendScenario();
+  SendScenario(scenario);
   m_state = kStateStarted;
   return Result::kDone;
 }

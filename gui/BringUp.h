@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "ScenarioObjects.h"
+
 class ICommandSender;
 class IMessageSink;
 
@@ -129,6 +131,16 @@ private:
 
 // ---- the sequence ------------------------------------------------------------
 
+// The estimation VMS and the incidents that Setup CORBA and Start sends,
+// copied on the window thread before the step leaves it: the operator's
+// dialogs may change the lists while the step runs.
+struct StartScenario
+{
+  std::vector<CVMS> signs;
+  std::vector<CIncident> incidents;
+};
+StartScenario CopyStartScenario();
+
 class BringUpSequence
 {
 public:
@@ -174,9 +186,11 @@ public:
   // state 4 once all of them started.
   Result ActivateServerModules();
   // Activate CORBA Server, Establish CORBA connection and Start, stopping
-  // at the first that fails; then the estimation VMS and the incidents are
-  // sent; state 5.
-  Result SetupCorbaAndStart();
+  // at the first that fails; then the scenario's estimation VMS and
+  // incidents are sent; state 5.
+  Result SetupCorbaAndStart(const StartScenario& scenario);
+  // The same with the lists as they are now: on the thread that owns them.
+  Result SetupCorbaAndStart() { return SetupCorbaAndStart(CopyStartScenario()); }
   // Ends the system's processes; state 6.
   Result CloseComponents();
   // The end of the console: the servant stopped, then the processes ended
@@ -188,7 +202,7 @@ private:
   bool ActivateCorbaServer();
   bool EstablishConnection();
   bool StartSystem();
-  void SendScenario();
+  void SendScenario(const StartScenario& scenario);
   std::string RunPath(const char* name) const;
   bool Offered(BringUpStep step) const;
   void Failed(const std::string& line, const std::string& box);

@@ -189,7 +189,9 @@ void ConsoleBringUp::ActivateServerModules(int, BringUpDone done)
 
 void ConsoleBringUp::SetupCorbaAndStart(int, BringUpDone done)
 {
-  OffGui([this] { m_sequence.SetupCorbaAndStart(); }, std::move(done));
+  // The lists are the window thread's: the step sends a copy of them.
+  OffGui([this, scenario = CopyStartScenario()] { m_sequence.SetupCorbaAndStart(scenario); },
+         std::move(done));
 }
 
 void ConsoleBringUp::CloseComponents(int, BringUpDone done)
@@ -223,9 +225,9 @@ void ConsoleBringUp::RunSystem(int state, BringUpDone done)
   // The server modules and Setup CORBA and Start, each where the state
   // offers it.
   OffGui(
-      [this] {
+      [this, scenario = CopyStartScenario()] {
         m_sequence.ActivateServerModules();
-        m_sequence.SetupCorbaAndStart();
+        m_sequence.SetupCorbaAndStart(scenario);
       },
       std::move(done));
 }

@@ -226,6 +226,30 @@ TEST_F(BringUp, TheWholeSequence)
   g_LineArray.RemoveAll();
 }
 
+TEST_F(BringUp, TheStepSendsTheScenarioCopiedBeforeIt)
+{
+  // The operator's dialogs may change the lists on the window thread while
+  // the step runs on its own: it sends the copy taken before it started.
+  auto* incident = new CIncident();
+  incident->m_nFromNode = 21;
+  incident->m_nToNode = 22;
+  incident->m_fStart = 600;
+  incident->m_fEnd = 660;
+  incident->m_fSeverity = 0.5f;
+  g_IncidentArray.Add(incident);
+  const StartScenario scenario = CopyStartScenario();
+  g_IncidentArray.RemoveAll();
+  auto* sign = new CVMS();
+  sign->m_nType = 1;
+  g_VMSArray.Add(sign);
+
+  auto b = Make();
+  UpToServerModules(*b);
+  EXPECT_EQ(b->SetupCorbaAndStart(scenario), BringUpSequence::Result::kDone);
+  EXPECT_EQ(corba.sender.sent, (std::vector<std::string>{"incident 1 21-22 600.000000 660.000000 0.500000"}));
+  g_VMSArray.RemoveAll();
+}
+
 TEST_F(BringUp, DistributedModulesGoThroughTheClientReminder)
 {
   WriteDistribution(dir.file("distribution.ini"), {{"foresim", 0},
