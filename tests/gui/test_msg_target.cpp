@@ -8,8 +8,8 @@
 #include <fstream>
 #include <map>
 
-#include "GuiThread.h"
 #include "HandlerFixtures.h"
+#include "StandInGuiThread.h"
 #include "TestSupport.h"
 #include "qelm_msg_codes.h"
 

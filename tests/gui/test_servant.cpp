@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "CorbaFixtures.h"
-#include "GuiThread.h"
 #include "HandlerFixtures.h"
 #include "QELM_GUI_i.h"
+#include "StandInGuiThread.h"
 #include "VQTimeCentral.h"
 #include "qelm_msg_codes.h"
 

@@ -15,12 +15,12 @@
 #include "BringUpRecorder.h"
 #include "CProcessList.h"
 #include "CloseDown.h"
-#include "GuiThread.h"
 #include "HRTime.h"
 #include "HandlerFixtures.h"
 #include "LaunchedProcesses.h"
 #include "QELM_GUI_i.h"
 #include "ServantBringUp.h"
+#include "StandInGuiThread.h"
 #include "SystemFixtures.h"
 #include "TestSupport.h"
 
