@@ -181,9 +181,7 @@ void CComponentView::SetPredictionDisplayMode(int mode)
 {
   ::SetPredictionDisplayMode(CurrentViews(), mode, m_marks);
   ApplyMarks();
-  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
-    if (v)
-      v->Invalidate();
+  InvalidatePredictionViews();
 }
 
 void CComponentView::ResetDisplayOptions(int viewKind)

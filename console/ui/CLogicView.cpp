@@ -30,11 +30,18 @@ ViewSet CurrentViews()
   return views;
 }
 
-void InvalidateNetworkViews()
+void InvalidatePredictionViews()
 {
-  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1, g_pEstimationView})
+  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
     if (v)
       v->Invalidate();
+}
+
+void InvalidateNetworkViews()
+{
+  InvalidatePredictionViews();
+  if (g_pEstimationView)
+    g_pEstimationView->Invalidate();
 }
 
 namespace {
