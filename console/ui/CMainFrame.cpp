@@ -53,7 +53,7 @@ void ApplySizes(QSplitter* splitter, const PaneSizes& sizes)
   const int total = splitter->orientation() == Qt::Vertical ? splitter->height() : splitter->width();
   int first = std::clamp(sizes.first, 0, total);
   int second = sizes.second;
-  if (second == 0 && first < total && !(sizes.first >= total))
+  if (second == 0 && first < total)
     second = total - first;
   if (sizes.first == 0)
     second = total;
