@@ -35,7 +35,6 @@
 #include "ViewExports.h"
 #include "ViewPrinter.h"
 #include "ViewSelection.h"
-#include "ViewTools.h"
 
 CMainFrame* g_pMainFrame = nullptr;
 
@@ -95,7 +94,6 @@ CMainFrame::CMainFrame(CLogicDoc& doc, QWidget* parent) : QMainWindow(parent), m
   m_cameraOpener = [](const std::string& address) {
     return QProcess::startDetached("xdg-open", {Q(address)});
   };
-  RegisterMouseTools();
   BindToolHooks();
   SetActiveView(g_pEstimationView);
   UpdateCommandUi();
