@@ -113,9 +113,7 @@ void CClockView::mouseMoveEvent(QMouseEvent* event)
                                                    CurrentChartWindow(), m_axis, CurrentPredictionStage());
   if (t) {
     ApplyPredictionDrag(*t, CurrentViews());
-    for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
-      if (v)
-        v->Invalidate();
+    InvalidatePredictionViews();
     if (g_pMainFrame)
       g_pMainFrame->RefreshPreviews();
   }
@@ -142,9 +140,7 @@ void CClockView::keyPressEvent(QKeyEvent* event)
       m_machine.ArrowKey(step, MinuteOf(g_pPredictionView0), CurrentChartWindow(), CurrentPredictionStage());
   if (v) {
     ApplyPredictionStep(*v, step, CurrentViews());
-    for (CLogicView* view : {g_pPredictionView0, g_pPredictionView1})
-      if (view)
-        view->Invalidate();
+    InvalidatePredictionViews();
   }
   AfterPredictionMove();
 }

@@ -25,6 +25,9 @@ CComponentView* g_pComponentView = nullptr;
 
 namespace {
 
+// The prediction radios' display modes, in their order.
+constexpr int kPredictionModes[4] = {1, 2, 3, 5};
+
 QRadioButton* Radio(const char* text, const char* name, QLayout* layout)
 {
   auto* b = new QRadioButton(text);
@@ -130,10 +133,9 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
 
   for (int i = 0; i < 3; ++i)
     connect(m_current[i], &QRadioButton::clicked, this, [this, i] { SetEstimationDisplayMode(i + 1); });
-  const int predictionModes[4] = {1, 2, 3, 5};
   for (int i = 0; i < 4; ++i)
     connect(m_prediction[i], &QRadioButton::clicked, this,
-            [this, mode = predictionModes[i]] { SetPredictionDisplayMode(mode); });
+            [this, mode = kPredictionModes[i]] { SetPredictionDisplayMode(mode); });
   connect(m_zones, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleZones); });
   connect(m_busRoutes, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleBusRoutes); });
   connect(m_signals, &QCheckBox::clicked, this, [this] { Toggle(&::ToggleSignals); });
@@ -145,7 +147,6 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
         g_pComponentView->AddMessage(line);
     });
   });
-  m_PropRows.clear();
   InitPropertyList();
   ApplyMarks();
 }
@@ -161,9 +162,8 @@ void CComponentView::ApplyMarks()
 {
   for (int i = 0; i < 3; ++i)
     m_current[i]->setChecked(m_marks.currentMode == i + 1);
-  const int predictionModes[4] = {1, 2, 3, 5};
   for (int i = 0; i < 4; ++i)
-    m_prediction[i]->setChecked(m_marks.predictionMode == predictionModes[i]);
+    m_prediction[i]->setChecked(m_marks.predictionMode == kPredictionModes[i]);
   m_zones->setChecked(m_marks.zonesBox);
   m_busRoutes->setChecked(m_marks.busRoutesBox);
   m_signals->setChecked(m_marks.signalsBox);
@@ -181,9 +181,7 @@ void CComponentView::SetPredictionDisplayMode(int mode)
 {
   ::SetPredictionDisplayMode(CurrentViews(), mode, m_marks);
   ApplyMarks();
-  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
-    if (v)
-      v->Invalidate();
+  InvalidatePredictionViews();
 }
 
 void CComponentView::ResetDisplayOptions(int viewKind)

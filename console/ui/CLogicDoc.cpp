@@ -69,9 +69,7 @@ bool CLogicDoc::OnLoadData()
     g_pComponentView->CheckZones(true);
   };
   steps.repaint = [] {
-    for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1, g_pEstimationView})
-      if (v)
-        v->Invalidate();
+    InvalidateNetworkViews();
     if (g_pClockView)
       g_pClockView->update();
   };

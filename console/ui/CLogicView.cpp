@@ -12,7 +12,6 @@
 #include "ViewCommands.h"
 #include "ViewOverlay.h"
 #include "ViewSelection.h"
-#include "ViewTools.h"
 
 CLogicView* g_pEstimationView = nullptr;
 CLogicView* g_pPredictionView0 = nullptr;
@@ -30,11 +29,18 @@ ViewSet CurrentViews()
   return views;
 }
 
-void InvalidateNetworkViews()
+void InvalidatePredictionViews()
 {
-  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1, g_pEstimationView})
+  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
     if (v)
       v->Invalidate();
+}
+
+void InvalidateNetworkViews()
+{
+  InvalidatePredictionViews();
+  if (g_pEstimationView)
+    g_pEstimationView->Invalidate();
 }
 
 namespace {
@@ -47,6 +53,32 @@ CLogicView* g_pCaptureView = nullptr;
 std::optional<ViewRole> NextRole()
 {
   return NextViewRole(g_pEstimationView, g_pPredictionView0, g_pPredictionView1);
+}
+
+// The mouse tool of the current tool mode, or null.
+CDrawTool* CurrentTool()
+{
+  return CDrawTool::FindTool(g_nToolMode);
+}
+
+// The key flags a tool takes: the left button with a press or a double
+// click, the shift and control keys as they are held.
+unsigned KeyFlags(Qt::KeyboardModifiers keys, bool leftButton)
+{
+  unsigned flags = 0;
+  if (leftButton)
+    flags |= kKeyLButton;
+  if (keys & Qt::ShiftModifier)
+    flags |= kKeyShift;
+  if (keys & Qt::ControlModifier)
+    flags |= kKeyControl;
+  return flags;
+}
+
+ScreenPoint ToolPoint(const QMouseEvent* event)
+{
+  const QPoint p = event->position().toPoint();
+  return {p.x(), p.y()};
 }
 
 const char* ViewName(int kind)
@@ -228,10 +260,9 @@ void CLogicView::UpdateFrameTitle()
 void CLogicView::mousePressEvent(QMouseEvent* event)
 {
   emit activated(this);
-  const QPoint p = event->position().toPoint();
   if (event->button() == Qt::LeftButton) {
-    if (IViewTool* tool = FindViewTool(g_nToolMode))
-      tool->OnLButtonDown(*this, event->modifiers(), p);
+    if (CDrawTool* tool = CurrentTool())
+      tool->OnLButtonDown(*this, KeyFlags(event->modifiers(), true), ToolPoint(event));
     Invalidate();
   } else if (event->button() == Qt::RightButton) {
     Invalidate();
@@ -242,16 +273,16 @@ void CLogicView::mouseDoubleClickEvent(QMouseEvent* event)
 {
   if (event->button() != Qt::LeftButton)
     return;
-  if (IViewTool* tool = FindViewTool(g_nToolMode))
-    tool->OnLButtonDblClk(*this, event->modifiers(), event->position().toPoint());
+  if (CDrawTool* tool = CurrentTool())
+    tool->OnLButtonDblClk(*this, KeyFlags(event->modifiers(), true), ToolPoint(event));
   Invalidate();
 }
 
 void CLogicView::mouseReleaseEvent(QMouseEvent* event)
 {
   if (event->button() == Qt::LeftButton) {
-    if (IViewTool* tool = FindViewTool(g_nToolMode))
-      tool->OnLButtonUp(*this, event->modifiers(), event->position().toPoint());
+    if (CDrawTool* tool = CurrentTool())
+      tool->OnLButtonUp(*this, KeyFlags(event->modifiers(), false), ToolPoint(event));
     Invalidate();
   } else if (event->button() == Qt::RightButton) {
     PopView();
@@ -262,8 +293,8 @@ void CLogicView::mouseReleaseEvent(QMouseEvent* event)
 
 void CLogicView::mouseMoveEvent(QMouseEvent* event)
 {
-  if (IViewTool* tool = FindViewTool(g_nToolMode))
-    tool->OnMouseMove(*this, event->modifiers(), event->position().toPoint());
+  if (CDrawTool* tool = CurrentTool())
+    tool->OnMouseMove(*this, KeyFlags(event->modifiers(), false), ToolPoint(event));
 }
 
 void CLogicView::focusInEvent(QFocusEvent* event)

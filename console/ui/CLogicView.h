@@ -2,7 +2,7 @@
 // results of its source (current condition, prediction 0, prediction 1,
 // taken by creation order). It keeps its state in a NetworkViewModel, paints
 // into a cached image that it blits once per paint, and hands its mouse
-// presses to the current mouse tool (ViewTools.h).
+// presses to the mouse tool of the current tool mode (DrawTool.h).
 //
 //   auto* view = new CLogicView(parent);   // roles by creation order
 //   view->Model().m_nDisplayMeasure = 1;

@@ -35,7 +35,6 @@
 #include "ViewExports.h"
 #include "ViewPrinter.h"
 #include "ViewSelection.h"
-#include "ViewTools.h"
 
 CMainFrame* g_pMainFrame = nullptr;
 
@@ -53,7 +52,7 @@ void ApplySizes(QSplitter* splitter, const PaneSizes& sizes)
   const int total = splitter->orientation() == Qt::Vertical ? splitter->height() : splitter->width();
   int first = std::clamp(sizes.first, 0, total);
   int second = sizes.second;
-  if (second == 0 && first < total && !(sizes.first >= total))
+  if (second == 0 && first < total)
     second = total - first;
   if (sizes.first == 0)
     second = total;
@@ -95,7 +94,6 @@ CMainFrame::CMainFrame(CLogicDoc& doc, QWidget* parent) : QMainWindow(parent), m
   m_cameraOpener = [](const std::string& address) {
     return QProcess::startDetached("xdg-open", {Q(address)});
   };
-  RegisterMouseTools();
   BindToolHooks();
   SetActiveView(g_pEstimationView);
   UpdateCommandUi();

@@ -4,13 +4,9 @@
 #include <QPainter>
 #include <QPolygon>
 
-namespace {
+#include "DrawingObjects.h"
 
-QColor ToQColor(ColorRef c)
-{
-  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                static_cast<int>((c >> 16) & 0xFF));
-}
+namespace {
 
 QPen ToQPen(const ChartPen& chartPen)
 {

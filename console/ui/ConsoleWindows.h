@@ -22,3 +22,5 @@ extern CMainFrame* g_pMainFrame;
 ViewSet CurrentViews();
 // Repaints the views that exist (the picture is drawn again).
 void InvalidateNetworkViews();
+// The same for the two prediction views only.
+void InvalidatePredictionViews();

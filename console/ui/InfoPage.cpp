@@ -3,31 +3,10 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QSignalBlocker>
 
 #include "ChartWnd.h"
 #include "InfoPageLogic.h"
 #include "ResultStores.h"
-
-void FillList(QListWidget* list, const std::vector<std::string>& items)
-{
-  QSignalBlocker block(list);
-  list->clear();
-  QStringList texts;
-  texts.reserve(static_cast<qsizetype>(items.size()));
-  for (const std::string& item : items)
-    texts << QString::fromStdString(item);
-  list->addItems(texts);
-}
-
-void SelectRow(QListWidget* list, int row)
-{
-  QSignalBlocker block(list);
-  if (row >= 0 && row < list->count())
-    list->setCurrentRow(row);
-  else
-    list->setCurrentRow(-1);
-}
 
 CInfoPage::CInfoPage(int chartTop, std::shared_ptr<const InfoSheetHooks> hooks, QWidget* parent)
     : QWidget(parent), m_hooks(std::move(hooks)), m_nChartTop(chartTop), m_pControls(new QWidget(this))

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ChartGeometry.h"
+#include "DialogWidgets.h"
 #include "InfoSheetHooks.h"
 
 class CChartWnd;
@@ -20,10 +21,10 @@ class QBoxLayout;
 class QLabel;
 class QListWidget;
 
-// Replaces the items of a list (its handlers held off; nothing selected).
-void FillList(QListWidget* list, const std::vector<std::string>& items);
-// Selects a row (its handlers held off); a row outside the list selects none.
-void SelectRow(QListWidget* list, int row);
+// The pages fill and select their lists as the dialogs do: handlers held
+// off, a row outside the list selects none.
+using dialog_widgets::FillList;
+using dialog_widgets::SelectRow;
 
 class CInfoPage : public QWidget
 {

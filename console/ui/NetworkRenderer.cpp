@@ -378,6 +378,19 @@ void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width,
                                  : piece.customPens[static_cast<std::size_t>(pen - kDrawPenCount)];
     };
     int painterPen = -2, painterBrush = -2;
+    auto selectPen = [&](int pen) {
+      if (painterPen == pen)
+        return;
+      p.setPen(pen < kDrawPenCount ? builtIn[static_cast<std::size_t>(pen)]
+                                   : custom[static_cast<std::size_t>(pen - kDrawPenCount)]);
+      painterPen = pen;
+    };
+    auto selectBrush = [&](std::uint8_t brush) {
+      if (painterBrush != brush && brush != kNoBrush) {
+        p.setBrush(brushes[brush]);
+        painterBrush = brush;
+      }
+    };
     for (std::uint32_t index : piece.bins[static_cast<std::size_t>(stripe)]) {
       const Op& op = piece.ops[index];
       if (UsesPen(op.kind) && op.pen >= 0) {
@@ -389,13 +402,8 @@ void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width,
           RasterLine(pixels, stride, width, y0, y1, QLine(op.x1, op.y1, op.x2, op.y2), colour);
           continue;
         }
-        if (op.kind != OpKind::Ellipse || !m_options.sprites) {
-          if (painterPen != op.pen) {
-            p.setPen(op.pen < kDrawPenCount ? builtIn[static_cast<std::size_t>(op.pen)]
-                                            : custom[static_cast<std::size_t>(op.pen - kDrawPenCount)]);
-            painterPen = op.pen;
-          }
-        }
+        if (op.kind != OpKind::Ellipse || !m_options.sprites)
+          selectPen(op.pen);
       }
       switch (op.kind) {
       case OpKind::Line: p.drawLine(op.x1, op.y1, op.x2, op.y2); break;
@@ -417,16 +425,10 @@ void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width,
             }
             break;
           }
-          if (painterPen != op.pen && op.pen >= 0) {
-            p.setPen(op.pen < kDrawPenCount ? builtIn[static_cast<std::size_t>(op.pen)]
-                                            : custom[static_cast<std::size_t>(op.pen - kDrawPenCount)]);
-            painterPen = op.pen;
-          }
+          if (op.pen >= 0)
+            selectPen(op.pen);
         }
-        if (painterBrush != op.brush && op.brush != kNoBrush) {
-          p.setBrush(brushes[op.brush]);
-          painterBrush = op.brush;
-        }
+        selectBrush(op.brush);
         if (op.kind == OpKind::Ellipse)
           p.drawEllipse(OutlineRect(r));
         else
@@ -434,10 +436,7 @@ void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width,
         break;
       }
       case OpKind::Polygon: {
-        if (painterBrush != op.brush && op.brush != kNoBrush) {
-          p.setBrush(brushes[op.brush]);
-          painterBrush = op.brush;
-        }
+        selectBrush(op.brush);
         const auto& pts = piece.polygons[static_cast<std::size_t>(op.a)];
         p.drawPolygon(pts.data(), static_cast<int>(pts.size()));
         break;

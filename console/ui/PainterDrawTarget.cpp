@@ -6,6 +6,7 @@
 
 #include "DrawingObjects.h"
 #include "LineRaster.h"
+#include "ViewDecorations.h"
 
 QFont ViewFont(int logicalHeight, const LogicalMapping& mapping, QFont::Weight weight)
 {
@@ -19,7 +20,7 @@ QFont ViewFont(int logicalHeight, const LogicalMapping& mapping, QFont::Weight w
 PainterDrawTarget::PainterDrawTarget(QPainter& painter, const ViewTransform& transform,
                                      const LogicalMapping& mapping, bool printing, const QRect& bounds)
     : m_painter(painter), m_transform(transform), m_mapping(mapping), m_bPrinting(printing), m_bounds(bounds),
-      m_labelFont(ViewFont(35, mapping, QFont::Normal))
+      m_labelFont(ViewFont(kLabelFontHeight, mapping, QFont::Normal))
 {
   if (printing)
     m_penScale = std::max(1.0, mapping.dpiX / 96.0);

@@ -1,6 +1,6 @@
-// The console under test: one QApplication for the test program
-// (offscreen unless the environment says otherwise), the console built in
-// the working directory at a known size, and pixels of grabbed pictures.
+// The console under test: the console built in the working directory at a
+// known size, and pixels of grabbed pictures. The test program's
+// QApplication comes from UiTestApp.cpp, which the program links.
 #pragma once
 
 #include <QApplication>
@@ -17,33 +17,9 @@
 #include "CProject.h"
 #include "ConsoleState.h"
 #include "DrawTypes.h"
+#include "UiTestApp.h"
 
 namespace uitest {
-
-// The test program's QApplication: made before the first test and
-// destroyed after the last, while the program's other globals still live.
-class QtEnvironment : public ::testing::Environment
-{
-public:
-  void SetUp() override
-  {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    m_app = new QApplication(m_argc, m_argv);
-  }
-  void TearDown() override
-  {
-    delete m_app;
-    m_app = nullptr;
-  }
-
-private:
-  int m_argc = 1;
-  char m_name[12] = "vlq_ui_test";
-  char* m_argv[2] = {m_name, nullptr};
-  QApplication* m_app = nullptr;
-};
-inline ::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 inline QApplication& App()
 {
