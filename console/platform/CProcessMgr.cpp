@@ -9,13 +9,13 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "CProcessList.h"
 #include "CProject.h"
 #include "LaunchedProcesses.h"
+#include "PathSearch.h"
 
 extern char** environ;
 
@@ -176,22 +176,7 @@ SpawnCommand BuildSpawnCommand(const std::string& target, const std::string& par
 std::string FindTerminal(const char* display, const char* wayland, const char* pathVariable)
 {
   const bool hasDisplay = (display && *display) || (wayland && *wayland);
-  if (!hasDisplay || !pathVariable)
-    return "";
-  const std::string path = pathVariable;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t colon = path.find(':', start);
-    if (colon == std::string::npos)
-      colon = path.size();
-    const std::string dir = path.substr(start, colon - start);
-    const std::string candidate = (dir.empty() ? "." : dir) + "/xterm";
-    struct stat st;
-    if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-    start = colon + 1;
-  }
-  return "";
+  return hasDisplay ? FindInPathList("xterm", pathVariable) : "";
 }
 
 std::string FindTerminal()
