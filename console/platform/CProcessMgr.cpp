@@ -1,6 +1,5 @@
 #include "CProcessMgr.h"
 
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "AsciiCase.h"
 #include "CProcessList.h"
 #include "CProject.h"
 #include "LaunchedProcesses.h"
@@ -23,12 +23,7 @@ namespace {
 
 bool IsBatchFile(const std::string& file)
 {
-  if (file.size() < 4)
-    return false;
-  std::string ext = file.substr(file.size() - 4);
-  for (char& c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".bat";
+  return EndsWithIgnoringCase(file, ".bat");
 }
 
 // The file name part of a path, with "/" or "\" as separator.
