@@ -2,12 +2,9 @@
 
 #include "FileText.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace {
 
@@ -35,36 +32,12 @@ std::string ShellQuote(const std::string& s)
   return out;
 }
 
-bool IsExecutableFile(const std::string& path)
-{
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec) && ::access(path.c_str(), X_OK) == 0;
-}
-
 std::string FindInPath(const std::string& name)
 {
-  std::vector<std::string> dirs;
-  if (const char* path = std::getenv("PATH")) {
-    const std::string p = path;
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t end = p.find(':', start);
-      dirs.push_back(p.substr(start, end == std::string::npos ? std::string::npos : end - start));
-      if (end == std::string::npos)
-        break;
-      start = end + 1;
-    }
-  }
-  for (const char* d : {"/usr/bin", "/usr/sbin", "/usr/local/bin", "/bin", "/sbin"})
-    dirs.push_back(d);
-  for (const std::string& d : dirs) {
-    if (d.empty())
-      continue;
-    const std::string candidate = (std::filesystem::path(d) / name).string();
-    if (IsExecutableFile(candidate))
-      return candidate;
-  }
-  return std::string();
+  std::string found = FindInPathList(name, std::getenv("PATH"));
+  if (found.empty())
+    found = FindInPathList(name, "/usr/bin:/usr/sbin:/usr/local/bin:/bin:/sbin");
+  return found;
 }
 
 bool WriteNameServiceLink(const std::string& runDir, std::string& error, std::string* warning)

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "PathSearch.h"
 #include "RunPrograms.h"
 
 // What a program's batch file starts: the program (an absolute path, or a
@@ -33,7 +34,6 @@ std::string ShellQuote(const std::string& s);
 // The executable file `name` in the directories of PATH, then in /usr/bin,
 // /usr/sbin, /usr/local/bin, /bin and /sbin; empty when there is none.
 std::string FindInPath(const std::string& name);
-bool IsExecutableFile(const std::string& path);
 
 // Makes runDir/NAMEDIR a link to the naming service's program (omniNames,
 // looked up by FindInPath), so that naming_service.bat runs it under the

@@ -133,8 +133,6 @@ void CProject::FreeTables()
   m_pZoneSuperZone.reset();
   m_pZoneList.reset();
   m_pSuperZoneColor.reset();
-  m_nZoneTableSize = 0;
-  m_nSuperZoneTableSize = 0;
 }
 
 void CProject::ClearNetworkArrays()
@@ -241,7 +239,6 @@ void CProject::ColourSuperZones(int count)
 {
   m_nSuperZoneCount = count;
   m_pSuperZoneColor.reset(new ColorRef[static_cast<std::size_t>(count) + 1]);
-  m_nSuperZoneTableSize = count + 1;
   for (int i = 0; i <= count; ++i)
     m_pSuperZoneColor[i] = RandomColour();
 }
@@ -329,7 +326,6 @@ bool CProject::ReadNetwork()
   m_pNodeZone.reset(new int[static_cast<std::size_t>(nodes) + 1]());
   m_pZoneSuperZone.reset(new int[static_cast<std::size_t>(zones) + 1]());
   m_pZoneList.reset(new int[static_cast<std::size_t>(zones) + 1]());
-  m_nZoneTableSize = zones + 1;
   ReadSuperZones(zones);
   if (!ReadNodeBlock(file.get(), nodes, zones))
     return false;

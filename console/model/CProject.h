@@ -121,10 +121,6 @@ public:
   std::unique_ptr<double[], CFreeDeleter> m_ODTable;  // [kODSlots][kMaxZones][kMaxZones]
   int m_ODSize = 0;
 
-  // Sizes of the owned tables of the last load.
-  int m_nZoneTableSize = 0;       // zones + 1
-  int m_nSuperZoneTableSize = 0;  // super-zones + 1
-
   LoadResult m_LastLoadResult = LoadResult::NotRun;
 
   // ---- sinks and exit -----------------------------------------------------

@@ -91,28 +91,32 @@ struct PenSpec
   friend constexpr bool operator==(const PenSpec&, const PenSpec&) = default;
 };
 
+// The colour ramp of links by density (level 0 to 4) or speed (4 to 0),
+// green, light cyan, light blue, orange, red: the ramp pens' colours.
+inline constexpr ColorRef kColorRampDefault[5] = {0x00FF00, 0xFFFF66, 0xFF8080, 0x4080FF, 0x0000FF};
+
 // The drawing objects built once at start-up: one row per DrawPen and per
 // DrawBrush, in enum order. A view makes its toolkit pens and brushes from
 // these tables once.
 inline constexpr PenSpec kPenTable[kDrawPenCount] = {
-    {PenStyle::Solid, 1, 0x808080},   // Grey: unmarked links, node outlines, cameras
-    {PenStyle::Solid, 2, 0x000000},   // Print: links and cameras when printing
-    {PenStyle::Solid, 3, 0x0066FF},   // LinkSelected: mark 2
-    {PenStyle::Solid, 4, 0x00FFFF},   // LinkHighlight: mark 1
-    {PenStyle::Solid, 1, 0x00FF00},   // Ramp0 green
-    {PenStyle::Solid, 1, 0xFFFF66},   // Ramp1 light cyan
-    {PenStyle::Solid, 1, 0xFF8080},   // Ramp2 light blue
-    {PenStyle::Solid, 1, 0x4080FF},   // Ramp3 orange
-    {PenStyle::Solid, 1, 0x0000FF},   // Ramp4 red
-    {PenStyle::Solid, 3, 0xFF33FF},   // Queue: the queue piece of a link
-    {PenStyle::Dotted, 1, 0x00FFFF},  // PathDotted: path piece of kind 0
-    {PenStyle::Dashed, 1, 0xFFFFFF},  // PathDashed: selected for kind 1, at once replaced
-    {PenStyle::Solid, 1, 0x00FF00},   // PathGreen: path piece of kind 1
-    {PenStyle::Solid, 1, 0x00FFCC},   // PathYellowGreen: path piece of kind 2
-    {PenStyle::Solid, 4, 0xFF00FF},   // PredPath: a picked predicted path
-    {PenStyle::Dotted, 1, 0xFFFFFF},  // Zone: OD zone outlines
-    {PenStyle::Solid, 1, 0x000000},   // NodeSelected
-    {PenStyle::Solid, 2, 0x33FF99},   // NodeHighlight: square of half-size 4
+    {PenStyle::Solid, 1, 0x808080},              // Grey: unmarked links, node outlines, cameras
+    {PenStyle::Solid, 2, 0x000000},              // Print: links and cameras when printing
+    {PenStyle::Solid, 3, 0x0066FF},              // LinkSelected: mark 2
+    {PenStyle::Solid, 4, 0x00FFFF},              // LinkHighlight: mark 1
+    {PenStyle::Solid, 1, kColorRampDefault[0]},  // Ramp0 green
+    {PenStyle::Solid, 1, kColorRampDefault[1]},  // Ramp1 light cyan
+    {PenStyle::Solid, 1, kColorRampDefault[2]},  // Ramp2 light blue
+    {PenStyle::Solid, 1, kColorRampDefault[3]},  // Ramp3 orange
+    {PenStyle::Solid, 1, kColorRampDefault[4]},  // Ramp4 red
+    {PenStyle::Solid, 3, 0xFF33FF},              // Queue: the queue piece of a link
+    {PenStyle::Dotted, 1, 0x00FFFF},             // PathDotted: path piece of kind 0
+    {PenStyle::Dashed, 1, 0xFFFFFF},             // PathDashed: selected for kind 1, at once replaced
+    {PenStyle::Solid, 1, 0x00FF00},              // PathGreen: path piece of kind 1
+    {PenStyle::Solid, 1, 0x00FFCC},              // PathYellowGreen: path piece of kind 2
+    {PenStyle::Solid, 4, 0xFF00FF},              // PredPath: a picked predicted path
+    {PenStyle::Dotted, 1, 0xFFFFFF},             // Zone: OD zone outlines
+    {PenStyle::Solid, 1, 0x000000},              // NodeSelected
+    {PenStyle::Solid, 2, 0x33FF99},              // NodeHighlight: square of half-size 4
 };
 inline constexpr ColorRef kBrushTable[kDrawBrushCount] = {
     0xFF80FF,  // Queue
@@ -125,10 +129,6 @@ inline constexpr ColorRef kBrushTable[kDrawBrushCount] = {
     0x808080,  // VehicleGrey
     0,         // Hollow
 };
-
-// The colour ramp of links by density (level 0 to 4) or speed (4 to 0),
-// green, light cyan, light blue, orange, red: the ramp pens' colours.
-inline constexpr ColorRef kColorRampDefault[5] = {0x00FF00, 0xFFFF66, 0xFF8080, 0x4080FF, 0x0000FF};
 
 constexpr PenSpec GetPenSpec(DrawPen pen)
 {

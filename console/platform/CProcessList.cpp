@@ -1,5 +1,6 @@
 #include "CProcessList.h"
 
+#include "AsciiCase.h"
 #include "FileText.h"
 
 #include <algorithm>
@@ -13,29 +14,10 @@ namespace {
 // Longest task name the kernel keeps (16 bytes with the terminator).
 constexpr std::size_t kTaskNameMax = 15;
 
-char Fold(char c)
-{
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 // name without a final ".exe" in any case.
 std::string Stem(const std::string& name)
 {
-  static const char kExe[] = ".exe";
-  if (name.size() > 4) {
-    bool exe = true;
-    for (std::size_t i = 0; i < 4; ++i)
-      exe = exe && Fold(name[name.size() - 4 + i]) == kExe[i];
-    if (exe)
-      return name.substr(0, name.size() - 4);
-  }
-  return name;
-}
-
-bool SameFolded(const std::string& a, const std::string& b)
-{
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
+  return name.size() > 4 && EndsWithIgnoringCase(name, ".exe") ? name.substr(0, name.size() - 4) : name;
 }
 
 // Target of a link, or "" when it cannot be read.
@@ -96,7 +78,7 @@ uid_t ParseUid(const std::string& status)
 
 bool ImageNameMatches(const std::string& image, const std::string& name)
 {
-  return !image.empty() && SameFolded(Stem(image), Stem(name));
+  return !image.empty() && EqualsIgnoringCase(Stem(image), Stem(name));
 }
 
 bool CProcess::Matches(const std::string& wanted) const
@@ -107,7 +89,7 @@ bool CProcess::Matches(const std::string& wanted) const
     return false;
   const std::string stem = Stem(wanted);
   if (stem.size() > kTaskNameMax && task.size() == kTaskNameMax)
-    return SameFolded(task, stem.substr(0, kTaskNameMax));
+    return EqualsIgnoringCase(task, stem.substr(0, kTaskNameMax));
   return ImageNameMatches(task, wanted);
 }
 

@@ -1,6 +1,5 @@
 #include "CProcessMgr.h"
 
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -9,13 +8,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "AsciiCase.h"
 #include "CProcessList.h"
 #include "CProject.h"
 #include "LaunchedProcesses.h"
+#include "PathSearch.h"
 
 extern char** environ;
 
@@ -23,12 +23,7 @@ namespace {
 
 bool IsBatchFile(const std::string& file)
 {
-  if (file.size() < 4)
-    return false;
-  std::string ext = file.substr(file.size() - 4);
-  for (char& c : ext)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".bat";
+  return EndsWithIgnoringCase(file, ".bat");
 }
 
 // The file name part of a path, with "/" or "\" as separator.
@@ -176,22 +171,7 @@ SpawnCommand BuildSpawnCommand(const std::string& target, const std::string& par
 std::string FindTerminal(const char* display, const char* wayland, const char* pathVariable)
 {
   const bool hasDisplay = (display && *display) || (wayland && *wayland);
-  if (!hasDisplay || !pathVariable)
-    return "";
-  const std::string path = pathVariable;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t colon = path.find(':', start);
-    if (colon == std::string::npos)
-      colon = path.size();
-    const std::string dir = path.substr(start, colon - start);
-    const std::string candidate = (dir.empty() ? "." : dir) + "/xterm";
-    struct stat st;
-    if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-    start = colon + 1;
-  }
-  return "";
+  return hasDisplay ? FindInPathList("xterm", pathVariable) : "";
 }
 
 std::string FindTerminal()

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "AsciiCase.h"
 #include "FileText.h"
 
 #include <climits>
@@ -20,18 +21,6 @@ std::string Trim(const std::string& s)
     return "";
   const std::size_t e = s.find_last_not_of(kBlanks);
   return s.substr(b, e - b + 1);
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y))
-      return false;
-  }
-  return true;
 }
 
 // One line of the file as it stands, and what it means.
@@ -108,7 +97,7 @@ struct IniText
   long FindSection(const std::string& section) const
   {
     for (std::size_t i = 0; i < lines.size(); ++i)
-      if (lines[i].kind == IniLine::kSection && SameName(lines[i].name, section))
+      if (lines[i].kind == IniLine::kSection && EqualsIgnoringCase(lines[i].name, section))
         return static_cast<long>(i);
     return -1;
   }
@@ -127,7 +116,7 @@ struct IniText
   {
     const std::size_t end = SectionEnd(h);
     for (std::size_t i = static_cast<std::size_t>(h) + 1; i < end; ++i)
-      if (lines[i].kind == IniLine::kKey && SameName(lines[i].name, key))
+      if (lines[i].kind == IniLine::kKey && EqualsIgnoringCase(lines[i].name, key))
         return static_cast<long>(i);
     return -1;
   }

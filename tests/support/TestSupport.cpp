@@ -18,6 +18,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "PathSearch.h"
+
 extern char** environ;
 
 // ---------------------------------------------------------------- TempDir
@@ -133,26 +135,13 @@ std::string MissingSystemProgram(const std::string& buildRoot)
 
 namespace {
 
+// program itself when it holds a "/", else its place in PATH.
 std::string FindInPath(const std::string& program)
 {
   if (program.find('/') != std::string::npos)
     return program;
   const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t colon = dirs.find(':', start);
-    if (colon == std::string::npos)
-      colon = dirs.size();
-    std::string dir = dirs.substr(start, colon - start);
-    if (dir.empty())
-      dir = ".";
-    const std::string candidate = dir + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-    start = colon + 1;
-  }
-  return "";
+  return FindInPathList(program, path ? path : "/usr/local/bin:/usr/bin:/bin");
 }
 
 }  // namespace
