@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "HRTime.h"
+#include "ScenarioObjects.h"
 #include "VQOStreamLog.h"
 #include "VQTimeCentral.h"
 #include "qelm_command_args.h"
@@ -335,6 +336,11 @@ int VQSystemController::SendIncident(int action, int fromNode, int toNode, float
   const CommandPayload c = IncidentCommand(action, fromNode, toNode, start, end, severity);
   return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
+
+// The console hands over a sign's detour nodes in an array of its own size;
+// the command reads that many.
+static_assert(kVMSMaxDetourNodes == VMSMsgArg::MAX_PATH_NODES,
+              "a sign's detour nodes fill the command's path");
 
 int VQSystemController::SendVMS(int action, int type, int fromNode, int toNode, const int* params,
                                 float start, float end, const int* subPath)
