@@ -111,8 +111,6 @@ void TakeOverSecondInstanceSigns()
 StrategyResult SelectStrategy(const std::vector<std::string>& selected, int instanceItem,
                               const fs::path& runDir, IOperatorPrompts& prompts)
 {
-  if (selected.empty())
-    return StrategyResult::kNothingSelected;
   if (!prompts.AskYesNo(StrategyQuestion(selected, instanceItem)))
     return StrategyResult::kDeclined;
   // The list offers the second prediction instance only.

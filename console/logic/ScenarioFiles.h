@@ -77,13 +77,13 @@ const std::vector<std::string>& StrategyFileNames();
 std::string StrategyQuestion(const std::vector<std::string>& selected, int instanceItem);
 
 enum class StrategyResult {
-  kNothingSelected,  // nothing asked or copied
-  kDeclined,         // the question answered No
-  kDone,             // every name tried (failed copies shown)
-  kStopped           // a source file is missing: the dialog stays open
+  kDeclined,  // the question answered No
+  kDone,      // every name tried (failed copies shown)
+  kStopped    // a source file is missing: the dialog stays open
 };
 
-// Asks the question, then copies each selected name from predict1/ to
+// Asks the question (also when nothing is selected: the file list is never
+// empty, so the dialog always asks), then copies each selected name from predict1/ to
 // estimate/new_<name>, in the given order, showing the outcome of each. A
 // copied vms.dat also replaces the estimation VMS list with copies of the
 // second prediction instance's list.

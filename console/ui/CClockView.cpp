@@ -114,9 +114,11 @@ void CClockView::mouseMoveEvent(QMouseEvent* event)
   if (t) {
     ApplyPredictionDrag(*t, CurrentViews());
     InvalidatePredictionViews();
-    if (g_pMainFrame)
-      g_pMainFrame->RefreshPreviews();
   }
+  // While the marker is picked up the previews refresh on every move, also
+  // when the mouse has left the prediction stage.
+  if (m_machine.m_bGrabPred && g_pMainFrame)
+    g_pMainFrame->RefreshPreviews();
   update();
 }
 

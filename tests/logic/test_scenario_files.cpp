@@ -193,10 +193,15 @@ TEST_F(StrategySelection, YesCopiesAndTakesOverTheSigns)
 
 TEST_F(StrategySelection, NoAndNothingSelectedCopyNothing)
 {
-  prompts.answers = {false};
+  prompts.answers = {false, false, true};
   EXPECT_EQ(SelectStrategy({"vms.dat"}, 0, run.dir, prompts), StrategyResult::kDeclined);
-  EXPECT_EQ(SelectStrategy({}, 0, run.dir, prompts), StrategyResult::kNothingSelected);
-  EXPECT_EQ(prompts.questions.size(), 1u);
+  // Nothing selected still asks, with no names in the question.
+  EXPECT_EQ(SelectStrategy({}, 0, run.dir, prompts), StrategyResult::kDeclined);
+  EXPECT_EQ(SelectStrategy({}, 0, run.dir, prompts), StrategyResult::kDone);
+  EXPECT_EQ(prompts.questions,
+            (std::vector<std::string>{"Are you selecting vms.dat in FORESIM1", "Are you selecting in FORESIM1",
+                                      "Are you selecting in FORESIM1"}));
+  EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(fs::is_empty(run.dir / "estimate"));
   EXPECT_EQ(g_VMSArray[0]->m_nType, 1);
 }
