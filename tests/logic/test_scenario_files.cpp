@@ -199,8 +199,8 @@ TEST_F(StrategySelection, NoAndNothingSelectedCopyNothing)
   EXPECT_EQ(SelectStrategy({}, 0, run.dir, prompts), StrategyResult::kDeclined);
   EXPECT_EQ(SelectStrategy({}, 0, run.dir, prompts), StrategyResult::kDone);
   EXPECT_EQ(prompts.questions,
-            (std::vector<std::string>{"Are you selecting vms.dat in FORESIM1", "Are you selecting in FORESIM1",
-                                      "Are you selecting in FORESIM1"}));
+            (std::vector<std::string>{"Are you selecting vms.dat in FORESIM1",
+                                      "Are you selecting in FORESIM1", "Are you selecting in FORESIM1"}));
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(fs::is_empty(run.dir / "estimate"));
   EXPECT_EQ(g_VMSArray[0]->m_nType, 1);
