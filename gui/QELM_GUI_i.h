@@ -14,10 +14,8 @@
 // The server thread activates the root POA, starts the message loop and runs
 // the ORB in a pool of 3 threads until Stop shuts the ORB down; it then
 // destroys the ORB and ends. Stop joins it, so no thread of the servant is
-// left running after Stop, StopIfRunning or the destructor.
-//
-// (The framework thread that the original bring-up started next to the
-// server, and which did no work, has no counterpart here.)
+// left running after Stop, StopIfRunning or the destructor. The server
+// thread is the only thread the servant starts.
 #pragma once
 
 #include <QELM.hh>

@@ -4,7 +4,7 @@
 // (CommandRule in Commands.h, applied after every change of state or of the
 // active view).
 //
-// Seams for the parts that arrive later (each has a harmless default):
+// What the program (or a test) plugs in; each has a harmless default:
 //   frame.SetBringUpActions(std::make_unique<MyBringUp>(...));  // what the bring-up steps do
 //   frame.SetInputDialog(kCmdInputIncident, [](QWidget* parent) { ... });  // the Input menu's dialogs
 //   frame.SetInfoSheet(&sheet);     // Plots and RefreshPreviews (the frame builds its own sheet)
