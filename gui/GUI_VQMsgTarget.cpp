@@ -80,9 +80,23 @@ void GUI_VQMsgTarget::SetDisplay(IResultDisplay* display, GuiPoster post)
 
 int GUI_VQMsgTarget::HandleMsg(QELM::MSG* pmsg)
 {
+  const bool lostBefore = m_source.RecordStoreLost();
   std::shared_ptr<FetchedMessage> msg = FetchForMessage(pmsg->ID, m_source);
   if (!msg)
     return 1;
+  const bool lostAfter = m_source.RecordStoreLost();
+  // The loss and the return are told once: a message dropped while the
+  // store is known lost leaves a line in debug.log only.
+  std::string notice;
+  bool quiet = false;
+  if (!msg->dropReason.empty() && lostAfter) {
+    if (lostBefore)
+      quiet = true;
+    else
+      msg->dropReason += kTextStoreLost;
+  } else if (lostBefore && !lostAfter) {
+    notice = kTextStoreBack;
+  }
   IResultDisplay* display;
   GuiPoster post;
   {
@@ -95,7 +109,15 @@ int GUI_VQMsgTarget::HandleMsg(QELM::MSG* pmsg)
                        static_cast<long>(pmsg->ID));
     return 0;
   }
-  auto apply = [msg, display] { ApplyMessage(*msg, *display); };
+  auto apply = [msg, display, notice, quiet] {
+    if (quiet) {
+      display->DebugLog(msg->dropReason, false);
+      return;
+    }
+    if (!notice.empty())
+      display->DebugLog(notice, true);
+    ApplyMessage(*msg, *display);
+  };
   if (post)
     post(apply);
   else

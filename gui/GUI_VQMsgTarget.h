@@ -12,7 +12,11 @@
 // Codes the console ignores are dropped on the loop thread without a post.
 // A message that needs records while no record store is known (before
 // Initialize, or after it failed), or whose fetch fails, is posted as a
-// dropped message: one line, nothing else changes.
+// dropped message: one line, nothing else changes. While the source reports
+// the record store lost, only the first dropped message says so in the
+// control panel (kTextStoreLost after its line); the later ones go to
+// debug.log alone, and the first message fetched after the store answers
+// again is preceded by kTextStoreBack.
 #pragma once
 
 #include <QELM.hh>
@@ -33,7 +37,15 @@ public:
   // False, with the reason in error, when there is no record store or the
   // remote call failed.
   virtual bool FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error) = 0;
+  // A fetch failed for want of the record store and none has succeeded
+  // since.
+  virtual bool RecordStoreLost() const { return false; }
 };
+
+// The control panel's lines when the record store is lost and when it
+// answers again.
+inline constexpr const char* kTextStoreLost = " Results are dropped until the record store answers again.";
+inline constexpr const char* kTextStoreBack = "The record store answers again: results are applied.";
 
 // A record's integer and real arrays as plain vectors.
 PlainRecord ToPlainRecord(const QELM::DBKRecord& r, int kind);

@@ -28,6 +28,23 @@ const char kTextNoSync[] = "Unable to synchronize time.";
 // Seconds Connect waits for Management to appear in the naming service.
 constexpr int kResolveTimeoutS = 10;
 
+// A call that reached its peer and got no answer within its time-out: the
+// peer may still carry it out.
+bool NotAnswered(const CORBA::SystemException& e)
+{
+  if (dynamic_cast<const CORBA::TIMEOUT*>(&e))
+    return true;
+  return dynamic_cast<const CORBA::TRANSIENT*>(&e) && e.minor() == omni::TRANSIENT_CallTimedout;
+}
+
+// A failure that says the record store is not there (any more) at the
+// address its reference names.
+bool StoreUnreachable(const CORBA::SystemException& e)
+{
+  return dynamic_cast<const CORBA::TRANSIENT*>(&e) || dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
+         dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
+}
+
 const char* TextOfCode(int code)
 {
   switch (code) {
@@ -94,6 +111,7 @@ void VQSystemController::SetRecordStore(QELM::Tallyhouse_ptr store)
 {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_tallyhouse = QELM::Tallyhouse::_duplicate(store);
+  m_storeLost = false;
 }
 
 bool VQSystemController::HasManagement() const
@@ -116,18 +134,27 @@ void VQSystemController::SetStartTimeout(std::chrono::milliseconds timeout)
 
 void VQSystemController::GetSystemStatus(QELM::SystemStatus& status)
 {
+  ReadStatus(status);
+}
+
+bool VQSystemController::ReadStatus(QELM::SystemStatus& status)
+{
   QELM::Management_var m = DuplicateManagement();
+  bool answered = true;
   try {
-    if (!qelm_object_non_existent(m.in())) {
+    if (!CORBA::is_nil(m.in()) && !m->_non_existent()) {
       status = m->GetSystemStatus();
-      return;
+      return true;
     }
+  } catch (const CORBA::SystemException& e) {
+    answered = !NotAnswered(e);
   } catch (...) {
   }
   status.active = false;
   status.initialized_before = false;
   status.initialized = false;
   status.cyclic_running = false;
+  return answered;
 }
 
 int VQSystemController::CheckStatus(std::initializer_list<Check> checks, QELM::SystemStatus* read)
@@ -180,6 +207,9 @@ int VQSystemController::Connect()
     if (CORBA::is_nil(orb.in()))
       return Fail(9);
     QELM::Management_var m = qelm_get_object<QELM::Management>(orb.in(), "Management", kResolveTimeoutS);
+    // Every later call on the reference (its duplicates are the same
+    // reference) is bounded.
+    omniORB::setClientCallTimeout(m.in(), kCallTimeoutMs);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_management = QELM::Management::_duplicate(m.in());
@@ -189,6 +219,7 @@ int VQSystemController::Connect()
       return Fail(9, kTextNoSync);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_tallyhouse = QELM::Tallyhouse::_nil();
+    m_storeLost = false;
     return 0;
   } catch (...) {
     return Fail(9);
@@ -208,17 +239,20 @@ int VQSystemController::Disconnect(bool force)
   std::lock_guard<std::mutex> lock(m_mutex);
   m_management = QELM::Management::_nil();
   m_tallyhouse = QELM::Tallyhouse::_nil();
+  m_storeLost = false;
   return result;
 }
 
 template <class F>
-int VQSystemController::OnManagement(F&& call)
+int VQSystemController::OnManagement(F&& call, const char* noAnswer)
 {
   try {
     QELM::Management_var m = DuplicateManagement();
     if (CORBA::is_nil(m.in()))
       return Fail(9);
     return call(m.in());
+  } catch (const CORBA::SystemException& e) {
+    return NotAnswered(e) ? Fail(9, noAnswer) : Fail(9);
   } catch (...) {
     return Fail(9);
   }
@@ -230,16 +264,16 @@ int VQSystemController::Initialize()
     return code;
   return OnManagement([this](QELM::Management_ptr m) {
     // Initialize waits for the record store and the modules: a bound of its
-    // own, the ORB's default again afterwards.
+    // own, the usual one again afterwards.
     omniORB::setClientCallTimeout(m, kInitializeTimeoutMs);
     CORBA::Long result = -1;
     try {
       result = m->Initialize();
     } catch (...) {
-      omniORB::setClientCallTimeout(m, 0);
+      omniORB::setClientCallTimeout(m, kCallTimeoutMs);
       throw;
     }
-    omniORB::setClientCallTimeout(m, 0);
+    omniORB::setClientCallTimeout(m, kCallTimeoutMs);
     if (result != 0)
       return Fail(9);
     QELM::Tallyhouse_var store = m->GetDataBrokerObject();
@@ -261,16 +295,20 @@ int VQSystemController::Start(QELM::Management::RunModeEnum mode)
     m->Start(mode);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     QELM::SystemStatus s{};
-    GetSystemStatus(s);
+    bool answered = ReadStatus(s);
     for (;;) {
       if (s.cyclic_running)
         return 0;
+      // The start was sent: a Management that does not answer may still
+      // start the cycles.
+      if (!answered)
+        return Fail(9, kTextNoAnswer);
       // The poll ends when the system stops being active, or at the bound.
       if (std::chrono::steady_clock::now() >= deadline)
         return Fail(9);
       SleepMs(static_cast<uint32_t>(std::rand() % 250));
-      GetSystemStatus(s);
-      if (!s.active)
+      answered = ReadStatus(s);
+      if (answered && !s.active)
         return Fail(9);
     }
   });
@@ -324,10 +362,12 @@ int VQSystemController::Shutdown(bool force)
 
 int VQSystemController::SendMsg(const QELM::MSG& msg)
 {
-  return OnManagement([&](QELM::Management_ptr m) {
-    m->SendMsg(msg);
-    return 0;
-  });
+  return OnManagement(
+      [&](QELM::Management_ptr m) {
+        m->SendMsg(msg);
+        return 0;
+      },
+      kTextCommandNoAnswer);
 }
 
 int VQSystemController::SendIncident(int action, int fromNode, int toNode, float start, float end,
@@ -357,25 +397,69 @@ int VQSystemController::SendWorkZone(int action, int fromNode, int toNode, float
   return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
 
-bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error)
+QELM::Tallyhouse_ptr VQSystemController::StoreToFetch()
 {
-  QELM::Tallyhouse_var store;
+  QELM::Tallyhouse_var held;
+  CORBA::ORB_var orb;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    store = QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+    if (!m_storeLost || CORBA::is_nil(m_tallyhouse.in()))
+      return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+    held = QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+    orb = CORBA::ORB::_duplicate(m_orb.in());
   }
+  // One look-up, no waiting: the next message asks again.
+  QELM::Tallyhouse_var found;
+  try {
+    if (!CORBA::is_nil(orb.in()))
+      found = qelm_get_object<QELM::Tallyhouse>(orb.in(), "Tallyhouse", 0);
+  } catch (...) {
+    return QELM::Tallyhouse::_nil();
+  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  // Initialize, Connect or Disconnect may have replaced the reference
+  // meanwhile: theirs holds.
+  if (m_tallyhouse.in() != held.in())
+    return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
+  m_tallyhouse = QELM::Tallyhouse::_duplicate(found.in());
+  return found._retn();
+}
+
+bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error)
+{
+  const std::string what = "fetching " + ResultKindName(static_cast<int>(kind));
+  QELM::Tallyhouse_var store = StoreToFetch();
   if (CORBA::is_nil(store.in())) {
-    error = "no record store (the system is not initialized).";
+    error = HasRecordStore()
+                ? what + " failed: the record store Tallyhouse is not bound in the naming service "
+                         "or does not answer."
+                : "no record store (the system is not initialized).";
     return false;
   }
   try {
     QELM::DBKRecord_var r = store->GetLatestRecord(kind);
     out = ToPlainRecord(r.in(), static_cast<int>(kind));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_tallyhouse.in() == store.in())
+      m_storeLost = false;
     return true;
+  } catch (const CORBA::SystemException& e) {
+    error = what + " failed (" + e._name() + ").";
+    if (StoreUnreachable(e)) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_tallyhouse.in() == store.in())
+        m_storeLost = true;
+    }
   } catch (const CORBA::Exception& e) {
-    error = "fetching " + ResultKindName(static_cast<int>(kind)) + " failed (" + e._name() + ").";
+    error = what + " failed (" + e._name() + ").";
   } catch (...) {
-    error = "fetching " + ResultKindName(static_cast<int>(kind)) + " failed.";
+    error = what + " failed.";
   }
   return false;
+}
+
+bool VQSystemController::RecordStoreLost() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_storeLost;
 }

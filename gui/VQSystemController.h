@@ -18,11 +18,22 @@
 //                            synchronise, or there is no Management
 // and keeps the text of the last failure, which a success does not clear.
 //
-// Every remote call is bounded in time (the ORB's call time-out, longer for
-// Initialize), and so is Start's wait for the cycles. The references and the
-// error text are guarded by one mutex, held only to read or set them, never
-// during a remote call: the message loop fetches records while the window
-// side calls other operations.
+// Every remote call to Management is bounded in time (kCallTimeoutMs, set on
+// its reference at Connect; longer for Initialize), and so is Start's wait
+// for the cycles. A call that Management received but did not answer in time
+// ends in code 9 with a text saying that Management may still carry it out
+// (kTextNoAnswer, kTextCommandNoAnswer); a refusal, a dead peer or any other
+// failure keeps its own text. The references and the error text are guarded
+// by one mutex, held only to read or set them, never during a remote call:
+// the message loop fetches records while the window side calls other
+// operations.
+//
+// Fetches: after a fetch fails because the record store cannot be reached
+// (TRANSIENT, COMM_FAILURE, OBJECT_NOT_EXIST), the store counts as lost and
+// is looked up again by name ({"QELM", "Tallyhouse"}) before each fetch until
+// one succeeds, so that a store restarted from its batch file serves the next
+// cycle. RecordStoreLost() tells the message handler, which reports the loss
+// and the return once.
 #pragma once
 
 #include <QELM.hh>
@@ -37,9 +48,17 @@
 class VQSystemController : public ICommandSender, public IRecordSource
 {
 public:
+  // Bound of every call to Management but Initialize.
+  static constexpr unsigned long kCallTimeoutMs = 5000;
   // Bound of Management::Initialize, which waits for the record store and
   // the modules.
   static constexpr unsigned long kInitializeTimeoutMs = 180000;
+  // The last error of a call that Management did not answer in time: an
+  // operator's command, and any other request.
+  static constexpr const char* kTextCommandNoAnswer =
+      "Management did not answer in time: the command may still be applied.";
+  static constexpr const char* kTextNoAnswer =
+      "Management did not answer in time: it may still carry out the request.";
   // Bound of Start's wait for the cycles to run.
   static constexpr std::chrono::milliseconds kStartTimeout{120000};
 
@@ -74,6 +93,9 @@ public:
 
   // The newest record of a kind from the record store (the message loop).
   bool FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error) override;
+  // A fetch failed for want of the record store, and none has succeeded
+  // since.
+  bool RecordStoreLost() const override;
 
   // Whether a Management reference is held (Connect succeeded or its clock
   // synchronisation failed) and a record-store reference (Initialize).
@@ -99,16 +121,23 @@ private:
   // Reads the status (into read, when given) and runs the checks in order:
   // the code of the first that fails (its text kept), or 0.
   int CheckStatus(std::initializer_list<Check> checks, QELM::SystemStatus* read = nullptr);
+  // Reads the status as GetSystemStatus does; false when Management did not
+  // answer in time.
+  bool ReadStatus(QELM::SystemStatus& status);
   // call(Management) and its code; 9 when there is no Management reference
-  // or the call raises.
+  // or the call raises (noAnswer the text when it was not answered in time).
   template <class F>
-  int OnManagement(F&& call);
+  int OnManagement(F&& call, const char* noAnswer = kTextNoAnswer);
   QELM::Management_ptr DuplicateManagement() const;
+  // The record store to fetch from: the one held, or, once it is lost, the
+  // one bound under its name now (nil when none answers).
+  QELM::Tallyhouse_ptr StoreToFetch();
 
-  mutable std::mutex m_mutex;  // guards the four below
+  mutable std::mutex m_mutex;  // guards the six below
   std::string m_error;
   CORBA::ORB_var m_orb;
   QELM::Management_var m_management;
   QELM::Tallyhouse_var m_tallyhouse;
+  bool m_storeLost = false;  // set by a fetch that could not reach m_tallyhouse
   std::chrono::milliseconds m_startTimeout = kStartTimeout;
 };

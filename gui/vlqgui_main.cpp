@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "CLogicApp.h"
+#include "CommandQueue.h"
 #include "ConsoleDialogs.h"
 #include "ConsoleSystem.h"
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv)
   if (!app.InitInstance())
     return 1;
   system.Attach(app.Frame());
-  BindInputDialogs(app.Frame(), system.Servant());
+  // The dialogs' commands reach Management off the window thread, in the
+  // order entered; a failed one is told in a message box.
+  ConsoleBringUpOutput commandFailures;
+  CommandQueue commands(system.Servant(), commandFailures);
+  BindInputDialogs(app.Frame(), commands);
   return qt.exec();
 }

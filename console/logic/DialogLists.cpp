@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "CDrawLine.h"
-#include "CommandSender.h"
 #include "GlobalArrays.h"
 #include "NumericLocale.h"
 #include "ScenarioObjects.h"
@@ -105,12 +104,4 @@ std::string LinkNumberText(int fromNode, int toNode, int width)
   if (pos < 0)
     return StringPrintf("%*s", width, "?");
   return StringPrintf("%*d", width, pos + 1);
-}
-
-bool ReportSendResults(std::initializer_list<int> results, const ICommandSender& sender, IMessageSink& sink)
-{
-  const bool ok = std::all_of(results.begin(), results.end(), [](int rc) { return rc == 0; });
-  if (!ok)
-    sink.ShowMessage(sender.GetLastError());
-  return ok;
 }

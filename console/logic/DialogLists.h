@@ -18,7 +18,6 @@
 #include "CProject.h"  // IMessageSink
 
 class CDrawLine;
-class ICommandSender;
 
 constexpr int kMinutesPerDay = 1440;
 // Items of a start list (minutes 0 to 1439) and of an end list (1 to 1440).
@@ -27,7 +26,6 @@ constexpr int kTimeItems = kMinutesPerDay;
 // The check message of the incident, work zone and link property dialogs
 // (the VMS dialog words it without "that").
 extern const char kStartBeforeEndMessage[];
-
 
 // Clock texts (FormatMinutes with its leading-zero option) of the minutes
 // first..last, and the same minutes as "%d".
@@ -70,7 +68,3 @@ int LinkPositionByNodes(int fromNode, int toNode);
 // Position + 1 of that link as "%*d" of the width, or "?" right-aligned in
 // the width when there is no such link.
 std::string LinkNumberText(int fromNode, int toNode, int width);
-
-// After one operator action's sends: when any result is not 0, shows the
-// controller's last error once. True when every send succeeded.
-bool ReportSendResults(std::initializer_list<int> results, const ICommandSender& sender, IMessageSink& sink);

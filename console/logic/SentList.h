@@ -1,9 +1,12 @@
 // Add, Change and Delete on an operator list whose objects Management also
-// keeps (incidents, work zones): each change goes into the global array and
-// is sent as commands, a change as a remove of the old object followed by an
-// add of the new one, so that Management never keeps the old one. A failed
-// send shows the controller's last error once per action; the array keeps
-// the change.
+// keeps (incidents, work zones, the estimation's signs): each change goes
+// into the global array and is sent as commands, a change as a remove of the
+// old object followed by an add of the new one, so that Management never
+// keeps the old one. The sends of one action are handed to the sender as one
+// action (ICommandSender::RunAction), with copies of the objects: the
+// console's sender makes them off the window thread, after the array may
+// have changed again. A failed action shows the controller's last error
+// once; the array keeps the change.
 //
 //   SentList<CIncident> list(g_IncidentArray, SendIncidentCommand, sender, sink);
 //   list.Add(BuildIncident(c, sink));
@@ -35,9 +38,9 @@ public:
   {
     if (!object)
       return false;
-    const T& added = *object;
+    ICommandSender::Sends sends = {Sent(kAdd, *object)};
     m_array.Add(std::move(object));
-    ReportSendResults({m_send(m_sender, kAdd, added)}, m_sender, m_sink);
+    m_sender.RunAction(std::move(sends), m_sink);
     return true;
   }
 
@@ -51,11 +54,10 @@ public:
     std::unique_ptr<T> object = build();
     if (!object)
       return false;
-    const int removed = m_send(m_sender, kRemove, *m_array.GetAt(position));
+    ICommandSender::Sends sends = {Sent(kRemove, *m_array.GetAt(position)), Sent(kAdd, *object)};
     m_array.RemoveAt(position);
-    const T& added = *object;
     m_array.InsertAt(position, object.release());
-    ReportSendResults({removed, m_send(m_sender, kAdd, added)}, m_sender, m_sink);
+    m_sender.RunAction(std::move(sends), m_sink);
     return true;
   }
 
@@ -64,15 +66,23 @@ public:
     const T* stored = m_array.GetAt(position);
     if (!stored)
       return false;
-    const int removed = m_send(m_sender, kRemove, *stored);
+    ICommandSender::Sends sends = {Sent(kRemove, *stored)};
     m_array.RemoveAt(position);
-    ReportSendResults({removed}, m_sender, m_sink);
+    m_sender.RunAction(std::move(sends), m_sink);
     return true;
   }
 
 private:
   static constexpr int kAdd = 1;
   static constexpr int kRemove = 0;
+
+  // One send of a copy of the object.
+  ICommandSender::Send Sent(int action, const T& object) const
+  {
+    return
+        [send = m_send, action, copy = object](ICommandSender& sender) { return send(sender, action, copy); };
+  }
+
   CTypedObArray<T>& m_array;
   SendFn m_send;
   ICommandSender& m_sender;

@@ -23,6 +23,8 @@
 #include "DrawTypes.h"
 #include "GlobalArrays.h"
 
+struct ScenarioReadResult;
+
 // Deleter of the large zero-filled tables (allocated with calloc, so pages
 // never touched take no memory).
 struct CFreeDeleter
@@ -202,6 +204,11 @@ public:
   // g_VMSArray to vms.dat of the data directory.
   void WriteVMS();
   void WriteIncidents();
+  // After reading a vms.dat or incident.dat that could not be read whole:
+  // the message that says which file and where, and the original kept
+  // beside it ("<file>.bad", or ".bad.2" and on when that is taken). When it
+  // cannot be kept, the file is not written back.
+  void KeepUnreadScenarioFile(const std::string& path, const ScenarioReadResult& res, const char* records);
   void ReadScheduler();
   void WriteScheduler();
   void WriteModules();

@@ -9,6 +9,36 @@
 
 namespace {
 
+// The line (1-based) of what was read last: the line of the read position,
+// or the line before when a line end was the last character read.
+int LineAt(std::FILE* f)
+{
+  const long pos = std::ftell(f);
+  if (pos < 0)
+    return 0;
+  std::rewind(f);
+  int line = 1;
+  for (long i = 0; i + 1 < pos; ++i) {
+    const int c = std::fgetc(f);
+    if (c == EOF)
+      break;
+    line += c == '\n' ? 1 : 0;
+  }
+  std::fseek(f, pos, SEEK_SET);
+  return line;
+}
+
+// Notes a fault of record (1-based) at the read position: the first one
+// is kept.
+void Fault(ScenarioReadResult& res, ScenarioReadStatus status, int record, std::FILE* f)
+{
+  res.status = status;
+  if (res.line == 0) {
+    res.line = LineAt(f);
+    res.record = record;
+  }
+}
+
 // Opens path for reading and reads its leading record count with next.
 // Null when either fails, with res.status saying which; else the count is
 // res.declared.
@@ -22,7 +52,7 @@ UniqueFile OpenCounted(const std::string& path, std::optional<int> (*next)(field
   }
   std::optional<int> count = next(f.get());
   if (!count) {
-    res.status = ScenarioReadStatus::kShort;
+    Fault(res, ScenarioReadStatus::kShort, 0, f.get());
     return nullptr;
   }
   res.declared = *count;
@@ -67,7 +97,7 @@ ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_
     for (int* v : ints) {
       std::optional<int> x = fields::NextSignedInt(in);
       if (!x) {
-        res.status = ScenarioReadStatus::kShort;
+        Fault(res, ScenarioReadStatus::kShort, s + 1, in);
         return res;
       }
       *v = *x;
@@ -75,7 +105,7 @@ ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_
     std::optional<double> start = fields::NextReal(in);
     std::optional<double> end = start ? fields::NextReal(in) : std::nullopt;
     if (!end) {
-      res.status = ScenarioReadStatus::kShort;
+      Fault(res, ScenarioReadStatus::kShort, s + 1, in);
       return res;
     }
     sign->m_dStart = *start;
@@ -84,12 +114,14 @@ ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_
     if (sign->m_nType == kVMSMandatoryDetour) {
       int n = sign->m_nParam2;
       refused = n < 0 || n > kVMSMaxDetourNodes;
+      if (refused)
+        Fault(res, ScenarioReadStatus::kRefused, s + 1, in);
       // A refused sign's nodes are still read past, so that the signs after
       // it are read from their own lines.
       for (int i = 0; i < n; ++i) {
         std::optional<int> node = fields::NextSignedInt(in);
         if (!node) {
-          res.status = ScenarioReadStatus::kShort;
+          Fault(res, ScenarioReadStatus::kShort, s + 1, in);
           return res;
         }
         if (!refused)
@@ -98,10 +130,8 @@ ScenarioReadResult ReadVMSFile(const std::string& path, std::vector<std::unique_
       if (!refused)
         sign->m_nDetourCount = n;
     }
-    if (refused) {
-      res.status = ScenarioReadStatus::kRefused;
+    if (refused)
       continue;
-    }
     out.push_back(std::move(sign));
     ++res.taken;
   }
@@ -145,7 +175,7 @@ ScenarioReadResult ReadIncidentFile(const std::string& path, std::vector<std::un
     std::optional<double> end = start ? fields::NextReal(in) : std::nullopt;
     std::optional<double> severity = end ? fields::NextReal(in) : std::nullopt;
     if (!severity) {
-      res.status = ScenarioReadStatus::kShort;
+      Fault(res, ScenarioReadStatus::kShort, k + 1, in);
       return res;
     }
     auto inc = std::make_unique<CIncident>();

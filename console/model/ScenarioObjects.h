@@ -114,6 +114,10 @@ struct ScenarioReadResult
   ScenarioReadStatus status = ScenarioReadStatus::kRead;
   int declared = 0;  // the count at the head of the file
   int taken = 0;     // records appended
+  // kShort and kRefused: where the first fault lies, the line (1-based)
+  // and the record (1-based; 0 for the count).
+  int line = 0;
+  int record = 0;
 };
 
 // vms.dat: a count, then per sign the line

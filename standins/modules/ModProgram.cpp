@@ -72,10 +72,75 @@ QELM::Management_ptr ModuleContext::ManagementRef()
   return QELM::Management::_duplicate(m_man.in());
 }
 
-QELM::Tallyhouse_ptr ModuleContext::StoreRef()
+void ModuleContext::SetORB(CORBA::ORB_ptr orb)
 {
   std::lock_guard<std::mutex> lock(m_ref_mutex);
-  return QELM::Tallyhouse::_duplicate(m_store.in());
+  m_orb = CORBA::ORB::_duplicate(orb);
+}
+
+QELM::Tallyhouse_ptr ModuleContext::StoreRef()
+{
+  CORBA::ORB_var orb;
+  QELM::Tallyhouse_var held;
+  {
+    std::lock_guard<std::mutex> lock(m_ref_mutex);
+    if (!m_store_lost || CORBA::is_nil(m_orb.in()))
+      return QELM::Tallyhouse::_duplicate(m_store.in());
+    orb = CORBA::ORB::_duplicate(m_orb.in());
+    held = QELM::Tallyhouse::_duplicate(m_store.in());
+  }
+  QELM::Tallyhouse_var found;
+  try {
+    found = qelm_get_object<QELM::Tallyhouse>(orb.in(), "Tallyhouse", 0);
+  } catch (...) {
+    return QELM::Tallyhouse::_nil();
+  }
+  std::lock_guard<std::mutex> lock(m_ref_mutex);
+  // A new Initialize's reference holds.
+  if (m_store.in() != held.in())
+    return QELM::Tallyhouse::_duplicate(m_store.in());
+  m_store = QELM::Tallyhouse::_duplicate(found.in());
+  return found._retn();
+}
+
+void ModuleContext::StoreFailed(QELM::Tallyhouse_ptr store, const CORBA::SystemException& e, const char* what)
+{
+  const bool unreachable = dynamic_cast<const CORBA::TRANSIENT*>(&e) ||
+                           dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
+                           dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
+  bool lost_now = false;
+  {
+    std::lock_guard<std::mutex> lock(m_ref_mutex);
+    if (unreachable && !m_store_lost && m_store.in() == store) {
+      m_store_lost = true;
+      m_lost_inserts = 0;
+      lost_now = true;
+    }
+  }
+  VQOStreamLog::Line("%s: %s: %s.\n", m_name.c_str(), what, e._name());
+  if (lost_now)
+    VQOStreamLog::Line("%s: the record store is lost: it is looked up again before each insert.\n",
+                       m_name.c_str());
+}
+
+bool ModuleContext::StoreLost()
+{
+  std::lock_guard<std::mutex> lock(m_ref_mutex);
+  return m_store_lost;
+}
+
+void ModuleContext::StoreAnswered(QELM::Tallyhouse_ptr store)
+{
+  long missed = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_ref_mutex);
+    if (!m_store_lost || m_store.in() != store)
+      return;
+    m_store_lost = false;
+    missed = m_lost_inserts;
+  }
+  VQOStreamLog::Line("%s: the record store answers again (%ld records were not inserted meanwhile).\n",
+                     m_name.c_str(), missed);
 }
 
 CORBA::Long ModuleContext::Initialize(QELM::Management_ptr man)
@@ -200,20 +265,36 @@ void ModuleContext::Send(long code)
   }
 }
 
+bool ModuleContext::CountIfLost()
+{
+  std::lock_guard<std::mutex> lock(m_ref_mutex);
+  if (!m_store_lost)
+    return false;
+  ++m_lost_inserts;
+  return true;
+}
+
 bool ModuleContext::Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum id, const char* kind)
 {
   QELM::Tallyhouse_var store = StoreRef();
   if (CORBA::is_nil(store.in())) {
-    VQOStreamLog::Line("%s: %s not inserted: no record store.\n", m_name.c_str(), kind);
+    if (!CountIfLost())
+      VQOStreamLog::Line("%s: %s not inserted: no record store.\n", m_name.c_str(), kind);
     return false;
   }
+  const std::string what = std::string(kind) + " not inserted";
   try {
     store->InsertRecord(r, id);
+    StoreAnswered(store.in());
     return true;
+  } catch (const CORBA::SystemException& e) {
+    // While the store is lost the failures are only counted.
+    if (!CountIfLost())
+      StoreFailed(store.in(), e, what.c_str());
   } catch (const CORBA::Exception& e) {
-    VQOStreamLog::Line("%s: %s not inserted: %s.\n", m_name.c_str(), kind, e._name());
-    return false;
+    VQOStreamLog::Line("%s: %s: %s.\n", m_name.c_str(), what.c_str(), e._name());
   }
+  return false;
 }
 
 double ModuleContext::CycleTime()
@@ -221,7 +302,9 @@ double ModuleContext::CycleTime()
   QELM::Tallyhouse_var store = StoreRef();
   if (!CORBA::is_nil(store.in())) {
     try {
-      if (store->GetRecordCount(QELM::Tallyhouse::GUIRTSTATDATA) > 0) {
+      const CORBA::Long count = store->GetRecordCount(QELM::Tallyhouse::GUIRTSTATDATA);
+      StoreAnswered(store.in());
+      if (count > 0) {
         QELM::DBKRecord_var r = store->GetLatestRecord(QELM::Tallyhouse::GUIRTSTATDATA);
         double t = 0;
         if (RTStatTime(r.in(), t)) {
@@ -229,6 +312,9 @@ double ModuleContext::CycleTime()
           return t;
         }
       }
+    } catch (const CORBA::SystemException& e) {
+      if (!StoreLost())
+        StoreFailed(store.in(), e, "the newest GUIRTSTATDATA could not be read");
     } catch (const CORBA::Exception& e) {
       VQOStreamLog::Line("%s: the newest GUIRTSTATDATA could not be read: %s.\n", m_name.c_str(), e._name());
     }
@@ -272,6 +358,7 @@ int RunModule(int argc, char** argv, const char* base_name, bool takes_instance,
   int status = 0;
   {
     ModuleContext ctx(name, seed, instance);
+    ctx.SetORB(orb.in());
     std::string error;
     if (!ctx.Load(error)) {
       VQOStreamLog::Line("%s: %s\n", name.c_str(), error.c_str());

@@ -46,6 +46,8 @@ public:
 
   // The module's command target, registered with Management at Initialize.
   void SetCommandTarget(QELM::MessageTarget_ptr target);
+  // The program's ORB, through which a lost record store is looked up again.
+  void SetORB(CORBA::ORB_ptr orb);
 
   // Task operations.
   CORBA::Long Initialize(QELM::Management_ptr man);
@@ -62,7 +64,11 @@ public:
 
   // Reports a started or ended code through Management.
   void Send(long code);
-  // Inserts one record; failures are logged.
+  // Inserts one record; failures are logged. Once the record store cannot
+  // be reached (TRANSIENT, COMM_FAILURE, OBJECT_NOT_EXIST) it counts as lost
+  // and is looked up again by name before each use until one succeeds: the
+  // loss and the return are logged once, the records not inserted
+  // meanwhile counted in the return's line.
   bool Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum id, const char* kind);
   // The cycle's time for modules whose call carries none: time_now of the
   // newest GUIRTSTATDATA; else the last one known; else the clock's
@@ -74,7 +80,16 @@ public:
 
 private:
   QELM::Management_ptr ManagementRef();
+  // The record store held, or once it is lost the one bound under its name
+  // now (nil when none answers).
   QELM::Tallyhouse_ptr StoreRef();
+  // After a call on store: it failed with e, or it was answered.
+  void StoreFailed(QELM::Tallyhouse_ptr store, const CORBA::SystemException& e, const char* what);
+  void StoreAnswered(QELM::Tallyhouse_ptr store);
+  bool StoreLost();
+  // Counts a record not inserted while the store is lost; false when it is
+  // not lost.
+  bool CountIfLost();
 
   std::string m_name;
   uint64_t m_seed;
@@ -85,9 +100,12 @@ private:
   bool m_have_schedule = false;
   CommandState m_commands;
 
-  std::mutex m_ref_mutex;  // the references and the target id
+  std::mutex m_ref_mutex;  // the references, the target id and the store's loss
+  CORBA::ORB_var m_orb;
   QELM::Management_var m_man;
   QELM::Tallyhouse_var m_store;
+  bool m_store_lost = false;
+  long m_lost_inserts = 0;  // inserts not made while the store was lost
   QELM::MessageTarget_var m_target;
   CORBA::Long m_target_id = 0;
   double m_last_time = -1;
