@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -93,20 +94,73 @@ void AverageRealArrays(const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs,
   }
 }
 
-// Set while this thread dispatches a request that came over the wire.
+// Set while this thread dispatches a request that came over the wire; it
+// then also points to the stored records whose buffers the reply borrows,
+// which the dispatch keeps until the reply is marshalled.
 thread_local bool t_remote_request = false;
+thread_local std::vector<QELM_Tallyhouse_i::StoredRecord>* t_reply_holds = nullptr;
 
 class RemoteRequestMark
 {
 public:
-  explicit RemoteRequestMark(bool remote) : m_previous(t_remote_request) { t_remote_request = remote; }
-  ~RemoteRequestMark() { t_remote_request = m_previous; }
+  explicit RemoteRequestMark(bool remote) : m_previous(t_remote_request), m_previous_holds(t_reply_holds)
+  {
+    t_remote_request = remote;
+    t_reply_holds = remote ? &m_holds : nullptr;
+  }
+  ~RemoteRequestMark()
+  {
+    t_remote_request = m_previous;
+    t_reply_holds = m_previous_holds;
+  }
   RemoteRequestMark(const RemoteRequestMark&) = delete;
   RemoteRequestMark& operator=(const RemoteRequestMark&) = delete;
 
 private:
   bool m_previous;
+  std::vector<QELM_Tallyhouse_i::StoredRecord>* m_previous_holds;
+  std::vector<QELM_Tallyhouse_i::StoredRecord> m_holds;
 };
+
+// Each array of out borrows the buffer of the same array of stored: out
+// frees none of them.
+template <class SeqArray>
+void BorrowArrays(const SeqArray& stored, SeqArray& out)
+{
+  out.length(stored.length());
+  for (CORBA::ULong j = 0; j < stored.length(); ++j) {
+    const CORBA::ULong len = stored[j].length();
+    // An empty array is left empty: asking it for its buffer may allocate.
+    if (len == 0)
+      continue;
+    using Elem = std::remove_const_t<std::remove_pointer_t<decltype(stored[j].get_buffer())>>;
+    out[j].replace(len, len, const_cast<Elem*>(stored[j].get_buffer()), false);
+  }
+}
+
+// Fills out with the stored record for a reply. A reply to another process
+// borrows the stored arrays, and the record is held until the reply is
+// marshalled, so that the history may drop it meanwhile; a caller in this
+// process gets a copy of its own, which it may change and keep.
+void ReplyRecord(const QELM_Tallyhouse_i::StoredRecord& rec, DBKRecord& out)
+{
+  if (t_reply_holds == nullptr) {
+    out = *rec;
+    return;
+  }
+  t_reply_holds->push_back(rec);
+  out.timestamp = rec->timestamp;
+  out.quasi_timestamp = rec->quasi_timestamp;
+  BorrowArrays(rec->L, out.L);
+  BorrowArrays(rec->F, out.F);
+}
+
+DBKRecord* NewReplyRecord(const QELM_Tallyhouse_i::StoredRecord& rec)
+{
+  DBKRecord* out = new DBKRecord;
+  ReplyRecord(rec, *out);
+  return out;
+}
 
 // Moves the elements of src into dst (empty); false when src does not own
 // its buffer.
@@ -346,7 +400,7 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetLatestRecord(DBKIDEnum lshid)
       throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
     newest = *hist.At(0);
   }
-  return new DBKRecord(*newest);
+  return NewReplyRecord(newest);
 }
 
 QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quasi_timestamp)
@@ -371,7 +425,7 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quas
   if (!VQ_CHECK(found_it))
     throw QELM::Tallyhouse::InvalidQuasiTimestamp();
   VQOStreamLog::Line(" quasi_timestamp: %f\n", static_cast<double>(found->quasi_timestamp));
-  return new DBKRecord(*found);
+  return NewReplyRecord(found);
 }
 
 void QELM_Tallyhouse_i::InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid)
@@ -452,6 +506,6 @@ QELM::LSHHistory* QELM_Tallyhouse_i::FetchLSHH(DBKIDEnum lshid, CORBA::Long nump
   QELM::LSHHistory* buffer = new QELM::LSHHistory;
   buffer->length(static_cast<CORBA::ULong>(recs.size()));
   for (CORBA::ULong i = 0; i < recs.size(); ++i)
-    (*buffer)[i] = *recs[i];
+    ReplyRecord(recs[i], (*buffer)[i]);
   return buffer;
 }
