@@ -180,11 +180,13 @@ bool VQOStreamLog::Open(const char* file_name, const char* mode)
     if (flags >= 0)
       fcntl(file->fd, F_SETFL, flags | O_APPEND);
   }
+  const bool opened = file != nullptr;
   {
     std::lock_guard<std::mutex> lock(log_mutex());
-    m_log_stream = file;
+    // A file another thread opened meanwhile is let go after the lock.
+    file.swap(m_log_stream);
   }
-  return VQ_CHECK_TEXT(file != nullptr, "m_log_stream != NULL");
+  return VQ_CHECK_TEXT(opened, "m_log_stream != NULL");
 }
 
 void VQOStreamLog::Close()
