@@ -373,7 +373,7 @@ int RunClient(const char* self, double seconds)
               LoadAverage().c_str());
   std::printf("calls/s as median [min-max] of the runs; us = median call time; ratio = store median / bare "
               "median\n");
-  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s %6s  %s\n", "links", "cl", "operation", "store/s",
+  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s %5s  %s\n", "links", "cl", "operation", "store/s",
               "bare/s", "st us", "bare us", "ratio", "goal", "verdict");
 
   const int sizes[] = {1000, 10000, 50000};
@@ -405,7 +405,7 @@ int RunClient(const char* self, double seconds)
           ++empty;
         else if (ratio < goal)
           ++missed;
-        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.0f%% %5.0f%%  %s%s\n", links, threads,
+        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.1f%% %4.0f%%  %s%s\n", links, threads,
                     op == Op::Latest ? "GetLatestRecord" : "InsertRecord", Range(st).c_str(),
                     Range(ba).c_str(), st.median_us, ba.median_us, 100.0 * ratio, 100.0 * goal, verdict,
                     (st.errors || ba.errors) ? "  (calls failed)" : "");
