@@ -53,9 +53,13 @@ HRTime& HRTimeNow(HRTime& t)
   // One reading of the system clock gives both fields, so that the seconds
   // and the milliseconds can never come from two different seconds.
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  t.sec = ms / 1000;
-  t.msec = ms % 1000;
+  t = HRTimeFromMilliseconds(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  return t;
+}
+
+HRTime HRTimeFromMilliseconds(int64_t ms)
+{
+  HRTime t = make(ms / 1000, ms % 1000);
   normalise(t);
   return t;
 }

@@ -30,6 +30,8 @@ HRTime& operator*=(HRTime& a, double d);
 
 HRTime HRTimeFromWholeSeconds(int32_t s);
 HRTime HRTimeFromSeconds(double x);
+// A count of milliseconds in normal form: -300 is {-1, 700}.
+HRTime HRTimeFromMilliseconds(int64_t ms);
 uint32_t HRTimeRoundToSeconds(const HRTime& t);
 
 // Clock-time text "%02d:%02d:%02d.%03d" (a negative value with a leading

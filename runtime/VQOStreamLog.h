@@ -1,9 +1,15 @@
 // VQOStreamLog: the one progress and diagnostics log of a program. Messages
 // go to standard output, to the log file, or to both; every write is flushed.
+//
+//   VQOStreamLog::Open("tallyhouse.log", "w");
+//   VQOStreamLog::Line("Tallyhouse: Call to InsertRecord. id = %d.\n", id);
+//
+// Each call formats its whole text first and hands it to each destination in
+// one write of its own, with no lock held while writing: lines of threads
+// logging at once never mix, and a writer never waits for another's write.
 #pragma once
 
-#include <cstdio>
-#include <mutex>
+#include <memory>
 
 class VQOStreamLog
 {
@@ -27,9 +33,8 @@ public:
   // corrected clock, written to the log file only.
   static void PrintPrefix();
 
-  // One whole log line: prefix to the file, then the message to standard
-  // output and the file. Prefix and message stay together when several
-  // threads log at once.
+  // One whole log line: prefix and message to the file in one write, the
+  // message alone to standard output.
   static void Line(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
   // Number of instances built (one is allowed).
@@ -40,8 +45,14 @@ private:
   // file alone when it goes away.
   bool m_refused = false;
 
-  static std::FILE* m_log_stream;
+  // The open log file; writers in flight keep it open while Open or Close
+  // replaces it.
+  struct LogFile;
+  static std::shared_ptr<LogFile> m_log_stream;
   static int m_instances;
+
+  static std::shared_ptr<LogFile> CurrentFile();
+  friend class VQLogWriter;
 };
 
 // The program's one log instance.

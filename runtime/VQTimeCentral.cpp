@@ -71,24 +71,6 @@ bool VQWaitableTimer::Wait()
 
 namespace {
 
-HRTime make_time(long long sec, long long msec)
-{
-  HRTime t;
-  t.sec = sec;
-  t.msec = msec;
-  return t;
-}
-
-HRTime from_ms(int64_t ms)
-{
-  HRTime t = make_time(ms / 1000, ms % 1000);
-  if (t.msec < 0) {
-    t.sec -= 1;
-    t.msec += 1000;
-  }
-  return t;
-}
-
 int64_t steady_ms()
 {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -264,7 +246,7 @@ int VQTimeCentral::SynchronizeOnce(bool on_worker)
       // clock neither ends it early nor makes it endless.
       const int64_t start = steady_ms();
       while (!found) {
-        if (!(from_ms(steady_ms() - start) <= window))
+        if (!(HRTimeFromMilliseconds(steady_ms() - start) <= window))
           break;
         const int pause = pause_modulus > 0 ? std::rand() % pause_modulus : 0;
         if (on_worker) {
@@ -285,7 +267,7 @@ int VQTimeCentral::SynchronizeOnce(bool on_worker)
         const HRTime server_time = server->GetSystemClock();
         const int64_t a1 = rtt_clock();
         const HRTime t1 = HRTimeNow();
-        rtt = from_ms(a1 - a0);
+        rtt = HRTimeFromMilliseconds(a1 - a0);
 
         std::lock_guard<std::mutex> lock(l.state);
         if (AcceptSample(rtt, m_best_latency, m_latency_limit)) {
@@ -410,7 +392,7 @@ void VQTimeCentral::SetTimingForTest(int64_t sample_window_ms, int pause_modulus
 {
   Locks& l = locks();
   std::lock_guard<std::mutex> lock(l.state);
-  m_sample_window = sample_window_ms >= 0 ? from_ms(sample_window_ms) : k_sample_window;
+  m_sample_window = sample_window_ms >= 0 ? HRTimeFromMilliseconds(sample_window_ms) : k_sample_window;
   l.pause_modulus = pause_modulus >= 0 ? pause_modulus : 500;
   l.period_override_ms = period_ms > 0 ? period_ms : -1;
 }
@@ -426,7 +408,7 @@ void VQTimeCentral::ResetForTest(QELM::Management_ptr server)
 {
   std::lock_guard<std::mutex> lock(locks().state);
   m_time_server = QELM::Management::_duplicate(server);
-  m_correction = make_time(0, 0);
+  m_correction = HRTimeFromMilliseconds(0);
   m_best_latency = k_initial_best_latency;
 }
 

@@ -26,65 +26,141 @@ QELM::HRTime FarPast()
   return -HRTimeFromWholeSeconds(2147483647);
 }
 
-// The same number of arrays, each of the same length.
-template <class SeqArray>
-bool SameLengths(const SeqArray& a, const SeqArray& b)
+// The first failed length check of the older records against the newest
+// one's arrays, the condition's text, or null when all hold. An older record
+// may hold more arrays than the newest (the extra ones are not averaged);
+// one lacking an array of the newest fails that array's length check.
+const char* AverageShapeFault(const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs)
 {
-  if (a.length() != b.length())
-    return false;
-  for (CORBA::ULong j = 0; j < a.length(); ++j)
-    if (a[j].length() != b[j].length())
-      return false;
-  return true;
+  const DBKRecord& newest = *recs[0];
+  for (std::size_t i = 1; i < recs.size(); ++i) {
+    const DBKRecord& older = *recs[i];
+    for (CORBA::ULong j = 0; j < newest.L.length(); ++j)
+      if (j >= older.L.length() || older.L[j].length() != newest.L[j].length())
+        return "m_data_hist[lshid][i]->L[j].length() == sz";
+    for (CORBA::ULong j = 0; j < newest.F.length(); ++j)
+      if (j >= older.F.length() || older.F[j].length() != newest.F[j].length())
+        return "m_data_hist[lshid][i]->F[j].length() == sz";
+  }
+  return nullptr;
 }
 
-// Two records have the same shape when they hold the same number of integer
-// and real arrays and each array has the same length.
-bool SameShape(const DBKRecord& a, const DBKRecord& b)
+// The element-wise mean of the newest record's arrays over the records,
+// newest first. Integer arrays are summed in 64 bits (no sum of 32-bit
+// values can overflow) and divided by the count, truncating toward zero.
+void AverageIntegerArrays(const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs, QELM::LongSeqArray& out)
 {
-  return SameLengths(a.L, b.L) && SameLengths(a.F, b.F);
-}
-
-// The element-wise mean of one array set (L or F) of records of the same
-// shape: each element summed as Sum over the records, then divided by their
-// count and converted back (an integer mean is truncated toward zero).
-template <class Sum, class SeqArray>
-void AverageArrays(SeqArray DBKRecord::*arrays, const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs,
-                   SeqArray& out)
-{
-  const SeqArray& newest = (*recs[0]).*arrays;
-  const Sum count = static_cast<Sum>(recs.size());
+  const QELM::LongSeqArray& newest = recs[0]->L;
+  const std::int64_t count = static_cast<std::int64_t>(recs.size());
   out.length(newest.length());
-  std::vector<Sum> sum;
+  std::vector<std::int64_t> sum;
   for (CORBA::ULong j = 0; j < newest.length(); ++j) {
     const CORBA::ULong sz = newest[j].length();
-    sum.assign(sz, Sum());
+    sum.assign(sz, 0);
+    QELM::LongSeq& dst = out[j];
+    dst.length(sz);
+    // An empty array is not asked for its buffer (which may allocate).
+    if (sz == 0)
+      continue;
     for (const QELM_Tallyhouse_i::StoredRecord& r : recs) {
-      const auto* src = ((*r).*arrays)[j].get_buffer();
+      const CORBA::Long* src = r->L[j].get_buffer();
       for (CORBA::ULong k = 0; k < sz; ++k)
         sum[k] += src[k];
     }
-    auto& dst = out[j];
-    dst.length(sz);
     for (CORBA::ULong k = 0; k < sz; ++k)
-      dst[k] = static_cast<std::remove_reference_t<decltype(dst[k])>>(sum[k] / count);
+      dst[k] = static_cast<CORBA::Long>(sum[k] / count);
   }
 }
 
-// Set while this thread dispatches a request that came over the wire.
+// Real arrays: the newest record's values, to which each older record's are
+// added in turn in single precision, then divided by the count as a
+// single-precision real.
+void AverageRealArrays(const std::vector<QELM_Tallyhouse_i::StoredRecord>& recs, QELM::FloatSeqArray& out)
+{
+  out = recs[0]->F;
+  const float count = static_cast<float>(recs.size());
+  for (CORBA::ULong j = 0; j < out.length(); ++j) {
+    const CORBA::ULong sz = out[j].length();
+    if (sz == 0)
+      continue;
+    CORBA::Float* dst = out[j].get_buffer();
+    for (std::size_t i = 1; i < recs.size(); ++i) {
+      const CORBA::Float* src = recs[i]->F[j].get_buffer();
+      for (CORBA::ULong k = 0; k < sz; ++k)
+        dst[k] += src[k];
+    }
+    for (CORBA::ULong k = 0; k < sz; ++k)
+      dst[k] /= count;
+  }
+}
+
+// Set while this thread dispatches a request that came over the wire; it
+// then also points to the stored records whose buffers the reply borrows,
+// which the dispatch keeps until the reply is marshalled.
 thread_local bool t_remote_request = false;
+thread_local std::vector<QELM_Tallyhouse_i::StoredRecord>* t_reply_holds = nullptr;
 
 class RemoteRequestMark
 {
 public:
-  explicit RemoteRequestMark(bool remote) : m_previous(t_remote_request) { t_remote_request = remote; }
-  ~RemoteRequestMark() { t_remote_request = m_previous; }
+  explicit RemoteRequestMark(bool remote) : m_previous(t_remote_request), m_previous_holds(t_reply_holds)
+  {
+    t_remote_request = remote;
+    t_reply_holds = remote ? &m_holds : nullptr;
+  }
+  ~RemoteRequestMark()
+  {
+    t_remote_request = m_previous;
+    t_reply_holds = m_previous_holds;
+  }
   RemoteRequestMark(const RemoteRequestMark&) = delete;
   RemoteRequestMark& operator=(const RemoteRequestMark&) = delete;
 
 private:
   bool m_previous;
+  std::vector<QELM_Tallyhouse_i::StoredRecord>* m_previous_holds;
+  std::vector<QELM_Tallyhouse_i::StoredRecord> m_holds;
 };
+
+// Each array of out borrows the buffer of the same array of stored: out
+// frees none of them.
+template <class SeqArray>
+void BorrowArrays(const SeqArray& stored, SeqArray& out)
+{
+  out.length(stored.length());
+  for (CORBA::ULong j = 0; j < stored.length(); ++j) {
+    const CORBA::ULong len = stored[j].length();
+    // An empty array is left empty: asking it for its buffer may allocate.
+    if (len == 0)
+      continue;
+    using Elem = std::remove_const_t<std::remove_pointer_t<decltype(stored[j].get_buffer())>>;
+    out[j].replace(len, len, const_cast<Elem*>(stored[j].get_buffer()), false);
+  }
+}
+
+// Fills out with the stored record for a reply. A reply to another process
+// borrows the stored arrays, and the record is held until the reply is
+// marshalled, so that the history may drop it meanwhile; a caller in this
+// process gets a copy of its own, which it may change and keep.
+void ReplyRecord(const QELM_Tallyhouse_i::StoredRecord& rec, DBKRecord& out)
+{
+  if (t_reply_holds == nullptr) {
+    out = *rec;
+    return;
+  }
+  t_reply_holds->push_back(rec);
+  out.timestamp = rec->timestamp;
+  out.quasi_timestamp = rec->quasi_timestamp;
+  BorrowArrays(rec->L, out.L);
+  BorrowArrays(rec->F, out.F);
+}
+
+DBKRecord* NewReplyRecord(const QELM_Tallyhouse_i::StoredRecord& rec)
+{
+  DBKRecord* out = new DBKRecord;
+  ReplyRecord(rec, *out);
+  return out;
+}
 
 // Moves the elements of src into dst (empty); false when src does not own
 // its buffer.
@@ -227,9 +303,7 @@ CORBA::Long QELM_Tallyhouse_i::Initialize(QELM::Management_ptr man_ref)
   VQOStreamLog::Line("Bound to %s.\n", "Management");
   VQOStreamLog::Line("Connecting to the time synchronization server...\n");
   const int ret = VQTimeCentral::Connect(man.in());
-  // A nil reference only stops the correction: no clock was synchronised.
-  if (CORBA::is_nil(man.in()))
-    return -1;
+  // A nil reference stops the correction, which answers 0.
   return ret == 0 ? 0 : -1;
 }
 
@@ -326,7 +400,7 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetLatestRecord(DBKIDEnum lshid)
       throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
     newest = *hist.At(0);
   }
-  return new DBKRecord(*newest);
+  return NewReplyRecord(newest);
 }
 
 QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quasi_timestamp)
@@ -351,7 +425,7 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecord(DBKIDEnum lshid, CORBA::Float quas
   if (!VQ_CHECK(found_it))
     throw QELM::Tallyhouse::InvalidQuasiTimestamp();
   VQOStreamLog::Line(" quasi_timestamp: %f\n", static_cast<double>(found->quasi_timestamp));
-  return new DBKRecord(*found);
+  return NewReplyRecord(found);
 }
 
 void QELM_Tallyhouse_i::InsertRecord(const QELM::DBKRecord& L, DBKIDEnum lshid)
@@ -383,27 +457,29 @@ QELM::DBKRecord* QELM_Tallyhouse_i::GetRecordAverage(DBKIDEnum lshid, CORBA::Lon
   {
     std::lock_guard<std::mutex> lock(m_hist_mutex.at(lshid));
     const History& hist = m_data_hist.at(lshid);
-    if (!VQ_CHECK_TEXT(hist.Size() != 0, "m_data_hist[lshid].size() != 0"))
-      throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
+    // An empty history is refused as an operation out of order, a count
+    // above a filled history's size as a bad argument.
     if (!VQ_CHECK_TEXT(static_cast<std::size_t>(numpast) <= hist.Size(),
-                       "numpast <= m_data_hist[lshid].size()"))
+                       "numpast <= m_data_hist[lshid].size()")) {
+      if (hist.Size() == 0)
+        throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
       throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+    }
     recs.reserve(static_cast<std::size_t>(numpast));
     for (CORBA::Long i = 0; i < numpast; ++i)
       recs.push_back(*hist.At(static_cast<std::size_t>(i)));
   }
 
-  const DBKRecord& newest = *recs[0];
-  for (std::size_t i = 1; i < recs.size(); ++i)
-    if (!VQ_CHECK_TEXT(SameShape(*recs[i], newest),
-                       "m_data_hist[lshid][i] has the shape of the newest record"))
-      throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+  if (const char* fault = AverageShapeFault(recs)) {
+    VQ_CHECK_TEXT(false, fault);
+    throw CORBA::BAD_PARAM(0, CORBA::COMPLETED_NO);
+  }
 
   DBKRecord* buffer = new DBKRecord;
-  buffer->timestamp = newest.timestamp;
-  buffer->quasi_timestamp = newest.quasi_timestamp;
-  AverageArrays<std::int64_t>(&DBKRecord::L, recs, buffer->L);
-  AverageArrays<double>(&DBKRecord::F, recs, buffer->F);
+  buffer->timestamp = recs[0]->timestamp;
+  buffer->quasi_timestamp = recs[0]->quasi_timestamp;
+  AverageIntegerArrays(recs, buffer->L);
+  AverageRealArrays(recs, buffer->F);
   return buffer;
 }
 
@@ -430,6 +506,6 @@ QELM::LSHHistory* QELM_Tallyhouse_i::FetchLSHH(DBKIDEnum lshid, CORBA::Long nump
   QELM::LSHHistory* buffer = new QELM::LSHHistory;
   buffer->length(static_cast<CORBA::ULong>(recs.size()));
   for (CORBA::ULong i = 0; i < recs.size(); ++i)
-    (*buffer)[i] = *recs[i];
+    ReplyRecord(recs[i], (*buffer)[i]);
   return buffer;
 }

@@ -62,6 +62,7 @@ void CObservationReader::Reset()
   m_nTaken = 0;
   m_nPolls = 0;
   m_lastStamp = {-1, -1, -1};
+  m_shortText.reset();
   m_refStatus = ReferenceTableStatus::kNotRead;
 }
 
@@ -113,8 +114,9 @@ void CObservationReader::Run(std::string runDir, int takenPauseMs, int retryPaus
           if (m_bStop)
             break;
         }
-        ObservationPoll p = PollOnce(runDir);
-        if (Pause(p == ObservationPoll::kTaken ? takenPauseMs : retryPauseMs))
+        const ObservationPoll p = PollOnce(runDir);
+        const bool taken = p == ObservationPoll::kTaken || p == ObservationPoll::kTakenShort;
+        if (Pause(taken ? takenPauseMs : retryPauseMs))
           break;
       }
     }
@@ -182,6 +184,7 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   int values;
   std::array<int, 3> last;
   int slot;
+  std::optional<std::string> shortBefore;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_nPolls;
@@ -189,6 +192,8 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
     values = m_nValues;
     last = m_lastStamp;
     slot = m_nSlot;
+    shortBefore = std::move(m_shortText);
+    m_shortText.reset();
   }
 
   // The file is rewritten from outside: it is read whole, and refused when
@@ -228,8 +233,18 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   for (int j = 0; j < values; ++j) {
     std::optional<double> v = fields::NextReal(f.get());
     if (!v)
-      return ObservationPoll::kPartial;
+      break;
     obs.push_back(*v);
+  }
+  f.reset();
+
+  // A short file may be one that a module is still writing: it is taken
+  // only when the next poll finds it unchanged.
+  const bool isShort = obs.size() < static_cast<size_t>(values);
+  if (isShort && shortBefore != text) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_shortText = std::move(text);
+    return ObservationPoll::kPartial;
   }
 
   // Values beyond the detector list, and detector link numbers outside the
@@ -244,7 +259,7 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   m_lastStamp = stamp;
   m_nSlot = slot + 1 >= kSlots ? 0 : slot + 1;
   ++m_nTaken;
-  return ObservationPoll::kTaken;
+  return isShort ? ObservationPoll::kTakenShort : ObservationPoll::kTaken;
 }
 
 std::vector<int> CObservationReader::DetectorLinks() const

@@ -8,6 +8,7 @@
 #include <array>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,9 +25,13 @@ enum class ReferenceTableStatus {
 enum class ObservationPoll {
   kMissing,    // obsData.dat does not open
   kSameStamp,  // its time stamp is the last one taken
-  kPartial,    // fewer values than the detector count, or the file changed
-               // while it was read: not taken, its stamp not remembered
-  kTaken       // values stored, slot advanced
+  kPartial,    // no whole stamp, the file changed while it was read, or
+               // fewer values than the detector count seen for the first
+               // time (a module may still be writing it): not taken, its
+               // stamp not remembered
+  kTaken,      // values stored, slot advanced
+  kTakenShort  // fewer values than the detector count, the same file as at
+               // the poll before: the values present stored, slot advanced
 };
 
 class CObservationReader
@@ -83,6 +88,10 @@ private:
   int m_nTaken = 0;
   int m_nPolls = 0;
   std::array<int, 3> m_lastStamp = {-1, -1, -1};
+  // The text of a file found short at the poll before (none when that poll
+  // found no short file): a short file is taken once it reads the same
+  // twice in a row.
+  std::optional<std::string> m_shortText;
   ReferenceTableStatus m_refStatus = ReferenceTableStatus::kNotRead;
 };
 

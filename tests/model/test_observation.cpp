@@ -1,5 +1,5 @@
 // The observation thread against a temp run directory: the reference table,
-// obsData.dat versions (same stamp, values of 0 or below, truncated files,
+// obsData.dat versions (same stamp, values of 0 or below, short files,
 // numbers out of range, the slot's wrap), and the thread's start, pause and
 // joined stop.
 #include <gtest/gtest.h>
@@ -207,6 +207,80 @@ TEST(ObservationFile, TruncatedFileIsSkippedUntilWhole)
   }
 }
 
+// A file short of values may still be in writing: it is taken, with the
+// values it holds, once two polls in a row read it the same. A file without
+// a whole stamp is never taken.
+TEST(ObservationFile, ShortFileIsTakenOnceUnchangedOverTwoPolls)
+{
+  struct Case
+  {
+    const char* name;
+    std::vector<const char*> versions;  // the file at each poll
+    std::vector<ObservationPoll> polls;
+    int slot;
+    std::array<int, 3> stamp;
+    std::array<double, 3> obs;  // links 1, 3, 4 at slot 0
+  };
+  using P = ObservationPoll;
+  const Case cases[] = {
+      {"values cut", {"8 0 20\n1 2", "8 0 20\n1 2"}, {P::kPartial, P::kTakenShort}, 1, {8, 0, 20}, {1, 2, 0}},
+      {"only the stamp", {"8 0 20\n", "8 0 20\n"}, {P::kPartial, P::kTakenShort}, 1, {8, 0, 20}, {0, 0, 0}},
+      {"short then whole",
+       {"8 0 20\n1", "8 0 20\n1 2 3\n"},
+       {P::kPartial, P::kTaken},
+       1,
+       {8, 0, 20},
+       {1, 2, 3}},
+      {"growing, then unchanged",
+       {"8 0 20\n1", "8 0 20\n1 2", "8 0 20\n1 2"},
+       {P::kPartial, P::kPartial, P::kTakenShort},
+       1,
+       {8, 0, 20},
+       {1, 2, 0}},
+      {"taken once, then the same stamp",
+       {"8 0 20\n5", "8 0 20\n5", "8 0 20\n5", "8 0 20\n6 7 8\n"},
+       {P::kPartial, P::kTakenShort, P::kSameStamp, P::kSameStamp},
+       1,
+       {8, 0, 20},
+       {5, 0, 0}},
+      {"a missing poll between",
+       {"8 0 20\n1", nullptr, "8 0 20\n1"},
+       {P::kPartial, P::kMissing, P::kPartial},
+       0,
+       {-1, -1, -1},
+       {0, 0, 0}},
+      {"stamp cut",
+       {"8 0", "8 0", "8 0"},
+       {P::kPartial, P::kPartial, P::kPartial},
+       0,
+       {-1, -1, -1},
+       {0, 0, 0}},
+      {"empty", {"", "", ""}, {P::kPartial, P::kPartial, P::kPartial}, 0, {-1, -1, -1}, {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunDir run;
+    run.Reference(kReference);
+    Links links(5);
+    CObservationReader r(links.array);
+    r.ReadReferenceTable(run.Path());
+    for (size_t i = 0; i < c.versions.size(); ++i) {
+      if (c.versions[i])
+        run.Obs(c.versions[i]);
+      else
+        fs::remove(run.dir / "odestimate" / "obsData.dat");
+      EXPECT_EQ(r.PollOnce(run.Path()), c.polls[i]) << "poll " << i;
+    }
+    EXPECT_EQ(r.Slot(), c.slot);
+    EXPECT_EQ(r.FilesTaken(), c.slot);
+    EXPECT_EQ(r.LastStamp(), c.stamp);
+    EXPECT_EQ(links.Obs(1, 0), c.obs[0]);
+    EXPECT_EQ(links.Obs(3, 0), c.obs[1]);
+    EXPECT_EQ(links.Obs(4, 0), c.obs[2]);
+    EXPECT_EQ(links.Obs(1, 1), 0.0) << "one slot per file";
+  }
+}
+
 TEST(ObservationFile, IndicesOutOfRangeAreNeverUsed)
 {
   // Detector link numbers 0 and 99 lie outside the three links; M = 5 is
@@ -254,7 +328,7 @@ TEST(ObservationFile, SlotWrapsAfter5000Files)
   EXPECT_EQ(r.Slot(), 1);
 }
 
-TEST(ObservationThread, TakesNewFilesSkipsTruncatedAndStopJoins)
+TEST(ObservationThread, TakesNewFilesAndShortOnesOnceUnchangedAndStopJoins)
 {
   RunDir run;
   run.Reference(kReference);
@@ -266,23 +340,24 @@ TEST(ObservationThread, TakesNewFilesSkipsTruncatedAndStopJoins)
   ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 1; }));
   EXPECT_EQ(links.Obs(3, 0), 2.0);
 
-  run.Obs("2 0 0\n4 5");  // cut: never taken
-  int polls = r.Polls();
-  ASSERT_TRUE(WaitFor([&] { return r.Polls() >= polls + 3; }));
-  EXPECT_EQ(r.FilesTaken(), 1);
-  EXPECT_EQ(r.Slot(), 1);
-
-  run.Obs("2 0 0\n4 5 6\n");
+  run.Obs("2 0 0\n4 5");  // short: taken at the poll that finds it unchanged
   ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 2; }));
-  EXPECT_EQ(links.Obs(4, 1), 6.0);
+  EXPECT_EQ(r.Slot(), 2);
+  EXPECT_EQ(links.Obs(1, 1), 4.0);
+  EXPECT_EQ(links.Obs(3, 1), 5.0);
+  EXPECT_EQ(links.Obs(4, 1), 0.0);
+
+  run.Obs("3 0 0\n4 5 6\n");
+  ASSERT_TRUE(WaitFor([&] { return r.FilesTaken() == 3; }));
+  EXPECT_EQ(links.Obs(4, 2), 6.0);
 
   r.Stop();
   EXPECT_FALSE(r.IsRunning());
   EXPECT_TRUE(r.ThreadEnded());
   // Nothing is taken after the stop.
-  run.Obs("3 0 0\n7 8 9\n");
+  run.Obs("4 0 0\n7 8 9\n");
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(r.FilesTaken(), 2);
+  EXPECT_EQ(r.FilesTaken(), 3);
 }
 
 TEST(ObservationThread, StopWakesALongPause)

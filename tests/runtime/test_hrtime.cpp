@@ -153,6 +153,13 @@ TEST(HRTimeConversion, FromSecondsAndRounding)
   for (const auto& c : cases)
     ExpectTime(HRTimeFromSeconds(c.x), c.sec, c.msec, "from " + std::to_string(c.x));
 
+  struct MsCase
+  {
+    long long ms, sec, msec;
+  } ms_cases[] = {{0, 0, 0}, {10, 0, 10}, {1500, 1, 500}, {-300, -1, 700}, {-2000, -2, 0}, {-1, -1, 999}};
+  for (const auto& c : ms_cases)
+    ExpectTime(HRTimeFromMilliseconds(c.ms), c.sec, c.msec, "from " + std::to_string(c.ms) + " ms");
+
   ExpectTime(HRTimeFromWholeSeconds(-5), -5, 0, "whole -5");
   ExpectTime(HRTimeFromWholeSeconds(2147483647), 2147483647, 0, "whole max");
 

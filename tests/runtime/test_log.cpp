@@ -1,5 +1,6 @@
 // The time-stamped log: where each kind of write goes, the file prefix, the
-// invariant-failure line and the one-instance rule.
+// invariant-failure line, the one-instance rule, and whole lines of
+// concurrent writers.
 #include "VQCheck.h"
 #include "VQOStreamLog.h"
 #include "VQTimeCentral.h"
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -301,33 +303,89 @@ TEST_F(LogTest, PrefixReadsTheCorrectedClock)
   }
 }
 
+// Whole lines of 8 writers: the file's lines with their time prefix and
+// standard output's without, each line once, every writer's lines in its
+// own order; also with lines longer than a stack buffer.
 TEST_F(LogTest, LinesOfConcurrentWritersStayWhole)
 {
-  const std::string log = Path("threads.log");
-  ASSERT_TRUE(VQOStreamLog::Open(log.c_str(), "w"));
-  CapturedStdout capture(Path("threads.out"));
-  constexpr int kThreads = 8, kLines = 300;
+  for (const std::size_t padding : {std::size_t(40), std::size_t(3000)}) {
+    SCOPED_TRACE(padding);
+    const std::string log = Path("threads.log");
+    ASSERT_TRUE(VQOStreamLog::Open(log.c_str(), "w"));
+    CapturedStdout capture(Path("threads.out"));
+    constexpr int kThreads = 8, kLines = 300;
+    const std::string pad(padding, 'x');
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t)
+      writers.emplace_back([t, &pad] {
+        for (int i = 0; i < kLines; ++i)
+          VQOStreamLog::Line("writer %d line %d %s\n", t, i, pad.c_str());
+      });
+    for (auto& w : writers)
+      w.join();
+    VQOStreamLog::Close();
+    const std::string out = capture.Text();
+
+    for (const bool prefixed : {true, false}) {
+      SCOPED_TRACE(prefixed ? "file" : "standard output");
+      std::istringstream in(prefixed ? ReadFile(log) : out);
+      std::string line;
+      int n = 0;
+      std::vector<int> next(kThreads, 0);
+      while (std::getline(in, line)) {
+        ++n;
+        const size_t at = line.find("writer ");
+        ASSERT_EQ(at, prefixed ? 14u : 0u) << line;
+        const std::string message = line.substr(at);
+        if (prefixed) {
+          ASSERT_TRUE(IsPrefixed(line + "\n", message + "\n")) << line;
+        }
+        int t = -1, i = -1;
+        ASSERT_EQ(std::sscanf(message.c_str(), "writer %d line %d", &t, &i), 2) << line;
+        ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+        ASSERT_EQ(i, next[t]) << line;
+        ++next[t];
+        ASSERT_EQ(message, "writer " + std::to_string(t) + " line " + std::to_string(i) + " " + pad) << line;
+      }
+      EXPECT_EQ(n, kThreads * kLines);
+    }
+  }
+}
+
+// Writers go on while the file is closed and opened again: each line goes
+// whole to one of the files or to none.
+TEST_F(LogTest, ReopeningWhileWritersLogKeepsEveryLineWhole)
+{
+  CapturedStdout capture(Path("reopen.out"));
+  constexpr int kThreads = 8, kLines = 500, kFiles = 20;
+  std::atomic<bool> go{false};
   std::vector<std::thread> writers;
   for (int t = 0; t < kThreads; ++t)
-    writers.emplace_back([t] {
+    writers.emplace_back([t, &go] {
+      while (!go.load())
+        std::this_thread::yield();
       for (int i = 0; i < kLines; ++i)
-        VQOStreamLog::Line("writer %d line %d of a message long enough to be cut\n", t, i);
+        VQOStreamLog::Line("writer %d line %d\n", t, i);
     });
+  go = true;
+  for (int f = 0; f < kFiles; ++f) {
+    const std::string log = Path("reopen" + std::to_string(f) + ".log");
+    ASSERT_TRUE(VQOStreamLog::Open(log.c_str(), "w"));
+    std::this_thread::yield();
+  }
   for (auto& w : writers)
     w.join();
   VQOStreamLog::Close();
   capture.Text();
-
-  std::istringstream in(ReadFile(log));
-  std::string line;
-  int n = 0;
-  while (std::getline(in, line)) {
-    ++n;
-    const size_t at = line.find(": writer ");
-    ASSERT_NE(at, std::string::npos) << line;
-    ASSERT_TRUE(IsPrefixed(line + "\n", line.substr(at + 2) + "\n")) << line;
+  for (int f = 0; f < kFiles; ++f) {
+    std::istringstream in(ReadFile(Path("reopen" + std::to_string(f) + ".log")));
+    std::string line;
+    while (std::getline(in, line)) {
+      const size_t at = line.find(": writer ");
+      ASSERT_EQ(at, 12u) << line;
+      ASSERT_TRUE(IsPrefixed(line + "\n", line.substr(at + 2) + "\n")) << line;
+    }
   }
-  EXPECT_EQ(n, kThreads * kLines);
 }
 
 }  // namespace

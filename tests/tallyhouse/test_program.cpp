@@ -14,9 +14,17 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,9 +86,38 @@ bool HasTimePrefix(const std::string& line)
   return true;
 }
 
-// Messages of the log file: each line without its time prefixes. Several
-// threads may log at once, so a line may carry two prefixes or none; the
-// single-threaded start-up lines are checked for their prefix separately.
+// Every line of the log file begins with one time prefix, followed by a
+// message without another (the two lines of a failed check, which carry
+// none, stay together).
+void ExpectWholePrefixedLines(const std::string& log)
+{
+  std::size_t pos = 0;
+  int lines = 0;
+  bool in_check = false;
+  while (pos < log.size()) {
+    std::size_t nl = log.find('\n', pos);
+    ASSERT_NE(nl, std::string::npos) << "the log ends inside a line";
+    const std::string line = log.substr(pos, nl - pos);
+    pos = nl + 1;
+    ++lines;
+    if (in_check) {
+      ASSERT_EQ(line.rfind("(In file \"", 0), 0u) << "line " << lines << ": " << line;
+      in_check = false;
+      continue;
+    }
+    if (line.rfind("Assertion Failed: \"", 0) == 0) {
+      in_check = true;
+      continue;
+    }
+    ASSERT_TRUE(HasTimePrefix(line)) << "line " << lines << ": " << line;
+    ASSERT_FALSE(HasTimePrefix(line.substr(14))) << "line " << lines << ": " << line;
+    ASSERT_EQ(line.find(": Tallyhouse: ", 14), std::string::npos) << "line " << lines << ": " << line;
+  }
+  EXPECT_FALSE(in_check);
+}
+
+// Messages of the log file: each line without its time prefix (whether
+// every line has one is checked separately).
 std::vector<std::string> LogMessages(const std::string& log)
 {
   std::vector<std::string> lines;
@@ -108,6 +145,232 @@ void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std:
     ASSERT_LT(at, lines.size()) << "missing or out of order: \"" << e << "\"";
     ++at;
   }
+}
+
+// ---- a GIOP client of the test's own ----------------------------------------
+
+// Little-endian CDR reading over bytes, aligned relative to their start.
+class CdrReader
+{
+public:
+  explicit CdrReader(const std::string& bytes, std::size_t pos = 0) : m_bytes(bytes), m_pos(pos) {}
+  bool ok() const { return m_ok; }
+  void Align(std::size_t n) { m_pos = (m_pos + n - 1) / n * n; }
+  template <class T>
+  T Get()
+  {
+    Align(sizeof(T));
+    T v{};
+    if (m_pos + sizeof(T) > m_bytes.size()) {
+      m_ok = false;
+      return v;
+    }
+    std::memcpy(&v, m_bytes.data() + m_pos, sizeof(T));
+    m_pos += sizeof(T);
+    return v;
+  }
+  std::string Bytes(std::size_t n)
+  {
+    if (m_pos + n > m_bytes.size()) {
+      m_ok = false;
+      return std::string();
+    }
+    std::string b = m_bytes.substr(m_pos, n);
+    m_pos += n;
+    return b;
+  }
+  std::string Octets() { return Bytes(Get<std::uint32_t>()); }
+
+private:
+  const std::string& m_bytes;
+  std::size_t m_pos;
+  bool m_ok = true;
+};
+
+struct IiopAddress
+{
+  std::string host;
+  int port = 0;
+  std::string key;
+};
+
+// Host, port and object key of the first IIOP profile of a stringified
+// reference (written little-endian by omniORB on this machine).
+bool ParseIor(const std::string& ior, IiopAddress& out)
+{
+  if (ior.rfind("IOR:", 0) != 0)
+    return false;
+  std::string bytes;
+  for (std::size_t i = 4; i + 1 < ior.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(ior.substr(i, 2), nullptr, 16));
+  CdrReader r(bytes);
+  if (r.Get<std::uint8_t>() != 1)
+    return false;
+  r.Octets();  // type id
+  const std::uint32_t profiles = r.Get<std::uint32_t>();
+  for (std::uint32_t i = 0; i < profiles && r.ok(); ++i) {
+    const std::uint32_t tag = r.Get<std::uint32_t>();
+    const std::string body = r.Octets();
+    if (tag != 0)
+      continue;
+    CdrReader p(body);
+    if (p.Get<std::uint8_t>() != 1)
+      return false;
+    p.Get<std::uint8_t>();
+    p.Get<std::uint8_t>();
+    std::string host = p.Octets();
+    out.host = host.substr(0, host.find('\0'));
+    out.port = p.Get<std::uint16_t>();
+    out.key = p.Octets();
+    return p.ok();
+  }
+  return false;
+}
+
+// One GIOP 1.2 connection driven by hand: the test sends a request and then
+// reads the reply when it chooses, so that the server's reply stays in
+// flight (its socket full) meanwhile.
+class RawGiopClient
+{
+public:
+  ~RawGiopClient()
+  {
+    if (m_fd >= 0)
+      close(m_fd);
+  }
+
+  bool Connect(const IiopAddress& addr)
+  {
+    m_fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (m_fd < 0)
+      return false;
+    // A small receive window: the server can put little of a large reply
+    // on the way before it has to wait for this reader.
+    int small = 4096;
+    setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(static_cast<std::uint16_t>(addr.port));
+    if (inet_pton(AF_INET, addr.host.c_str(), &sa.sin_addr) != 1)
+      return false;
+    return connect(m_fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+  }
+
+  // A Request message for op with one unsigned long argument.
+  bool SendRequest(const std::string& key, const char* op, std::uint32_t arg)
+  {
+    std::string m("GIOP\x01\x02\x01\x00\0\0\0\0", 12);
+    auto align = [&](std::size_t n) { m.resize((m.size() + n - 1) / n * n, '\0'); };
+    auto ulong = [&](std::uint32_t v) {
+      align(4);
+      m.append(reinterpret_cast<const char*>(&v), 4);
+    };
+    ulong(1);                           // request id
+    m += std::string("\x03\0\0\0", 4);  // response expected; reserved
+    m += std::string("\0\0", 2);        // target address: the object key
+    ulong(static_cast<std::uint32_t>(key.size()));
+    m += key;
+    ulong(static_cast<std::uint32_t>(std::strlen(op) + 1));
+    m.append(op, std::strlen(op) + 1);
+    ulong(0);  // no service contexts
+    align(8);
+    ulong(arg);
+    const std::uint32_t size = static_cast<std::uint32_t>(m.size() - 12);
+    std::memcpy(&m[8], &size, 4);
+    return WriteAll(m);
+  }
+
+  // True once some of the reply has arrived.
+  bool WaitForReplyStart(std::chrono::milliseconds timeout)
+  {
+    pollfd p{m_fd, POLLIN, 0};
+    return poll(&p, 1, static_cast<int>(timeout.count())) == 1;
+  }
+
+  // The reply's body, its fragments joined, as one stream aligned from the
+  // first message's start; empty when the connection ended first.
+  std::string ReadReply()
+  {
+    std::string stream;
+    for (;;) {
+      std::string header;
+      if (!ReadExactly(12, header) || header.compare(0, 4, "GIOP") != 0)
+        return std::string();
+      const bool more = (header[6] & 0x02) != 0;
+      const int type = header[7];
+      std::uint32_t size = 0;
+      std::memcpy(&size, &header[8], 4);
+      std::string body;
+      if (!ReadExactly(size, body))
+        return std::string();
+      if (type == 1)
+        stream = header + body;  // Reply
+      else if (type == 7 && body.size() >= 4)
+        stream += body.substr(4);  // Fragment: request id, then data
+      else
+        return std::string();
+      if (!more)
+        return stream;
+    }
+  }
+
+private:
+  bool WriteAll(const std::string& m)
+  {
+    std::size_t done = 0;
+    while (done < m.size()) {
+      const ssize_t n = write(m_fd, m.data() + done, m.size() - done);
+      if (n <= 0)
+        return false;
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  bool ReadExactly(std::size_t n, std::string& out)
+  {
+    out.resize(n);
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = read(m_fd, &out[done], n - done);
+      if (got <= 0)
+        return false;
+      done += static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+  int m_fd = -1;
+};
+
+// The DBKRecord of a GetLatestRecord reply stream; false when the reply is
+// not a normal one or is cut.
+bool ParseRecordReply(const std::string& stream, DBKRecord& rec)
+{
+  CdrReader r(stream, 12);
+  r.Get<std::uint32_t>();  // request id
+  if (r.Get<std::uint32_t>() != 0)
+    return false;  // not NO_EXCEPTION
+  const std::uint32_t contexts = r.Get<std::uint32_t>();
+  for (std::uint32_t i = 0; i < contexts && r.ok(); ++i) {
+    r.Get<std::uint32_t>();
+    r.Octets();
+  }
+  r.Align(8);
+  rec.timestamp.sec = r.Get<std::int64_t>();
+  rec.timestamp.msec = r.Get<std::int64_t>();
+  rec.quasi_timestamp = r.Get<float>();
+  rec.L.length(r.Get<std::uint32_t>());
+  for (CORBA::ULong j = 0; j < rec.L.length() && r.ok(); ++j) {
+    rec.L[j].length(r.Get<std::uint32_t>());
+    for (CORBA::ULong k = 0; k < rec.L[j].length(); ++k)
+      rec.L[j][k] = r.Get<std::int32_t>();
+  }
+  rec.F.length(r.Get<std::uint32_t>());
+  for (CORBA::ULong j = 0; j < rec.F.length() && r.ok(); ++j) {
+    rec.F[j].length(r.Get<std::uint32_t>());
+    for (CORBA::ULong k = 0; k < rec.F[j].length(); ++k)
+      rec.F[j][k] = r.Get<float>();
+  }
+  return r.ok();
 }
 
 class TallyhouseProgram : public ::testing::Test
@@ -396,6 +659,49 @@ TEST_F(TallyhouseProgram, ReferenceOfAnEarlierStartReachesTheNextOne)
   EXPECT_EQ(old_ref->GetTableMaxSize(Id(0)), 80);
 }
 
+// A reply to another process is marshalled from the stored record itself.
+// The history may drop that record while the reply is still on its way (a
+// slow reader, a large record): the reply must go out whole all the same.
+TEST_F(TallyhouseProgram, ReplyInFlightSurvivesTheHistoryDroppingItsRecord)
+{
+  // Arrays large enough to be given back to the system when freed.
+  const DBKRecord big = MakePatternRecord(9, 1, 1, 9 * 1000 * 1000);
+  th->InsertRecord(big, Id(3));
+
+  IiopAddress addr;
+  ASSERT_TRUE(ParseIor(ReadFile(run.file("Tallyhouse.ior")), addr));
+  RawGiopClient reader;
+  ASSERT_TRUE(reader.Connect(addr));
+  ASSERT_TRUE(reader.SendRequest(addr.key, "GetLatestRecord", 3));
+  ASSERT_TRUE(reader.WaitForReplyStart(60s)) << "no reply began";
+
+  // Kind 3 holds two records: two more inserts drop the large one.
+  th->InsertRecord(MakePatternRecord(9, 2, 1, 10), Id(3));
+  th->InsertRecord(MakePatternRecord(9, 3, 1, 10), Id(3));
+  EXPECT_EQ(th->GetRecordCount(Id(3)), 2);
+  EXPECT_THROW(th->GetRecord(Id(3), 1.0f), QELM::Tallyhouse::InvalidQuasiTimestamp) << "still in the history";
+
+  DBKRecord got;
+  ASSERT_TRUE(ParseRecordReply(reader.ReadReply(), got)) << "reply cut or refused";
+  int w = 0, seq = 0;
+  EXPECT_EQ(tallyhouse_test::CheckPatternRecord(got, w, seq), "");
+  EXPECT_EQ(seq, 1);
+
+  // The same answer through the ORB, empty arrays included.
+  DBKRecord with_empty = MakePatternRecord(9, 4, 3, 100);
+  with_empty.F[1].length(0);
+  with_empty.L.length(3);
+  th->InsertRecord(with_empty, Id(3));
+  DBKRecord_var back = th->GetLatestRecord(Id(3));
+  ASSERT_EQ(back->F.length(), 3u);
+  EXPECT_EQ(back->F[1].length(), 0u);
+  ASSERT_EQ(back->L.length(), 3u);
+  EXPECT_EQ(back->L[2].length(), 0u);
+  EXPECT_EQ(back->F[2][99], tallyhouse_test::PatternValue(9, 4, 2, 99));
+  EXPECT_EQ(back->L[1][7], 4 ^ 7);
+  ShutdownAndExpectNormalEnd();
+}
+
 TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
 {
   tallyhouse_test::StressResult r = tallyhouse_test::RunStress(th.in(), 8, 4.0);
@@ -403,6 +709,21 @@ TEST_F(TallyhouseProgram, ParallelClientsOverIiop)
     ADD_FAILURE() << e;
   EXPECT_GT(r.inserts, 0);
   ShutdownAndExpectNormalEnd();
+  // 8 clients logged at once: every line of the log is whole, and standard
+  // output holds the same messages without prefixes.
+  const std::string log = ReadFile(run.file("tallyhouse.log"));
+  ExpectWholePrefixedLines(log);
+  std::size_t calls = 0;
+  for (std::size_t at = log.find(": Tallyhouse: Call to "); at != std::string::npos;
+       at = log.find(": Tallyhouse: Call to ", at + 1))
+    ++calls;
+  EXPECT_GT(calls, 8u);
+  const std::string out = ReadFile(run.file("stdout.txt"));
+  std::size_t out_calls = 0;
+  for (std::size_t at = out.find("\nTallyhouse: Call to "); at != std::string::npos;
+       at = out.find("\nTallyhouse: Call to ", at + 1))
+    ++out_calls;
+  EXPECT_EQ(out_calls, calls);
 }
 
 TEST_F(TallyhouseProgram, ParallelClientsSharingKindsOverIiop)

@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -167,9 +169,11 @@ TEST_F(ServantTest, RecordAverage)
       {{2, -7}, {0, 0}, 2, -2, 0.0f},               // toward zero
       {{INT_MAX, INT_MAX}, {0, 0}, 2, INT_MAX, 0},  // no 32-bit overflow
       {{INT_MIN, INT_MIN, INT_MIN}, {0, 0, 0}, 3, INT_MIN, 0},
-      {{1, 2, 3, 4}, {1, 2, 3, 4}, 1, 4, 4.0f},           // only the newest
-      {{1, 2, 3, 4}, {1, 2, 3, 4}, 3, 3, 3.0f},           // the newest three
-      {{100, 5, 5}, {1e30f, 3e38f, 3e38f}, 2, 5, 3e38f},  // no float overflow
+      {{1, 2, 3, 4}, {1, 2, 3, 4}, 1, 4, 4.0f},  // only the newest
+      {{1, 2, 3, 4}, {1, 2, 3, 4}, 3, 3, 3.0f},  // the newest three
+      {{100, 5, 5}, {1e30f, 1e38f, 1e38f}, 2, 5, 1e38f},
+      // summed in single precision: the sum of the two newest overflows
+      {{100, 5, 5}, {1e30f, 3e38f, 3e38f}, 2, 5, HUGE_VALF},
   };
   for (const auto& c : cases) {
     QELM_Tallyhouse_i* s = new QELM_Tallyhouse_i(g_orb);
@@ -182,6 +186,68 @@ TEST_F(ServantTest, RecordAverage)
     EXPECT_EQ(r->quasi_timestamp, static_cast<float>(c.l.size() - 1));
     s->_remove_ref();
   }
+}
+
+// Real arrays are averaged in single precision: the newest record's value,
+// plus each older one in turn, divided by the count as a float. Random
+// values tell this from a sum in double, which differs in the last bits of
+// many averages.
+TEST_F(ServantTest, RealAverageIsSummedInSinglePrecisionFromTheNewest)
+{
+  std::mt19937 gen(20261211);
+  std::uniform_real_distribution<float> value(0.0f, 1000.0f);
+  const int kValues = 2000;
+  const int kRecords = 5;
+  std::vector<std::vector<float>> vals(kRecords);  // oldest first
+  for (int r = 0; r < kRecords; ++r) {
+    DBKRecord rec = Rec1(r, 0, static_cast<float>(r));
+    rec.F[0].length(kValues);
+    for (int k = 0; k < kValues; ++k) {
+      vals[r].push_back(value(gen));
+      rec.F[0][k] = vals[r].back();
+    }
+    th->InsertRecord(rec, Id(8));
+  }
+  for (int numpast = 2; numpast <= kRecords; ++numpast) {
+    SCOPED_TRACE(numpast);
+    DBKRecord_var avg = th->GetRecordAverage(Id(8), numpast);
+    ASSERT_EQ(avg->F[0].length(), static_cast<CORBA::ULong>(kValues));
+    int differs_from_double = 0;
+    for (int k = 0; k < kValues; ++k) {
+      float sum = vals[kRecords - 1][k];
+      double dsum = sum;
+      for (int i = 1; i < numpast; ++i) {
+        sum += vals[kRecords - 1 - i][k];
+        dsum += vals[kRecords - 1 - i][k];
+      }
+      const float expected = sum / static_cast<float>(numpast);
+      ASSERT_EQ(avg->F[0][k], expected) << k;
+      if (static_cast<float>(dsum / numpast) != expected)
+        ++differs_from_double;
+    }
+    if (numpast > 2) {
+      EXPECT_GT(differs_from_double, 0) << "the values do not tell single from double precision";
+    }
+  }
+}
+
+// An older record with more arrays than the newest is averaged over the
+// newest record's arrays.
+TEST_F(ServantTest, AverageOverTheNewestRecordsArrays)
+{
+  DBKRecord older = Rec1(4, 3.0f);
+  older.L.length(3);
+  older.L[1].length(2);
+  older.L[2].length(0);
+  older.F.length(2);
+  older.F[1].length(5);
+  th->InsertRecord(older, Id(8));
+  th->InsertRecord(Rec1(10, 6.0f), Id(8));
+  DBKRecord_var avg = th->GetRecordAverage(Id(8), 2);
+  ASSERT_EQ(avg->L.length(), 1u);
+  ASSERT_EQ(avg->F.length(), 1u);
+  EXPECT_EQ(avg->L[0][0], 7);
+  EXPECT_EQ(avg->F[0][0], 4.5f);
 }
 
 TEST_F(ServantTest, AverageOfTrim1KindAfterThreeInserts)
@@ -266,10 +332,10 @@ TEST_F(ServantTest, SetTableMaxSize)
   EXPECT_EQ(th->GetRecordCount(Id(8)), 31);
 }
 
-TEST_F(ServantTest, InitializeWithoutManagementReportsFailure)
+TEST_F(ServantTest, InitializeWithoutManagementStopsTheCorrectionAndAnswers0)
 {
-  // No clock can be synchronised against a nil reference.
-  EXPECT_EQ(th->Initialize(QELM::Management::_nil()), -1);
+  // A nil reference only stops the clock correction, which succeeds.
+  EXPECT_EQ(th->Initialize(QELM::Management::_nil()), 0);
   QELM::Management_var kept = th->GetManagement();
   EXPECT_TRUE(CORBA::is_nil(kept.in()));
 }
@@ -300,14 +366,23 @@ TEST_F(ServantTest, SimulationParameters)
   EXPECT_EQ(q.cc_observation_interval, 12.5f);
 }
 
-// Requests the store must refuse with a CORBA exception, leaving the history
-// as it was.
+std::string ReadFile(const std::string& path)
+{
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Requests the store must refuse with a CORBA exception and a failed check
+// in the log, leaving the history as it was.
 enum class Expect { BadParam, BadInvOrder };
 struct BadCall
 {
   const char* name;
   std::function<void(QELM_Tallyhouse_i*)> call;
   Expect expect;
+  const char* check;  // the failed check's text in the log
 };
 
 DBKRecord TwoArrays()
@@ -329,49 +404,57 @@ DBKRecord LongerArray()
 const BadCall kBadCalls[] = {
     // empty kind 9
     {"LatestRecordOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(9)); },
-     Expect::BadInvOrder},
+     Expect::BadInvOrder, "m_data_hist[lshid].size() != 0"},
     {"AverageOfEmpty", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(9), 1); },
-     Expect::BadInvOrder},
+     Expect::BadInvOrder, "numpast <= m_data_hist[lshid].size()"},
     // kind 8 holds 3 records of one shape
     {"AverageZero", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 0); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast >= 1"},
     {"AverageNegative", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), -1); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast >= 1"},
     {"AverageMostNegative",
-     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MIN); }, Expect::BadParam},
+     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MIN); }, Expect::BadParam,
+     "numpast >= 1"},
     {"AverageAboveSize", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), 4); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast <= m_data_hist[lshid].size()"},
     {"AverageFarAboveSize",
-     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MAX); }, Expect::BadParam},
+     [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(8), INT_MAX); }, Expect::BadParam,
+     "numpast <= m_data_hist[lshid].size()"},
     {"FetchNegative", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), -1); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast >= 0"},
     {"FetchAboveSize", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(8), 4); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast <= m_data_hist[lshid].size()"},
     {"FetchFromEmpty", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(9), 1); },
-     Expect::BadParam},
-    // kind 10: an older record with an extra real array; kind 11: an older
-    // record with a longer integer array
-    {"AverageMoreArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(10), 2); },
-     Expect::BadParam},
+     Expect::BadParam, "numpast <= m_data_hist[lshid].size()"},
+    // kind 12: an older record with fewer real arrays than the newest; kind
+    // 11: an older record with a longer integer array
     {"AverageFewerArrays", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(12), 2); },
-     Expect::BadParam},
+     Expect::BadParam, "m_data_hist[lshid][i]->F[j].length() == sz"},
     {"AverageLongerArray", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(11), 2); },
-     Expect::BadParam},
-    {"MaxSizeZero", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), 0); }, Expect::BadParam},
-    {"MaxSizeNegative", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), -5); }, Expect::BadParam},
+     Expect::BadParam, "m_data_hist[lshid][i]->L[j].length() == sz"},
+    {"MaxSizeZero", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), 0); }, Expect::BadParam,
+     "max_size > 0"},
+    {"MaxSizeNegative", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(8), -5); }, Expect::BadParam,
+     "max_size > 0"},
     // ids with no history, on every operation that takes an id
-    {"IdMaxSize", [](QELM_Tallyhouse_i* s) { s->GetTableMaxSize(Id(17)); }, Expect::BadParam},
-    {"IdSetMaxSize", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(17), 5); }, Expect::BadParam},
-    {"IdCount", [](QELM_Tallyhouse_i* s) { s->GetRecordCount(Id(31)); }, Expect::BadParam},
-    {"IdInsertTime", [](QELM_Tallyhouse_i* s) { s->GetLatestInsertTime(Id(17)); }, Expect::BadParam},
-    {"IdLatest", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(17)); },
-     Expect::BadParam},
-    {"IdRecord", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecord(Id(20), 0.0f); },
-     Expect::BadParam},
-    {"IdInsert", [](QELM_Tallyhouse_i* s) { s->InsertRecord(Rec1(0, 0), Id(17)); }, Expect::BadParam},
+    {"IdMaxSize", [](QELM_Tallyhouse_i* s) { s->GetTableMaxSize(Id(17)); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdSetMaxSize", [](QELM_Tallyhouse_i* s) { s->SetTableMaxSize(Id(17), 5); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdCount", [](QELM_Tallyhouse_i* s) { s->GetRecordCount(Id(31)); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdInsertTime", [](QELM_Tallyhouse_i* s) { s->GetLatestInsertTime(Id(17)); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdLatest", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetLatestRecord(Id(17)); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdRecord", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecord(Id(20), 0.0f); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
+    {"IdInsert", [](QELM_Tallyhouse_i* s) { s->InsertRecord(Rec1(0, 0), Id(17)); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
     {"IdAverage", [](QELM_Tallyhouse_i* s) { DBKRecord_var r = s->GetRecordAverage(Id(17), 1); },
-     Expect::BadParam},
-    {"IdFetch", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(31), 0); }, Expect::BadParam},
+     Expect::BadParam, "lshid >= 0 && lshid < 17"},
+    {"IdFetch", [](QELM_Tallyhouse_i* s) { LSHHistory_var r = s->FetchLSHH(Id(31), 0); }, Expect::BadParam,
+     "lshid >= 0 && lshid < 17"},
 };
 
 class ServantBadCall : public ::testing::TestWithParam<BadCall>
@@ -390,11 +473,20 @@ TEST_P(ServantBadCall, IsRefusedAndChangesNothing)
   s->InsertRecord(TwoArrays(), Id(12));
 
   const BadCall& c = GetParam();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("tallyhouse_bad_call_" + std::to_string(getpid()) + ".log"))
+          .string();
+  ASSERT_TRUE(VQOStreamLog::Open(path.c_str(), "w"));
   if (c.expect == Expect::BadParam) {
     EXPECT_THROW(c.call(s), CORBA::BAD_PARAM);
   } else {
     EXPECT_THROW(c.call(s), CORBA::BAD_INV_ORDER);
   }
+  VQOStreamLog::Close();
+  const std::string log = ReadFile(path);
+  std::filesystem::remove(path);
+  EXPECT_NE(log.find(std::string("Assertion Failed: \"") + c.check + "\"\n(In file \""), std::string::npos)
+      << log;
   const int counts[17] = {0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 2, 2, 0, 0, 0, 0};
   for (int id = 0; id < 17; ++id)
     EXPECT_EQ(s->GetRecordCount(Id(id)), counts[id]) << id;
@@ -406,13 +498,6 @@ INSTANTIATE_TEST_SUITE_P(Refused, ServantBadCall, ::testing::ValuesIn(kBadCalls)
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Log lines: each record operation writes its call line first.
-std::string ReadFile(const std::string& path)
-{
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 TEST_F(ServantTest, CallLines)
 {
