@@ -1,7 +1,6 @@
 #include "CLogicDoc.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include "CClockView.h"
 #include "CComponentView.h"
@@ -12,13 +11,12 @@
 #include "DocumentLogic.h"
 #include "GlobalArrays.h"
 #include "GuiThread.h"
+#include "MessageBoxes.h"
 #include "PredictedPaths.h"
 
 CLogicDoc::CLogicDoc()
 {
-  m_presenter = [this](const std::string& text) {
-    QMessageBox::warning(m_pFrame, QString::fromStdString(g_AppTitle), QString::fromStdString(text));
-  };
+  m_presenter = [this](const std::string& text, MessageKind kind) { ::ShowMessageBox(m_pFrame, kind, text); };
   m_ender = [](int status) { QCoreApplication::exit(status); };
 }
 
@@ -39,11 +37,25 @@ void CLogicDoc::SetStatusText(const std::string& text)
   });
 }
 
+void CLogicDoc::SetMessagePresenter(MessagePresenter presenter)
+{
+  m_presenter = nullptr;
+  if (presenter)
+    m_presenter = [presenter = std::move(presenter)](const std::string& text, MessageKind) {
+      presenter(text);
+    };
+}
+
 void CLogicDoc::ShowMessage(const std::string& text)
 {
-  RunOnGui([this, text] {
+  ShowMessageBox(text, MessageKind::kWarning);
+}
+
+void CLogicDoc::ShowMessageBox(const std::string& text, MessageKind kind)
+{
+  RunOnGui([this, text, kind] {
     if (m_presenter)
-      m_presenter(text);
+      m_presenter(text, kind);
   });
 }
 
