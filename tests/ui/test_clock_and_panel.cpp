@@ -1,11 +1,14 @@
 // The clock view driven by the mouse and the arrow keys, and the control
-// panel's message list and debug.log, also from another thread.
+// panel's property list and message list and debug.log, also from another
+// thread.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSet>
+#include <QTableWidget>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -167,6 +170,61 @@ TEST(ControlPanel, APaintRightAfterANewLineDrawsTheLines)
   // the window is exposed then.
   g_pComponentView->AddMessage("one more");
   EXPECT_GT(colours(), 2);
+}
+
+TEST(ControlPanel, ALinksTenRowsShowWholeUnderTheirCaptionsAndTheProgressLinesFit)
+{
+  GeneratedRunDir run;
+  Console console;
+  // The frame at its size on a 1600 x 1000 screen.
+  console.Frame().resize(1600, 960);
+  console.Frame().LayOutPanes();
+  QApplication::processEvents();
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  g_SelectedLinks = {g_LineArray[2]};
+  g_pEstimationView->Model().m_nMinute = 15;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+
+  auto* list = g_pComponentView->findChild<QTableWidget*>("propertyList");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->rowCount(), 10);
+  // Each row whole in the list, the list whole in the panel.
+  const QRect panel = g_pComponentView->viewport()->rect();
+  EXPECT_TRUE(panel.contains(QRect(list->mapTo(g_pComponentView->viewport(), QPoint(0, 0)), list->size())));
+  const QFontMetrics metrics(list->font());
+  for (int row = 0; row < 10; ++row) {
+    SCOPED_TRACE(list->item(row, 0)->text().toStdString());
+    const QRect name = list->visualItemRect(list->item(row, 0));
+    const QRect value = list->visualItemRect(list->item(row, 1));
+    EXPECT_TRUE(list->viewport()->rect().contains(name));
+    EXPECT_TRUE(list->viewport()->rect().contains(value));
+    // One line, and room for the whole text.
+    EXPECT_LT(name.height(), 2 * metrics.height());
+    EXPECT_LT(metrics.horizontalAdvance(list->item(row, 0)->text()), name.width());
+    EXPECT_LT(metrics.horizontalAdvance(list->item(row, 1)->text()), value.width());
+  }
+  // The captions stand over their columns, in the form's coordinates.
+  QWidget* form = g_pComponentView->widget();
+  const char* const captions[2] = {"nameCaption", "valueCaption"};
+  for (int column = 0; column < 2; ++column) {
+    auto* caption = g_pComponentView->findChild<QLabel*>(captions[column]);
+    ASSERT_NE(caption, nullptr);
+    const int textLeft = caption->mapTo(form, QPoint(caption->indent(), 0)).x();
+    const int columnLeft = list->viewport()->mapTo(form, QPoint(list->columnViewportPosition(column), 0)).x();
+    EXPECT_GE(textLeft, columnLeft);
+    EXPECT_LE(textLeft + caption->fontMetrics().horizontalAdvance(caption->text()),
+              columnLeft + list->columnWidth(column));
+    EXPECT_LE(caption->mapTo(form, QPoint(0, caption->height())).y(), list->mapTo(form, QPoint(0, 0)).y());
+  }
+  // The widest line of a run shows whole: no scrolling sideways.
+  auto* messages = g_pComponentView->findChild<QListWidget*>("messageList");
+  g_pComponentView->AddMessage("Started naming_service.bat (Naming_Service), process 4194304.");
+  QApplication::processEvents();
+  EXPECT_EQ(messages->horizontalScrollBar()->maximum(), 0);
+  EXPECT_TRUE(
+      panel.contains(QRect(messages->mapTo(g_pComponentView->viewport(), QPoint(0, 0)), messages->size())));
+  g_SelectedLinks.clear();
 }
 
 TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)
