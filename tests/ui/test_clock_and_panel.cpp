@@ -1,6 +1,6 @@
-// The clock view driven by the mouse and the arrow keys, and the control
-// panel's property list and message list and debug.log, also from another
-// thread.
+// The clock view driven by the mouse and the arrow keys, its hour labels,
+// and the control panel's property list and message list and debug.log,
+// also from another thread.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
@@ -96,6 +96,55 @@ TEST_F(ClockTest, TheMarkersAndTheStageAreDrawn)
   const int x = MinuteToX(60, {0, 120}, clock->Axis());
   EXPECT_EQ(image.pixel(x, y0 - 8) & 0xFFFFFF, 0xCC33FFu);                   // the stage bar, pink
   EXPECT_EQ(image.pixel(clock->Axis().left + 2, y0) & 0xFFFFFF, 0x00FF00u);  // the axis, green
+}
+
+TEST_F(ClockTest, HourLabelsNeverOverlap)
+{
+  // No stage bar over the labels.
+  g_PredictionClock.nWindowStart = g_PredictionClock.nWindowEnd = 0;
+  const ChartWindow windows[] = {{0, 120}, {420, 540}, {540, 660}, {1320, 1440}, {1380, 60}};
+  for (const ChartWindow& w : windows) {
+    SCOPED_TRACE(std::to_string(w.start) + " to " + std::to_string(w.end));
+    g_ChartWindowStart = w.start;
+    g_ChartWindowEnd = w.end;
+    const std::vector<CClockView::HourLabel> labels = clock->HourLabels();
+    ASSERT_EQ(labels.size(), 25u);  // every fifth minute of two hours
+    EXPECT_GE(clock->LabelFont().pixelSize(), 9);
+    for (std::size_t i = 0; i + 1 < labels.size(); ++i) {
+      EXPECT_LT(labels[i].rect.right() + 1, labels[i + 1].rect.left())
+          << labels[i].text.toStdString() << " runs into " << labels[i + 1].text.toStdString();
+      for (std::size_t j = i + 1; j < labels.size(); ++j)
+        EXPECT_FALSE(labels[i].rect.intersects(labels[j].rect));
+    }
+    // The labels are drawn where they are measured: green ink inside each
+    // rectangle, none in the columns between two of them (away from the
+    // markers, which stand over the labels' row).
+    const QImage image = clock->grab().toImage();
+    const auto green = [&](int x, int y) {
+      const QColor c = image.pixelColor(x, y);
+      return c.green() > 60 && c.red() < 40 && c.blue() < 40;
+    };
+    const int markers[2] = {clock->EstimationMarkerX(), clock->PredictionMarkerX()};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const QRect r = labels[i].rect;
+      int ink = 0;
+      for (int x = r.left(); x <= r.right(); ++x)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          ink += green(x, y) ? 1 : 0;
+      EXPECT_GT(ink, 0) << labels[i].text.toStdString();
+      if (i + 1 == labels.size())
+        continue;
+      const int from = r.right() + 1, to = labels[i + 1].rect.left() - 1;
+      if (std::abs(from - markers[0]) < 20 || std::abs(from - markers[1]) < 20)
+        continue;
+      for (int x = from; x <= to; ++x)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          EXPECT_FALSE(green(x, y)) << "between " << labels[i].text.toStdString() << " and the next, at "
+                                    << x;
+    }
+  }
+  g_ChartWindowStart = 0;
+  g_ChartWindowEnd = 120;
 }
 
 TEST(ControlPanel, DebugLogLinesReachTheMessageListFromAnyThread)
