@@ -5,9 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "CComponentView.h"
-#include "CLogicView.h"
-#include "CMainFrame.h"
 #include "ConsoleWindows.h"
 #include "DrawingObjects.h"
 
@@ -33,9 +30,9 @@ QFont SmallFont(int pixels)
   return font;
 }
 
-int MinuteOf(const CLogicView* view)
+int MinuteOf(const NetworkViewModel* view)
 {
-  return view ? view->Model().m_nMinute : 0;
+  return view ? view->m_nMinute : 0;
 }
 
 void DrawCentred(QPainter& p, const QImage& icon, QPoint centre)
@@ -63,12 +60,12 @@ CClockView::~CClockView()
 
 int CClockView::EstimationMarkerX() const
 {
-  return MinuteToX(MinuteOf(g_pEstimationView), CurrentChartWindow(), m_axis);
+  return MinuteToX(MinuteOf(CurrentViews().estimation), CurrentChartWindow(), m_axis);
 }
 
 int CClockView::PredictionMarkerX() const
 {
-  return MinuteToX(MinuteOf(g_pPredictionView0), CurrentChartWindow(), m_axis);
+  return MinuteToX(MinuteOf(CurrentViews().prediction0), CurrentChartWindow(), m_axis);
 }
 
 QFont CClockView::LabelFont() const
@@ -157,8 +154,7 @@ void CClockView::mouseMoveEvent(QMouseEvent* event)
   if (t) {
     ApplyPredictionDrag(*t, CurrentViews());
     InvalidatePredictionViews();
-    if (g_pMainFrame)
-      g_pMainFrame->RefreshPreviews();
+    RefreshChartWindows();
   }
   update();
 }
@@ -179,8 +175,8 @@ void CClockView::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
     return;
   }
-  const std::optional<int> v =
-      m_machine.ArrowKey(step, MinuteOf(g_pPredictionView0), CurrentChartWindow(), CurrentPredictionStage());
+  const std::optional<int> v = m_machine.ArrowKey(step, MinuteOf(CurrentViews().prediction0),
+                                                  CurrentChartWindow(), CurrentPredictionStage());
   if (v) {
     ApplyPredictionStep(*v, step, CurrentViews());
     InvalidatePredictionViews();
@@ -190,9 +186,7 @@ void CClockView::keyPressEvent(QKeyEvent* event)
 
 void CClockView::AfterPredictionMove()
 {
-  if (g_pMainFrame)
-    g_pMainFrame->RefreshPreviews();
-  if (g_pComponentView)
-    g_pComponentView->ShowLinkProperties();
+  RefreshChartWindows();
+  ShowSelectedLinkProperties();
   update();
 }

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include "CDrawLine.h"
-#include "CLogicView.h"
 #include "ConsoleWindows.h"
 #include "DebugLog.h"
 #include "GlobalArrays.h"
@@ -255,10 +254,10 @@ void CComponentView::Toggle(void (*toggle)(const ViewSet&, PanelMarks&))
 
 void CComponentView::ShowLinkProperties()
 {
-  if (g_SelectedLinks.empty() || !g_pEstimationView)
+  const NetworkViewModel* est = CurrentViews().estimation;
+  if (g_SelectedLinks.empty() || !est)
     return;
-  const NetworkViewModel& est = g_pEstimationView->Model();
-  SetPropertyRows(LinkPropertyRows(*g_SelectedLinks.back(), est.Source(), est.m_nMinute));
+  SetPropertyRows(LinkPropertyRows(*g_SelectedLinks.back(), est->Source(), est->m_nMinute));
 }
 
 void CComponentView::SetPropertyRows(std::vector<PropertyRow> rows)

@@ -2,10 +2,6 @@
 
 #include <QApplication>
 
-#include "CClockView.h"
-#include "CComponentView.h"
-#include "CLogicView.h"
-#include "CMainFrame.h"
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
 #include "DocumentLogic.h"
@@ -31,10 +27,7 @@ CLogicDoc::~CLogicDoc()
 
 void CLogicDoc::SetStatusText(const std::string& text)
 {
-  RunOnGui([this, text] {
-    if (m_pFrame)
-      m_pFrame->SetStatusText(0, text);
-  });
+  RunOnGui([text] { SetFrameStatusText(0, text); });
 }
 
 void CLogicDoc::SetMessagePresenter(MessagePresenter presenter)
@@ -69,25 +62,20 @@ bool CLogicDoc::OnLoadData()
   steps.load = [] {
     const bool loaded = g_Project.LoadProjectAndWriteBack();
     // The network's start offset goes into the current-condition view.
-    if (loaded && g_pEstimationView)
-      g_pEstimationView->Model().SetLoadedOffsetX(g_Project.m_dOffsetX);
+    if (NetworkViewModel* est = CurrentViews().estimation; loaded && est)
+      est->SetLoadedOffsetX(g_Project.m_dOffsetX);
     return loaded;
   };
   steps.showDensity = [] {
-    if (!g_pComponentView)
-      return;
-    g_pComponentView->SetEstimationDisplayMode(1);
-    g_pComponentView->SetPredictionDisplayMode(1);
-    g_pComponentView->CheckZones(true);
+    SetPanelDisplayModes(1, 1);
+    CheckPanelZones(true);
   };
   steps.repaint = [] {
     InvalidateNetworkViews();
-    if (g_pClockView)
-      g_pClockView->update();
+    RepaintClockView();
   };
   const bool loaded = RunLoadData(steps);
-  if (m_pFrame)
-    m_pFrame->UpdateCommandUi();
+  UpdateFrameCommands();
   return loaded;
 }
 
@@ -96,11 +84,9 @@ void CLogicDoc::OnLoadOutput()
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (g_Project.IsFort911Empty()) {
     InvalidateNetworkViews();
-    if (g_pClockView)
-      g_pClockView->update();
+    RepaintClockView();
     g_bDataLoaded = true;
   }
   QApplication::restoreOverrideCursor();
-  if (m_pFrame)
-    m_pFrame->UpdateCommandUi();
+  UpdateFrameCommands();
 }

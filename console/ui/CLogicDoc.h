@@ -16,7 +16,7 @@
 #include "CProject.h"
 #include "OperatorPrompts.h"
 
-class CMainFrame;
+class QWidget;
 
 class CLogicDoc : public IStatusSink, public IMessageSink
 {
@@ -34,7 +34,8 @@ public:
   CLogicDoc(const CLogicDoc&) = delete;
   CLogicDoc& operator=(const CLogicDoc&) = delete;
 
-  void SetFrame(CMainFrame* frame) { m_pFrame = frame; }
+  // The window its message boxes stand over (the main frame).
+  void SetFrame(QWidget* frame) { m_pFrame = frame; }
   void SetBoxPresenter(BoxPresenter presenter) { m_presenter = std::move(presenter); }
   void SetMessagePresenter(MessagePresenter presenter);
   void SetProgramEnder(ProgramEnder ender) { m_ender = std::move(ender); }
@@ -53,7 +54,7 @@ public:
   void ShowMessageBox(const std::string& text, MessageKind kind);
 
 private:
-  CMainFrame* m_pFrame = nullptr;
+  QWidget* m_pFrame = nullptr;
   BoxPresenter m_presenter;
   ProgramEnder m_ender;
 };
