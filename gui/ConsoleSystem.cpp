@@ -79,18 +79,27 @@ void ConsoleBringUpOutput::AddMessage(const std::string& text)
   });
 }
 
-void ConsoleBringUpOutput::ShowMessageBox(const std::string& text, Box)
+MessageKind MessageKindOf(IBringUpOutput::Box box)
 {
-  ShowMessage(text);
+  switch (box) {
+  case IBringUpOutput::Box::kInformation: return MessageKind::kInformation;
+  case IBringUpOutput::Box::kError: break;
+  }
+  return MessageKind::kError;
+}
+
+void ConsoleBringUpOutput::ShowMessageBox(const std::string& text, Box kind)
+{
+  // Queued also on the GUI thread: a box never opens inside a step.
+  PostToGui([text, kind = MessageKindOf(kind)] {
+    if (g_pMainFrame)
+      g_pMainFrame->ShowMessage(text, kind);
+  });
 }
 
 void ConsoleBringUpOutput::ShowMessage(const std::string& text)
 {
-  // Queued also on the GUI thread: a box never opens inside a step.
-  PostToGui([text] {
-    if (g_pMainFrame)
-      g_pMainFrame->ShowMessage(text);
-  });
+  ShowMessageBox(text, Box::kError);
 }
 
 // ---- the launcher, reporting ----------------------------------------------------

@@ -31,6 +31,7 @@
 #include "CProject.h"
 #include "ControllerTest.h"
 #include "FrameLogic.h"
+#include "OperatorPrompts.h"
 #include "QELM_GUI_i.h"
 #include "ResultUpdate.h"
 #include "ServantBringUp.h"
@@ -52,15 +53,18 @@ public:
   void RefreshPreviews() override;
 };
 
+// The kind of box the frame shows for a box of the bring-up.
+MessageKind MessageKindOf(IBringUpOutput::Box box);
+
 // Progress lines into the control panel's message list and message boxes
-// through the frame (its document's presenter), from any thread: each
-// reaches the GUI thread through a queued call.
+// of their kind through the frame (its document's presenter), from any
+// thread: each reaches the GUI thread through a queued call.
 class ConsoleBringUpOutput : public IBringUpOutput, public IMessageSink
 {
 public:
   void AddMessage(const std::string& text) override;
   void ShowMessageBox(const std::string& text, Box kind) override;
-  // The launcher's error boxes.
+  // The launcher's boxes, each an error.
   void ShowMessage(const std::string& text) override;
 };
 

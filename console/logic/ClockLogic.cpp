@@ -70,6 +70,23 @@ std::vector<ClockTick> ClockTicks(const ChartWindow& chart, const ClockAxis& axi
   return ticks;
 }
 
+int FitClockLabelSize(const std::vector<ClockTick>& ticks, int largest, int smallest, int gap,
+                      const std::function<int(const std::string& label, int size)>& width)
+{
+  std::vector<const ClockTick*> labelled;
+  for (const ClockTick& t : ticks)
+    if (t.major)
+      labelled.push_back(&t);
+  for (int size = largest; size > smallest; --size) {
+    bool fits = true;
+    for (std::size_t i = 0; fits && i + 1 < labelled.size(); ++i)
+      fits = labelled[i]->labelX + width(labelled[i]->label, size) + gap <= labelled[i + 1]->labelX;
+    if (fits)
+      return size;
+  }
+  return smallest;
+}
+
 StageBar StageBarSpan(const PredictionStage& stage, const ChartWindow& chart, const ClockAxis& axis)
 {
   StageBar bar{MinuteToX(stage.start, chart, axis), MinuteToX(stage.end, chart, axis)};

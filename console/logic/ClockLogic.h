@@ -11,6 +11,7 @@
 //   if (auto t = m.MouseMove(point.x, chart, axis, stage)) ApplyPredictionDrag(*t, ...);
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,6 +70,12 @@ struct ClockTick
 // that wraps past midnight (start >= end) gets 121 ticks over two hours,
 // labelled from start for the first hour and from 0:00 for the second.
 std::vector<ClockTick> ClockTicks(const ChartWindow& chart, const ClockAxis& axis);
+
+// The labels' size: the largest from `largest` down to `smallest` at which
+// every label ends at least `gap` pixels before the next one begins (width
+// measures a label at a size); `smallest` when none does.
+int FitClockLabelSize(const std::vector<ClockTick>& ticks, int largest, int smallest, int gap,
+                      const std::function<int(const std::string& label, int size)>& width);
 
 // x from and to of the prediction stage bar. A stage that runs past
 // midnight (end >= 1440 and start mod 1440 > 1390) ends at end mod 1440.

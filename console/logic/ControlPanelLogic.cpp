@@ -100,19 +100,34 @@ void ResetDisplayOptions(const ViewSet& views, int viewKind, PanelMarks& marks)
   }
 }
 
+const char* const kLinkPropertyNames[kLinkPropertyRows] = {
+    "Link ID",
+    "From Node",
+    "To Node",
+    "Type",
+    "Numbers of Lanes",
+    "Length (mi)",
+    "Sat Rate (veh/hr/ln)",
+    "Density (veh/mi/ln)",
+    "Speed (mi/hr)",
+    "Queue (% length)",
+};
+
 std::vector<PropertyRow> LinkPropertyRows(const CDrawLine& link, int source, int minute)
 {
+  const std::string values[7] = {
+      StringPrintf("%d", link.m_nIndex + 1),  StringPrintf("%d", link.m_nFromNode),
+      StringPrintf("%d", link.m_nToNode),     LinkTypeName(link.m_nLinkType),
+      StringPrintf("%d", link.m_nLanes),      StringPrintf("%4.2f", link.m_dLength / 5280),
+      StringPrintf("%4.2f", link.m_dSatRate),
+  };
   std::vector<PropertyRow> rows;
-  rows.emplace_back("Link ID", StringPrintf("%d", link.m_nIndex + 1));
-  rows.emplace_back("From Node", StringPrintf("%d", link.m_nFromNode));
-  rows.emplace_back("To Node", StringPrintf("%d", link.m_nToNode));
-  rows.emplace_back("Type", LinkTypeName(link.m_nLinkType));
-  rows.emplace_back("Numbers of Lanes", StringPrintf("%d", link.m_nLanes));
-  rows.emplace_back("Length (mi)", StringPrintf("%4.2f", link.m_dLength / 5280));
-  rows.emplace_back("Sat Rate (veh/hr/ln)", StringPrintf("%4.2f", link.m_dSatRate));
-  const char* names[3] = {"Density (veh/mi/ln)", "Speed (mi/hr)", "Queue (% length)"};
+  for (int i = 0; i < 7; ++i)
+    rows.emplace_back(kLinkPropertyNames[i], values[i]);
+  // Density, speed and queue.
   for (int m = 0; m < 3; ++m)
-    rows.emplace_back(names[m],
-                      minute == 0 ? std::string("--") : StringPrintf("%4.2f", link.Series(m, source, minute)));
+    rows.emplace_back(kLinkPropertyNames[7 + m], minute == 0
+                                                     ? std::string("--")
+                                                     : StringPrintf("%4.2f", link.Series(m, source, minute)));
   return rows;
 }

@@ -55,3 +55,6 @@ void ResetDisplayOptions(const ViewSet& views, int viewKind, PanelMarks& marks);
 // minute, "--" while that minute is 0. Values that are not numbers or lie
 // beyond any sensible size are shown as they format, never cut.
 std::vector<PropertyRow> LinkPropertyRows(const CDrawLine& link, int source, int minute);
+inline constexpr int kLinkPropertyRows = 10;
+// The names of those rows, in order.
+extern const char* const kLinkPropertyNames[kLinkPropertyRows];

@@ -12,6 +12,16 @@
 
 #include "CProject.h"  // IMessageSink
 
+// The kinds of message box the console shows. A box takes the kind its
+// message names: a question offers Yes and No, the others OK; a message
+// that names no kind is a warning.
+enum class MessageKind {
+  kWarning,
+  kInformation,
+  kError,
+  kQuestion,
+};
+
 class IOperatorPrompts : public IMessageSink
 {
 public:

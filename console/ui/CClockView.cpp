@@ -1,12 +1,10 @@
 #include "CClockView.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "CComponentView.h"
-#include "CLogicView.h"
-#include "CMainFrame.h"
 #include "ConsoleWindows.h"
 #include "DrawingObjects.h"
 
@@ -17,9 +15,24 @@ namespace {
 constexpr ColorRef kClockGreen = 0x00FF00;
 constexpr ColorRef kClockPink = 0xFF33CC;
 
-int MinuteOf(const CLogicView* view)
+// The small font's height, and the smallest the hour labels shrink to;
+// the pixels left free between two labels.
+constexpr int kSmallFontPixels = 12;
+constexpr int kSmallestLabelPixels = 7;
+constexpr int kLabelGap = 2;
+
+// The small font, narrowed: the condensed face of the view's family.
+QFont SmallFont(int pixels)
 {
-  return view ? view->Model().m_nMinute : 0;
+  QFont font;
+  font.setPixelSize(pixels);
+  font.setStretch(QFont::Condensed);
+  return font;
+}
+
+int MinuteOf(const NetworkViewModel* view)
+{
+  return view ? view->m_nMinute : 0;
 }
 
 void DrawCentred(QPainter& p, const QImage& icon, QPoint centre)
@@ -47,12 +60,42 @@ CClockView::~CClockView()
 
 int CClockView::EstimationMarkerX() const
 {
-  return MinuteToX(MinuteOf(g_pEstimationView), CurrentChartWindow(), m_axis);
+  return MinuteToX(MinuteOf(CurrentViews().estimation), CurrentChartWindow(), m_axis);
 }
 
 int CClockView::PredictionMarkerX() const
 {
-  return MinuteToX(MinuteOf(g_pPredictionView0), CurrentChartWindow(), m_axis);
+  return MinuteToX(MinuteOf(CurrentViews().prediction0), CurrentChartWindow(), m_axis);
+}
+
+QFont CClockView::LabelFont() const
+{
+  ClockAxis axis = m_axis;
+  axis.Centre(width());
+  const int pixels =
+      FitClockLabelSize(ClockTicks(CurrentChartWindow(), axis), kSmallFontPixels, kSmallestLabelPixels,
+                        kLabelGap, [](const std::string& label, int size) {
+                          const QFontMetrics metrics(SmallFont(size));
+                          return metrics.boundingRect(QString::fromStdString(label)).right() + 1;
+                        });
+  return SmallFont(pixels);
+}
+
+std::vector<CClockView::HourLabel> CClockView::HourLabels() const
+{
+  ClockAxis axis = m_axis;
+  axis.Centre(width());
+  const QFontMetrics metrics(LabelFont());
+  std::vector<HourLabel> labels;
+  for (const ClockTick& t : ClockTicks(CurrentChartWindow(), axis)) {
+    if (!t.major)
+      continue;
+    const QString text = QString::fromStdString(t.label);
+    // Drawn from its top left corner: the baseline lies an ascent below.
+    labels.push_back(
+        {text, metrics.boundingRect(text).translated(t.labelX, axis.Y0() + 6 + metrics.ascent())});
+  }
+  return labels;
 }
 
 void CClockView::paintEvent(QPaintEvent*)
@@ -62,13 +105,6 @@ void CClockView::paintEvent(QPaintEvent*)
   p.setBackgroundMode(Qt::TransparentMode);
   const DrawingObjects& d = DrawingObjects::Get();
   const QColor green = ToQColor(kClockGreen), pink = ToQColor(kClockPink);
-  // The small font, 12 px high; narrowed so that the labels of every fifth
-  // minute fit between their ticks.
-  QFont font;
-  font.setPixelSize(12);
-  font.setStretch(QFont::Condensed);
-  p.setFont(font);
-
   m_axis.Centre(width());
   const int y0 = m_axis.Y0();
   const ChartWindow chart = CurrentChartWindow();
@@ -81,6 +117,9 @@ void CClockView::paintEvent(QPaintEvent*)
 
   p.setPen(green);
   p.drawLine(m_axis.left, y0, AxisEndX(chart, m_axis), y0);
+  // The labels of every fifth minute, in the small font narrowed and, where
+  // that is not enough, made smaller until each ends before the next.
+  p.setFont(LabelFont());
   for (const ClockTick& t : ClockTicks(chart, m_axis)) {
     const int half = t.major ? 5 : 3;
     p.drawLine(t.x, y0 - half, t.x, y0 + half);
@@ -88,6 +127,7 @@ void CClockView::paintEvent(QPaintEvent*)
       p.drawText(QRect(t.labelX, y0 + 6, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                  QString::fromStdString(t.label));
   }
+  p.setFont(SmallFont(kSmallFontPixels));
   const int textX = MinuteToX(chart.start, chart, m_axis) - 40;
   p.drawText(QRect(textX, y0 - 15, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, "RT");
   p.drawText(QRect(textX, y0 + 10, 100, 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, "Pred");
@@ -117,8 +157,8 @@ void CClockView::mouseMoveEvent(QMouseEvent* event)
   }
   // While the marker is picked up the previews refresh on every move, also
   // when the mouse has left the prediction stage.
-  if (m_machine.m_bGrabPred && g_pMainFrame)
-    g_pMainFrame->RefreshPreviews();
+  if (m_machine.m_bGrabPred)
+    RefreshChartWindows();
   update();
 }
 
@@ -138,8 +178,8 @@ void CClockView::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
     return;
   }
-  const std::optional<int> v =
-      m_machine.ArrowKey(step, MinuteOf(g_pPredictionView0), CurrentChartWindow(), CurrentPredictionStage());
+  const std::optional<int> v = m_machine.ArrowKey(step, MinuteOf(CurrentViews().prediction0),
+                                                  CurrentChartWindow(), CurrentPredictionStage());
   if (v) {
     ApplyPredictionStep(*v, step, CurrentViews());
     InvalidatePredictionViews();
@@ -149,9 +189,7 @@ void CClockView::keyPressEvent(QKeyEvent* event)
 
 void CClockView::AfterPredictionMove()
 {
-  if (g_pMainFrame)
-    g_pMainFrame->RefreshPreviews();
-  if (g_pComponentView)
-    g_pComponentView->ShowLinkProperties();
+  RefreshChartWindows();
+  ShowSelectedLinkProperties();
   update();
 }

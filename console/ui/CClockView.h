@@ -6,7 +6,11 @@
 // holds the rules).
 #pragma once
 
+#include <QFont>
+#include <QRect>
+#include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "ClockLogic.h"
 
@@ -22,6 +26,17 @@ public:
   // x of the two markers as the view draws them now.
   int EstimationMarkerX() const;
   int PredictionMarkerX() const;
+
+  // The hour labels as the view draws them now: their font (condensed,
+  // as large as lets every label end before the next begins) and each
+  // label with the rectangle its ink covers.
+  struct HourLabel
+  {
+    QString text;
+    QRect rect;
+  };
+  QFont LabelFont() const;
+  std::vector<HourLabel> HourLabels() const;
 
 protected:
   void paintEvent(QPaintEvent* event) override;

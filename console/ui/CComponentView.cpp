@@ -11,11 +11,12 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "CLogicView.h"
+#include "CDrawLine.h"
 #include "ConsoleWindows.h"
 #include "DebugLog.h"
 #include "GlobalArrays.h"
@@ -27,6 +28,22 @@ namespace {
 
 // The prediction radios' display modes, in their order.
 constexpr int kPredictionModes[4] = {1, 2, 3, 5};
+
+// The property list's columns are at least this wide, and wider where a
+// link's names or values need it.
+constexpr int kMinColumnWidth = 100;
+// The widest line of a run: the launcher's for the naming service, with a
+// process id of seven digits. The message list shows it whole.
+const char kWidestProgressLine[] = "Started naming_service.bat (Naming_Service), process 4194304.";
+
+// Width of the widest text, padded for the cell's margins.
+int ColumnWidth(const QFontMetrics& metrics, const std::vector<std::string>& texts)
+{
+  int widest = 0;
+  for (const std::string& t : texts)
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(t)));
+  return std::max(kMinColumnWidth, widest + 2 * metrics.averageCharWidth());
+}
 
 QRadioButton* Radio(const char* text, const char* name, QLayout* layout)
 {
@@ -98,20 +115,47 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_prediction[3] = Radio("Travel Time", "travelTime", pl);
   column->addWidget(prediction);
 
-  auto* captions = new QHBoxLayout;
-  captions->addWidget(new QLabel("Name"));
-  captions->addWidget(new QLabel("Value"));
-  column->addLayout(captions);
+  // The property list: a link's ten rows, each one line, all shown; the
+  // captions stand over their columns.
   m_PropList = new QTableWidget(0, 2);
   m_PropList->setObjectName("propertyList");
   m_PropList->setAccessibleName("Name Value");
   m_PropList->horizontalHeader()->hide();
   m_PropList->verticalHeader()->hide();
   m_PropList->setShowGrid(true);
+  m_PropList->setWordWrap(false);
   m_PropList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_PropList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_PropList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  m_PropList->setMinimumHeight(160);
+  const QFontMetrics metrics(m_PropList->font());
+  std::vector<std::string> values = {"--", "0000.00"};
+  for (int type = 0; type <= 7; ++type)
+    values.emplace_back(LinkTypeName(type));
+  m_columnWidth[0] = ColumnWidth(metrics, {std::begin(kLinkPropertyNames), std::end(kLinkPropertyNames)});
+  m_columnWidth[1] = ColumnWidth(metrics, values);
+  QHeaderView* rowHeader = m_PropList->verticalHeader();
+  rowHeader->setSectionResizeMode(QHeaderView::Fixed);
+  rowHeader->setMinimumSectionSize(1);
+  rowHeader->setDefaultSectionSize(metrics.height() + 6);
+  const int frame = 2 * m_PropList->frameWidth();
+  m_PropList->setFixedSize(m_columnWidth[0] + m_columnWidth[1] + frame,
+                           kLinkPropertyRows * rowHeader->defaultSectionSize() + frame);
+
+  auto* captions = new QHBoxLayout;
+  captions->setSpacing(0);
+  captions->setContentsMargins(m_PropList->frameWidth(), 0, 0, 0);
+  const char* const captionTexts[2] = {"Name", "Value"};
+  for (int i = 0; i < 2; ++i) {
+    m_captions[i] = new QLabel(captionTexts[i]);
+    m_captions[i]->setObjectName(i == 0 ? "nameCaption" : "valueCaption");
+    m_captions[i]->setFixedWidth(m_columnWidth[i]);
+    // As far in as the cells' texts.
+    m_captions[i]->setIndent(
+        m_PropList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_PropList) + 1);
+    captions->addWidget(m_captions[i]);
+  }
+  captions->addStretch(1);
+  column->addLayout(captions);
   column->addWidget(m_PropList);
 
   m_wndMessages = new MessageList;
@@ -120,6 +164,11 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_wndMessages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_wndMessages->setMinimumHeight(120);
+  // Wide enough for the run's progress lines.
+  const QFontMetrics lineMetrics(m_wndMessages->font());
+  m_wndMessages->setMinimumWidth(
+      lineMetrics.horizontalAdvance(kWidestProgressLine) + 2 * lineMetrics.averageCharWidth() +
+      m_wndMessages->verticalScrollBar()->sizeHint().width() + 2 * m_wndMessages->frameWidth());
   // The list only grows during a run. Every layout of a list of lines of
   // their own sizes measures every line, and selecting the new line forces
   // one layout per line: a long run froze the window. So the lines share one
@@ -205,10 +254,10 @@ void CComponentView::Toggle(void (*toggle)(const ViewSet&, PanelMarks&))
 
 void CComponentView::ShowLinkProperties()
 {
-  if (g_SelectedLinks.empty() || !g_pEstimationView)
+  const NetworkViewModel* est = CurrentViews().estimation;
+  if (g_SelectedLinks.empty() || !est)
     return;
-  const NetworkViewModel& est = g_pEstimationView->Model();
-  SetPropertyRows(LinkPropertyRows(*g_SelectedLinks.back(), est.Source(), est.m_nMinute));
+  SetPropertyRows(LinkPropertyRows(*g_SelectedLinks.back(), est->Source(), est->m_nMinute));
 }
 
 void CComponentView::SetPropertyRows(std::vector<PropertyRow> rows)
@@ -221,8 +270,8 @@ void CComponentView::InitPropertyList()
 {
   m_PropList->clear();
   m_PropList->setColumnCount(2);
-  m_PropList->setColumnWidth(0, 100);
-  m_PropList->setColumnWidth(1, 100);
+  m_PropList->setColumnWidth(0, m_columnWidth[0]);
+  m_PropList->setColumnWidth(1, m_columnWidth[1]);
   m_PropList->setRowCount(static_cast<int>(m_PropRows.size()));
   for (int i = 0; i < static_cast<int>(m_PropRows.size()); ++i) {
     m_PropList->setItem(i, 0, new QTableWidgetItem(QString::fromStdString(m_PropRows[i].first)));

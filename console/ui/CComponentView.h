@@ -12,6 +12,7 @@
 #include "ControlPanelLogic.h"
 
 class QCheckBox;
+class QLabel;
 class QListWidget;
 class QRadioButton;
 class QTableWidget;
@@ -62,6 +63,8 @@ private:
   QRadioButton* m_current[3] = {};     // density, speed, queue
   QRadioButton* m_prediction[4] = {};  // density, speed, queue, travel time
   QTableWidget* m_PropList = nullptr;
+  QLabel* m_captions[2] = {};  // "Name", "Value"
+  int m_columnWidth[2] = {};
   QListWidget* m_wndMessages = nullptr;
   int m_messageWidth = 0;            // width of the longest line, in pixels
   bool m_selectLastPending = false;  // the last line is to be selected

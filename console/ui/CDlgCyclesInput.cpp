@@ -100,7 +100,7 @@ void CDlgCyclesInput::UpdateEnabled()
 void CDlgCyclesInput::accept()
 {
   if (std::optional<std::string> failed = CommitCycles(m_Project, Selection())) {
-    ShowDialogMessage(this, m_pMessages, *failed);
+    ShowDialogMessage(this, m_pMessages, *failed, MessageKind::kWarning);
     return;
   }
   QDialog::accept();

@@ -74,7 +74,7 @@ DistributionChoice CDlgDistribution::Choice() const
 void CDlgDistribution::accept()
 {
   if (!WriteDistribution(m_iniPath, Choice())) {
-    ShowDialogMessage(this, m_pMessages, DistributionWriteMessage(m_iniPath));
+    ShowDialogMessage(this, m_pMessages, DistributionWriteMessage(m_iniPath), MessageKind::kError);
     return;
   }
   QDialog::accept();

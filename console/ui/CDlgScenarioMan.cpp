@@ -4,11 +4,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQueryModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <system_error>
 
 #include "DialogLists.h"
@@ -74,9 +77,23 @@ void CDlgScenarioMan::OpenTable()
   }
   if (m_model->columnCount() < kScenarioCells)
     Prompts().ShowMessage(kTooFewColumnsMessage);
-  m_grid->resizeColumnsToContents();
+  FitGridToColumns();
   if (m_model->rowCount() > 0)
     m_grid->selectRow(0);
+}
+
+void CDlgScenarioMan::FitGridToColumns()
+{
+  // Each column as wide as its header and its cells; the grid as wide as
+  // all of them (as far as the screen allows), so that no column hides.
+  m_grid->resizeColumnsToContents();
+  int width = 2 * m_grid->frameWidth() + m_grid->verticalHeader()->sizeHint().width() +
+              m_grid->verticalScrollBar()->sizeHint().width();
+  for (int column = 0; column < m_model->columnCount(); ++column)
+    width += m_grid->columnWidth(column);
+  if (const QScreen* s = screen())
+    width = std::min(width, s->availableGeometry().width() - 40);
+  m_grid->setMinimumWidth(width);
 }
 
 void CDlgScenarioMan::CloseTable()

@@ -42,6 +42,7 @@ public:
 private:
   void OpenTable();
   void CloseTable();
+  void FitGridToColumns();
   std::vector<std::string> CurrentRowCells() const;
 
   std::filesystem::path m_runDir;

@@ -33,7 +33,7 @@ CDlgSystemSoftwareSetting::CDlgSystemSoftwareSetting(CProject& project, const Sy
   auto* modify = new QPushButton("Want to modify variables?", environment);
   envForm->addRow(modify);
   connect(modify, &QPushButton::clicked, this,
-          [this] { ShowDialogMessage(this, m_pMessages, kModifyVariablesHint); });
+          [this] { ShowDialogMessage(this, m_pMessages, kModifyVariablesHint, MessageKind::kInformation); });
   layout->addWidget(environment);
 
   m_pRealTime = new QRadioButton("Real Time Mode", this);

@@ -86,7 +86,7 @@ CDlgVMSInput::CDlgVMSInput(ICommandSender& sender, VMSDialogHooks hooks, QWidget
   connect(buttons.add, &QPushButton::clicked, this, &CDlgVMSInput::OnAdd);
   connect(buttons.change, &QPushButton::clicked, this, &CDlgVMSInput::OnChange);
   connect(buttons.remove, &QPushButton::clicked, this, &CDlgVMSInput::OnDelete);
-  connect(buttons.ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(buttons.ok, &QPushButton::clicked, this, &CDlgVMSInput::OnOK);
   connect(m_inputSubPath, &QPushButton::clicked, this, &CDlgVMSInput::OnInputSubPath);
   connect(m_types, &QButtonGroup::idClicked, this, &CDlgVMSInput::OnType);
   connect(m_nowSim, &QRadioButton::clicked, this, &CDlgVMSInput::OnNowSim);
@@ -246,13 +246,12 @@ void CDlgVMSInput::ShowVMS(int line)
   SelectRow(m_vmsList, line);
 }
 
-void CDlgVMSInput::done(int result)
+void CDlgVMSInput::OnOK()
 {
-  if (!m_closing) {
-    m_closing = true;
-    m_editor.WriteChangedLists();
-    if (m_hooks.redrawViews)
-      m_hooks.redrawViews();
-  }
-  OperatorDialog::done(result);
+  m_editor.WriteChangedLists();
+  if (m_hooks.redrawViews)
+    m_hooks.redrawViews();
+  accept();
 }
+
+void CDlgVMSInput::reject() {}

@@ -1,10 +1,11 @@
 // "VMS Data Input Dialog": the operator enters variable message signs on
 // links for the estimation (NOW_SIM: g_VMSArray, each change sent at once,
 // a change as remove then add) or for a prediction instance (FORESIM0 or
-// FORESIM1: only kept). When the dialog closes (OK, Esc or the close box)
-// the vms.dat of every prediction instance whose list it changed is written
-// (predict/ and predict1/ of the run directory, the working directory) and
-// the views are redrawn.
+// FORESIM1: only kept). Only "OK" closes the dialog: it writes the vms.dat
+// of every prediction instance whose list the dialog changed (predict/ and
+// predict1/ of the run directory, the working directory) and redraws the
+// views. Esc and the close box do nothing: the dialog stays open and no
+// file is written.
 //
 // The main frame's Input "VMS" command (project loaded, system running):
 //
@@ -48,9 +49,11 @@ public:
   CDlgVMSInput(ICommandSender& sender, VMSDialogHooks hooks = {}, QWidget* parent = nullptr,
                IOperatorPrompts* prompts = nullptr);
 
-  void done(int result) override;
+  // Esc and the close box: the dialog stays open.
+  void reject() override;
 
 private:
+  void OnOK();
   void OnAdd();
   void OnChange();
   void OnDelete();
@@ -68,7 +71,6 @@ private:
 
   VMSEditor m_editor;
   VMSDialogHooks m_hooks;
-  bool m_closing = false;
   QListWidget* m_linkList;
   QComboBox* m_start;
   QComboBox* m_end;

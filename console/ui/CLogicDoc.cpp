@@ -1,24 +1,18 @@
 #include "CLogicDoc.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
-#include "CClockView.h"
-#include "CComponentView.h"
-#include "CLogicView.h"
-#include "CMainFrame.h"
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
 #include "DocumentLogic.h"
 #include "GlobalArrays.h"
 #include "GuiThread.h"
+#include "MessageBoxes.h"
 #include "PredictedPaths.h"
 
 CLogicDoc::CLogicDoc()
 {
-  m_presenter = [this](const std::string& text) {
-    QMessageBox::warning(m_pFrame, QString::fromStdString(g_AppTitle), QString::fromStdString(text));
-  };
+  m_presenter = [this](const std::string& text, MessageKind kind) { ::ShowMessageBox(m_pFrame, kind, text); };
   m_ender = [](int status) { QCoreApplication::exit(status); };
 }
 
@@ -33,17 +27,28 @@ CLogicDoc::~CLogicDoc()
 
 void CLogicDoc::SetStatusText(const std::string& text)
 {
-  RunOnGui([this, text] {
-    if (m_pFrame)
-      m_pFrame->SetStatusText(0, text);
-  });
+  RunOnGui([text] { SetFrameStatusText(0, text); });
+}
+
+void CLogicDoc::SetMessagePresenter(MessagePresenter presenter)
+{
+  m_presenter = nullptr;
+  if (presenter)
+    m_presenter = [presenter = std::move(presenter)](const std::string& text, MessageKind) {
+      presenter(text);
+    };
 }
 
 void CLogicDoc::ShowMessage(const std::string& text)
 {
-  RunOnGui([this, text] {
+  ShowMessageBox(text, MessageKind::kWarning);
+}
+
+void CLogicDoc::ShowMessageBox(const std::string& text, MessageKind kind)
+{
+  RunOnGui([this, text, kind] {
     if (m_presenter)
-      m_presenter(text);
+      m_presenter(text, kind);
   });
 }
 
@@ -57,25 +62,20 @@ bool CLogicDoc::OnLoadData()
   steps.load = [] {
     const bool loaded = g_Project.LoadProjectAndWriteBack();
     // The network's start offset goes into the current-condition view.
-    if (loaded && g_pEstimationView)
-      g_pEstimationView->Model().SetLoadedOffsetX(g_Project.m_dOffsetX);
+    if (NetworkViewModel* est = CurrentViews().estimation; loaded && est)
+      est->SetLoadedOffsetX(g_Project.m_dOffsetX);
     return loaded;
   };
   steps.showDensity = [] {
-    if (!g_pComponentView)
-      return;
-    g_pComponentView->SetEstimationDisplayMode(1);
-    g_pComponentView->SetPredictionDisplayMode(1);
-    g_pComponentView->CheckZones(true);
+    SetPanelDisplayModes(1, 1);
+    CheckPanelZones(true);
   };
   steps.repaint = [] {
     InvalidateNetworkViews();
-    if (g_pClockView)
-      g_pClockView->update();
+    RepaintClockView();
   };
   const bool loaded = RunLoadData(steps);
-  if (m_pFrame)
-    m_pFrame->UpdateCommandUi();
+  UpdateFrameCommands();
   return loaded;
 }
 
@@ -84,11 +84,9 @@ void CLogicDoc::OnLoadOutput()
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (g_Project.IsFort911Empty()) {
     InvalidateNetworkViews();
-    if (g_pClockView)
-      g_pClockView->update();
+    RepaintClockView();
     g_bDataLoaded = true;
   }
   QApplication::restoreOverrideCursor();
-  if (m_pFrame)
-    m_pFrame->UpdateCommandUi();
+  UpdateFrameCommands();
 }

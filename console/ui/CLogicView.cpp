@@ -4,8 +4,6 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "CComponentView.h"
-#include "CMainFrame.h"
 #include "ConsoleState.h"
 #include "ConsoleWindows.h"
 #include "ResultStores.h"
@@ -287,8 +285,7 @@ void CLogicView::mouseReleaseEvent(QMouseEvent* event)
   } else if (event->button() == Qt::RightButton) {
     PopView();
   }
-  if (g_pMainFrame)
-    g_pMainFrame->UpdateCommandUi();
+  UpdateFrameCommands();
 }
 
 void CLogicView::mouseMoveEvent(QMouseEvent* event)
@@ -377,8 +374,7 @@ void CLogicView::DeselectLink(CDrawLine* link)
 
 void CLogicView::OnSpecifyOrigin()
 {
-  if (g_pComponentView)
-    g_pComponentView->ResetDisplayOptions(Kind());
+  ResetPanelDisplayOptions(Kind());
   {
     LockedPathLists paths = g_PredictedPaths.Lock();
     ::SpecifyOrigin(paths);
@@ -393,7 +389,7 @@ void CLogicView::OnSpecifyDestination()
     LockedPathLists paths = g_PredictedPaths.Lock();
     valid = ::SpecifyDestination(paths, g_CurrentMinute);
   }
-  if (!valid && g_pMainFrame)
-    g_pMainFrame->ShowMessage(kInvalidODPairText);
+  if (!valid)
+    ShowFrameMessage(kInvalidODPairText);
   InvalidateNetworkViews();
 }

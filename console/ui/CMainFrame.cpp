@@ -527,9 +527,9 @@ void CMainFrame::OnExport(int id)
     ShowMessage(error);
 }
 
-void CMainFrame::ShowMessage(const std::string& text)
+void CMainFrame::ShowMessage(const std::string& text, MessageKind kind)
 {
-  m_doc.ShowMessage(text);
+  m_doc.ShowMessageBox(text, kind);
 }
 
 void CMainFrame::OpenCamera(const std::string& address)

@@ -20,6 +20,7 @@
 
 #include "Commands.h"
 #include "FrameLogic.h"
+#include "OperatorPrompts.h"
 
 class CLogicDoc;
 class CLogicView;
@@ -88,8 +89,9 @@ public:
   void SetInfoSheet(IInfoSheet* sheet) { m_pInfoSheet = sheet; }
   void SetExportFileChooser(ExportFileChooser chooser) { m_exportFileChooser = std::move(chooser); }
   void SetCameraOpener(CameraOpener opener) { m_cameraOpener = std::move(opener); }
-  // Tells the operator (through the document's message presenter).
-  void ShowMessage(const std::string& text);
+  // Tells the operator in a box of the message's kind (through the
+  // document's message presenter).
+  void ShowMessage(const std::string& text, MessageKind kind = MessageKind::kWarning);
 
   // ---- commands --------------------------------------------------------------
   // Runs a command when its rule enables it (offered or not); false when

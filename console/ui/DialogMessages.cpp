@@ -1,15 +1,13 @@
 #include "DialogMessages.h"
 
-#include <QGuiApplication>
-#include <QMessageBox>
-
 #include "CProject.h"
+#include "MessageBoxes.h"
 
-void ShowDialogMessage(QWidget* parent, IMessageSink* sink, const std::string& text)
+void ShowDialogMessage(QWidget* parent, IMessageSink* sink, const std::string& text, MessageKind kind)
 {
   if (sink) {
     sink->ShowMessage(text);
     return;
   }
-  QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), QString::fromStdString(text));
+  ShowMessageBox(parent, kind, text);
 }

@@ -1,13 +1,13 @@
 #include "DialogWidgets.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include "MessageBoxes.h"
 
 namespace dialog_widgets {
 
@@ -96,19 +96,17 @@ QPushButton* Button(const QString& text, QWidget* parent)
 
 void MessageBoxPrompts::ShowMessage(const std::string& text)
 {
-  QMessageBox::warning(m_parent, QGuiApplication::applicationDisplayName(), dialog_widgets::Q(text));
+  ShowMessageBox(m_parent, MessageKind::kWarning, text);
 }
 
 void MessageBoxPrompts::ShowInfo(const std::string& text)
 {
-  QMessageBox::information(m_parent, QGuiApplication::applicationDisplayName(), dialog_widgets::Q(text));
+  ShowMessageBox(m_parent, MessageKind::kInformation, text);
 }
 
 bool MessageBoxPrompts::AskYesNo(const std::string& question)
 {
-  return QMessageBox::question(m_parent, QGuiApplication::applicationDisplayName(),
-                               dialog_widgets::Q(question),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return ShowMessageBox(m_parent, MessageKind::kQuestion, question) == QMessageBox::Yes;
 }
 
 OperatorDialog::OperatorDialog(const QString& title, QWidget* parent, IOperatorPrompts* prompts)

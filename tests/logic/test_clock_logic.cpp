@@ -101,6 +101,33 @@ TEST(ClockTicks, TheMidnightWindowLabelsBothHours)
   EXPECT_EQ(ticks[120].labelX, 600 - 5);
 }
 
+TEST(ClockTicks, LabelSizeFitsEveryLabelBeforeTheNext)
+{
+  // A label is half the size wide per character.
+  const auto halfSize = [](const std::string& label, int size) {
+    return static_cast<int>(label.size()) * size / 2;
+  };
+  struct Case
+  {
+    const char* name;
+    ChartWindow chart;
+    std::function<int(const std::string&, int)> width;
+    int expected;
+  };
+  const Case cases[] = {
+      // "0:05" at 32 and "0:10" at 55: 32 + 4 * 10 / 2 + 2 <= 55.
+      {"four-character labels", {0, 120}, halfSize, 10},
+      // "10:05" and the next 25 pixels on: 5 * 9 / 2 + 2 <= 25.
+      {"five-character labels", {600, 720}, halfSize, 9},
+      // "23:05" at 32 and "23:10" at 55: 32 + 5 * 8 / 2 + 2 <= 55.
+      {"the midnight window", {1380, 60}, halfSize, 8},
+      {"labels that always fit", {0, 120}, [](const std::string&, int) { return 1; }, 12},
+      {"labels that never fit", {0, 120}, [](const std::string&, int) { return 1000; }, 7},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FitClockLabelSize(ClockTicks(c.chart, Axis(10)), 12, 7, 2, c.width), c.expected) << c.name;
+}
+
 TEST(ClockStage, BarAndItsWrapPastMidnight)
 {
   const ClockAxis a = Axis();

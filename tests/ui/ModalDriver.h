@@ -14,8 +14,9 @@ namespace uitest {
 
 // Runs `open` (a command that shows modal windows) and returns the title
 // of each modal window that came up, in order. Each is handed to `drive`
-// and then closed with Esc unless `drive` closed it. `drive` must not
-// open a modal window of its own.
+// and then closed with Esc unless `drive` closed it; a dialog that stays
+// open on Esc is then ended as rejected. `drive` must not open a modal
+// window of its own.
 inline std::vector<std::string> RunModal(const std::function<void()>& open,
                                          const std::function<void(QWidget*)>& drive = {})
 {
@@ -32,9 +33,11 @@ inline std::vector<std::string> RunModal(const std::function<void()>& open,
     if (drive)
       drive(w);
     if (seen && seen->isVisible()) {
-      if (auto* dialog = qobject_cast<QDialog*>(seen.data()))
+      if (auto* dialog = qobject_cast<QDialog*>(seen.data())) {
         dialog->reject();
-      else
+        if (dialog->isVisible())
+          dialog->done(QDialog::Rejected);
+      } else
         seen->close();
     }
   });

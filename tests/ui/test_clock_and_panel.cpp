@@ -1,11 +1,14 @@
-// The clock view driven by the mouse and the arrow keys, and the control
-// panel's message list and debug.log, also from another thread.
+// The clock view driven by the mouse and the arrow keys, its hour labels,
+// and the control panel's property list and message list and debug.log,
+// also from another thread.
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSet>
+#include <QTableWidget>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -95,6 +98,55 @@ TEST_F(ClockTest, TheMarkersAndTheStageAreDrawn)
   EXPECT_EQ(image.pixel(clock->Axis().left + 2, y0) & 0xFFFFFF, 0x00FF00u);  // the axis, green
 }
 
+TEST_F(ClockTest, HourLabelsNeverOverlap)
+{
+  // No stage bar over the labels.
+  g_PredictionClock.nWindowStart = g_PredictionClock.nWindowEnd = 0;
+  const ChartWindow windows[] = {{0, 120}, {420, 540}, {540, 660}, {1320, 1440}, {1380, 60}};
+  for (const ChartWindow& w : windows) {
+    SCOPED_TRACE(std::to_string(w.start) + " to " + std::to_string(w.end));
+    g_ChartWindowStart = w.start;
+    g_ChartWindowEnd = w.end;
+    const std::vector<CClockView::HourLabel> labels = clock->HourLabels();
+    ASSERT_EQ(labels.size(), 25u);  // every fifth minute of two hours
+    EXPECT_GE(clock->LabelFont().pixelSize(), 9);
+    for (std::size_t i = 0; i + 1 < labels.size(); ++i) {
+      EXPECT_LT(labels[i].rect.right() + 1, labels[i + 1].rect.left())
+          << labels[i].text.toStdString() << " runs into " << labels[i + 1].text.toStdString();
+      for (std::size_t j = i + 1; j < labels.size(); ++j)
+        EXPECT_FALSE(labels[i].rect.intersects(labels[j].rect));
+    }
+    // The labels are drawn where they are measured: green ink inside each
+    // rectangle, none in the columns between two of them (away from the
+    // markers, which stand over the labels' row).
+    const QImage image = clock->grab().toImage();
+    const auto green = [&](int x, int y) {
+      const QColor c = image.pixelColor(x, y);
+      return c.green() > 60 && c.red() < 40 && c.blue() < 40;
+    };
+    const int markers[2] = {clock->EstimationMarkerX(), clock->PredictionMarkerX()};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const QRect r = labels[i].rect;
+      int ink = 0;
+      for (int x = r.left(); x <= r.right(); ++x)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          ink += green(x, y) ? 1 : 0;
+      EXPECT_GT(ink, 0) << labels[i].text.toStdString();
+      if (i + 1 == labels.size())
+        continue;
+      const int from = r.right() + 1, to = labels[i + 1].rect.left() - 1;
+      if (std::abs(from - markers[0]) < 20 || std::abs(from - markers[1]) < 20)
+        continue;
+      for (int x = from; x <= to; ++x)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          EXPECT_FALSE(green(x, y)) << "between " << labels[i].text.toStdString() << " and the next, at "
+                                    << x;
+    }
+  }
+  g_ChartWindowStart = 0;
+  g_ChartWindowEnd = 120;
+}
+
 TEST(ControlPanel, DebugLogLinesReachTheMessageListFromAnyThread)
 {
   GeneratedRunDir run;
@@ -167,6 +219,61 @@ TEST(ControlPanel, APaintRightAfterANewLineDrawsTheLines)
   // the window is exposed then.
   g_pComponentView->AddMessage("one more");
   EXPECT_GT(colours(), 2);
+}
+
+TEST(ControlPanel, ALinksTenRowsShowWholeUnderTheirCaptionsAndTheProgressLinesFit)
+{
+  GeneratedRunDir run;
+  Console console;
+  // The frame at its size on a 1600 x 1000 screen.
+  console.Frame().resize(1600, 960);
+  console.Frame().LayOutPanes();
+  QApplication::processEvents();
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  g_SelectedLinks = {g_LineArray[2]};
+  g_pEstimationView->Model().m_nMinute = 15;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+
+  auto* list = g_pComponentView->findChild<QTableWidget*>("propertyList");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->rowCount(), 10);
+  // Each row whole in the list, the list whole in the panel.
+  const QRect panel = g_pComponentView->viewport()->rect();
+  EXPECT_TRUE(panel.contains(QRect(list->mapTo(g_pComponentView->viewport(), QPoint(0, 0)), list->size())));
+  const QFontMetrics metrics(list->font());
+  for (int row = 0; row < 10; ++row) {
+    SCOPED_TRACE(list->item(row, 0)->text().toStdString());
+    const QRect name = list->visualItemRect(list->item(row, 0));
+    const QRect value = list->visualItemRect(list->item(row, 1));
+    EXPECT_TRUE(list->viewport()->rect().contains(name));
+    EXPECT_TRUE(list->viewport()->rect().contains(value));
+    // One line, and room for the whole text.
+    EXPECT_LT(name.height(), 2 * metrics.height());
+    EXPECT_LT(metrics.horizontalAdvance(list->item(row, 0)->text()), name.width());
+    EXPECT_LT(metrics.horizontalAdvance(list->item(row, 1)->text()), value.width());
+  }
+  // The captions stand over their columns, in the form's coordinates.
+  QWidget* form = g_pComponentView->widget();
+  const char* const captions[2] = {"nameCaption", "valueCaption"};
+  for (int column = 0; column < 2; ++column) {
+    auto* caption = g_pComponentView->findChild<QLabel*>(captions[column]);
+    ASSERT_NE(caption, nullptr);
+    const int textLeft = caption->mapTo(form, QPoint(caption->indent(), 0)).x();
+    const int columnLeft = list->viewport()->mapTo(form, QPoint(list->columnViewportPosition(column), 0)).x();
+    EXPECT_GE(textLeft, columnLeft);
+    EXPECT_LE(textLeft + caption->fontMetrics().horizontalAdvance(caption->text()),
+              columnLeft + list->columnWidth(column));
+    EXPECT_LE(caption->mapTo(form, QPoint(0, caption->height())).y(), list->mapTo(form, QPoint(0, 0)).y());
+  }
+  // The widest line of a run shows whole: no scrolling sideways.
+  auto* messages = g_pComponentView->findChild<QListWidget*>("messageList");
+  g_pComponentView->AddMessage("Started naming_service.bat (Naming_Service), process 4194304.");
+  QApplication::processEvents();
+  EXPECT_EQ(messages->horizontalScrollBar()->maximum(), 0);
+  EXPECT_TRUE(
+      panel.contains(QRect(messages->mapTo(g_pComponentView->viewport(), QPoint(0, 0)), messages->size())));
+  g_SelectedLinks.clear();
 }
 
 TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)

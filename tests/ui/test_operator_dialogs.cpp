@@ -1,6 +1,6 @@
 // The incident, VMS, work zone and link property dialogs offscreen: their
-// opening state, Add updating their lists (and sending), Esc and the close
-// box closing without adding, and the files written when they close.
+// opening state, Add updating their lists (and sending), what Esc and the
+// close box do, and the files written when they close.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -15,9 +15,9 @@
 #include "CDlgVMSInput.h"
 #include "CDlgWorkzone.h"
 #include "DialogFixtures.h"
+#include "DialogTestFixtures.h"
 #include "LinkPropertiesDlg.h"
 #include "ResultStores.h"
-#include "DialogTestFixtures.h"
 
 using namespace ui_fixtures;
 
@@ -112,7 +112,7 @@ TEST_F(OperatorDialogs, IncidentAddChangeDeleteUpdateTheList)
   EXPECT_EQ(sender.Codes(), (std::vector<int>{42, 42, 43, 42, 43, 43}));
 }
 
-TEST_F(OperatorDialogs, VMSAddSendsForTheEstimationAndWritesPredictionListsOnClose)
+TEST_F(OperatorDialogs, VMSAddSendsForTheEstimationAndOnlyOKClosesAndWritesPredictionLists)
 {
   std::vector<int> chosenLinks;
   int redraws = 0;
@@ -161,10 +161,19 @@ TEST_F(OperatorDialogs, VMSAddSendsForTheEstimationAndWritesPredictionListsOnClo
   EXPECT_EQ(sender.Codes(), (std::vector<int>{44}));
   EXPECT_EQ(g_VMSArrayPredict1.GetSize(), 1);
 
-  // Esc closes the dialog and writes the changed instance's file only.
-  const int redrawsBefore = redraws;
+  // Esc and the close box leave the dialog open and write nothing.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
   QTest::keyClick(&dlg, Qt::Key_Escape);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_FALSE(dlg.close());  // the window's close box
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_FALSE(std::filesystem::exists("predict1/vms.dat"));
+
+  // OK closes it and writes the changed instance's file only.
+  const int redrawsBefore = redraws;
+  QTest::mouseClick(ButtonNamed(&dlg, "OK"), Qt::LeftButton);
   EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(ReadAll("predict1/vms.dat"), "1\n      3     20     30    100      1   0.0  100.0 \n");
   EXPECT_FALSE(std::filesystem::exists("predict/vms.dat"));
   EXPECT_GT(redraws, redrawsBefore);

@@ -1,9 +1,12 @@
 // The scenario manager over temporary SQLite files (a full table, a missing
-// database, a table with fewer than nine columns, a row with a bad name) and
-// the strategy selection's file list, offscreen.
+// database, a table with fewer than nine columns, a row with a bad name),
+// its grid's columns at the dialog's size, and the strategy selection's file
+// list, offscreen.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,8 +17,8 @@
 #include "CDlgScenarioMan.h"
 #include "CDlgStrategySelction.h"
 #include "DialogFixtures.h"
-#include "TempFiles.h"
 #include "DialogTestFixtures.h"
+#include "TempFiles.h"
 
 namespace fs = std::filesystem;
 using namespace ui_fixtures;
@@ -87,6 +90,29 @@ TEST_F(ScenarioDialogs, RowFiledIntoItsFolder)
   EXPECT_EQ(std::distance(fs::directory_iterator(run.dir / "predict1/S1"), fs::directory_iterator()), 2);
   // The connection went with the dialog's closing.
   EXPECT_FALSE(QSqlDatabase::contains(connection));
+}
+
+TEST_F(ScenarioDialogs, AllNineColumnsShowWholeAtTheDialogsSize)
+{
+  MakeDatabase({FullTable(),
+                "insert into Scen_Man values ('Scenario0', 'vms_scenario0', 'N/A', 'N/A', 'N/A', "
+                "'First signs', 'operator', '2026-12-11', 'FORESIM0')"});
+  CDlgScenarioMan dlg(run.dir, nullptr, &prompts);
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  auto* grid = Child<QTableView>(&dlg, "scenarioGrid");
+  QHeaderView* header = grid->horizontalHeader();
+  ASSERT_EQ(grid->model()->columnCount(), 9);
+  EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);  // nothing to scroll to
+  for (int column = 0; column < 9; ++column) {
+    SCOPED_TRACE(grid->model()->headerData(column, Qt::Horizontal).toString().toStdString());
+    // Within the grid's view, and as wide as its header and its cells.
+    const int left = grid->columnViewportPosition(column);
+    EXPECT_GE(left, 0);
+    EXPECT_LE(left + grid->columnWidth(column), grid->viewport()->width());
+    EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column));
+    EXPECT_GE(grid->columnWidth(column), static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(column));
+  }
 }
 
 TEST_F(ScenarioDialogs, MissingDatabaseIsNotCreated)
