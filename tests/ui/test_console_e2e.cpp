@@ -95,9 +95,11 @@ struct FrameDisplay : IResultDisplay
   }
 };
 
-const char* const kModuleLogs[] = {"tallyhouse.log", "management.log", "NOWSIM.log",
-                                   "FORESIM.log",    "FORESIM1.log",   "NEARVET.log",
-                                   "FARVET.log",     "ODE.log",        "ODP.log"};
+// The programs' logs: the record store's and Management's in the run
+// directory, each module's in the folder it runs in.
+const char* const kModuleLogs[] = {"tallyhouse.log",      "management.log",        "estimate/NOWSIM.log",
+                                   "predict/FORESIM.log", "predict1/FORESIM1.log", "NEARVET/NEARVET.log",
+                                   "farvet/FARVET.log",   "odestimate/ODE.log",    "odpredict/ODP.log"};
 
 // Runs a step off the window thread while the window thread goes on with
 // its events (the handler's posted calls, repaints).
