@@ -21,7 +21,7 @@ public:
     long long clock_offset_ms = 0;       // added to the local clock by GetSystemClock
     int pace_ms = -1;                    // real-time pace per cycle; -1: from the cycle length
     int pause_ms = 100;                  // pause between sequential cycles
-    double start_time = 25200;           // simulated start, seconds of the day
+    double start_time = 3600;            // simulated start, seconds of the day (01:00)
     unsigned target_timeout_ms = 10000;  // bound of one delivery to a target
     int store_wait_s = 3;                // how long Initialize looks for the record store
     int module_wait_s = 0;               // how long Initialize looks for each module
