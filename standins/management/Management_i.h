@@ -72,6 +72,13 @@ private:
     bool initialized = false;
   };
 
+  // The steps of Initialize: forget the references of an earlier one
+  // (false while the cycles run), resolve and initialize the record store,
+  // then resolve and initialize one module (false when it is skipped).
+  bool ForgetEarlierInitialize();
+  bool InitializeRecordStore();
+  bool InitializeModule(Module& mod);
+
   void PostOwn(long code);
   void CycleLoop(bool real_time);
   void RunCycle(double start, double end);
