@@ -8,13 +8,21 @@
 
 namespace {
 
-// The lines that take the script to the run directory and give
+// The lines that take the script to its folder of the run directory (the
+// script's own directory when `folder` is empty) and give
 // QELM_NAME_SERVICE_HOST its default.
-std::string Prologue(const std::string& nsHost)
+std::string Prologue(const std::string& nsHost, const std::string& folder = "")
 {
-  return "cd \"$(dirname \"$0\")\" || exit 1\n"
-         ": \"${QELM_NAME_SERVICE_HOST:=" +
-         nsHost + "}\"\n";
+  const std::string dir = folder.empty() ? "$(dirname \"$0\")" : "$(dirname \"$0\")/" + folder;
+  return "cd \"" + dir + "\" || exit 1\n: \"${QELM_NAME_SERVICE_HOST:=" + nsHost + "}\"\n";
+}
+
+// Where a program runs, for its batch file's first comment line.
+std::string RunsIn(const RunProgram& program)
+{
+  if (!*program.folder)
+    return "runs in the run directory";
+  return std::string("runs in the run directory's folder ") + program.folder;
 }
 
 }  // namespace
@@ -96,10 +104,9 @@ std::string ProgramBatText(const RunProgram& program, const ProgramCommand& comm
                            const std::string& nsHost)
 {
   std::string out;
-  out +=
-      std::string("# ") + program.title + ": started from the run directory; reaches the naming service at\n";
-  out += "# QELM_NAME_SERVICE_HOST (host:port).\n";
-  out += Prologue(nsHost);
+  out += std::string("# ") + program.title + ": " + RunsIn(program) + "; reaches the naming\n";
+  out += "# service at QELM_NAME_SERVICE_HOST (host:port).\n";
+  out += Prologue(nsHost, program.folder);
   out += "exec " + ShellQuote(command.program);
   if (program.instance)
     out += " " + ShellQuote(program.instance);
@@ -119,8 +126,19 @@ bool WriteBatchFiles(const std::string& runDir, const std::string& nsHost,
   const std::string dir = runDir.empty() ? std::string(".") : runDir;
   if (!WriteFileText(dir + "/naming_service.bat", NamingServiceBatText(nsHost), &error, 0755))
     return false;
-  for (const RunProgram& p : RunPrograms())
+  for (const RunProgram& p : RunPrograms()) {
+    if (*p.folder) {
+      // The folder the batch file changes to, so that it starts.
+      const std::filesystem::path folder = std::filesystem::path(dir) / p.folder;
+      std::error_code ec;
+      std::filesystem::create_directories(folder, ec);
+      if (ec) {
+        error = "cannot create " + folder.string() + ": " + ec.message();
+        return false;
+      }
+    }
     if (!WriteFileText(dir + "/" + p.key + ".bat", ProgramBatText(p, command(p), nsHost), &error, 0755))
       return false;
+  }
   return true;
 }

@@ -1,11 +1,13 @@
 // The batch files of the run directory that start the naming service and
 // the nine programs of RunPrograms(): naming_service.bat and one
 // <key>.bat per program, each a script that /bin/sh runs. A script changes
-// to its own directory (the run directory) and replaces itself with its
-// program, so that the program runs under its own image name, and points
-// it at the naming service with a corbaloc address built from
-// QELM_NAME_SERVICE_HOST (host:port), or from the address given to the
-// writer when that variable is unset.
+// to the program's folder of the run directory (RunProgram::folder: the
+// module's own folder, or the run directory itself for the naming service,
+// Management and the record store) and replaces itself with its program,
+// so that the program runs under its own image name, and points it at the
+// naming service with a corbaloc address built from QELM_NAME_SERVICE_HOST
+// (host:port), or from the address given to the writer when that variable
+// is unset.
 //
 //   std::string error;
 //   WriteBatchFiles(".", "127.0.0.1:10013",
@@ -53,16 +55,18 @@ bool IsNameServiceAddress(const std::string& address);
 // NameService/, which is emptied first.
 std::string NamingServiceBatText(const std::string& nsHost);
 
-// <key>.bat of a program: exec of the program with the program's instance
-// argument, the command's arguments and -ORBInitRef NameService=corbaloc::
-// QELM_NAME_SERVICE_HOST, by default nsHost.
+// <key>.bat of a program: a change to the program's folder, then exec of
+// the program with the program's instance argument, the command's
+// arguments and -ORBInitRef NameService=corbaloc::QELM_NAME_SERVICE_HOST,
+// by default nsHost. A relative program path is taken from that folder.
 std::string ProgramBatText(const RunProgram& program, const ProgramCommand& command,
                            const std::string& nsHost);
 
 // Writes naming_service.bat and the <key>.bat of every program of
 // RunPrograms() into runDir, in that order, executable (mode 0755) and
-// replacing older files; command(p) says what each starts. False, with
-// error saying why, for an address that IsNameServiceAddress refuses
-// (nothing written) or at the first file that cannot be written.
+// replacing older files, and makes each program's folder when it is
+// missing; command(p) says what each starts. False, with error saying why,
+// for an address that IsNameServiceAddress refuses (nothing written) or at
+// the first folder or file that cannot be made.
 bool WriteBatchFiles(const std::string& runDir, const std::string& nsHost,
                      const std::function<ProgramCommand(const RunProgram&)>& command, std::string& error);

@@ -17,12 +17,13 @@
 // Writes naming_service.bat and one <key>.bat per distribution.ini key
 // (foresim1.bat for the second FORESIM instance) into the run directory,
 // and the link NAMEDIR to the naming service. Each batch file is run by
-// /bin/sh, changes to the run directory and execs its program with the
+// /bin/sh, changes to its program's folder (RunProgram::folder: a module's
+// own folder, or the run directory) and execs its program with the
 // naming service at QELM_NAME_SERVICE_HOST, or at nameServiceHost
 // (host:port) when that is unset. The programs are looked for in
 // programDir and in the build tree under it (the run directory when empty).
 // False with the reason in *error when nameServiceHost is not host:port or
-// a file cannot be written; programs not found are named in *warnings.
+// a folder or file cannot be made; programs not found are named in *warnings.
 bool WriteBatchFiles(const std::string& runDir, const std::string& nameServiceHost, std::string* error,
                      std::vector<std::string>* warnings = nullptr, const std::string& programDir = "");
 

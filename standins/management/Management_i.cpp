@@ -127,80 +127,15 @@ CORBA::Long Management_i::Initialize()
 {
   return qelm_upcall([&]() -> CORBA::Long {
     std::lock_guard<std::mutex> control(m_control_mutex);
-    {
-      std::lock_guard<std::mutex> lock(m_state_mutex);
-      if (m_cyclic_running) {
-        VQOStreamLog::Line("Initialize refused: the cycles are running.\n");
-        return 2;
-      }
-      m_initialized = false;
-      m_tallyhouse = QELM::Tallyhouse::_nil();
-      for (Module& mod : m_modules) {
-        mod.task = QELM::Task::_nil();
-        mod.initialized = false;
-      }
-    }
+    if (!ForgetEarlierInitialize())
+      return 2;
     VQOStreamLog::Line("Initializing...\n");
-
-    QELM::Tallyhouse_var th;
-    try {
-      th = qelm_get_object<QELM::Tallyhouse>(m_orb.in(), "Tallyhouse", m_opt.store_wait_s);
-    } catch (...) {
-      VQOStreamLog::Line("Initialize failed: the record store Tallyhouse is not available.\n");
+    if (!InitializeRecordStore())
       return 1;
-    }
-    {
-      std::lock_guard<std::mutex> lock(m_state_mutex);
-      m_tallyhouse = QELM::Tallyhouse::_duplicate(th.in());
-    }
-    try {
-      // The record store corrects its clock against this service inside the
-      // call, which may sample for up to half a minute.
-      omniORB::setClientCallTimeout(th.in(), 60000);
-      CORBA::Long r = th->Initialize(m_self.in());
-      if (r != 0)
-        VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
-                           static_cast<long>(r));
-      else
-        VQOStreamLog::Line("Record store initialized.\n");
-    } catch (const CORBA::Exception& e) {
-      VQOStreamLog::Line("Initialize failed: Tallyhouse::Initialize raised %s.\n", e._name());
-      std::lock_guard<std::mutex> lock(m_state_mutex);
-      m_tallyhouse = QELM::Tallyhouse::_nil();
-      return 1;
-    }
-
     int bound = 0;
-    for (Module& mod : m_modules) {
-      QELM::Task_var task;
-      try {
-        task = qelm_get_object<QELM::Task>(m_orb.in(), mod.name, m_opt.module_wait_s);
-      } catch (...) {
-        VQOStreamLog::Line("Module %s is not bound: skipped.\n", mod.name);
-        continue;
-      }
-      try {
-        if (!task->_is_a(mod.repository_id)) {
-          VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
-          continue;
-        }
-        CORBA::Long r = task->Initialize(m_self.in());
-        if (r != 0) {
-          VQOStreamLog::Line("Module %s refused Initialize (%ld): skipped.\n", mod.name,
-                             static_cast<long>(r));
-          continue;
-        }
-      } catch (const CORBA::Exception& e) {
-        VQOStreamLog::Line("Module %s failed to initialize (%s): skipped.\n", mod.name, e._name());
-        continue;
-      }
-      std::lock_guard<std::mutex> lock(m_state_mutex);
-      mod.task = QELM::Task::_duplicate(task.in());
-      mod.initialized = true;
-      ++bound;
-      VQOStreamLog::Line("Module %s initialized.\n", mod.name);
-    }
-
+    for (Module& mod : m_modules)
+      if (InitializeModule(mod))
+        ++bound;
     std::lock_guard<std::mutex> lock(m_state_mutex);
     m_initialized = true;
     m_initialized_before = true;
@@ -208,6 +143,84 @@ CORBA::Long Management_i::Initialize()
                        static_cast<int>(MODULE_COUNT));
     return 0;
   });
+}
+
+bool Management_i::ForgetEarlierInitialize()
+{
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  if (m_cyclic_running) {
+    VQOStreamLog::Line("Initialize refused: the cycles are running.\n");
+    return false;
+  }
+  m_initialized = false;
+  m_tallyhouse = QELM::Tallyhouse::_nil();
+  for (Module& mod : m_modules) {
+    mod.task = QELM::Task::_nil();
+    mod.initialized = false;
+  }
+  return true;
+}
+
+bool Management_i::InitializeRecordStore()
+{
+  QELM::Tallyhouse_var th;
+  try {
+    th = qelm_get_object<QELM::Tallyhouse>(m_orb.in(), "Tallyhouse", m_opt.store_wait_s);
+  } catch (...) {
+    VQOStreamLog::Line("Initialize failed: the record store Tallyhouse is not available.\n");
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_tallyhouse = QELM::Tallyhouse::_duplicate(th.in());
+  }
+  try {
+    // The record store corrects its clock against this service inside the
+    // call, which may sample for up to half a minute.
+    omniORB::setClientCallTimeout(th.in(), 60000);
+    CORBA::Long r = th->Initialize(m_self.in());
+    if (r != 0)
+      VQOStreamLog::Line("Tallyhouse::Initialize returned %ld (its clock is not corrected).\n",
+                         static_cast<long>(r));
+    else
+      VQOStreamLog::Line("Record store initialized.\n");
+  } catch (const CORBA::Exception& e) {
+    VQOStreamLog::Line("Initialize failed: Tallyhouse::Initialize raised %s.\n", e._name());
+    std::lock_guard<std::mutex> lock(m_state_mutex);
+    m_tallyhouse = QELM::Tallyhouse::_nil();
+    return false;
+  }
+  return true;
+}
+
+bool Management_i::InitializeModule(Module& mod)
+{
+  QELM::Task_var task;
+  try {
+    task = qelm_get_object<QELM::Task>(m_orb.in(), mod.name, m_opt.module_wait_s);
+  } catch (...) {
+    VQOStreamLog::Line("Module %s is not bound: skipped.\n", mod.name);
+    return false;
+  }
+  try {
+    if (!task->_is_a(mod.repository_id)) {
+      VQOStreamLog::Line("Module %s has the wrong interface: skipped.\n", mod.name);
+      return false;
+    }
+    CORBA::Long r = task->Initialize(m_self.in());
+    if (r != 0) {
+      VQOStreamLog::Line("Module %s refused Initialize (%ld): skipped.\n", mod.name, static_cast<long>(r));
+      return false;
+    }
+  } catch (const CORBA::Exception& e) {
+    VQOStreamLog::Line("Module %s failed to initialize (%s): skipped.\n", mod.name, e._name());
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(m_state_mutex);
+  mod.task = QELM::Task::_duplicate(task.in());
+  mod.initialized = true;
+  VQOStreamLog::Line("Module %s initialized.\n", mod.name);
+  return true;
 }
 
 void Management_i::Start(QELM::Management::RunModeEnum run_mode)

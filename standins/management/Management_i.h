@@ -21,7 +21,7 @@ public:
     long long clock_offset_ms = 0;       // added to the local clock by GetSystemClock
     int pace_ms = -1;                    // real-time pace per cycle; -1: from the cycle length
     int pause_ms = 100;                  // pause between sequential cycles
-    double start_time = 25200;           // simulated start, seconds of the day
+    double start_time = 3600;            // simulated start, seconds of the day (01:00)
     unsigned target_timeout_ms = 10000;  // bound of one delivery to a target
     int store_wait_s = 3;                // how long Initialize looks for the record store
     int module_wait_s = 0;               // how long Initialize looks for each module
@@ -71,6 +71,13 @@ private:
     QELM::Task_var task;        // nil when not bound or dropped
     bool initialized = false;
   };
+
+  // The steps of Initialize: forget the references of an earlier one
+  // (false while the cycles run), resolve and initialize the record store,
+  // then resolve and initialize one module (false when it is skipped).
+  bool ForgetEarlierInitialize();
+  bool InitializeRecordStore();
+  bool InitializeModule(Module& mod);
 
   void PostOwn(long code);
   void CycleLoop(bool real_time);

@@ -9,7 +9,9 @@
 //                         2000 ms without the file)
 //   -pause-ms N           RUN_SEQUENTIAL: pause between cycles (default 100)
 //   -start-time S         simulated time of the first cycle, seconds of the
-//                         day (default 25200, 07:00)
+//                         day (default 3600, 01:00: the sample day starts
+//                         inside the console's first chart window, 0:00 to
+//                         2:00)
 //   -target-timeout-ms N  bound of one delivery to a message target
 //                         (default 10000; 0: the ORB's call time-out)
 //   -store-wait-s N       how long Initialize looks for the record store
@@ -42,7 +44,7 @@ void Usage()
                        "  -clock-offset-ms N    clock answered by GetSystemClock: local + N ms\n"
                        "  -pace-ms N            real-time mode: one cycle every N ms\n"
                        "  -pause-ms N           sequential mode: pause between cycles (100)\n"
-                       "  -start-time S         simulated time of the first cycle, s of the day (25200)\n"
+                       "  -start-time S         simulated time of the first cycle, s of the day (3600)\n"
                        "  -target-timeout-ms N  bound of one delivery to a message target (10000)\n"
                        "  -store-wait-s N       Initialize: time to find the record store (3)\n"
                        "  -module-wait-s N      Initialize: time to find each module (0)\n"

@@ -9,6 +9,7 @@
 #include "FileText.h"
 #include "HRTime.h"
 #include "ModRecords.h"
+#include "RunPrograms.h"
 #include "VQOStreamLog.h"
 #include "qelm_orb_args.h"
 
@@ -43,17 +44,36 @@ double SecondOfDayNow()
 
 }  // namespace
 
-ModuleContext::ModuleContext(std::string name, uint64_t seed, int instance)
-    : m_name(std::move(name)), m_seed(seed), m_instance(instance)
+std::string ModuleFolder(const std::string& base_name, int instance)
+{
+  const RunProgram* p = FindRunProgram(base_name, instance == 1 ? "1" : nullptr);
+  return p ? p->folder : "";
+}
+
+std::string FromFolder(const std::string& folder, const std::string& path)
+{
+  if (folder.empty())
+    return path;
+  if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+      path[folder.size()] == '/')
+    return path.substr(folder.size() + 1);
+  return "../" + path;
+}
+
+ModuleContext::ModuleContext(std::string name, uint64_t seed, int instance, std::string folder)
+    : m_name(std::move(name)), m_seed(seed), m_instance(instance), m_folder(std::move(folder))
 {}
 
 bool ModuleContext::Load(std::string& error)
 {
-  if (!ReadNetworkFile("estimate/network.dat", m_net, error))
+  if (!ReadNetworkFile(RunFile("estimate/network.dat"), m_net, error)) {
+    if (!m_folder.empty())
+      error += " (" + m_name + " runs in the folder " + m_folder + " of the run directory)";
     return false;
+  }
   m_model = TrafficModel(&m_net, m_seed);
   std::string text;
-  m_have_schedule = ReadFileText("scheduler.dat", text) && ParseScheduler(text, m_schedule);
+  m_have_schedule = ReadFileText(RunFile("scheduler.dat"), text) && ParseScheduler(text, m_schedule);
   VQOStreamLog::Line("%s: %zu nodes, %zu links, %d OD zones (network.dat); scheduler.dat %s; seed %llu.\n",
                      m_name.c_str(), m_net.node_numbers.size(), m_net.links.size(), m_net.ODZones(),
                      m_have_schedule ? "read" : "not used", static_cast<unsigned long long>(m_seed));
@@ -357,7 +377,7 @@ int RunModule(int argc, char** argv, const char* base_name, bool takes_instance,
   VQOStreamLog::Open((name + ".log").c_str(), "w");
   int status = 0;
   {
-    ModuleContext ctx(name, seed, instance);
+    ModuleContext ctx(name, seed, instance, ModuleFolder(base_name, instance));
     ctx.SetORB(orb.in());
     std::string error;
     if (!ctx.Load(error)) {

@@ -6,8 +6,10 @@
 // Command line of every module:
 //   <MODULE> [ORB options] [--seed S]           (NOWSIM, NEARVET, FARVET, ODE, ODP)
 //   FORESIM [0|1] [ORB options] [--seed S]      (1: the second prediction instance)
-// The program runs in the run directory: it reads estimate/network.dat and
-// scheduler.dat there and logs to <name>.log.
+// The program runs in its own folder of the run directory, as its batch
+// file starts it (ModuleFolder), and reaches every file relative to it: it
+// reads ../estimate/network.dat (network.dat for NOWSIM, which runs in
+// estimate) and ../scheduler.dat, and logs to <name>.log in its folder.
 #pragma once
 
 #include <QELM.hh>
@@ -26,15 +28,31 @@
 
 namespace vlq::mod {
 
+// The folder of the run directory that a module runs in, as RunPrograms()
+// gives it: estimate for NOWSIM, predict and predict1 for the two FORESIM
+// instances, NEARVET, farvet, odestimate for ODE, odpredict for ODP.
+std::string ModuleFolder(const std::string& base_name, int instance);
+
+// The path, seen from the run directory's folder `folder`, of the run
+// directory's file `path`: "estimate/network.dat" is "network.dat" seen
+// from estimate and "../estimate/network.dat" from any other folder.
+std::string FromFolder(const std::string& folder, const std::string& path);
+
 class ModuleContext
 {
 public:
-  ModuleContext(std::string name, uint64_t seed, int instance);
+  // folder: the module's folder of the run directory, its working directory.
+  ModuleContext(std::string name, uint64_t seed, int instance, std::string folder);
   ModuleContext(const ModuleContext&) = delete;
   ModuleContext& operator=(const ModuleContext&) = delete;
 
-  // Reads estimate/network.dat (required) and scheduler.dat (optional).
+  // Reads estimate/network.dat (required) and scheduler.dat (optional) of
+  // the run directory.
   bool Load(std::string& error);
+
+  // The run directory's file `path` ("odestimate/obsData.dat") as the
+  // module reaches it from its folder.
+  std::string RunFile(const std::string& path) const { return FromFolder(m_folder, path); }
 
   const std::string& Name() const { return m_name; }
   int Instance() const { return m_instance; }
@@ -94,6 +112,7 @@ private:
   std::string m_name;
   uint64_t m_seed;
   int m_instance;
+  std::string m_folder;
   ModNetwork m_net;
   TrafficModel m_model;
   SchedulerValues m_schedule;
@@ -152,9 +171,10 @@ protected:
   ModuleContext& m_ctx;
 };
 
-// Runs a module program: ORB start-up, options, log "<name>.log" (name is
-// base_name, or base_name + "1" for instance 1), network, the servant made
-// by `make` bound as {"QELM", <name>}, then waits for Shutdown. Returns the
+// Runs a module program in its folder of the run directory (the working
+// directory): ORB start-up, options, log "<name>.log" (name is base_name,
+// or base_name + "1" for instance 1), network, the servant made by `make`
+// bound as {"QELM", <name>}, then waits for Shutdown. Returns the
 // program's exit status (0 after Shutdown).
 int RunModule(int argc, char** argv, const char* base_name, bool takes_instance,
               const std::function<PortableServer::Servant(ModuleContext&)>& make);

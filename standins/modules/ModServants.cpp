@@ -16,8 +16,11 @@ namespace {
 // Stage length when scheduler.dat is not there, in minutes.
 constexpr int kDefaultStageMinutes = 20;
 
-bool WriteRunFile(ModuleContext& ctx, const std::string& path, const std::string& text)
+// Writes the run directory's file `path` as the module reaches it from its
+// folder.
+bool WriteRunFile(ModuleContext& ctx, const std::string& run_path, const std::string& text)
 {
+  const std::string path = ctx.RunFile(run_path);
   std::error_code ec;
   const std::filesystem::path dir = std::filesystem::path(path).parent_path();
   if (!dir.empty())
@@ -199,7 +202,7 @@ NEARVET_i::NEARVET_i(ModuleContext& ctx) : ModuleServant(ctx)
 {
   std::string text;
   int unknown = 0;
-  if (ReadFileText("estimate/Detector.dat", text))
+  if (ReadFileText(ctx.RunFile("estimate/Detector.dat"), text))
     m_detectors = DetectorLinksFromText(ctx.Net(), text, &unknown);
   if (m_detectors.empty()) {
     m_detectors = DefaultDetectorLinks(ctx.Net().links.size());

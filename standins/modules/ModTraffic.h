@@ -51,7 +51,8 @@ public:
   TrafficModel() = default;
   TrafficModel(const ModNetwork* net, uint64_t seed) : m_net(net), m_seed(seed) {}
 
-  // Demand over the day, about 0.25 at night and 1.1 at the evening peak.
+  // Demand over the day, about 0.6 at night, 1.05 at the morning peak and
+  // 1.1 at the evening peak.
   static double TimeOfDay(double minute);
 
   // State of every link at time t (seconds; the minute of the day is taken)

@@ -65,7 +65,7 @@ inline bool PortAnswers(int port)
 }
 
 // The run's processes still there: a listed image name, working in the run
-// directory.
+// directory or in one of its folders.
 inline std::vector<std::string> RunProcesses(const std::string& run)
 {
   std::vector<std::string> out;
@@ -78,11 +78,14 @@ inline std::vector<std::string> RunProcesses(const std::string& run)
   return out;
 }
 
+// The programs' logs below the run directory: the record store's and
+// Management's in it, each module's in the folder it runs in.
 inline const std::vector<std::string>& RunLogs()
 {
-  static const std::vector<std::string> logs = {"tallyhouse.log", "management.log", "NOWSIM.log",
-                                                "FORESIM.log",    "FORESIM1.log",   "NEARVET.log",
-                                                "FARVET.log",     "ODE.log",        "ODP.log"};
+  static const std::vector<std::string> logs = {
+      "tallyhouse.log",      "management.log",        "estimate/NOWSIM.log",
+      "predict/FORESIM.log", "predict1/FORESIM1.log", "NEARVET/NEARVET.log",
+      "farvet/FARVET.log",   "odestimate/ODE.log",    "odpredict/ODP.log"};
   return logs;
 }
 

@@ -46,15 +46,13 @@ TEST(BatchFiles, EveryProgramGetsItsFile)
   EXPECT_TRUE(fs::is_symlink("NAMEDIR"));
 
   const std::string nowsim = fs::canonical(bin / "NOWSIM").string();
-  EXPECT_EQ(
-      ReadAll("nowsim.bat"),
-      "# NOW-SIM: started from the run directory; reaches the naming service at\n"
-      "# QELM_NAME_SERVICE_HOST (host:port).\n"
-      "cd \"$(dirname \"$0\")\" || exit 1\n"
-      ": \"${QELM_NAME_SERVICE_HOST:=10.0.0.5:10013}\"\n"
-      "exec '" +
-          nowsim +
-          "' -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n");
+  EXPECT_EQ(ReadAll("nowsim.bat"),
+            "# NOW-SIM: runs in the run directory's folder estimate; reaches the naming\n"
+            "# service at QELM_NAME_SERVICE_HOST (host:port).\n"
+            "cd \"$(dirname \"$0\")/estimate\" || exit 1\n"
+            ": \"${QELM_NAME_SERVICE_HOST:=10.0.0.5:10013}\"\n"
+            "exec '" +
+                nowsim + "' -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n");
   EXPECT_EQ(ReadAll("naming_service.bat"),
             "# Naming_Service: the naming service of the run, under the image name NAMEDIR\n"
             "# (a link to omniNames). QELM_NAME_SERVICE_HOST gives its host:port; its data\n"
@@ -68,11 +66,11 @@ TEST(BatchFiles, EveryProgramGetsItsFile)
             "exec ./NAMEDIR -start \"$ns_port\" -always -datadir \"$PWD/NameService\" "
             "-ORBendPoint \"giop:tcp:$ns_host:$ns_port\"\n");
 
-  // Run from elsewhere, the second FORESIM instance starts in the run
-  // directory with its instance number and the naming service given.
+  // Run from elsewhere, the second FORESIM instance starts in its folder
+  // predict1 with its instance number and the naming service given.
   ASSERT_EQ(Shell("cd / && env -u QELM_NAME_SERVICE_HOST /bin/sh " + run.path() + "/foresim1.bat"), 0);
-  EXPECT_EQ(ReadAll("out.txt"), run.path() + "\n1\n-ORBInitRef\n"
-                                             "NameService=corbaloc::10.0.0.5:10013/NameService\n");
+  EXPECT_EQ(ReadAll("predict1/out.txt"), run.path() + "/predict1\n1\n-ORBInitRef\n"
+                                                      "NameService=corbaloc::10.0.0.5:10013/NameService\n");
   ASSERT_EQ(Shell("QELM_NAME_SERVICE_HOST=127.0.0.1:2809 /bin/sh ./tallyhouse.bat"), 0);
   EXPECT_EQ(ReadAll("out.txt"),
             run.path() + "\n-ORBInitRef\nNameService=corbaloc::127.0.0.1:2809/NameService\n");

@@ -1,13 +1,15 @@
 // The batch files and distribution.ini that the console and the sample
-// run-directory generator both write: golden bytes, the files written, the
-// refused naming-service addresses.
+// run-directory generator both write: golden bytes, each program's folder,
+// the files and folders written, the refused naming-service addresses.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 
 #include "BatchFiles.h"
+#include "FileText.h"
 #include "RunPrograms.h"
 #include "TestSupport.h"
 
@@ -48,26 +50,50 @@ TEST(BatchFiles, ProgramGoldenBytes)
     const char* text;
   };
   const Case cases[] = {
+      // The record store runs in the run directory.
       {"tallyhouse",
        {"Tallyhouse", {}},
-       "# Tallyhouse: started from the run directory; reaches the naming service at\n"
-       "# QELM_NAME_SERVICE_HOST (host:port).\n"
+       "# Tallyhouse: runs in the run directory; reaches the naming\n"
+       "# service at QELM_NAME_SERVICE_HOST (host:port).\n"
        "cd \"$(dirname \"$0\")\" || exit 1\n"
        ": \"${QELM_NAME_SERVICE_HOST:=host-a:2809}\"\n"
        "exec 'Tallyhouse' -ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n"},
-      // The second FORESIM: its instance argument comes first; a quote in a
-      // path stays one word.
+      // The second FORESIM runs in predict1; its instance argument comes
+      // first; a quote in a path stays one word.
       {"foresim1",
        {"/opt/it's/FORESIM", {"--seed", "7"}},
-       "# FORE-SIM1: started from the run directory; reaches the naming service at\n"
-       "# QELM_NAME_SERVICE_HOST (host:port).\n"
-       "cd \"$(dirname \"$0\")\" || exit 1\n"
+       "# FORE-SIM1: runs in the run directory's folder predict1; reaches the naming\n"
+       "# service at QELM_NAME_SERVICE_HOST (host:port).\n"
+       "cd \"$(dirname \"$0\")/predict1\" || exit 1\n"
        ": \"${QELM_NAME_SERVICE_HOST:=host-a:2809}\"\n"
        "exec '/opt/it'\\''s/FORESIM' '1' '--seed' '7' "
        "-ORBInitRef \"NameService=corbaloc::${QELM_NAME_SERVICE_HOST}/NameService\"\n"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ProgramBatText(Program(c.key), c.command, "host-a:2809"), c.text) << c.key;
+}
+
+// Each program's folder: the modules in folders of their own, Management
+// and the record store in the run directory.
+TEST(BatchFiles, EachProgramChangesToItsFolder)
+{
+  const std::pair<const char*, const char*> cases[] = {
+      {"foresim", "/predict"}, {"foresim1", "/predict1"}, {"nowsim", "/estimate"},
+      {"nearvet", "/NEARVET"}, {"farvet", "/farvet"},     {"management", ""},
+      {"tallyhouse", ""},      {"ode", "/odestimate"},    {"odp", "/odpredict"},
+  };
+  ASSERT_EQ(std::size(cases), static_cast<std::size_t>(kRunProgramCount));
+  for (const auto& [key, folder] : cases) {
+    const std::string text = ProgramBatText(Program(key), ProgramCommand{"P", {}}, "h:1");
+    EXPECT_NE(text.find("\ncd \"$(dirname \"$0\")" + std::string(folder) + "\" || exit 1\n"),
+              std::string::npos)
+        << key << ":\n"
+        << text;
+  }
+  EXPECT_EQ(FindRunProgram("FORESIM", "1"), &Program("foresim1"));
+  EXPECT_EQ(FindRunProgram("FORESIM", nullptr), &Program("foresim"));
+  EXPECT_EQ(FindRunProgram("NOWSIM", "1"), nullptr);
+  EXPECT_EQ(FindRunProgram("NAMEDIR", nullptr), nullptr);
 }
 
 TEST(BatchFiles, WritesTheNamingServiceAndOneFilePerKey)
@@ -82,18 +108,54 @@ TEST(BatchFiles, WritesTheNamingServiceAndOneFilePerKey)
       error))
       << error;
   int files = 0;
+  std::set<std::string> folders;
   for (const auto& e : fs::directory_iterator(dir.path())) {
+    if (e.is_directory()) {
+      folders.insert(e.path().filename().string());
+      continue;
+    }
     struct stat st;
     ASSERT_EQ(::stat(e.path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u) << e.path();
     ++files;
   }
   EXPECT_EQ(files, 1 + kRunProgramCount);
+  // The folders the batch files change to are made.
+  EXPECT_EQ(folders, (std::set<std::string>{"estimate", "predict", "predict1", "NEARVET", "farvet",
+                                            "odestimate", "odpredict"}));
   EXPECT_EQ(ReadFile(dir.file("naming_service.bat")), NamingServiceBatText("127.0.0.1:10013"));
   for (const RunProgram& p : RunPrograms())
     EXPECT_EQ(ReadFile(dir.file(std::string(p.key) + ".bat")),
               ProgramBatText(p, ProgramCommand{p.image, {}}, "127.0.0.1:10013"))
         << p.key;
+}
+
+// Run by /bin/sh from anywhere, each batch file starts its program in the
+// program's folder: here a script that writes where it runs.
+TEST(BatchFiles, ProgramsStartInTheirFolders)
+{
+  TempDir dir("vlq-bat");
+  TempDir bin("vlq-bat-bin");
+  const std::string probe = bin.file("probe");
+  ASSERT_TRUE(WriteFileText(probe, "#!/bin/sh\npwd -P > started_here\n", nullptr, 0755));
+  std::string error;
+  ASSERT_TRUE(WriteBatchFiles(
+      dir.path(), "127.0.0.1:10013",
+      [&](const RunProgram&) {
+        return ProgramCommand{probe, {}};
+      },
+      error))
+      << error;
+  const std::string run = fs::canonical(dir.path()).string();
+  for (const RunProgram& p : RunPrograms()) {
+    const std::string folder = *p.folder ? run + "/" + p.folder : run;
+    fs::remove(folder + "/started_here");
+    ChildProcess sh;
+    ASSERT_TRUE(sh.Start("/bin/sh", {run + "/" + p.key + ".bat"})) << p.key;
+    ASSERT_TRUE(sh.Wait(std::chrono::seconds(30))) << p.key;
+    EXPECT_EQ(sh.ExitCode(), 0) << p.key;
+    EXPECT_EQ(ReadFile(folder + "/started_here"), folder + "\n") << p.key;
+  }
 }
 
 TEST(BatchFiles, RefusedAddressesWriteNothing)

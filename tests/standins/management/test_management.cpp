@@ -908,6 +908,28 @@ TEST(ManagementCycles, DriveTheBoundModuleWithTheCycleLengthOfSchedulerDat)
   }
 }
 
+// Without -start-time the sample day begins at 1:00, inside the two hours
+// (0:00 to 2:00) that a fresh console's clock and charts show, so that the
+// first results appear there without moving the chart window.
+TEST(ManagementCycles, SampleDayBeginsInsideTheConsolesFirstChartWindow)
+{
+  NamingServiceFixture ns;
+  Served<FakeStore> store(new FakeStore);
+  Served<FakeNowsim> nowsim(new FakeNowsim);
+  Bind(ns, "Tallyhouse", store.ref());
+  Bind(ns, "NOWSIM", nowsim.ref());
+  ManagementProcess m;
+  ASSERT_NO_FATAL_FAILURE(m.Start(ns, {"-pause-ms", "0"}));
+  ASSERT_EQ(m->Initialize(), 0);
+  m->Start(QELM::Management::RUN_SEQUENTIAL);
+  ASSERT_TRUE(nowsim->WaitForCycles(1));
+  EXPECT_EQ(m->Stop(), 0);
+  const auto w = nowsim->Windows();
+  ASSERT_FALSE(w.empty());
+  EXPECT_EQ(w.front().first, 3600u);
+  EXPECT_LT(w.front().second / 60, 120u);
+}
+
 TEST(ManagementCycles, ModuleFailingInItsCycleIsDroppedAndCyclingGoesOn)
 {
   NamingServiceFixture ns;

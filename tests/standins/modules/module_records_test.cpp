@@ -15,6 +15,7 @@
 #include "ModCycles.h"
 #include "ModFormats.h"
 #include "ModNetwork.h"
+#include "ModProgram.h"
 #include "ModTraffic.h"
 #include "RecordShapes.h"
 #include "RunDirGen.h"
@@ -609,6 +610,43 @@ TEST(ModuleFiles, SchedulerRoundTrip)
   EXPECT_EQ(v.od_observation_interval, 300);
   EXPECT_EQ(v.cc_observation_interval, 120);
   EXPECT_FALSE(ParseScheduler("30 0\n300 1200 300\n", v));
+}
+
+// A module reaches the run directory's files from its own folder.
+TEST(ModuleFiles, PathsFromTheModulesFolder)
+{
+  const struct
+  {
+    const char* module;
+    int instance;
+    const char* folder;
+    const char* network;  // estimate/network.dat seen from the folder
+    const char* own;      // a file of the module's folder, by its run-directory path
+    const char* own_seen;
+  } cases[] = {
+      {"NOWSIM", 0, "estimate", "network.dat", "estimate/x.dat", "x.dat"},
+      {"FORESIM", 0, "predict", "../estimate/network.dat", "predict/Predictive_PathTravelTime.dat",
+       "Predictive_PathTravelTime.dat"},
+      {"FORESIM", 1, "predict1", "../estimate/network.dat", "predict1/Predictive_PathTravelTime.dat",
+       "Predictive_PathTravelTime.dat"},
+      {"NEARVET", 0, "NEARVET", "../estimate/network.dat", "NEARVET/referencetable.txt",
+       "referencetable.txt"},
+      {"FARVET", 0, "farvet", "../estimate/network.dat", "farvet/x.dat", "x.dat"},
+      {"ODE", 0, "odestimate", "../estimate/network.dat", "odestimate/obsData.dat", "obsData.dat"},
+      {"ODP", 0, "odpredict", "../estimate/network.dat", "odpredict/x.dat", "x.dat"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.module) + " " + std::to_string(c.instance));
+    const std::string folder = ModuleFolder(c.module, c.instance);
+    EXPECT_EQ(folder, c.folder);
+    EXPECT_EQ(FromFolder(folder, "estimate/network.dat"), c.network);
+    EXPECT_EQ(FromFolder(folder, "scheduler.dat"), "../scheduler.dat");
+    EXPECT_EQ(FromFolder(folder, c.own), c.own_seen);
+  }
+  // Another folder whose name begins with the module's; the run directory itself.
+  EXPECT_EQ(FromFolder("predict", "predict1/vms.dat"), "../predict1/vms.dat");
+  EXPECT_EQ(FromFolder("", "estimate/network.dat"), "estimate/network.dat");
+  EXPECT_EQ(ModuleFolder("Management", 0), "");
 }
 
 TEST(ModuleFiles, DetectorListFromDetectorDat)

@@ -225,14 +225,7 @@ protected:
     return qelm_get_object(Orb(ns.system_orb_args()), name, timeout_s);
   }
 
-  std::string Logs()
-  {
-    std::string out;
-    for (const char* f : {"management.log", "tallyhouse.log", "NOWSIM.log", "FORESIM.log", "FORESIM1.log",
-                          "NEARVET.log", "FARVET.log", "ODE.log", "ODP.log"})
-      out += std::string("---- ") + f + "\n" + ReadFile(run + "/" + f).substr(0, 4000);
-    return out;
-  }
+  std::string Logs();
 
   NamingServiceFixture ns;
   TempDir dir{"vlq-e2e"};
@@ -246,6 +239,20 @@ protected:
 
 const char* const kModuleNames[] = {"NOWSIM", "FORESIM", "FORESIM1", "NEARVET", "FARVET", "ODE", "ODP"};
 const char* const kModuleKeys[] = {"nowsim", "foresim", "foresim1", "nearvet", "farvet", "ode", "odp"};
+// Each module runs in its folder of the run directory and logs there.
+const char* const kModuleLogs[] = {"estimate/NOWSIM.log", "predict/FORESIM.log", "predict1/FORESIM1.log",
+                                   "NEARVET/NEARVET.log", "farvet/FARVET.log",   "odestimate/ODE.log",
+                                   "odpredict/ODP.log"};
+
+std::string ModulesEndToEnd::Logs()
+{
+  std::vector<std::string> logs = {"management.log", "tallyhouse.log"};
+  logs.insert(logs.end(), std::begin(kModuleLogs), std::end(kModuleLogs));
+  std::string out;
+  for (const std::string& f : logs)
+    out += "---- " + f + "\n" + ReadFile(run + "/" + f).substr(0, 4000);
+  return out;
+}
 
 TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
 {
@@ -282,9 +289,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   QELM::Tallyhouse_var store = management->GetDataBrokerObject();
   ASSERT_FALSE(CORBA::is_nil(store.in()));
   target->SetStore(store.in());
-  for (const char* name : kModuleNames)
-    EXPECT_NE(ReadFile(run + "/" + name + ".log").find("initialized; command target"), std::string::npos)
-        << name;
+  for (const char* log : kModuleLogs)
+    EXPECT_NE(ReadFile(run + "/" + log).find("initialized; command target"), std::string::npos) << log;
 
   management->Start(QELM::Management::RUN_SEQUENTIAL);
   ASSERT_TRUE(
@@ -423,8 +429,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
   }
   ASSERT_TRUE(WaitUntil(
       [&] {
-        return ReadFile(run + "/NOWSIM.log").find("Work zone added on 1->3") != std::string::npos &&
-               ReadFile(run + "/FORESIM.log").find("Incident added on 1->2") != std::string::npos;
+        return ReadFile(run + "/estimate/NOWSIM.log").find("Work zone added on 1->3") != std::string::npos &&
+               ReadFile(run + "/predict/FORESIM.log").find("Incident added on 1->2") != std::string::npos;
       },
       std::chrono::seconds(30)))
       << Logs();
@@ -462,8 +468,8 @@ TEST_F(ModulesEndToEnd, CyclesRecordsFilesAndOperatorEvents)
     ASSERT_TRUE(p.Wait(std::chrono::seconds(30))) << key;
     EXPECT_EQ(p.ExitCode(), 0) << key;
   }
-  for (const char* name : kModuleNames)
-    EXPECT_NE(ReadFile(run + "/" + name + ".log").find("ended normally"), std::string::npos) << name;
+  for (const char* log : kModuleLogs)
+    EXPECT_NE(ReadFile(run + "/" + log).find("ended normally"), std::string::npos) << log;
   std::printf("%zu messages, %zu records fetched, time_now %.0f to %.0f s\n", target->Codes().size(),
               target->Records().size(), times.front(), times.back());
 }
@@ -475,6 +481,7 @@ TEST(ModulePrograms, RefuseBadStarts)
   TempDir dir("vlq-modprog");
   const std::string run = dir.file("run");
   const std::string empty = dir.file("empty");
+  const std::string nearvet = run + "/NEARVET";
   fs::create_directories(empty);
   {
     ChildProcess gen;
@@ -500,9 +507,17 @@ TEST(ModulePrograms, RefuseBadStarts)
       {"seed not a number", "FARVET", {"--seed", "x"}, &run, 2, nullptr, nullptr},
       {"instance of a module without one", "NOWSIM", {"1"}, &run, 2, nullptr, nullptr},
       {"prediction instance 2", "FORESIM", {"2"}, &run, 2, nullptr, nullptr},
-      {"no network.dat", "ODE", {}, &empty, 1, "ODE.log", "cannot open estimate/network.dat"},
+      {"no network.dat", "ODE", {}, &empty, 1, "ODE.log", "cannot open ../estimate/network.dat"},
       {"second instance without network.dat", "FORESIM", {"1"}, &empty, 1, "FORESIM1.log", "cannot open"},
-      {"no naming service", "NEARVET", {"-ORBInitRef", dead_ns}, &run, 1, "NEARVET.log", "failed"},
+      // The run directory is not a module's folder.
+      {"started in the run directory",
+       "ODP",
+       {},
+       &run,
+       1,
+       "ODP.log",
+       "(ODP runs in the folder odpredict of the run directory)"},
+      {"no naming service", "NEARVET", {"-ORBInitRef", dead_ns}, &nearvet, 1, "NEARVET.log", "failed"},
   };
   for (const Case& c : cases) {
     ChildProcess p;

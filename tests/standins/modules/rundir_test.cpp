@@ -348,9 +348,12 @@ TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
   EXPECT_EQ(marked, static_cast<long long>(ref[1]));
   EXPECT_EQ(marked, static_cast<long long>(detectors.size()));
 
-  // One batch file per distribution.ini key, and the naming service's.
-  for (const RunProgram& p : RunPrograms())
+  // One batch file per distribution.ini key, and the naming service's; the
+  // folder each program runs in is there.
+  for (const RunProgram& p : RunPrograms()) {
     EXPECT_TRUE(fs::exists(dir.path() + "/run/" + p.key + ".bat")) << p.key;
+    EXPECT_TRUE(fs::is_directory(dir.path() + "/run/" + p.folder)) << p.key;
+  }
   EXPECT_TRUE(fs::exists(dir.path() + "/run/naming_service.bat"));
 }
 
