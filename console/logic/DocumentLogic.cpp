@@ -78,7 +78,7 @@ int FindZoneAt(IntPoint p)
   for (int i = g_ZoneArray.GetSize() - 1; i >= 0; --i)
     if (g_ZoneArray[i]->HitTest({static_cast<double>(p.x), static_cast<double>(p.y)}))
       return i;
-  return -1;
+  return 0;
 }
 
 CPath* FindPathAt(const PathViewOptions& view, LockedPathLists& paths, ScreenPoint p)

@@ -44,7 +44,8 @@ CDrawLine* FindNearestLink(const WorldPoint& p);
 // Nearest camera icon strictly closer than 5, or null; a camera without a
 // place for its icon is skipped.
 CDrawCCTV* FindNearestDetector(const WorldPoint& p);
-// Index of the last zone of g_ZoneArray that holds p; -1 when none does.
+// Index of the last zone of g_ZoneArray that holds p; 0 when none does,
+// the same as the first zone's (the OD pick then takes the first zone).
 int FindZoneAt(IntPoint p);
 // The first path of the first predicted list whose legend swatch lies under
 // p (client logical coordinates); every path's hit flag is cleared first.

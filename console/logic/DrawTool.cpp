@@ -371,20 +371,13 @@ void CODPointTool::OnLButtonUp(IToolView& view, unsigned, ScreenPoint point)
   view.SetRubberBand({});
   const IntPoint from = DeviceToWorldPoint(view, m_ptFrom);
   const IntPoint to = DeviceToWorldPoint(view, m_ptTo);
-  const int origin = FindZoneAt(from);
-  const int destination = FindZoneAt(to);
-  // A pick outside every zone chooses nothing.
-  const bool zones = origin >= 0 && destination >= 0;
-  if (zones) {
-    g_nOriginZone = origin;
-    g_nDestinationZone = destination;
-  }
-  if (from != to) {
-    if (zones)
-      Call(g_ToolHooks.showODPair, origin, destination);
-  } else {
+  // A point outside every zone counts as the first zone.
+  g_nOriginZone = FindZoneAt(from);
+  g_nDestinationZone = FindZoneAt(to);
+  if (from != to)
+    Call(g_ToolHooks.showODPair, g_nOriginZone, g_nDestinationZone);
+  else
     g_nToolMode = kToolSelect;
-  }
   view.ReleaseCapture();
 }
 

@@ -106,7 +106,9 @@ TEST_F(Searches, ZonesAtAPoint)
   EXPECT_EQ(FindZoneAt({10, 10}), 0);
   EXPECT_EQ(FindZoneAt({75, 75}), 1);  // in both: the later one
   EXPECT_EQ(FindZoneAt({120, 120}), 1);
-  EXPECT_EQ(FindZoneAt({500, 500}), -1);  // in none
+  EXPECT_EQ(FindZoneAt({500, 500}), 0);  // in none: the first zone's position
+  g_ZoneArray.RemoveAll();
+  EXPECT_EQ(FindZoneAt({10, 10}), 0);  // no zones at all
 }
 
 TEST_F(Searches, PathAtALegendSwatch)

@@ -218,8 +218,11 @@ TEST_F(ODPick, PicksOfEveryKind)
       {"from zone 0 to zone 1", {50, 80}, {250, 80}, {{0, 1}}, 0, 1, kToolODPick},
       {"within one zone", {20, 40}, {80, 90}, {{0, 0}}, 0, 0, kToolODPick},
       {"released where pressed", {250, 80}, {250, 80}, {}, 1, 1, kToolSelect},
-      {"from outside every zone", {150, 80}, {250, 80}, {}, 1, 2, kToolODPick},
-      {"to outside every zone", {50, 80}, {50, 400}, {}, 1, 2, kToolODPick},
+      {"released where pressed outside every zone", {150, 80}, {150, 80}, {}, 0, 0, kToolSelect},
+      // A point outside every zone counts as the first zone.
+      {"from outside every zone", {150, 80}, {250, 80}, {{0, 1}}, 0, 1, kToolODPick},
+      {"to outside every zone", {250, 80}, {250, 400}, {{1, 0}}, 1, 0, kToolODPick},
+      {"both outside every zone", {150, 80}, {150, 400}, {{0, 0}}, 0, 0, kToolODPick},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -257,6 +260,18 @@ TEST_F(ODPick, TheArrowFollowsTheMouseOnlyWhileTheOriginIsPressed)
   EXPECT_EQ(hooks.odPairs, (std::vector<std::pair<int, int>>{{0, 1}}));
   Tool(kToolODPick).OnMouseMove(view, 0, {10, 10});
   EXPECT_EQ(view.bands.size(), 3u);  // only the removal
+}
+
+// A run directory without zone polygons: every point counts as the first
+// zone, and a drag still brings up the sheet's OD page.
+TEST_F(ODPick, WithoutZonesADragOpensTheSheetOnTheFirstZone)
+{
+  g_ZoneArray.RemoveAll();
+  Drag(Tool(kToolODPick), view, {50, 80}, {{400, 300}});
+  EXPECT_EQ(hooks.odPairs, (std::vector<std::pair<int, int>>{{0, 0}}));
+  EXPECT_EQ(g_nOriginZone, 0);
+  EXPECT_EQ(g_nDestinationZone, 0);
+  EXPECT_EQ(g_nToolMode, kToolODPick);
 }
 
 // ---- select -------------------------------------------------------------------
