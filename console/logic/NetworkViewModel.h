@@ -61,8 +61,12 @@ public:
   int Kind() const { return m_role.kind; }
   int Source() const { return m_role.source; }
 
-  // The current state into the history.
+  // The current state into the history at the next index.
   void PushView();
+  // The current state into the history at the present index, in place of
+  // what was stored there: a change that was not stored (a scroll, the
+  // same view for prediction) is what the next Previous view comes back to.
+  void StoreView();
   // Back to the previous stored state; false (nothing changed) at the start
   // of the history.
   bool PopView();
