@@ -284,10 +284,7 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdShowCCTV: return Marked(CommandMark::Check, v.selectKind == 2);
   case kCmdShowDetectors: return Marked(CommandMark::Check, v.showDetectors);
   case kCmdExportLinkPerformance:
-  case kCmdExportODDemand:
-    // Results exist from the start of the system on (state 5), and stay
-    // after its components are closed (6).
-    return Enabled(a.projectLoaded && (s == 3 || s == 5 || s == 6));
+  case kCmdExportODDemand: return Enabled(a.projectLoaded && s == 3);
   case kCmdShowCCTVs: return Marked(CommandMark::Check, v.showCCTV);
   case kCmdODZone: return Marked(CommandMark::Check, v.showZones);
   case kCmdViewSOPaths:

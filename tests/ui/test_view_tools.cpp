@@ -206,8 +206,10 @@ TEST_F(ViewTools, ExportsWriteTheChosenFileOrSayWhyNot)
 {
   std::string chosen;
   frame().SetExportFileChooser([&](QWidget*, const std::string&) { return chosen; });
-  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // state 0: no results
+  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // greyed in state 0
   frame().m_nSystemState = 5;
+  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // and in 5
+  frame().m_nSystemState = 3;
   g_PredictionClock.nWindowStart = 1;
   g_PredictionClock.nWindowEnd = 2;
 
