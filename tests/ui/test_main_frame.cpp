@@ -160,6 +160,8 @@ TEST(MainFrame, LoadDataAndTheCommandsItOffers)
 TEST(MainFrame, ALoadThatStopsEarlyKeepsLoadDataOffered)
 {
   GeneratedRunDir run;
+  const std::filesystem::path whole = std::filesystem::path(run.path()) / "xy.dat.whole";
+  std::filesystem::copy_file("estimate/xy.dat", whole);
   {
     std::ofstream xy("estimate/xy.dat");
     xy << "1\n1 0 0\n";
@@ -169,9 +171,23 @@ TEST(MainFrame, ALoadThatStopsEarlyKeepsLoadDataOffered)
   EXPECT_TRUE(f.ExecuteCommand(kCmdLoadData));
   ASSERT_EQ(console.messages.size(), 1u);
   EXPECT_NE(console.messages[0].find("xy.dat"), std::string::npos);
-  EXPECT_FALSE(g_bDataLoaded);
+  // What was read goes to the views all the same; the commands that need a
+  // whole project stay greyed.
+  EXPECT_TRUE(g_bDataLoaded);
   EXPECT_TRUE(f.ToolbarAction(kCmdLoadData)->isEnabled());
-  EXPECT_FALSE(f.MenuAction(kCmdCheckSystemSettings)->isEnabled());
+  for (int id : {kCmdCheckSystemSettings, kCmdActivateNamingService, kCmdInputCycles})
+    EXPECT_FALSE(f.MenuAction(id)->isEnabled()) << id;
+  for (int id : {kCmdPlots, kCmdODDemandSelection})
+    EXPECT_FALSE(f.ToolbarAction(id)->isEnabled()) << id;
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1}) {
+    v->Model().m_nDisplayMeasure = 1;
+    EXPECT_FALSE(v->grab().isNull());
+  }
+  // A second load of whole files takes the project.
+  std::filesystem::copy_file(whole, "estimate/xy.dat", std::filesystem::copy_options::overwrite_existing);
+  EXPECT_TRUE(f.ExecuteCommand(kCmdLoadData));
+  EXPECT_FALSE(f.ToolbarAction(kCmdLoadData)->isEnabled());
+  EXPECT_TRUE(f.MenuAction(kCmdCheckSystemSettings)->isEnabled());
 }
 
 TEST(MainFrame, LoadOutputHandsTheDataOverOnlyWithAnEmptyFort911)
