@@ -163,9 +163,18 @@ QAction* CMainFrame::NewAction(int id, const std::string& text)
     action->setStatusTip(Q(c.prompt));
   if (!c.tooltip.empty())
     action->setToolTip(Q(c.tooltip));
-  if (MarkOf(id) != CommandMark::None)
-    action->setCheckable(true);
-  connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+  if (MarkOf(id) == CommandMark::None) {
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    return action;
+  }
+  // A command with a mark runs whenever the mark changes from outside its
+  // rule, by a click or by a toggle (a screen reader's, say); the rule then
+  // puts the mark where the new state says.
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, id] {
+    if (!m_bApplyingRules)
+      ExecuteCommand(id);
+  });
   return action;
 }
 
@@ -218,6 +227,14 @@ void CMainFrame::CreateToolbar()
     if (QWidget* button = m_wndToolBar->widgetForAction(action)) {
       button->setObjectName(QString("button%1").arg(id));
       button->setAccessibleName(Q(name));
+      // A tool button toggled by itself (through the accessibility
+      // interface) leaves its action as it was: the action takes the
+      // button's mark, and with it the command runs.
+      if (auto* tool = qobject_cast<QToolButton*>(button); tool && action->isCheckable())
+        connect(tool, &QAbstractButton::toggled, action, [action](bool checked) {
+          if (action->isChecked() != checked)
+            action->setChecked(checked);
+        });
     }
     m_toolbarActions.emplace(id, action);
   }
@@ -303,6 +320,9 @@ CommandUi CMainFrame::CommandState(int id) const
 void CMainFrame::UpdateCommandUi()
 {
   ApplyPathModeRule(g_nToolMode, g_nPathModeOn, g_nPathModeKind);
+  // The marks set here follow the state: they run no command.
+  const bool applying = m_bApplyingRules;
+  m_bApplyingRules = true;
   for (auto* actions : {&m_menuActions, &m_toolbarActions})
     for (auto& [id, action] : *actions) {
       const CommandUi ui = CommandState(id);
@@ -310,6 +330,7 @@ void CMainFrame::UpdateCommandUi()
       if (action->isCheckable())
         action->setChecked(ui.checked);
     }
+  m_bApplyingRules = applying;
   // The pan tool shows its cursor in every view.
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
     if (v)

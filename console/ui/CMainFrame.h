@@ -156,6 +156,7 @@ private:
   CLogicDoc& m_doc;
   std::unique_ptr<IBringUpActions> m_bringUp;
   bool m_bBringUpBusy = false;
+  bool m_bApplyingRules = false;  // UpdateCommandUi sets the marks
   std::map<int, DialogOpener> m_dialogs;
   std::unique_ptr<InfoSheetAdapter> m_infoSheet;  // built with the frame
   IInfoSheet* m_pInfoSheet = nullptr;
