@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "BringUpState.h"
+
 // ---- chart window -----------------------------------------------------------
 
 // Advance Clock: both ends + 60 while the end is below 1440; Bring Back
@@ -80,15 +82,15 @@ public:
 class StateOnlyBringUp : public IBringUpActions
 {
 public:
-  void CheckSystemSettings(int, BringUpDone done) override { done(1); }
-  void ActivateNamingService(int, BringUpDone done) override { done(2); }
-  void ActivateClientModules(int, BringUpDone done) override { done(3); }
-  void ActivateServerModules(int, BringUpDone done) override { done(4); }
-  void SetupCorbaAndStart(int, BringUpDone done) override { done(5); }
-  void CloseComponents(int, BringUpDone done) override { done(6); }
+  void CheckSystemSettings(int, BringUpDone done) override { done(kStateSettingsChecked); }
+  void ActivateNamingService(int, BringUpDone done) override { done(kStateNamingService); }
+  void ActivateClientModules(int, BringUpDone done) override { done(kStateClientModules); }
+  void ActivateServerModules(int, BringUpDone done) override { done(kStateServerModules); }
+  void SetupCorbaAndStart(int, BringUpDone done) override { done(kStateStarted); }
+  void CloseComponents(int, BringUpDone done) override { done(kStateClosed); }
   void ActivateCorbaServer(int state, BringUpDone done) override { done(state); }
-  void EstablishCorbaConnection(int, BringUpDone done) override { done(4); }
+  void EstablishCorbaConnection(int, BringUpDone done) override { done(kStateServerModules); }
   void StartSystem(int state, BringUpDone done) override { done(state); }
-  void RunSystem(int, BringUpDone done) override { done(5); }
-  int OnFrameDestroy(int) override { return 6; }
+  void RunSystem(int, BringUpDone done) override { done(kStateStarted); }
+  int OnFrameDestroy(int) override { return kStateClosed; }
 };

@@ -12,6 +12,7 @@
 
 #include <optional>
 
+#include "ConsoleState.h"
 #include "NetworkDrawing.h"
 #include "ViewTransform.h"
 
@@ -26,9 +27,6 @@ struct ViewRole
 // current-condition view (source 0), the second prediction view 0 (source
 // 1), the third prediction view 1 (source 3); a fourth takes none.
 std::optional<ViewRole> NextViewRole(bool estimationExists, bool prediction0Exists, bool prediction1Exists);
-
-// What a click selects in a view.
-enum SelectKind { kSelectNode = 0, kSelectLink = 1, kSelectCamera = 2 };
 
 class NetworkViewModel
 {

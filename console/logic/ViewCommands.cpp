@@ -24,7 +24,7 @@ void SameViewForPrediction(const ViewSet& views)
 void RunPathMode(int kind, LockedPathLists& paths, int currentMinute)
 {
   const int wasOn = g_nPathModeOn;
-  const bool toggles = kind == kPathModeUE ? g_nPathModeKind != 0 : g_nPathModeKind != 1;
+  const bool toggles = kind == kPathModeUE ? g_nPathModeKind != kPathModeSO : g_nPathModeKind != kPathModeUE;
   if (toggles)
     g_nPathModeOn = g_nPathModeOn ? 0 : 1;
   if (g_nPathModeOn) {

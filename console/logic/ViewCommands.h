@@ -29,7 +29,6 @@ void SameViewForPrediction(const ViewSet& views);
 // set the tool mode becomes the path mode with this kind, and the OD pair's
 // paths are collected when it was set before too; otherwise the pan tool
 // takes over.
-enum PathModeKind { kPathModeSO = 0, kPathModeUE = 1 };
 void RunPathMode(int kind, LockedPathLists& paths, int currentMinute);
 
 // Specify Origin, after the control panel's options for the view are

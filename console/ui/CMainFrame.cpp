@@ -442,7 +442,7 @@ void CMainFrame::RunFrameCommand(int id)
   case kCmdPlots: OnPlots(); break;
   case kCmdAdjustPredictionLayout: OnAdjustPredictionLayout(); break;
   case kCmdPauseSimulation:
-    m_nSystemState = 100;
+    m_nSystemState = kStatePaused;
     InvalidateNetworkViews();
     break;
   case kCmdRewindSimulation: OnRewindSimulation(); break;
@@ -760,7 +760,7 @@ void CMainFrame::paintEvent(QPaintEvent* event)
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
-  if (m_nSystemState != 2)
+  if (m_nSystemState != kStateNamingService)
     return;
   InvalidateNetworkViews();
   if (g_pClockView)

@@ -71,7 +71,7 @@ public:
   // Some program runs on a client machine (a value of 1 to 8 in
   // distribution.ini): the client-machine reminder comes first.
   bool m_bDistributed = false;
-  int m_nSystemState = 0;  // bring-up state 0..6, 100
+  int m_nSystemState = kStateNothing;  // BringUpState
   bool m_bInfoSheetHidden = false;
   bool m_bOutputViewOption = false;
   int m_nPredictionLayout = 0;
