@@ -143,11 +143,9 @@ private:
   void OnAdjustPredictionLayout();
   void OnOutputViewOption();
   void OnComponentViewOption();
-  void OnRewindSimulation();
   void OnPrint();
   void OnPrintSetup();
   void OnExport(int id);
-  void OnPathMode(CLogicView& view, int kind);
   void OpenCamera(const std::string& address);
   void BindToolHooks();
   InfoSheetHooks SheetHooks();
