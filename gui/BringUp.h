@@ -12,11 +12,7 @@
 //   // command enabling, on the window thread:
 //   enabled = BringUpStepOffered(step, bringUp.State(), bringUp.Distributed(), loaded, ready);
 //
-// States: 0 nothing started, 1 settings checked, 2 naming service started,
-// 3 client-machine modules started, 4 server-machine modules started, 5
-// system started, 6 components closed. The path is 0 -> 1 -> 2 -> (3 when
-// the modules are distributed) -> 4 -> 5, and from 2 to 5 -> 6; nothing
-// leads out of 6.
+// States: BringUpState (console/logic/BringUpState.h).
 //
 // A step runs only in the state that offers it, and only one step runs at a
 // time: a call while another step runs does nothing (kNotRun). A step that
@@ -33,20 +29,11 @@
 #include <string>
 #include <vector>
 
+#include "BringUpState.h"
 #include "ScenarioObjects.h"
 
 class ICommandSender;
 class IMessageSink;
-
-enum BringUpState : int {
-  kStateNothing = 0,
-  kStateSettingsChecked = 1,
-  kStateNamingService = 2,
-  kStateClientModules = 3,
-  kStateServerModules = 4,
-  kStateStarted = 5,
-  kStateClosed = 6,
-};
 
 enum class BringUpStep {
   kCheckSystemSettings,

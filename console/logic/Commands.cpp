@@ -216,6 +216,9 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
 {
   const bool ready = a.projectLoaded && a.dataLoaded;
   const int s = a.systemState;
+  // Node and Link selection choose what the zoom box's and the select
+  // tool's clicks select.
+  const bool selecting = a.toolMode == kToolZoomBox || a.toolMode == kToolSelect;
   if (IsViewCommand(id) && !v.present)
     return Enabled(false);
   switch (id) {
@@ -225,13 +228,16 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdExportToDatabase:
   case kCmdDatabaseCopy: return Enabled(true);
   // Bring-up
-  case kCmdCheckSystemSettings: return Enabled(!a.bringUpBusy && a.projectLoaded && s == 0);
-  case kCmdActivateNamingService: return Enabled(!a.bringUpBusy && ready && s == 1);
-  case kCmdActivateClientModules: return Enabled(!a.bringUpBusy && ready && a.distributed && s == 2);
+  case kCmdCheckSystemSettings: return Enabled(!a.bringUpBusy && a.projectLoaded && s == kStateNothing);
+  case kCmdActivateNamingService: return Enabled(!a.bringUpBusy && ready && s == kStateSettingsChecked);
+  case kCmdActivateClientModules:
+    return Enabled(!a.bringUpBusy && ready && a.distributed && s == kStateNamingService);
   case kCmdActivateServerModules:
-    return Enabled(!a.bringUpBusy && ready && (a.distributed ? s == 3 : s == 2));
-  case kCmdSetupCorbaAndStart: return Enabled(!a.bringUpBusy && ready && s == 4);
-  case kCmdCloseComponents: return Enabled(!a.bringUpBusy && ready && s >= 2 && s <= 5);
+    return Enabled(!a.bringUpBusy && ready &&
+                   (a.distributed ? s == kStateClientModules : s == kStateNamingService));
+  case kCmdSetupCorbaAndStart: return Enabled(!a.bringUpBusy && ready && s == kStateServerModules);
+  case kCmdCloseComponents:
+    return Enabled(!a.bringUpBusy && ready && s >= kStateNamingService && s <= kStateStarted);
   case kCmdAdvanceClock:
   case kCmdBringBackClock:
   case kCmdDistributionScheme:
@@ -243,16 +249,16 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdVehicle:
   case kCmdVehicle2:
   case kCmdDatabaseView: return Enabled(true);
-  case kCmdInputCycles: return Enabled(a.projectLoaded && (s == 0 || s == 1));
+  case kCmdInputCycles: return Enabled(a.projectLoaded && (s == kStateNothing || s == kStateSettingsChecked));
   case kCmdInputVMS:
   case kCmdInputWorkzone:
-  case kCmdInputIncident: return Enabled(a.projectLoaded && s == 5);
+  case kCmdInputIncident: return Enabled(a.projectLoaded && s == kStateStarted);
   case kCmdPlots: return Enabled(ready);
   // Handled, not offered
-  case kCmdActivateCorbaServer: return Enabled(!a.bringUpBusy && ready && s == 0);
-  case kCmdEstablishCorbaConnection: return Enabled(!a.bringUpBusy && ready && s == 2);
-  case kCmdStartSystem: return Enabled(!a.bringUpBusy && ready && s == 4);
-  case kCmdRunSystem: return Enabled(!a.bringUpBusy && a.projectLoaded && s != 5);
+  case kCmdActivateCorbaServer: return Enabled(!a.bringUpBusy && ready && s == kStateNothing);
+  case kCmdEstablishCorbaConnection: return Enabled(!a.bringUpBusy && ready && s == kStateNamingService);
+  case kCmdStartSystem: return Enabled(!a.bringUpBusy && ready && s == kStateServerModules);
+  case kCmdRunSystem: return Enabled(!a.bringUpBusy && a.projectLoaded && s != kStateStarted);
   case kCmdPauseSimulation:
   case kCmdRewindSimulation: return Enabled(ready);
   case kCmdOutputViewOption: return Marked(CommandMark::Radio, a.outputViewOption);
@@ -265,7 +271,7 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdInputSystemData:
   case kCmdInputScenarioData: return Enabled(a.projectLoaded);
   // Network view
-  case kCmdZoomIn: return Marked(CommandMark::Radio, a.toolMode == 0);
+  case kCmdZoomIn: return Marked(CommandMark::Radio, a.toolMode == kToolZoomBox);
   case kCmdZoomInStep:
   case kCmdZoomOut:
   case kCmdSameViewForPrediction:
@@ -273,25 +279,22 @@ CommandUi CommandRule(int id, const AppState& a, const ActiveViewState& v)
   case kCmdResetView:
   case kCmdViewUEPaths:
   case kCmdPrint: return Enabled(true);
-  case kCmdPan: return Marked(CommandMark::Radio, a.toolMode == 1);
-  case kCmdSelector: return Marked(CommandMark::Radio, a.toolMode == 2);
+  case kCmdPan: return Marked(CommandMark::Radio, a.toolMode == kToolPan);
+  case kCmdSelector: return Marked(CommandMark::Radio, a.toolMode == kToolSelect);
   case kCmdODDemandSelection:
-    return Marked(CommandMark::Radio, a.dataLoaded && a.toolMode == 3, a.dataLoaded && a.projectLoaded);
-  case kCmdNodeSelection:
-    return Marked(CommandMark::Check, v.selectKind == 0, a.toolMode == 0 || a.toolMode == 2);
-  case kCmdLinkSelection:
-    return Marked(CommandMark::Check, v.selectKind == 1, a.toolMode == 0 || a.toolMode == 2);
-  case kCmdShowCCTV: return Marked(CommandMark::Check, v.selectKind == 2);
+    return Marked(CommandMark::Radio, a.dataLoaded && a.toolMode == kToolODPick,
+                  a.dataLoaded && a.projectLoaded);
+  case kCmdNodeSelection: return Marked(CommandMark::Check, v.selectKind == kSelectNode, selecting);
+  case kCmdLinkSelection: return Marked(CommandMark::Check, v.selectKind == kSelectLink, selecting);
+  case kCmdShowCCTV: return Marked(CommandMark::Check, v.selectKind == kSelectCamera);
   case kCmdShowDetectors: return Marked(CommandMark::Check, v.showDetectors);
   case kCmdExportLinkPerformance:
-  case kCmdExportODDemand:
-    // Results exist from the start of the system on (state 5), and stay
-    // after its components are closed (6).
-    return Enabled(a.projectLoaded && (s == 3 || s == 5 || s == 6));
+  case kCmdExportODDemand: return Enabled(a.projectLoaded && s == kStateClientModules);
   case kCmdShowCCTVs: return Marked(CommandMark::Check, v.showCCTV);
   case kCmdODZone: return Marked(CommandMark::Check, v.showZones);
   case kCmdViewSOPaths:
-    return Marked(CommandMark::Radio, a.toolMode == 4 && a.pathModeOn != 0 && a.pathModeKind == 0);
+    return Marked(CommandMark::Radio,
+                  a.toolMode == kToolPathMode && a.pathModeOn != 0 && a.pathModeKind == kPathModeSO);
   case kCmdSpecifyOrigin:
   case kCmdSpecifyDestination: return Enabled(false);
   case kCmdUEPaths: return Marked(CommandMark::Radio, v.showUEPaths, false);
@@ -316,8 +319,8 @@ CommandMark MarkOf(int id)
 
 void ApplyPathModeRule(int toolMode, int& pathModeOn, int& pathModeKind)
 {
-  if (toolMode != 4) {
+  if (toolMode != kToolPathMode) {
     pathModeOn = 0;
-    pathModeKind = -1;
+    pathModeKind = kPathModeNone;
   }
 }

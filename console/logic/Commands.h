@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "BringUpState.h"
+#include "ConsoleState.h"
+
 // Command ids (the console's resource ids).
 enum CommandId : int {
   // Document
@@ -134,17 +137,17 @@ std::string ToolbarButtonName(int id);
 // Everything the rules read of the application.
 struct AppState
 {
-  bool projectLoaded = false;  // m_bProjectLoaded
-  bool dataLoaded = false;     // g_bDataLoaded
-  int systemState = 0;         // bring-up state 0..6, 100
+  bool projectLoaded = false;       // m_bProjectLoaded
+  bool dataLoaded = false;          // g_bDataLoaded
+  int systemState = kStateNothing;  // BringUpState
   // Some program of distribution.ini runs on a client machine (a value of 1
   // to 8): the client-machine reminder comes before the server step.
   bool distributed = false;
   // A bring-up step runs: every bring-up command waits for it.
   bool bringUpBusy = false;
-  int toolMode = 0;       // g_nToolMode
-  int pathModeOn = 1;     // g_nPathModeOn
-  int pathModeKind = -1;  // g_nPathModeKind
+  int toolMode = kToolZoomBox;       // g_nToolMode
+  int pathModeOn = 1;                // g_nPathModeOn
+  int pathModeKind = kPathModeNone;  // g_nPathModeKind
   bool outputViewOption = false;
   bool componentViewOption = false;
   bool switchView = true;
@@ -156,7 +159,7 @@ struct AppState
 struct ActiveViewState
 {
   bool present = false;  // a network view is active
-  int selectKind = 0;
+  int selectKind = kSelectNode;
   bool showDetectors = false;
   bool showCCTV = false;
   bool showZones = true;

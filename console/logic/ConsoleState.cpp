@@ -14,7 +14,7 @@ void CopyDefaultRamp(ColorRef out[5], bool reversed)
 int g_nToolMode = kToolZoomBox;
 int g_nODStep = 0;
 int g_nPathModeOn = 1;
-int g_nPathModeKind = -1;
+int g_nPathModeKind = kPathModeNone;
 int g_nODOriginNode = 0;
 int g_nODDestinationNode = 0;
 int g_nOriginZone = 1;

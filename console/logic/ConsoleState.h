@@ -32,10 +32,14 @@ enum ToolMode {
   kToolODPick = 3,
   kToolPathMode = 4,  // no tool: mouse presses do nothing
 };
+// What a click selects in a view (each view's m_nSelectKind).
+enum SelectKind { kSelectNode = 0, kSelectLink = 1, kSelectCamera = 2 };
+// The paths the path mode shows (g_nPathModeKind).
+enum PathModeKind { kPathModeNone = -1, kPathModeSO = 0, kPathModeUE = 1 };
 extern int g_nToolMode;      // kToolZoomBox at start
 extern int g_nODStep;        // OD pick: 0 none, 1 origin pressed, 2 destination taken
 extern int g_nPathModeOn;    // 1 at start
-extern int g_nPathModeKind;  // 1 UE, 0 SO, -1 none
+extern int g_nPathModeKind;  // PathModeKind, kPathModeNone at start
 extern int g_nODOriginNode;  // OD keys of the chosen origin and destination
 extern int g_nODDestinationNode;
 // Zone positions (in g_ZoneArray) of the last OD pick: the OD table page's

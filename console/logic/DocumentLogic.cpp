@@ -15,8 +15,11 @@ bool RunLoadData(const LoadDataSteps& steps)
     steps.showDensity();
   if (steps.repaint)
     steps.repaint();
-  if (loaded)
-    g_bDataLoaded = true;
+  // Also after a load that stopped early: the views then draw what was read
+  // (every drawing step copes with links and nodes that have no shape or
+  // place yet), while the commands that need a whole project read
+  // m_bProjectLoaded, which the stopped load left false.
+  g_bDataLoaded = true;
   return loaded;
 }
 
@@ -78,7 +81,7 @@ int FindZoneAt(IntPoint p)
   for (int i = g_ZoneArray.GetSize() - 1; i >= 0; --i)
     if (g_ZoneArray[i]->HitTest({static_cast<double>(p.x), static_cast<double>(p.y)}))
       return i;
-  return -1;
+  return 0;
 }
 
 CPath* FindPathAt(const PathViewOptions& view, LockedPathLists& paths, ScreenPoint p)

@@ -7,7 +7,7 @@
 //   steps.load = [] { return g_Project.LoadProjectAndWriteBack(); };
 //   steps.showDensity = [&] { ... SetEstimationDisplayMode(views, 1, marks); ... };
 //   steps.repaint = [&] { ... };
-//   RunLoadData(steps);                       // sets g_bDataLoaded on success
+//   RunLoadData(steps);                       // sets g_bDataLoaded
 //   CDrawNode* node = FindNearestNode({x, y});
 #pragma once
 
@@ -31,9 +31,10 @@ struct LoadDataSteps
   std::function<void()> showDensity;  // display mode 1 in every view, "Zones" checked
   std::function<void()> repaint;      // prediction view 0, prediction view 1, estimation view, clock view
 };
-// Runs the steps; g_bDataLoaded is set only after a complete load. A load
-// that stopped early leaves it as it was and the command stays offered; the
-// next Load Data starts again from empty arrays. Returns the load's result.
+// Runs the steps, then sets g_bDataLoaded, whether the load read the whole
+// project or stopped early. After an early stop m_bProjectLoaded stays
+// false, so Load Data stays offered and the bring-up is not; the next Load
+// Data starts again from empty arrays. Returns the load's result.
 bool RunLoadData(const LoadDataSteps& steps);
 
 // Nearest node strictly within 1200 x g_LinkShapeRatio of p (and below
@@ -44,7 +45,8 @@ CDrawLine* FindNearestLink(const WorldPoint& p);
 // Nearest camera icon strictly closer than 5, or null; a camera without a
 // place for its icon is skipped.
 CDrawCCTV* FindNearestDetector(const WorldPoint& p);
-// Index of the last zone of g_ZoneArray that holds p; -1 when none does.
+// Index of the last zone of g_ZoneArray that holds p; 0 when none does,
+// the same as the first zone's (the OD pick then takes the first zone).
 int FindZoneAt(IntPoint p);
 // The first path of the first predicted list whose legend swatch lies under
 // p (client logical coordinates); every path's hit flag is cleared first.

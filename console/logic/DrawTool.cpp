@@ -11,8 +11,8 @@
 #include "DocumentLogic.h"
 #include "GlobalArrays.h"
 #include "PredictedPaths.h"
-#include "StringPrintf.h"
 #include "ResultStores.h"
+#include "StringPrintf.h"
 #include "ViewDecorations.h"
 #include "ViewSelection.h"
 
@@ -205,10 +205,13 @@ void CDisplayTool::OnLButtonUp(IToolView& view, unsigned flags, ScreenPoint poin
   const double dx = std::abs(static_cast<double>(m_ptEnd.x) - m_ptStart.x);
   const double dy = std::abs(static_cast<double>(m_ptEnd.y) - m_ptStart.y);
   if (pressed && dx > kMinZoomBox && dy > kMinZoomBox) {
-    // The box's top-left corner, whichever way it was dragged.
-    const IntPoint corner{std::min(m_ptStart.x, m_ptEnd.x), std::min(m_ptStart.y, m_ptEnd.y)};
+    // The view as it stood (scrolled or copied from the estimation view
+    // since the last stored state) is what Previous view comes back to;
+    // the press corner of the box comes to the view's top-left corner,
+    // whichever way the box was dragged.
     NetworkViewModel& m = view.Model();
-    m.m_transform.ZoomToBox(corner, dx, view.ClientWidthLogical());
+    m.StoreView();
+    m.m_transform.ZoomToBox(m_ptStart, dx, view.ClientWidthLogical());
     m.PushView();
     view.Invalidate();
   }
@@ -371,20 +374,13 @@ void CODPointTool::OnLButtonUp(IToolView& view, unsigned, ScreenPoint point)
   view.SetRubberBand({});
   const IntPoint from = DeviceToWorldPoint(view, m_ptFrom);
   const IntPoint to = DeviceToWorldPoint(view, m_ptTo);
-  const int origin = FindZoneAt(from);
-  const int destination = FindZoneAt(to);
-  // A pick outside every zone chooses nothing.
-  const bool zones = origin >= 0 && destination >= 0;
-  if (zones) {
-    g_nOriginZone = origin;
-    g_nDestinationZone = destination;
-  }
-  if (from != to) {
-    if (zones)
-      Call(g_ToolHooks.showODPair, origin, destination);
-  } else {
+  // A point outside every zone counts as the first zone.
+  g_nOriginZone = FindZoneAt(from);
+  g_nDestinationZone = FindZoneAt(to);
+  if (from != to)
+    Call(g_ToolHooks.showODPair, g_nOriginZone, g_nDestinationZone);
+  else
     g_nToolMode = kToolSelect;
-  }
   view.ReleaseCapture();
 }
 

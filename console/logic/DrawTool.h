@@ -148,7 +148,8 @@ extern ScreenPoint g_DownPoint;
 extern ScreenPoint g_LastPoint;
 
 // The zoom box: drag a box; one wider and higher than 3 world units fills
-// the view's width, its top-left corner at the view's top-left. A double
+// the view's width, the press point at the view's top-left, and Previous
+// view goes back to the view as it stood before the box. A double
 // click picks a predicted path in the legend and selects as the select
 // tool's double click does.
 class CDisplayTool : public CDrawTool

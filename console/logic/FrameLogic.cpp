@@ -1,5 +1,8 @@
 #include "FrameLogic.h"
 
+#include "Commands.h"
+#include "NetworkViewModel.h"
+#include "ResultStores.h"
 
 bool AdvanceChartWindow(int& start, int& end)
 {
@@ -59,4 +62,41 @@ PlotsStep PlotsAction(bool sheetHasWindow, bool& sheetHidden)
   }
   sheetHidden = true;
   return PlotsStep::Hide;
+}
+
+std::optional<FrameRepaint> ApplyFrameCommand(int id, int& systemState, const ViewSet& views, int startMinute)
+{
+  FrameRepaint repaint;
+  switch (id) {
+  case kCmdAdvanceClock:
+  case kCmdBringBackClock: {
+    int start = g_ChartWindowStart, end = g_ChartWindowEnd;
+    if (id == kCmdAdvanceClock ? AdvanceChartWindow(start, end) : BringBackChartWindow(start, end)) {
+      g_ChartWindowStart = start;
+      g_ChartWindowEnd = end;
+      repaint.clockView = true;
+    }
+    return repaint;
+  }
+  case kCmdPauseSimulation:
+    systemState = kStatePaused;
+    repaint.networkViews = true;
+    return repaint;
+  case kCmdRewindSimulation:
+    for (NetworkViewModel* v : {views.prediction0, views.prediction1})
+      if (v)
+        v->m_nMinute = 0;
+    g_EstimationClock = ClockRecord{};
+    g_PredictionClock = ClockRecord{};
+    repaint.networkViews = true;
+    repaint.clockView = true;
+    return repaint;
+  case kCmdShowRTData:
+    if (views.estimation) {
+      views.estimation->m_nMinute = startMinute;
+      repaint.estimationView = true;
+    }
+    return repaint;
+  default: return std::nullopt;
+  }
 }

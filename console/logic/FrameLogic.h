@@ -1,11 +1,17 @@
 // The main frame's decisions without its widgets: the hour steps of the
 // chart window, the three prediction layouts and the two unoffered splitter
-// toggles, the Plots toggle, and the bring-up steps' seam.
+// toggles, the Plots toggle, the commands that change only state (Pause,
+// Rewind, Show RT Data), and the bring-up steps' seam.
 #pragma once
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "BringUpState.h"
+
+struct ViewSet;
 
 // ---- chart window -----------------------------------------------------------
 
@@ -37,6 +43,25 @@ PaneSizes ComponentViewSizes(bool optionSet, int w);
 enum class PlotsStep { Create, Show, Hide };
 // What Plots does with the information sheet, and the hidden flag after it.
 PlotsStep PlotsAction(bool sheetHasWindow, bool& sheetHidden);
+
+// ---- the frame's state commands ------------------------------------------------
+
+// What the window draws again after ApplyFrameCommand.
+struct FrameRepaint
+{
+  bool networkViews = false;    // the three network views
+  bool estimationView = false;  // the estimation view alone
+  bool clockView = false;
+  friend bool operator==(const FrameRepaint&, const FrameRepaint&) = default;
+};
+// Runs the frame's commands that change only state: Advance and Bring Back
+// Clock By One Hour move the chart window (g_ChartWindowStart and
+// g_ChartWindowEnd), Pause simulation sets kStatePaused, Rewind simulation
+// sets the prediction views' minutes and both clock records to 0, Show RT
+// Data shows the project's start minute in the estimation view. Says what
+// is drawn again; empty for any other command.
+std::optional<FrameRepaint> ApplyFrameCommand(int id, int& systemState, const ViewSet& views,
+                                              int startMinute);
 
 // ---- bring-up ---------------------------------------------------------------
 
@@ -80,15 +105,15 @@ public:
 class StateOnlyBringUp : public IBringUpActions
 {
 public:
-  void CheckSystemSettings(int, BringUpDone done) override { done(1); }
-  void ActivateNamingService(int, BringUpDone done) override { done(2); }
-  void ActivateClientModules(int, BringUpDone done) override { done(3); }
-  void ActivateServerModules(int, BringUpDone done) override { done(4); }
-  void SetupCorbaAndStart(int, BringUpDone done) override { done(5); }
-  void CloseComponents(int, BringUpDone done) override { done(6); }
+  void CheckSystemSettings(int, BringUpDone done) override { done(kStateSettingsChecked); }
+  void ActivateNamingService(int, BringUpDone done) override { done(kStateNamingService); }
+  void ActivateClientModules(int, BringUpDone done) override { done(kStateClientModules); }
+  void ActivateServerModules(int, BringUpDone done) override { done(kStateServerModules); }
+  void SetupCorbaAndStart(int, BringUpDone done) override { done(kStateStarted); }
+  void CloseComponents(int, BringUpDone done) override { done(kStateClosed); }
   void ActivateCorbaServer(int state, BringUpDone done) override { done(state); }
-  void EstablishCorbaConnection(int, BringUpDone done) override { done(4); }
+  void EstablishCorbaConnection(int, BringUpDone done) override { done(kStateServerModules); }
   void StartSystem(int state, BringUpDone done) override { done(state); }
-  void RunSystem(int, BringUpDone done) override { done(5); }
-  int OnFrameDestroy(int) override { return 6; }
+  void RunSystem(int, BringUpDone done) override { done(kStateStarted); }
+  int OnFrameDestroy(int) override { return kStateClosed; }
 };

@@ -24,6 +24,11 @@ void NetworkViewModel::PushView()
   m_history.Push(m_transform.State());
 }
 
+void NetworkViewModel::StoreView()
+{
+  m_history.Store(m_transform.State());
+}
+
 bool NetworkViewModel::PopView()
 {
   std::optional<ViewState> s = m_history.Pop();

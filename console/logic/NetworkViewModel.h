@@ -12,6 +12,7 @@
 
 #include <optional>
 
+#include "ConsoleState.h"
 #include "NetworkDrawing.h"
 #include "ViewTransform.h"
 
@@ -26,9 +27,6 @@ struct ViewRole
 // current-condition view (source 0), the second prediction view 0 (source
 // 1), the third prediction view 1 (source 3); a fourth takes none.
 std::optional<ViewRole> NextViewRole(bool estimationExists, bool prediction0Exists, bool prediction1Exists);
-
-// What a click selects in a view.
-enum SelectKind { kSelectNode = 0, kSelectLink = 1, kSelectCamera = 2 };
 
 class NetworkViewModel
 {
@@ -61,8 +59,12 @@ public:
   int Kind() const { return m_role.kind; }
   int Source() const { return m_role.source; }
 
-  // The current state into the history.
+  // The current state into the history at the next index.
   void PushView();
+  // The current state into the history at the present index, in place of
+  // what was stored there: a change that was not stored (a scroll, the
+  // same view for prediction) is what the next Previous view comes back to.
+  void StoreView();
   // Back to the previous stored state; false (nothing changed) at the start
   // of the history.
   bool PopView();

@@ -1,8 +1,10 @@
 #include "ViewCommands.h"
 
 #include "CDrawObj.h"
+#include "Commands.h"
 #include "ConsoleState.h"
 #include "GlobalArrays.h"
+#include "ResultStores.h"
 
 void ZoomViewStep(NetworkViewModel& view, int clientWidthLogical, int clientHeightLogical, double factor)
 {
@@ -24,7 +26,7 @@ void SameViewForPrediction(const ViewSet& views)
 void RunPathMode(int kind, LockedPathLists& paths, int currentMinute)
 {
   const int wasOn = g_nPathModeOn;
-  const bool toggles = kind == kPathModeUE ? g_nPathModeKind != 0 : g_nPathModeKind != 1;
+  const bool toggles = kind == kPathModeUE ? g_nPathModeKind != kPathModeSO : g_nPathModeKind != kPathModeUE;
   if (toggles)
     g_nPathModeOn = g_nPathModeOn ? 0 : 1;
   if (g_nPathModeOn) {
@@ -80,4 +82,59 @@ bool SpecifyDestination(LockedPathLists& paths, int currentMinute)
     n->m_nSelectMark = 0;
   g_SelectedNodes.clear();
   return valid;
+}
+
+ViewCommandStep ApplyViewCommand(int id, const ViewCommandTarget& target)
+{
+  NetworkViewModel& view = target.view;
+  auto setSelectKind = [&](int kind) {
+    for (NetworkViewModel* v : {target.views.estimation, target.views.prediction0, target.views.prediction1})
+      if (v)
+        v->m_nSelectKind = kind;
+  };
+  auto toggle = [](bool& flag) {
+    flag = !flag;
+    return ViewCommandStep::kRepaintView;
+  };
+  auto pathMode = [](int kind) {
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    RunPathMode(kind, paths, g_CurrentMinute);
+    return ViewCommandStep::kRepaintView;
+  };
+  switch (id) {
+  case kCmdZoomIn: g_nToolMode = kToolZoomBox; return ViewCommandStep::kNothing;
+  case kCmdZoomInStep:
+  case kCmdZoomOut:
+    ZoomViewStep(view, target.clientWidthLogical, target.clientHeightLogical,
+                 id == kCmdZoomInStep ? kZoomStepFactor : 1.0 / kZoomStepFactor);
+    return ViewCommandStep::kRepaintView;
+  case kCmdSameViewForPrediction:
+    SameViewForPrediction(target.views);
+    return ViewCommandStep::kRepaintAllViews;
+  case kCmdPreviousView: return view.PopView() ? ViewCommandStep::kRepaintView : ViewCommandStep::kNothing;
+  case kCmdResetView: view.ResetView(); return ViewCommandStep::kRepaintView;
+  case kCmdPan: g_nToolMode = kToolPan; return ViewCommandStep::kNothing;
+  case kCmdSelector: g_nToolMode = kToolSelect; return ViewCommandStep::kNothing;
+  case kCmdODDemandSelection:
+    view.m_bShowZones = true;
+    g_nToolMode = kToolODPick;
+    g_nODStep = 0;
+    return ViewCommandStep::kRepaintView;
+  case kCmdNodeSelection: setSelectKind(kSelectNode); return ViewCommandStep::kNothing;
+  case kCmdLinkSelection: setSelectKind(kSelectLink); return ViewCommandStep::kNothing;
+  case kCmdShowCCTV:
+    view.m_nSelectKind = kSelectCamera;
+    g_nToolMode = kToolSelect;
+    return ViewCommandStep::kNothing;
+  case kCmdShowDetectors: return toggle(view.m_bShowDetectors);
+  case kCmdShowCCTVs: return toggle(view.m_bShowCCTV);
+  case kCmdODZone: return toggle(view.m_bShowZones);
+  case kCmdExportLinkPerformance:
+  case kCmdExportODDemand: return ViewCommandStep::kExport;
+  case kCmdViewUEPaths: return pathMode(kPathModeUE);
+  case kCmdViewSOPaths: return pathMode(kPathModeSO);
+  case kCmdSpecifyOrigin: return ViewCommandStep::kSpecifyOrigin;
+  case kCmdSpecifyDestination: return ViewCommandStep::kSpecifyDestination;
+  default: return ViewCommandStep::kNothing;
+  }
 }

@@ -1,8 +1,10 @@
 // What the network views' commands do to the views and the network, without
 // the widgets: step zoom, the same view in the prediction views, the path
-// modes, and Specify Origin and Destination. The window routes a command
-// to the active view and repaints as the command says.
+// modes, Specify Origin and Destination, and ApplyViewCommand, which runs
+// every view command of the menus and the toolbar. The window routes a
+// command to the active view and repaints as the command says.
 //
+//   switch (ApplyViewCommand(id, {view, views, clientW, clientH})) { ... }   // the window's part
 //   ZoomViewStep(view, clientW, clientH, kZoomStepFactor);     // Zoom in one step size
 //   SameViewForPrediction(views);
 //   LockedPathLists paths = g_PredictedPaths.Lock();
@@ -29,7 +31,6 @@ void SameViewForPrediction(const ViewSet& views);
 // set the tool mode becomes the path mode with this kind, and the OD pair's
 // paths are collected when it was set before too; otherwise the pan tool
 // takes over.
-enum PathModeKind { kPathModeSO = 0, kPathModeUE = 1 };
 void RunPathMode(int kind, LockedPathLists& paths, int currentMinute);
 
 // Specify Origin, after the control panel's options for the view are
@@ -44,3 +45,34 @@ void SpecifyOrigin(LockedPathLists& paths);
 // pair's paths are collected, every node's selection mark cleared and the
 // node selection emptied.
 bool SpecifyDestination(LockedPathLists& paths, int currentMinute);
+
+// ---- the commands as the window runs them ------------------------------------
+
+// What the window does once ApplyViewCommand has changed the views.
+enum class ViewCommandStep {
+  kNothing,             // no picture changed (a tool chosen, a selection kind)
+  kRepaintView,         // the view that received the command is drawn again
+  kRepaintAllViews,     // every network view is drawn again
+  kExport,              // the window asks for the export's file and writes it
+  kSpecifyOrigin,       // the window runs Specify Origin (it resets the control panel first)
+  kSpecifyDestination,  // the window runs Specify Destination (it may tell the operator)
+};
+
+// The view that received a command, its client area (logical units) and
+// the three views.
+struct ViewCommandTarget
+{
+  NetworkViewModel& view;
+  ViewSet views;
+  int clientWidthLogical = 0;
+  int clientHeightLogical = 0;
+};
+
+// Runs a network view command on the views' models and the shared tool
+// state: the tools (Zoom in on specified view, Pan, Selector, OD demand
+// selection), the step zooms, Get same view for prediction, Previous and
+// Reset view, the selection kinds (Node and Link in all three views, CCTV
+// in this one, with the selector), the layers (Detectors, CCTVs, ODZone)
+// and the path modes. Says what the window does then; any other id changes
+// nothing.
+ViewCommandStep ApplyViewCommand(int id, const ViewCommandTarget& target);

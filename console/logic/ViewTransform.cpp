@@ -146,6 +146,11 @@ void ViewHistory::Push(const ViewState& s)
   m_states[static_cast<std::size_t>(m_nIndex)] = s;
 }
 
+void ViewHistory::Store(const ViewState& s)
+{
+  m_states[static_cast<std::size_t>(m_nIndex)] = s;
+}
+
 std::optional<ViewState> ViewHistory::Pop()
 {
   if (m_nIndex < 1)

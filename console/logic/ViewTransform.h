@@ -59,7 +59,8 @@ public:
   // both scales are multiplied by the factor.
   void ZoomStep(double cx, double cy, double factor);
   // Zoom to a box: both scales become the client width over the box width
-  // and the offsets put the world point `corner` at the screen's top-left.
+  // and the offsets put the world point `corner` (the box's press point)
+  // at the screen's top-left.
   void ZoomToBox(const IntPoint& corner, double boxWidth, double clientWidth);
 };
 
@@ -81,9 +82,10 @@ struct LogicalMapping
   ScreenRect LogicalToDevice(const ScreenRect& r) const;
 };
 
-// The 1000 earlier view states. Index 0 holds the state the view started
-// with (stored at construction and at every Reset), so a Pop never hands
-// back a state that was never stored.
+// The 1000 earlier view states. Every entry holds the state the view
+// started with (stored at construction and at every Reset) until a Push or
+// a Store puts another there, so a Pop never hands back a state that was
+// never stored.
 class ViewHistory
 {
 public:
@@ -94,6 +96,8 @@ public:
   void Reset(const ViewState& initial);
   // Advances the index (999 wraps to 0) and stores the state there.
   void Push(const ViewState& s);
+  // Stores the state at the present index.
+  void Store(const ViewState& s);
   // At index 1 or more: goes back one and returns the state stored there;
   // at index 0: nothing.
   std::optional<ViewState> Pop();

@@ -163,9 +163,18 @@ QAction* CMainFrame::NewAction(int id, const std::string& text)
     action->setStatusTip(Q(c.prompt));
   if (!c.tooltip.empty())
     action->setToolTip(Q(c.tooltip));
-  if (MarkOf(id) != CommandMark::None)
-    action->setCheckable(true);
-  connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+  if (MarkOf(id) == CommandMark::None) {
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    return action;
+  }
+  // A command with a mark runs whenever the mark changes from outside its
+  // rule, by a click or by a toggle (a screen reader's, say); the rule then
+  // puts the mark where the new state says.
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, id] {
+    if (!m_bApplyingRules)
+      ExecuteCommand(id);
+  });
   return action;
 }
 
@@ -218,6 +227,14 @@ void CMainFrame::CreateToolbar()
     if (QWidget* button = m_wndToolBar->widgetForAction(action)) {
       button->setObjectName(QString("button%1").arg(id));
       button->setAccessibleName(Q(name));
+      // A tool button toggled by itself (through the accessibility
+      // interface) leaves its action as it was: the action takes the
+      // button's mark, and with it the command runs.
+      if (auto* tool = qobject_cast<QToolButton*>(button); tool && action->isCheckable())
+        connect(tool, &QAbstractButton::toggled, action, [action](bool checked) {
+          if (action->isChecked() != checked)
+            action->setChecked(checked);
+        });
     }
     m_toolbarActions.emplace(id, action);
   }
@@ -303,6 +320,9 @@ CommandUi CMainFrame::CommandState(int id) const
 void CMainFrame::UpdateCommandUi()
 {
   ApplyPathModeRule(g_nToolMode, g_nPathModeOn, g_nPathModeKind);
+  // The marks set here follow the state: they run no command.
+  const bool applying = m_bApplyingRules;
+  m_bApplyingRules = true;
   for (auto* actions : {&m_menuActions, &m_toolbarActions})
     for (auto& [id, action] : *actions) {
       const CommandUi ui = CommandState(id);
@@ -310,6 +330,7 @@ void CMainFrame::UpdateCommandUi()
       if (action->isCheckable())
         action->setChecked(ui.checked);
     }
+  m_bApplyingRules = applying;
   // The pan tool shows its cursor in every view.
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
     if (v)
@@ -405,36 +426,24 @@ void CMainFrame::OpenDialog(int id)
 void CMainFrame::RunFrameCommand(int id)
 {
   switch (id) {
-  case kCmdAdvanceClock:
-  case kCmdBringBackClock: {
-    int start = g_ChartWindowStart, end = g_ChartWindowEnd;
-    const bool moved =
-        id == kCmdAdvanceClock ? AdvanceChartWindow(start, end) : BringBackChartWindow(start, end);
-    if (moved) {
-      g_ChartWindowStart = start;
-      g_ChartWindowEnd = end;
-      if (g_pClockView)
-        g_pClockView->update();
-    }
-    break;
+  case kCmdPlots: OnPlots(); return;
+  case kCmdAdjustPredictionLayout: OnAdjustPredictionLayout(); return;
+  case kCmdOutputViewOption: OnOutputViewOption(); return;
+  case kCmdComponentViewOption: OnComponentViewOption(); return;
+  default: break;
   }
-  case kCmdPlots: OnPlots(); break;
-  case kCmdAdjustPredictionLayout: OnAdjustPredictionLayout(); break;
-  case kCmdPauseSimulation:
-    m_nSystemState = 100;
+  const std::optional<FrameRepaint> repaint =
+      ApplyFrameCommand(id, m_nSystemState, CurrentViews(), g_Project.m_nStartMinute);
+  if (!repaint) {
+    RunViewCommand(id);
+    return;
+  }
+  if (repaint->networkViews)
     InvalidateNetworkViews();
-    break;
-  case kCmdRewindSimulation: OnRewindSimulation(); break;
-  case kCmdOutputViewOption: OnOutputViewOption(); break;
-  case kCmdComponentViewOption: OnComponentViewOption(); break;
-  case kCmdShowRTData:
-    if (g_pEstimationView) {
-      g_pEstimationView->Model().m_nMinute = g_Project.m_nStartMinute;
-      g_pEstimationView->Invalidate();
-    }
-    break;
-  default: RunViewCommand(id); break;
-  }
+  if (repaint->estimationView && g_pEstimationView)
+    g_pEstimationView->Invalidate();
+  if (repaint->clockView && g_pClockView)
+    g_pClockView->update();
 }
 
 void CMainFrame::RunViewCommand(int id)
@@ -442,67 +451,16 @@ void CMainFrame::RunViewCommand(int id)
   CLogicView* view = m_pActiveView;
   if (!view)
     return;
-  NetworkViewModel& m = view->Model();
-  auto forAllViews = [](auto fn) {
-    for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
-      if (v)
-        fn(*v);
-  };
-  switch (id) {
-  case kCmdZoomIn: g_nToolMode = kToolZoomBox; break;
-  case kCmdZoomInStep: view->ZoomStep(kZoomStepFactor); break;
-  case kCmdZoomOut: view->ZoomStep(1.0 / kZoomStepFactor); break;
-  case kCmdSameViewForPrediction:
-    SameViewForPrediction(CurrentViews());
-    InvalidateNetworkViews();
-    break;
-  case kCmdPreviousView: view->PopView(); break;
-  case kCmdResetView: view->ResetView(); break;
-  case kCmdPan: g_nToolMode = kToolPan; break;
-  case kCmdSelector: g_nToolMode = kToolSelect; break;
-  case kCmdODDemandSelection:
-    m.m_bShowZones = true;
-    g_nToolMode = kToolODPick;
-    g_nODStep = 0;
-    view->Invalidate();
-    break;
-  case kCmdNodeSelection: forAllViews([](CLogicView& v) { v.Model().m_nSelectKind = kSelectNode; }); break;
-  case kCmdLinkSelection: forAllViews([](CLogicView& v) { v.Model().m_nSelectKind = kSelectLink; }); break;
-  case kCmdShowCCTV:
-    m.m_nSelectKind = kSelectCamera;
-    g_nToolMode = kToolSelect;
-    break;
-  case kCmdShowDetectors:
-    m.m_bShowDetectors = !m.m_bShowDetectors;
-    view->Invalidate();
-    break;
-  case kCmdShowCCTVs:
-    m.m_bShowCCTV = !m.m_bShowCCTV;
-    view->Invalidate();
-    break;
-  case kCmdODZone:
-    m.m_bShowZones = !m.m_bShowZones;
-    view->Invalidate();
-    break;
-  case kCmdExportLinkPerformance:
-  case kCmdExportODDemand: OnExport(id); break;
-  case kCmdViewUEPaths: OnPathMode(*view, kPathModeUE); break;
-  case kCmdViewSOPaths: OnPathMode(*view, kPathModeSO); break;
-  case kCmdSpecifyOrigin: view->OnSpecifyOrigin(); break;
-  case kCmdSpecifyDestination: view->OnSpecifyDestination(); break;
-  default:
-    // The unnamed empty commands do nothing.
-    break;
+  const ViewCommandTarget target{view->Model(), CurrentViews(), view->ClientWidthLogical(),
+                                 view->ClientHeightLogical()};
+  switch (ApplyViewCommand(id, target)) {
+  case ViewCommandStep::kNothing: break;
+  case ViewCommandStep::kRepaintView: view->Invalidate(); break;
+  case ViewCommandStep::kRepaintAllViews: InvalidateNetworkViews(); break;
+  case ViewCommandStep::kExport: OnExport(id); break;
+  case ViewCommandStep::kSpecifyOrigin: view->OnSpecifyOrigin(); break;
+  case ViewCommandStep::kSpecifyDestination: view->OnSpecifyDestination(); break;
   }
-}
-
-void CMainFrame::OnPathMode(CLogicView& view, int kind)
-{
-  {
-    LockedPathLists paths = g_PredictedPaths.Lock();
-    RunPathMode(kind, paths, g_CurrentMinute);
-  }
-  view.Invalidate();
 }
 
 void CMainFrame::OnExport(int id)
@@ -642,18 +600,6 @@ void CMainFrame::OnComponentViewOption()
   m_bComponentViewOption = !m_bComponentViewOption;
 }
 
-void CMainFrame::OnRewindSimulation()
-{
-  for (CLogicView* v : {g_pPredictionView0, g_pPredictionView1})
-    if (v)
-      v->Model().m_nMinute = 0;
-  g_EstimationClock = ClockRecord{};
-  g_PredictionClock = ClockRecord{};
-  InvalidateNetworkViews();
-  if (g_pClockView)
-    g_pClockView->update();
-}
-
 void CMainFrame::OnPrint()
 {
   if (m_pActiveView)
@@ -739,7 +685,7 @@ void CMainFrame::paintEvent(QPaintEvent* event)
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
-  if (m_nSystemState != 2)
+  if (m_nSystemState != kStateNamingService)
     return;
   InvalidateNetworkViews();
   if (g_pClockView)

@@ -72,7 +72,7 @@ public:
   // Some program runs on a client machine (a value of 1 to 8 in
   // distribution.ini): the client-machine reminder comes first.
   bool m_bDistributed = false;
-  int m_nSystemState = 0;  // bring-up state 0..6, 100
+  int m_nSystemState = kStateNothing;  // BringUpState
   bool m_bInfoSheetHidden = false;
   bool m_bOutputViewOption = false;
   int m_nPredictionLayout = 0;
@@ -145,11 +145,9 @@ private:
   void OnAdjustPredictionLayout();
   void OnOutputViewOption();
   void OnComponentViewOption();
-  void OnRewindSimulation();
   void OnPrint();
   void OnPrintSetup();
   void OnExport(int id);
-  void OnPathMode(CLogicView& view, int kind);
   void OpenCamera(const std::string& address);
   void BindToolHooks();
   InfoSheetHooks SheetHooks();
@@ -158,6 +156,7 @@ private:
   CLogicDoc& m_doc;
   std::unique_ptr<IBringUpActions> m_bringUp;
   bool m_bBringUpBusy = false;
+  bool m_bApplyingRules = false;  // UpdateCommandUi sets the marks
   std::map<int, DialogOpener> m_dialogs;
   std::unique_ptr<InfoSheetAdapter> m_infoSheet;  // built with the frame
   IInfoSheet* m_pInfoSheet = nullptr;

@@ -11,7 +11,9 @@
 #include "ConsoleState.h"
 #include "DocumentLogic.h"
 #include "GlobalArrays.h"
+#include "NetworkViewModel.h"
 #include "ProjectFixtures.h"
+#include "RecordingDrawTarget.h"
 #include "ScenarioObjects.h"
 #include "TempFiles.h"
 
@@ -106,7 +108,9 @@ TEST_F(Searches, ZonesAtAPoint)
   EXPECT_EQ(FindZoneAt({10, 10}), 0);
   EXPECT_EQ(FindZoneAt({75, 75}), 1);  // in both: the later one
   EXPECT_EQ(FindZoneAt({120, 120}), 1);
-  EXPECT_EQ(FindZoneAt({500, 500}), -1);  // in none
+  EXPECT_EQ(FindZoneAt({500, 500}), 0);  // in none: the first zone's position
+  g_ZoneArray.RemoveAll();
+  EXPECT_EQ(FindZoneAt({10, 10}), 0);  // no zones at all
 }
 
 TEST_F(Searches, PathAtALegendSwatch)
@@ -159,7 +163,7 @@ TEST(PathParts, DirectoryAndFileName)
   }
 }
 
-TEST(LoadData, StepsInOrderAndTheFlagOnlyAfterAWholeLoad)
+TEST(LoadData, StepsInOrderAndTheFlagSetWhetherTheLoadEndedOrStopped)
 {
   for (bool loads : {false, true}) {
     g_bDataLoaded = false;
@@ -176,13 +180,14 @@ TEST(LoadData, StepsInOrderAndTheFlagOnlyAfterAWholeLoad)
     s.repaint = [&] { steps.push_back("repaint"); };
     EXPECT_EQ(RunLoadData(s), loads);
     EXPECT_EQ(steps, (std::vector<std::string>{"load", "density", "repaint"}));
-    EXPECT_EQ(g_bDataLoaded, loads);
+    EXPECT_TRUE(g_bDataLoaded);
   }
   g_bDataLoaded = false;
 }
 
 // A load that stopped at xy.dat leaves the operator's incident.dat and
-// vms.dat as they were, and a retry begins from empty arrays.
+// vms.dat as they were, hands what it read to the views, which draw it and
+// search it safely, and a retry begins from empty arrays.
 TEST(LoadData, AnEarlyStopKeepsTheOperatorsFiles)
 {
   fixtures::RunDir run;
@@ -200,10 +205,28 @@ TEST(LoadData, AnEarlyStopKeepsTheOperatorsFiles)
   steps.load = [] { return g_Project.LoadProjectAndWriteBack(); };
   g_bDataLoaded = false;
   EXPECT_FALSE(RunLoadData(steps));
-  EXPECT_FALSE(g_bDataLoaded);
+  EXPECT_TRUE(g_bDataLoaded);
   EXPECT_FALSE(g_Project.m_bProjectLoaded);
   EXPECT_EQ(ReadAll("estimate/incident.dat"), incidents);
   EXPECT_EQ(ReadAll("estimate/vms.dat"), signs);
+  // What network.dat gave is drawn, links without their shapes included,
+  // in every display measure; the searches find it.
+  ASSERT_GT(g_LineArray.GetSize(), 0);
+  ASSERT_GT(g_NodeArray.GetSize(), 0);
+  for (int measure : {0, 1, 2, 3, 5}) {
+    NetworkViewModel view{ViewRole{}};
+    view.m_nDisplayMeasure = measure;
+    view.m_bShowCCTV = view.m_bShowDetectors = view.m_bShowVehicles = view.m_bShowPaths0 = true;
+    fixtures::RecordingTarget target;
+    LockedPathLists paths = g_PredictedPaths.Lock();
+    DrawNetwork(view.DrawOptions(g_bDataLoaded, 500), paths, target);
+    EXPECT_GE(target.Count("ellipse"), g_NodeArray.GetSize()) << measure;
+  }
+  const WorldPoint at = g_NodeArray[0]->m_ptPos;
+  g_LinkShapeRatio = 1.0;
+  EXPECT_EQ(FindNearestNode(at), g_NodeArray[0]);
+  FindNearestLink(at);
+  FindNearestDetector(at);
 
   net.xy = fixtures::SmallNetwork().xy;
   net.WriteAllFiles();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "DocumentLogic.h"
+#include "ViewCommands.h"
 #include "ViewDecorations.h"
 #include "ViewToolFixtures.h"
 
@@ -66,8 +67,10 @@ TEST_F(ZoomBox, DragsOfEverySizeAndDirection)
       {"3 units high", {100, 100}, {140, 103}, false, 0, {}},
       {"4 units each way", {100, 100}, {104, 104}, true, 200.0, {100, 70}},
       {"down and right", {200, 250}, {300, 300}, true, 8.0, {200, 220}},
-      {"dragged backwards", {300, 300}, {200, 250}, true, 8.0, {200, 220}},
-      {"dragged up", {200, 300}, {300, 250}, true, 8.0, {200, 220}},
+      // The press point comes to the top-left, whichever way the box goes.
+      {"right to left", {300, 250}, {200, 300}, true, 8.0, {300, 220}},
+      {"upwards", {200, 300}, {300, 250}, true, 8.0, {200, 270}},
+      {"up and to the left", {300, 300}, {200, 250}, true, 8.0, {300, 270}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -98,6 +101,57 @@ TEST_F(ZoomBox, DragsOfEverySizeAndDirection)
     EXPECT_EQ(view.model.m_history.Index(), 1);
     EXPECT_TRUE(view.model.PopView());
     EXPECT_EQ(t.State(), start);
+  }
+}
+
+// The zoom box stores the view as it stands before it zooms: Previous view
+// comes back to a scroll or a copy of the estimation view that no history
+// entry held, then to the older entries.
+TEST_F(ZoomBox, PreviousViewComesBackToTheViewBeforeTheBox)
+{
+  struct Case
+  {
+    const char* name;
+    void (*change)(NetworkViewModel& view, NetworkViewModel& estimation);
+  };
+  const Case cases[] = {
+      {"scrolled",
+       [](NetworkViewModel& v, NetworkViewModel&) {
+         ScrollByLine(v.m_transform, ScrollLine::Right, v.m_nHScrollPos, v.m_nVScrollPos);
+       }},
+      {"same view as the estimation view",
+       [](NetworkViewModel& v, NetworkViewModel& est) {
+         est.m_transform.m_state.scaleX = est.m_transform.m_state.scaleY = 2.0;
+         est.m_transform.m_state.offsetX = -70.0;
+         SameViewForPrediction({&est, &v, nullptr});
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view = RecordingView{};
+    view.model = NetworkViewModel(ViewRole{kViewPrediction0, 1});
+    NetworkViewModel estimation{ViewRole{}};
+    // One stored step zoom first, then the change that is not stored.
+    ZoomViewStep(view.model, 800, 600, kZoomStepFactor);
+    const ViewState zoomed = view.model.m_transform.State();
+    c.change(view.model, estimation);
+    const ViewState changed = view.model.m_transform.State();
+    ASSERT_NE(changed, zoomed);
+
+    Drag(Tool(kToolZoomBox), view, {100, 100}, {{200, 200}});
+    const ViewState boxed = view.model.m_transform.State();
+    ASSERT_NE(boxed, changed);
+    // A step zoom after the box: Previous goes back to the box's view...
+    ZoomViewStep(view.model, 800, 600, kZoomStepFactor);
+    EXPECT_TRUE(view.model.PopView());
+    EXPECT_EQ(view.model.m_transform.State(), boxed);
+    // ...then to the view as it stood when the box was dragged, then to
+    // the start.
+    EXPECT_TRUE(view.model.PopView());
+    EXPECT_EQ(view.model.m_transform.State(), changed);
+    EXPECT_TRUE(view.model.PopView());
+    EXPECT_EQ(view.model.m_transform.State(), ViewState{});
+    EXPECT_FALSE(view.model.PopView());
   }
 }
 
@@ -218,8 +272,11 @@ TEST_F(ODPick, PicksOfEveryKind)
       {"from zone 0 to zone 1", {50, 80}, {250, 80}, {{0, 1}}, 0, 1, kToolODPick},
       {"within one zone", {20, 40}, {80, 90}, {{0, 0}}, 0, 0, kToolODPick},
       {"released where pressed", {250, 80}, {250, 80}, {}, 1, 1, kToolSelect},
-      {"from outside every zone", {150, 80}, {250, 80}, {}, 1, 2, kToolODPick},
-      {"to outside every zone", {50, 80}, {50, 400}, {}, 1, 2, kToolODPick},
+      {"released where pressed outside every zone", {150, 80}, {150, 80}, {}, 0, 0, kToolSelect},
+      // A point outside every zone counts as the first zone.
+      {"from outside every zone", {150, 80}, {250, 80}, {{0, 1}}, 0, 1, kToolODPick},
+      {"to outside every zone", {250, 80}, {250, 400}, {{1, 0}}, 1, 0, kToolODPick},
+      {"both outside every zone", {150, 80}, {150, 400}, {{0, 0}}, 0, 0, kToolODPick},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -257,6 +314,18 @@ TEST_F(ODPick, TheArrowFollowsTheMouseOnlyWhileTheOriginIsPressed)
   EXPECT_EQ(hooks.odPairs, (std::vector<std::pair<int, int>>{{0, 1}}));
   Tool(kToolODPick).OnMouseMove(view, 0, {10, 10});
   EXPECT_EQ(view.bands.size(), 3u);  // only the removal
+}
+
+// A run directory without zone polygons: every point counts as the first
+// zone, and a drag still brings up the sheet's OD page.
+TEST_F(ODPick, WithoutZonesADragOpensTheSheetOnTheFirstZone)
+{
+  g_ZoneArray.RemoveAll();
+  Drag(Tool(kToolODPick), view, {50, 80}, {{400, 300}});
+  EXPECT_EQ(hooks.odPairs, (std::vector<std::pair<int, int>>{{0, 0}}));
+  EXPECT_EQ(g_nOriginZone, 0);
+  EXPECT_EQ(g_nDestinationZone, 0);
+  EXPECT_EQ(g_nToolMode, kToolODPick);
 }
 
 // ---- select -------------------------------------------------------------------

@@ -1,10 +1,13 @@
 // The main frame's decisions: the machine sum of distribution.ini, the hour
-// steps of the chart window, the splitter layouts, Plots, and the state-only
-// bring-up steps.
+// steps of the chart window, the state commands, the splitter layouts,
+// Plots, and the state-only bring-up steps.
 #include <gtest/gtest.h>
 
+#include "Commands.h"
 #include "DistributionScheme.h"
 #include "FrameLogic.h"
+#include "NetworkViewModel.h"
+#include "ResultStores.h"
 #include "TempFiles.h"
 
 #include <vector>
@@ -40,6 +43,80 @@ TEST(MachineSum, FromDistributionIni)
   }
   EXPECT_EQ(DistributionRowTable()[MachineSumOrder().front()].key, std::string("foresim"));
   EXPECT_EQ(DistributionRowTable()[MachineSumOrder().back()].key, std::string("foresim1"));
+}
+
+// The frame's commands that change only state, from a running system
+// (state 5) showing minutes 7, 8 and 9, with the chart window at the
+// case's start and end.
+TEST(FrameCommands, StateCommandsAndWhatTheyDrawAgain)
+{
+  struct Case
+  {
+    const char* name;
+    int id;
+    int start, end;        // chart window before
+    bool handled;          // a state command
+    FrameRepaint repaint;  // {network views, estimation view, clock view}
+    int startAfter, endAfter;
+    int state;
+    int minutes[3];  // estimation view, prediction views 0 and 1
+    bool clocksCleared;
+  };
+  const Case cases[] = {
+      {"advance", kCmdAdvanceClock, 0, 120, true, {false, false, true}, 60, 180, 5, {7, 8, 9}, false},
+      {"advance at the day's end", kCmdAdvanceClock, 1320, 1440, true, {}, 1320, 1440, 5, {7, 8, 9}, false},
+      {"bring back", kCmdBringBackClock, 60, 180, true, {false, false, true}, 0, 120, 5, {7, 8, 9}, false},
+      {"bring back before 1:00", kCmdBringBackClock, 30, 150, true, {}, 30, 150, 5, {7, 8, 9}, false},
+      {"pause",
+       kCmdPauseSimulation,
+       0,
+       120,
+       true,
+       {true, false, false},
+       0,
+       120,
+       kStatePaused,
+       {7, 8, 9},
+       false},
+      {"rewind", kCmdRewindSimulation, 0, 120, true, {true, false, true}, 0, 120, 5, {7, 0, 0}, true},
+      {"show RT data", kCmdShowRTData, 0, 120, true, {false, true, false}, 0, 120, 5, {420, 8, 9}, false},
+      {"not a state command", kCmdPlots, 0, 120, false, {}, 0, 120, 5, {7, 8, 9}, false},
+      {"a view command", kCmdZoomIn, 0, 120, false, {}, 0, 120, 5, {7, 8, 9}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NetworkViewModel est{ViewRole{kViewCurrentCondition, 0}};
+    NetworkViewModel p0{ViewRole{kViewPrediction0, 1}};
+    NetworkViewModel p1{ViewRole{kViewPrediction1, 3}};
+    est.m_nMinute = 7;
+    p0.m_nMinute = 8;
+    p1.m_nMinute = 9;
+    g_ChartWindowStart = c.start;
+    g_ChartWindowEnd = c.end;
+    g_EstimationClock.nHour = 3;
+    g_PredictionClock.nWindowEnd = 50;
+    int state = kStateStarted;
+    const std::optional<FrameRepaint> repaint = ApplyFrameCommand(c.id, state, {&est, &p0, &p1}, 420);
+    ASSERT_EQ(repaint.has_value(), c.handled);
+    if (repaint) {
+      EXPECT_EQ(*repaint, c.repaint);
+    }
+    EXPECT_EQ(g_ChartWindowStart.load(), c.startAfter);
+    EXPECT_EQ(g_ChartWindowEnd.load(), c.endAfter);
+    EXPECT_EQ(state, c.state);
+    EXPECT_EQ(est.m_nMinute, c.minutes[0]);
+    EXPECT_EQ(p0.m_nMinute, c.minutes[1]);
+    EXPECT_EQ(p1.m_nMinute, c.minutes[2]);
+    EXPECT_EQ(g_EstimationClock.nHour, c.clocksCleared ? 0 : 3);
+    EXPECT_EQ(g_PredictionClock.nWindowEnd, c.clocksCleared ? 0 : 50);
+  }
+  // Show RT Data without an estimation view changes nothing.
+  int state = kStateStarted;
+  EXPECT_EQ(ApplyFrameCommand(kCmdShowRTData, state, ViewSet{}, 420), FrameRepaint{});
+  g_ChartWindowStart = 0;
+  g_ChartWindowEnd = 120;
+  g_EstimationClock = ClockRecord{};
+  g_PredictionClock = ClockRecord{};
 }
 
 TEST(ChartWindow, HourSteps)

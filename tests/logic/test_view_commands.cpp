@@ -1,7 +1,8 @@
 // The network views' commands without widgets: the selection operations,
 // step zoom, the same view for prediction, the path modes, Specify Origin
-// and Destination, the two export texts byte for byte and their file, and
-// the command rules of the view commands.
+// and Destination, every view command as the window runs it, the two export
+// texts byte for byte and their file, and the command rules of the view
+// commands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -285,6 +286,115 @@ TEST_F(Exports, FileIsReplacedOrTheFailureNamed)
   EXPECT_NE(error.find("cannot be written"), std::string::npos);
 }
 
+// ---- the commands as the window runs them -------------------------------------
+
+class ViewCommandRuns : public NetworkTest
+{
+protected:
+  NetworkViewModel est{ViewRole{kViewCurrentCondition, 0}};
+  NetworkViewModel p0{ViewRole{kViewPrediction0, 1}};
+  NetworkViewModel p1{ViewRole{kViewPrediction1, 3}};
+  // Prediction view 0 receives the command.
+  ViewCommandTarget Target() { return {p0, {&est, &p0, &p1}, 800, 600}; }
+};
+
+// The tools, the selection kinds and the layers: what each command changes
+// and what the window then draws again.
+TEST_F(ViewCommandRuns, ToolsSelectKindsAndLayers)
+{
+  struct Case
+  {
+    int id;
+    ViewCommandStep step;
+    int toolMode;
+    int kinds[3];                 // select kinds of the estimation view, prediction views 0 and 1
+    bool zones, detectors, cctv;  // of prediction view 0
+    int odStep;
+  };
+  using S = ViewCommandStep;
+  const int p = kToolPathMode;
+  // From: the path mode, the OD pick's second step, link, node, link
+  // selection, every layer of prediction view 0 off.
+  const Case cases[] = {
+      {kCmdZoomIn, S::kNothing, kToolZoomBox, {1, 0, 1}, false, false, false, 2},
+      {kCmdPan, S::kNothing, kToolPan, {1, 0, 1}, false, false, false, 2},
+      {kCmdSelector, S::kNothing, kToolSelect, {1, 0, 1}, false, false, false, 2},
+      {kCmdODDemandSelection, S::kRepaintView, kToolODPick, {1, 0, 1}, true, false, false, 0},
+      {kCmdNodeSelection, S::kNothing, p, {0, 0, 0}, false, false, false, 2},
+      {kCmdLinkSelection, S::kNothing, p, {1, 1, 1}, false, false, false, 2},
+      {kCmdShowCCTV, S::kNothing, kToolSelect, {1, 2, 1}, false, false, false, 2},
+      {kCmdShowDetectors, S::kRepaintView, p, {1, 0, 1}, false, true, false, 2},
+      {kCmdShowCCTVs, S::kRepaintView, p, {1, 0, 1}, false, false, true, 2},
+      {kCmdODZone, S::kRepaintView, p, {1, 0, 1}, true, false, false, 2},
+      {kCmdExportLinkPerformance, S::kExport, p, {1, 0, 1}, false, false, false, 2},
+      {kCmdExportODDemand, S::kExport, p, {1, 0, 1}, false, false, false, 2},
+      {kCmdSpecifyOrigin, S::kSpecifyOrigin, p, {1, 0, 1}, false, false, false, 2},
+      {kCmdSpecifyDestination, S::kSpecifyDestination, p, {1, 0, 1}, false, false, false, 2},
+      {kCmdPreviousView, S::kNothing, p, {1, 0, 1}, false, false, false, 2},  // nothing stored yet
+      {kCmdVehicle, S::kNothing, p, {1, 0, 1}, false, false, false, 2},       // no view command
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    g_nToolMode = kToolPathMode;
+    g_nODStep = 2;
+    est.m_nSelectKind = kSelectLink;
+    p0.m_nSelectKind = kSelectNode;
+    p1.m_nSelectKind = kSelectLink;
+    p0.m_bShowZones = p0.m_bShowDetectors = p0.m_bShowCCTV = false;
+    EXPECT_EQ(ApplyViewCommand(c.id, Target()), c.step);
+    EXPECT_EQ(g_nToolMode, c.toolMode);
+    EXPECT_EQ(est.m_nSelectKind, c.kinds[0]);
+    EXPECT_EQ(p0.m_nSelectKind, c.kinds[1]);
+    EXPECT_EQ(p1.m_nSelectKind, c.kinds[2]);
+    EXPECT_EQ(p0.m_bShowZones, c.zones);
+    EXPECT_EQ(p0.m_bShowDetectors, c.detectors);
+    EXPECT_EQ(p0.m_bShowCCTV, c.cctv);
+    EXPECT_EQ(g_nODStep, c.odStep);
+    EXPECT_EQ(p0.m_transform.State(), ViewState{});
+  }
+  // A layer command toggles: a second Detectors turns the layer off.
+  ApplyViewCommand(kCmdShowDetectors, Target());
+  ApplyViewCommand(kCmdShowDetectors, Target());
+  EXPECT_FALSE(p0.m_bShowDetectors);
+  EXPECT_FALSE(est.m_bShowDetectors);
+}
+
+TEST_F(ViewCommandRuns, ZoomsHistoryAndTheSameViewForPrediction)
+{
+  using S = ViewCommandStep;
+  EXPECT_EQ(ApplyViewCommand(kCmdZoomInStep, Target()), S::kRepaintView);
+  EXPECT_DOUBLE_EQ(p0.m_transform.State().scaleX, 1.2);
+  EXPECT_DOUBLE_EQ(p0.m_transform.State().centerX, 400.0);
+  EXPECT_DOUBLE_EQ(p0.m_transform.State().centerY, 300.0);
+  EXPECT_EQ(ApplyViewCommand(kCmdZoomOut, Target()), S::kRepaintView);
+  EXPECT_NEAR(p0.m_transform.State().scaleX, 1.0, 1e-12);
+  EXPECT_EQ(p0.m_history.Index(), 2);
+  EXPECT_EQ(ApplyViewCommand(kCmdPreviousView, Target()), S::kRepaintView);
+  EXPECT_DOUBLE_EQ(p0.m_transform.State().scaleX, 1.2);
+  EXPECT_EQ(est.m_transform.State(), ViewState{});  // only the view that received it
+
+  est.m_transform.SetState({5, 6, 2, 2, 100, 200});
+  EXPECT_EQ(ApplyViewCommand(kCmdSameViewForPrediction, Target()), S::kRepaintAllViews);
+  EXPECT_EQ(p0.m_transform.State(), est.m_transform.State());
+  EXPECT_EQ(p1.m_transform.State(), est.m_transform.State());
+
+  EXPECT_EQ(ApplyViewCommand(kCmdResetView, Target()), S::kRepaintView);
+  EXPECT_EQ(p0.m_transform.State(), (ViewState{0, 30, 1, 1, 100, 200}));  // the centre stays
+  EXPECT_EQ(p0.m_history.Index(), 0);
+}
+
+TEST_F(ViewCommandRuns, PathModesRunOnTheSharedFlags)
+{
+  g_nPathModeOn = 0;  // as the frame's rule leaves it outside the path mode
+  EXPECT_EQ(ApplyViewCommand(kCmdViewSOPaths, Target()), ViewCommandStep::kRepaintView);
+  EXPECT_EQ(g_nToolMode, kToolPathMode);
+  EXPECT_EQ(g_nPathModeKind, kPathModeSO);
+  EXPECT_EQ(ApplyViewCommand(kCmdViewSOPaths, Target()), ViewCommandStep::kRepaintView);
+  EXPECT_EQ(g_nToolMode, kToolPan);
+  EXPECT_EQ(ApplyViewCommand(kCmdViewUEPaths, Target()), ViewCommandStep::kRepaintView);
+  EXPECT_EQ(g_nToolMode, kToolPan);  // UE does not toggle an SO kind
+}
+
 // ---- command rules of the views -----------------------------------------------
 
 TEST(ViewCommandRules, OverToolModesSelectKindsStatesAndData)
@@ -314,7 +424,7 @@ TEST(ViewCommandRules, OverToolModesSelectKindsStatesAndData)
           EXPECT_EQ(CommandRule(kCmdSelector, a, v), (CommandUi{true, CommandMark::Radio, tool == 2}));
           EXPECT_EQ(CommandRule(kCmdODDemandSelection, a, v),
                     (CommandUi{data, CommandMark::Radio, data && tool == 3}));
-          const bool exports = data && (state == 3 || state == 5 || state == 6);
+          const bool exports = data && state == 3;  // greyed in every other state
           EXPECT_EQ(CommandRule(kCmdExportLinkPerformance, a, v).enabled, exports);
           EXPECT_EQ(CommandRule(kCmdExportODDemand, a, v).enabled, exports);
           for (int id : {kCmdZoomInStep, kCmdZoomOut, kCmdSameViewForPrediction, kCmdPreviousView,

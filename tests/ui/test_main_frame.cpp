@@ -4,6 +4,7 @@
 // hour steps and the About box.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "AboutDialog.h"
 #include "CClockView.h"
@@ -160,6 +162,8 @@ TEST(MainFrame, LoadDataAndTheCommandsItOffers)
 TEST(MainFrame, ALoadThatStopsEarlyKeepsLoadDataOffered)
 {
   GeneratedRunDir run;
+  const std::filesystem::path whole = std::filesystem::path(run.path()) / "xy.dat.whole";
+  std::filesystem::copy_file("estimate/xy.dat", whole);
   {
     std::ofstream xy("estimate/xy.dat");
     xy << "1\n1 0 0\n";
@@ -169,9 +173,23 @@ TEST(MainFrame, ALoadThatStopsEarlyKeepsLoadDataOffered)
   EXPECT_TRUE(f.ExecuteCommand(kCmdLoadData));
   ASSERT_EQ(console.messages.size(), 1u);
   EXPECT_NE(console.messages[0].find("xy.dat"), std::string::npos);
-  EXPECT_FALSE(g_bDataLoaded);
+  // What was read goes to the views all the same; the commands that need a
+  // whole project stay greyed.
+  EXPECT_TRUE(g_bDataLoaded);
   EXPECT_TRUE(f.ToolbarAction(kCmdLoadData)->isEnabled());
-  EXPECT_FALSE(f.MenuAction(kCmdCheckSystemSettings)->isEnabled());
+  for (int id : {kCmdCheckSystemSettings, kCmdActivateNamingService, kCmdInputCycles})
+    EXPECT_FALSE(f.MenuAction(id)->isEnabled()) << id;
+  for (int id : {kCmdPlots, kCmdODDemandSelection})
+    EXPECT_FALSE(f.ToolbarAction(id)->isEnabled()) << id;
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1}) {
+    v->Model().m_nDisplayMeasure = 1;
+    EXPECT_FALSE(v->grab().isNull());
+  }
+  // A second load of whole files takes the project.
+  std::filesystem::copy_file(whole, "estimate/xy.dat", std::filesystem::copy_options::overwrite_existing);
+  EXPECT_TRUE(f.ExecuteCommand(kCmdLoadData));
+  EXPECT_FALSE(f.ToolbarAction(kCmdLoadData)->isEnabled());
+  EXPECT_TRUE(f.MenuAction(kCmdCheckSystemSettings)->isEnabled());
 }
 
 TEST(MainFrame, LoadOutputHandsTheDataOverOnlyWithAnEmptyFort911)
@@ -310,6 +328,105 @@ TEST(MainFrame, PredictionLayoutsInTurn)
   EXPECT_NEAR(s4->sizes().at(0), f.centralWidget()->height() / 3, 2);
   EXPECT_GT(s4->sizes().at(1), 0);
   EXPECT_EQ(f.m_nPredictionLayout, 0);
+}
+
+// The toolbar's mode buttons: the tool mode follows a button's mark however
+// the mark changes (a click, the accessibility interface's toggle, the
+// button's own setChecked or toggle), and the marks then show the mode.
+// Unchecking the mode's own button keeps the mode and its mark.
+TEST(MainFrame, ModeButtonsFollowTheirMarkHoweverItChanges)
+{
+  GeneratedRunDir run;
+  Console console;
+  CMainFrame& f = console.Frame();
+  ASSERT_TRUE(f.ExecuteCommand(kCmdLoadData));
+  QToolBar* bar = f.findChild<QToolBar*>("toolbar");
+  ASSERT_TRUE(bar);
+  auto button = [&](int id) { return qobject_cast<QToolButton*>(bar->widgetForAction(f.ToolbarAction(id))); };
+  auto accessible = [](const QString& action) {
+    return [action](QToolButton* b) {
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(b);
+      ASSERT_TRUE(face && face->actionInterface());
+      ASSERT_TRUE(face->actionInterface()->actionNames().contains(action));
+      face->actionInterface()->doAction(action);
+    };
+  };
+  struct Way
+  {
+    const char* name;
+    std::function<void(QToolButton*)> change;
+  };
+  const Way ways[] = {
+      {"accessible toggle", accessible(QAccessibleActionInterface::toggleAction())},
+      {"setChecked", [](QToolButton* b) { b->setChecked(!b->isChecked()); }},
+      {"toggle", [](QToolButton* b) { b->toggle(); }},
+      {"click", [](QToolButton* b) { b->click(); }},
+  };
+  struct Mode
+  {
+    int id;
+    int mode;
+  };
+  const Mode modes[] = {{kCmdSelector, kToolSelect},
+                        {kCmdZoomIn, kToolZoomBox},
+                        {kCmdPan, kToolPan},
+                        {kCmdODDemandSelection, kToolODPick}};
+  for (const Way& way : ways)
+    for (const Mode& m : modes) {
+      SCOPED_TRACE(testing::Message() << way.name << " " << m.id);
+      g_nToolMode = m.mode == kToolPan ? kToolSelect : kToolPan;
+      f.UpdateCommandUi();
+      QToolButton* b = button(m.id);
+      ASSERT_TRUE(b);
+      ASSERT_FALSE(b->isChecked());
+      way.change(b);
+      EXPECT_EQ(g_nToolMode, m.mode);
+      for (const Mode& other : modes) {
+        EXPECT_EQ(button(other.id)->isChecked(), other.id == m.id) << other.id;
+        EXPECT_EQ(f.ToolbarAction(other.id)->isChecked(), other.id == m.id) << other.id;
+      }
+      // Again, on the checked button.
+      way.change(b);
+      EXPECT_EQ(g_nToolMode, m.mode);
+      EXPECT_TRUE(b->isChecked());
+    }
+
+  // The selection kinds' buttons: Link selection toggled through the
+  // accessibility interface sets it in all three views.
+  g_nToolMode = kToolSelect;
+  f.UpdateCommandUi();
+  accessible(QAccessibleActionInterface::toggleAction())(button(kCmdLinkSelection));
+  for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
+    EXPECT_EQ(v->Model().m_nSelectKind, kSelectLink);
+  EXPECT_TRUE(button(kCmdLinkSelection)->isChecked());
+  EXPECT_FALSE(button(kCmdNodeSelection)->isChecked());
+  EXPECT_TRUE(f.MenuAction(kCmdLinkSelection)->isChecked());
+  // A menu item toggled by itself runs its command too.
+  f.MenuAction(kCmdNodeSelection)->toggle();
+  EXPECT_EQ(g_pEstimationView->Model().m_nSelectKind, kSelectNode);
+  EXPECT_TRUE(button(kCmdNodeSelection)->isChecked());
+  f.MenuAction(kCmdShowDetectors)->toggle();
+  EXPECT_TRUE(g_pEstimationView->Model().m_bShowDetectors);
+  EXPECT_TRUE(f.MenuAction(kCmdShowDetectors)->isChecked());
+  f.MenuAction(kCmdShowDetectors)->toggle();
+  EXPECT_FALSE(g_pEstimationView->Model().m_bShowDetectors);
+  g_nToolMode = kToolZoomBox;
+}
+
+// A greyed mode button checked by itself enters no mode: its mark goes back.
+TEST(MainFrame, AGreyedModeButtonCheckedByItselfEntersNoMode)
+{
+  GeneratedRunDir run;
+  Console console;
+  CMainFrame& f = console.Frame();
+  QToolBar* bar = f.findChild<QToolBar*>("toolbar");
+  auto* od = qobject_cast<QToolButton*>(bar->widgetForAction(f.ToolbarAction(kCmdODDemandSelection)));
+  ASSERT_TRUE(od);
+  ASSERT_FALSE(od->isEnabled());  // no data loaded
+  od->setChecked(true);
+  EXPECT_EQ(g_nToolMode, kToolZoomBox);
+  EXPECT_FALSE(od->isChecked());
+  EXPECT_FALSE(f.ToolbarAction(kCmdODDemandSelection)->isChecked());
 }
 
 TEST(AboutBox, OkAndAnEmptyBorderedPictureWithoutTitleBar)

@@ -50,16 +50,20 @@ TEST_F(ViewTools, ADraggedZoomBoxFillsTheViewWithTheBox)
   const QPoint from(300, 260), to(120, 140);  // dragged up and to the left
   const IntPoint a = DeviceToWorldPoint(*view, {from.x(), from.y()});
   const IntPoint b = DeviceToWorldPoint(*view, {to.x(), to.y()});
+  const ViewState before = view->Model().m_transform.State();
   DragIn(view, from, to);
   const ViewTransform& t = view->Model().m_transform;
   EXPECT_DOUBLE_EQ(t.State().scaleX, double(view->ClientWidthLogical()) / std::abs(b.x - a.x));
   EXPECT_DOUBLE_EQ(t.State().scaleY, t.State().scaleX);
-  const ScreenPointD corner = t.WorldToScreenD({double(std::min(a.x, b.x)), double(std::min(a.y, b.y))});
+  // The press point comes to the view's top-left corner.
+  const ScreenPointD corner = t.WorldToScreenD({double(a.x), double(a.y)});
   EXPECT_NEAR(corner.x, 0.0, 1e-6);
   EXPECT_NEAR(corner.y, 0.0, 1e-6);
   EXPECT_EQ(view->Model().m_history.Index(), 1);
   EXPECT_EQ(view->CurrentRubberBand().kind, RubberBand::Kind::None);
   EXPECT_TRUE(frame().ToolbarAction(kCmdZoomIn)->isChecked());
+  frame().ExecuteCommand(kCmdPreviousView);
+  EXPECT_EQ(t.State(), before);
 }
 
 TEST_F(ViewTools, TheBandMovesOverTheCachedPictureWithoutDrawingItAgain)
@@ -206,8 +210,10 @@ TEST_F(ViewTools, ExportsWriteTheChosenFileOrSayWhyNot)
 {
   std::string chosen;
   frame().SetExportFileChooser([&](QWidget*, const std::string&) { return chosen; });
-  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // state 0: no results
+  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // greyed in state 0
   frame().m_nSystemState = 5;
+  EXPECT_FALSE(frame().ExecuteCommand(kCmdExportODDemand));  // and in 5
+  frame().m_nSystemState = 3;
   g_PredictionClock.nWindowStart = 1;
   g_PredictionClock.nWindowEnd = 2;
 
