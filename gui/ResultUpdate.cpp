@@ -26,7 +26,7 @@ const PlainRecord* Find(const FetchedMessage& msg, int kind)
 
 // The first value of array i.
 template <class T>
-bool First(const std::vector<std::vector<T>>& arrays, std::size_t i, T& value)
+bool First(const std::vector<RecordArray<T>>& arrays, std::size_t i, T& value)
 {
   if (i >= arrays.size() || arrays[i].empty())
     return false;
@@ -50,7 +50,7 @@ int LinkCount()
 }
 
 // The arrays F[0..count-1] hold exactly `size` values each.
-bool ArraysOfSize(const std::vector<std::vector<float>>& F, std::size_t count, std::uint64_t size)
+bool ArraysOfSize(const std::vector<RecordArray<float>>& F, std::size_t count, std::uint64_t size)
 {
   if (F.size() < count)
     return false;
@@ -117,43 +117,79 @@ std::string ODProblem(const PlainRecord& r, int& zones)
   return "";
 }
 
-void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
+// What a NOWSIM end's records give, checked.
+struct EstimationChecks
+{
+  bool statOk = false;  // numcars and the four values are there
+  std::int32_t numcars = 0;
+  float avgDen = 0, avgSpeed = 0, avgStop = 0, timeNow = 0;
+  bool minuteOk = false;  // time_now is a time
+  int m = 0;
+  const PlainRecord* links = nullptr;
+  std::string linkProblem;  // "" when the link values fit
+  std::string odProblem;    // "" when the OD matrix fits
+  int zones = 0;
+};
+
+EstimationChecks CheckEstimation(const FetchedMessage& msg)
+{
+  EstimationChecks c;
+  const PlainRecord* stat = Find(msg, kKindRTStat);
+  c.statOk = stat && First(stat->L, 0, c.numcars) && First(stat->F, 0, c.avgDen) &&
+             First(stat->F, 1, c.avgSpeed) && First(stat->F, 2, c.avgStop) && First(stat->F, 3, c.timeNow);
+  c.minuteOk = c.statOk && MinuteOfTime(c.timeNow, c.m);
+  c.links = Find(msg, kKindRTLink);
+  c.linkProblem = c.links ? RTLinkProblem(*c.links) : "GUIRTLINKDATA: no record";
+  if (c.links)
+    c.odProblem = ODProblem(*c.links, c.zones);
+  return c;
+}
+
+// Off the window thread: the link values at the record's minute.
+void WriteEstimationLinks(const EstimationChecks& c)
+{
+  if (!c.minuteOk || !c.linkProblem.empty())
+    return;
+  const std::vector<RecordArray<float>>& F = c.links->F;
+  const int n = LinkCount();
+  for (int i = 0; i < n; ++i)
+    if (CDrawLine* link = g_LineArray.GetAt(i)) {
+      const float* const values[kSeriesMeasures] = {F[0].data() + i, F[1].data() + i, F[2].data() + i,
+                                                    F[3].data() + i};
+      link->m_dSeries.SetRecordRun(kSourceEstimate, c.m, values, 0, 1, false);
+    }
+}
+
+// On the window thread, after the link values: the rest of the update.
+void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
 {
   Shown(d, "NOWSIM simulation ended.");
   FileLine(d, "Updating display from NOWSIM.");
-
-  const PlainRecord* stat = Find(msg, kKindRTStat);
-  std::int32_t numcars = 0;
-  float avgDen = 0, avgSpeed = 0, avgStop = 0, timeNow = 0;
-  if (!stat || !First(stat->L, 0, numcars) || !First(stat->F, 0, avgDen) || !First(stat->F, 1, avgSpeed) ||
-      !First(stat->F, 2, avgStop) || !First(stat->F, 3, timeNow)) {
+  if (!c.statOk) {
     Skipped(d, "GUIRTSTATDATA: the record lacks numcars or one of its four values; NOWSIM results not shown");
     return;
   }
-  int m = 0;
-  if (!MinuteOfTime(timeNow, m)) {
-    Skipped(d, StringPrintf("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", timeNow));
+  if (!c.minuteOk) {
+    Skipped(d, StringPrintf("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", c.timeNow));
     return;
   }
+  const int m = c.m;
   g_CurrentMinute = m;
   d.SetViewMinute(IResultDisplay::kEstimationView, m);
 
-  const PlainRecord* links = Find(msg, kKindRTLink);
-  std::string linkProblem = links ? RTLinkProblem(*links) : "GUIRTLINKDATA: no record";
-  if (!linkProblem.empty())
-    Skipped(d, linkProblem);
-  int zones = 0;
-  if (links) {
-    const std::string odProblem = ODProblem(*links, zones);
-    if (odProblem.empty()) {
+  if (!c.linkProblem.empty())
+    Skipped(d, c.linkProblem);
+  if (c.links) {
+    if (c.odProblem.empty()) {
+      const int zones = c.zones;
       g_Project.SetODSize(zones);
       const int slot = m / 5;
-      const std::vector<float>& od = links->F[4];
+      const RecordArray<float>& od = c.links->F[4];
       for (int i = 0; i < zones; ++i)
         for (int j = 0; j < zones; ++j)
           g_Project.SetODEntry(slot, i, j, od[static_cast<std::size_t>(j) * zones + i]);
     } else {
-      Skipped(d, odProblem);
+      Skipped(d, c.odProblem);
     }
   }
 
@@ -169,16 +205,7 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
   d.SetViewMinute(IResultDisplay::kPredictionView0, predicted);
   d.SetViewMinute(IResultDisplay::kPredictionView1, predicted);
 
-  g_NetStats[kSourceEstimate][m] = {numcars, avgStop, avgDen, avgSpeed};
-  if (linkProblem.empty()) {
-    const int n = LinkCount();
-    for (int i = 0; i < n; ++i)
-      if (CDrawLine* link = g_LineArray.GetAt(i)) {
-        const double values[kSeriesMeasures] = {links->F[0][i], links->F[1][i], links->F[2][i] * 100.0,
-                                                links->F[3][i]};
-        link->m_dSeries.SetMeasures(kSourceEstimate, m, values);
-      }
-  }
+  g_NetStats[kSourceEstimate][m] = {c.numcars, c.avgStop, c.avgDen, c.avgSpeed};
 
   Shown(d, StringPrintf("NOWSIM Time: %d", m));
   g_ModuleRunning[kModuleNowsim] = false;
@@ -204,8 +231,20 @@ std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
   return "";
 }
 
-void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
+// A FORESIM end: what its first step decided for the link values.
+struct PredictionPlan
 {
+  int instance = 0;
+  bool write = false;  // the stage's steps go into the series
+  const PlainRecord* links = nullptr;
+  int S = 0, L = 0;  // stage start and length
+};
+
+// On the window thread: the lines, the paths, the running flag, the clocks,
+// the chart window and the statistics; decides where the stage's steps go.
+void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
+{
+  const int instance = plan.instance;
   const bool first = instance == 0;
   const int source = first ? kSourcePredict0 : kSourcePredict1;
   const char* linkName = first ? "GUIPLINKDATA" : "GUIPLINKDATA_1";
@@ -284,50 +323,43 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
       links ? PredLinkProblem(*links, linkName, blocks) : std::string(linkName) + ": no record";
   if (linkProblem.empty() && stageOk && L > blocks)
     linkProblem = StringPrintf("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
-  if (!linkProblem.empty()) {
+  if (!linkProblem.empty())
     Skipped(d, linkProblem);
-  } else if (stageOk && L > 0) {
-    // Per link and measure, the stage's steps and the copy of the last one
-    // at S + L in one run (a copy past the stores is not written).
-    struct Measure
-    {
-      int array;  // of the record
-      int measure;
-      double scale;
-    };
-    static const Measure measures[] = {{0, kMeasureSpeed, 1.0},
-                                       {1, kMeasureDensity, 1.0},
-                                       {2, kMeasureQueue, 100.0},
-                                       {3, kMeasureFlow, 1.0}};
-    // Links go in blocks, so that each step's values of a block are read
-    // in one piece.
-    constexpr int kBlock = 64;
-    const int n = LinkCount();
-    const std::size_t size = static_cast<std::size_t>(n);
-    const std::size_t width = static_cast<std::size_t>(L) + 1;
-    std::vector<double> runs(kBlock * width);
-    for (int first = 0; first < n; first += kBlock) {
-      const int count = std::min(kBlock, n - first);
-      for (const Measure& me : measures) {
-        const float* values = links->F[me.array].data();
-        for (int t = 0; t < L; ++t) {
-          const float* step = values + static_cast<std::size_t>(t) * size + static_cast<std::size_t>(first);
-          for (int b = 0; b < count; ++b)
-            runs[b * width + t] = step[b] * me.scale;
-        }
-        for (int b = 0; b < count; ++b) {
-          double* run = &runs[b * width];
-          run[L] = run[L - 1];
-          if (CDrawLine* link = g_LineArray.GetAt(first + b))
-            link->m_dSeries.SetRange(me.measure, source, S, run, L + 1);
-        }
-      }
-    }
-  }
+  plan.write = linkProblem.empty() && stageOk && L > 0;
+  plan.links = links;
+  plan.S = S;
+  plan.L = L;
+}
 
+// Off the window thread: per link, the stage's steps of the four measures
+// and the copy of the last one at S + L (a copy past the stores is not
+// written).
+void WritePredictionLinks(const PredictionPlan& plan)
+{
+  if (!plan.write)
+    return;
+  const int source = plan.instance == 0 ? kSourcePredict0 : kSourcePredict1;
+  const int n = LinkCount();
+  const std::size_t size = static_cast<std::size_t>(n);
+  // The record's arrays in the series' measure order (density, speed,
+  // queue, flow): speed, density, queue, flow.
+  const std::vector<RecordArray<float>>& F = plan.links->F;
+  const float* const arrays[kSeriesMeasures] = {F[1].data(), F[0].data(), F[2].data(), F[3].data()};
+  for (int i = 0; i < n; ++i)
+    if (CDrawLine* link = g_LineArray.GetAt(i)) {
+      const float* const values[kSeriesMeasures] = {arrays[0] + i, arrays[1] + i, arrays[2] + i,
+                                                    arrays[3] + i};
+      link->m_dSeries.SetRecordRun(source, plan.S, values, size, plan.L, true);
+    }
+}
+
+// On the window thread, after the link values: the repaints.
+void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
+{
   d.InvalidateViews();
   d.RefreshPreviews();
-  FileLine(d, first ? "Finished updating display from FORESIM." : "Finished updating display from FORESIM1.");
+  FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."
+                                 : "Finished updating display from FORESIM1.");
 }
 
 // ---- FARVET and NEARVET ended -------------------------------------------------
@@ -357,8 +389,24 @@ void ApplyFarvet(const FetchedMessage& msg, IResultDisplay& d)
   FileLine(d, "Finished updating display from FARVET.");
 }
 
-void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
+// A NEARVET end: the observed links its record names, checked.
+struct ObservedPlan
 {
+  const PlainRecord* record = nullptr;
+  std::size_t count = 0;  // entries to write
+  int minute = 0;
+  int outside = 0;  // link numbers outside the network
+};
+
+// On the window thread: the lines, the running flag, the consistency value
+// and the checks of the observed links.
+void BeginNearvet(const FetchedMessage& msg, ObservedPlan& plan, IResultDisplay& d)
+{
+  Shown(d, "NEARVET ended.");
+  FileLine(d, "Updating display from NEARVET.");
+  g_ModuleRunning[kModuleNearvet] = false;
+  ApplyConsistencyValue(msg, d, kKindCCBUpdatedSpeed, g_NearvetPerMinute);
+
   const PlainRecord* r = Find(msg, kKindSTLink);
   std::int32_t n = 0;
   if (!r || !First(r->L, 1, n)) {
@@ -371,35 +419,122 @@ void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
     Skipped(d, StringPrintf("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
     return;
   }
-  const int minute = g_CurrentMinute.load();
-  if (!IsStoreMinute(minute))
+  plan.minute = g_CurrentMinute.load();
+  if (!IsStoreMinute(plan.minute))
+    return;
+  plan.record = r;
+  plan.count = count;
+}
+
+// Off the window thread: density, speed and flow of each observed link at
+// the current minute (the queue of the observation source is not written).
+void WriteObservedLinks(ObservedPlan& plan)
+{
+  const PlainRecord* r = plan.record;
+  if (!r)
     return;
   const int links = LinkCount();
-  int outside = 0;
-  for (std::size_t j = 0; j < count; ++j) {
+  for (std::size_t j = 0; j < plan.count; ++j) {
     const std::int32_t id = r->L[2][j];
     CDrawLine* link = id >= 1 && id <= links ? g_LineArray.GetAt(id - 1) : nullptr;
     if (!link) {
-      ++outside;
+      ++plan.outside;
       continue;
     }
-    link->SetSeries(kMeasureDensity, kSourceObserved, minute, r->F[1][j]);
-    link->SetSeries(kMeasureSpeed, kSourceObserved, minute, r->F[2][j]);
-    link->SetSeries(kMeasureFlow, kSourceObserved, minute, r->F[0][j]);
+    // F[0] flows, F[1] densities, F[2] speeds.
+    const float* const values[kSeriesMeasures] = {r->F[1].data() + j, r->F[2].data() + j, nullptr,
+                                                  r->F[0].data() + j};
+    link->m_dSeries.SetRecordRun(kSourceObserved, plan.minute, values, 0, 1, false);
   }
-  if (outside > 0)
-    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", outside, links));
 }
 
-void ApplyNearvet(const FetchedMessage& msg, IResultDisplay& d)
+// On the window thread, after the link values.
+void FinishNearvet(const ObservedPlan& plan, IResultDisplay& d)
 {
-  Shown(d, "NEARVET ended.");
-  FileLine(d, "Updating display from NEARVET.");
-  g_ModuleRunning[kModuleNearvet] = false;
-  ApplyConsistencyValue(msg, d, kKindCCBUpdatedSpeed, g_NearvetPerMinute);
-  ApplyObservedLinks(msg, d);
+  if (plan.outside > 0)
+    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", plan.outside,
+                            LinkCount()));
   d.RefreshPreviews();
   FileLine(d, "Finished updating display from NEARVET.");
+}
+
+// The codes whose reaction is one step on the window thread.
+void ApplyOnWindow(const FetchedMessage& msg, IResultDisplay& d)
+{
+  switch (msg.code) {
+  case MSG_CYCLIC_STARTED: Shown(d, "Cyclic executive started."); break;
+  case MSG_CYCLIC_STOPPED:
+  case MSG_CYCLIC_HALTED: Shown(d, "Cyclic executive stoped."); break;
+  case MSG_CYCLIC_FAILED: Shown(d, "Cyclic executive stoped. System failure."); break;
+  case MSG_NOWSIM_STARTED:
+    Shown(d, "NOWSIM simulation started.");
+    MarkStarted(kModuleNowsim);
+    break;
+  case MSG_FORESIM_STARTED:
+    MarkStarted(kModuleForesim);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM simulation started.");
+    break;
+  case MSG_FORESIM1_STARTED:
+    MarkStarted(kModuleForesim1);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM1 simulation started.");
+    break;
+  case MSG_FARVET_STARTED:
+    MarkStarted(kModuleFarvet);
+    d.RefreshPreviews();
+    Shown(d, "FARVET started.");
+    break;
+  case MSG_FARVET_ENDED: ApplyFarvet(msg, d); break;
+  case MSG_NEARVET_STARTED:
+    MarkStarted(kModuleNearvet);
+    d.RefreshPreviews();
+    Shown(d, "NEARVET started.");
+    break;
+  default: {
+    // ODE, ODEC and ODP: a flag, a mark, a line.
+    struct Step
+    {
+      long code;
+      int module;
+      bool started;
+      const char* text;
+    };
+    static const Step steps[] = {
+        {MSG_ODE_STARTED, kModuleODE, true, "ODE started."},
+        {MSG_ODE_ENDED, kModuleODE, false, "ODE ended."},
+        {MSG_ODEC_STARTED, kModuleODEC, true, "ODEC started."},
+        {MSG_ODEC_ENDED, kModuleODEC, false, "ODEC ended."},
+        {MSG_ODP_STARTED, kModuleODP, true, "ODP started."},
+        {MSG_ODP_ENDED, kModuleODP, false, "ODP ended."},
+    };
+    for (const Step& s : steps) {
+      if (s.code != msg.code)
+        continue;
+      if (s.started)
+        MarkStarted(s.module);
+      else
+        g_ModuleRunning[s.module] = false;
+      d.RefreshPreviews();
+      Shown(d, s.text);
+    }
+    break;
+  }
+  }
+}
+
+ApplyStep OnWindow(std::function<void(IResultDisplay&)> f)
+{
+  ApplyStep s;
+  s.onWindow = std::move(f);
+  return s;
+}
+
+ApplyStep OffWindow(std::function<void()> f)
+{
+  ApplyStep s;
+  s.offWindow = std::move(f);
+  return s;
 }
 
 }  // namespace
@@ -495,77 +630,50 @@ void RollChartWindow(int m, int s, int& windowStart, int& windowEnd, int& lastRo
   }
 }
 
+std::vector<ApplyStep> ApplySteps(std::shared_ptr<FetchedMessage> msg)
+{
+  if (!msg || !IsHandledCode(msg->code))
+    return {};
+  if (!msg->dropReason.empty())
+    return {OnWindow([msg](IResultDisplay& d) { Shown(d, msg->dropReason); })};
+  switch (msg->code) {
+  case MSG_NOWSIM_ENDED: {
+    auto checks = std::make_shared<EstimationChecks>();
+    return {OffWindow([msg, checks] {
+              *checks = CheckEstimation(*msg);
+              WriteEstimationLinks(*checks);
+            }),
+            OnWindow([msg, checks](IResultDisplay& d) { ApplyEstimation(*checks, d); })};
+  }
+  case MSG_FORESIM_ENDED:
+  case MSG_FORESIM1_ENDED: {
+    auto plan = std::make_shared<PredictionPlan>();
+    plan->instance = PredictionInstanceOfCode(msg->code);
+    return {OnWindow([msg, plan](IResultDisplay& d) { BeginPrediction(*msg, *plan, d); }),
+            OffWindow([msg, plan] { WritePredictionLinks(*plan); }),
+            OnWindow([msg, plan](IResultDisplay& d) { FinishPrediction(*plan, d); })};
+  }
+  case MSG_NEARVET_ENDED: {
+    auto plan = std::make_shared<ObservedPlan>();
+    return {OnWindow([msg, plan](IResultDisplay& d) { BeginNearvet(*msg, *plan, d); }),
+            OffWindow([msg, plan] { WriteObservedLinks(*plan); }),
+            OnWindow([msg, plan](IResultDisplay& d) { FinishNearvet(*plan, d); })};
+  }
+  default: return {OnWindow([msg](IResultDisplay& d) { ApplyOnWindow(*msg, d); })};
+  }
+}
+
 int ApplyMessage(FetchedMessage& msg, IResultDisplay& d)
 {
   if (!IsHandledCode(msg.code))
     return 1;
-  if (!msg.dropReason.empty()) {
-    Shown(d, msg.dropReason);
-    return 0;
-  }
-  switch (msg.code) {
-  case MSG_CYCLIC_STARTED: Shown(d, "Cyclic executive started."); break;
-  case MSG_CYCLIC_STOPPED:
-  case MSG_CYCLIC_HALTED: Shown(d, "Cyclic executive stoped."); break;
-  case MSG_CYCLIC_FAILED: Shown(d, "Cyclic executive stoped. System failure."); break;
-  case MSG_NOWSIM_STARTED:
-    Shown(d, "NOWSIM simulation started.");
-    MarkStarted(kModuleNowsim);
-    break;
-  case MSG_NOWSIM_ENDED: ApplyEstimation(msg, d); break;
-  case MSG_FORESIM_STARTED:
-    MarkStarted(kModuleForesim);
-    d.RefreshPreviews();
-    Shown(d, "FORESIM simulation started.");
-    break;
-  case MSG_FORESIM_ENDED: ApplyPrediction(msg, d, 0); break;
-  case MSG_FORESIM1_STARTED:
-    MarkStarted(kModuleForesim1);
-    d.RefreshPreviews();
-    Shown(d, "FORESIM1 simulation started.");
-    break;
-  case MSG_FORESIM1_ENDED: ApplyPrediction(msg, d, 1); break;
-  case MSG_FARVET_STARTED:
-    MarkStarted(kModuleFarvet);
-    d.RefreshPreviews();
-    Shown(d, "FARVET started.");
-    break;
-  case MSG_FARVET_ENDED: ApplyFarvet(msg, d); break;
-  case MSG_NEARVET_STARTED:
-    MarkStarted(kModuleNearvet);
-    d.RefreshPreviews();
-    Shown(d, "NEARVET started.");
-    break;
-  case MSG_NEARVET_ENDED: ApplyNearvet(msg, d); break;
-  default: {
-    // ODE, ODEC and ODP: a flag, a mark, a line.
-    struct Step
-    {
-      long code;
-      int module;
-      bool started;
-      const char* text;
-    };
-    static const Step steps[] = {
-        {MSG_ODE_STARTED, kModuleODE, true, "ODE started."},
-        {MSG_ODE_ENDED, kModuleODE, false, "ODE ended."},
-        {MSG_ODEC_STARTED, kModuleODEC, true, "ODEC started."},
-        {MSG_ODEC_ENDED, kModuleODEC, false, "ODEC ended."},
-        {MSG_ODP_STARTED, kModuleODP, true, "ODP started."},
-        {MSG_ODP_ENDED, kModuleODP, false, "ODP ended."},
-    };
-    for (const Step& s : steps) {
-      if (s.code != msg.code)
-        continue;
-      if (s.started)
-        MarkStarted(s.module);
-      else
-        g_ModuleRunning[s.module] = false;
-      d.RefreshPreviews();
-      Shown(d, s.text);
-    }
-    break;
-  }
+  // The caller keeps the message: a pointer that owns nothing.
+  const std::shared_ptr<FetchedMessage> borrowed(std::shared_ptr<FetchedMessage>(), &msg);
+  for (ApplyStep& step : ApplySteps(borrowed)) {
+    if (step.onWindow)
+      step.onWindow(d);
+    else
+      step.offWindow();
   }
   return 0;
 }

@@ -370,7 +370,7 @@ bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainReco
   }
   try {
     QELM::DBKRecord_var r = store->GetLatestRecord(kind);
-    out = ToPlainRecord(r.in(), static_cast<int>(kind));
+    out = ToPlainRecord(r._retn(), static_cast<int>(kind));
     return true;
   } catch (const CORBA::Exception& e) {
     error = "fetching " + ResultKindName(static_cast<int>(kind)) + " failed (" + e._name() + ").";

@@ -166,6 +166,35 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
   return stored;
 }
 
+void LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
+                              std::size_t stride, int count, bool repeatLast)
+{
+  if (count <= 0 || !InRange(0, source, 0))
+    return;
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  const int last = repeatLast ? count : count - 1;
+  for (int measure = 0; measure < kSeriesMeasures; ++measure) {
+    const float* run = values[measure];
+    if (!run)
+      continue;
+    const double scale = measure == kMeasureQueue ? 100.0 : 1.0;
+    Page* page = nullptr;
+    int pageIndex = -1;
+    for (int k = 0; k <= last; ++k) {
+      const long long minute = static_cast<long long>(firstMinute) + k;
+      if (minute < 0 || minute >= kSeriesMinutes)
+        continue;
+      const int m = static_cast<int>(minute);
+      if (m / kPageMinutes != pageIndex) {
+        pageIndex = m / kPageMinutes;
+        page = WritablePage(measure, source, m);
+      }
+      const float v = run[static_cast<std::size_t>(k < count ? k : count - 1) * stride];
+      std::atomic_ref<double>(page->values[m % kPageMinutes]).store(v * scale, std::memory_order_relaxed);
+    }
+  }
+}
+
 std::size_t LinkSeries::AllocatedBytes() const
 {
   std::size_t bytes = 0;

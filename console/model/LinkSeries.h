@@ -58,6 +58,15 @@ public:
   // minute, under one lock. False (nothing stored) outside the series.
   bool SetMeasures(int source, int minute, const double (&values)[kSeriesMeasures]);
 
+  // A run of minutes of the four measures of a source as a result record
+  // carries them (floats, the queue as a fraction of the link's length),
+  // under one lock: measure k at minute firstMinute + t is
+  // values[k][t * stride], t from 0 to count - 1 (a null values[k] writes
+  // nothing of measure k); with repeatLast the last of them is written at
+  // firstMinute + count as well. Minutes outside the series are skipped.
+  void SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
+                    std::size_t stride, int count, bool repeatLast);
+
   // Bytes allocated for this link's rows and pages.
   std::size_t AllocatedBytes() const;
 

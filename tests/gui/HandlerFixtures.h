@@ -50,8 +50,8 @@ struct RecordingDisplay : IResultDisplay
   }
 };
 
-inline PlainRecord Record(int kind, std::vector<std::vector<std::int32_t>> L,
-                          std::vector<std::vector<float>> F)
+inline PlainRecord Record(int kind, std::vector<RecordArray<std::int32_t>> L,
+                          std::vector<RecordArray<float>> F)
 {
   PlainRecord r;
   r.kind = kind;
