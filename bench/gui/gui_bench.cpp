@@ -381,15 +381,19 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
         target.SetDisplay(&display, [&timing, &display](std::function<void()> apply) {
           PostToGui([&timing, &display, apply = std::move(apply)] {
             const auto start = Clock::now();
-            if (timing.inFlight)
+            const double startCpu = ThreadCpuMs();
+            if (timing.inFlight) {
               timing.gap = std::max(timing.gap, Ms(timing.lastTick, start));
+              timing.busy = std::max(timing.busy, startCpu - timing.lastTickCpu);
+            }
             display.invalidated = false;
             apply();
             const auto end = Clock::now();
-            const double ms = Ms(start, end);
-            timing.longest = std::max(timing.longest, ms);
-            timing.windowMs += ms;
+            const double endCpu = ThreadCpuMs();
+            timing.longest = std::max(timing.longest, endCpu - startCpu);
+            timing.windowMs += Ms(start, end);
             timing.lastTick = end;
+            timing.lastTickCpu = endCpu;
             if (display.invalidated && timing.inFlight) {
               timing.inFlight = false;
               timing.applied = true;
