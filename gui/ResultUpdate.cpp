@@ -78,6 +78,40 @@ void Skipped(IResultDisplay& d, const std::string& text)
   d.DebugLog("Skipped " + text, true);
 }
 
+// The values of a record that are not finite (NaN or infinite) are no
+// values: nothing is written for them, and one line tells how many there
+// were.
+void NotFinite(IResultDisplay& d, const std::string& record, int count)
+{
+  if (count == 1)
+    Skipped(d, record + ": 1 value that is not finite, taken as no value");
+  else if (count > 1)
+    Skipped(d, StringPrintf("%s: %d values that are not finite, taken as no value", record.c_str(), count));
+}
+
+// Stores a statistics value unless it is no value.
+void SetStat(double& field, float value, int& notFinite)
+{
+  if (std::isfinite(value))
+    field = value;
+  else
+    ++notFinite;
+}
+
+// A statistics record at [source][m]: numcars and those of the three
+// values that are finite.
+void SetNetStats(int source, int m, std::int32_t numcars, float avgStop, float avgDen, float avgSpeed,
+                 IResultDisplay& d, const char* record)
+{
+  NetStatRecord& stats = g_NetStats[source][m];
+  int notFinite = 0;
+  stats.numcars = numcars;
+  SetStat(stats.AvgStop, avgStop, notFinite);
+  SetStat(stats.AvgDen, avgDen, notFinite);
+  SetStat(stats.AvgSpeed, avgSpeed, notFinite);
+  NotFinite(d, record, notFinite);
+}
+
 void MarkStarted(int module)
 {
   g_ModuleRunning[module] = true;
@@ -129,6 +163,7 @@ struct EstimationChecks
   std::string linkProblem;  // "" when the link values fit
   std::string odProblem;    // "" when the OD matrix fits
   int zones = 0;
+  int linkNotFinite = 0;  // link values that were not finite
 };
 
 EstimationChecks CheckEstimation(const FetchedMessage& msg)
@@ -146,7 +181,7 @@ EstimationChecks CheckEstimation(const FetchedMessage& msg)
 }
 
 // Off the window thread: the link values at the record's minute.
-void WriteEstimationLinks(const EstimationChecks& c)
+void WriteEstimationLinks(EstimationChecks& c)
 {
   if (!c.minuteOk || !c.linkProblem.empty())
     return;
@@ -156,7 +191,7 @@ void WriteEstimationLinks(const EstimationChecks& c)
     if (CDrawLine* link = g_LineArray.GetAt(i)) {
       const float* const values[kSeriesMeasures] = {F[0].data() + i, F[1].data() + i, F[2].data() + i,
                                                     F[3].data() + i};
-      link->m_dSeries.SetRecordRun(kSourceEstimate, c.m, values, 0, 1, false);
+      c.linkNotFinite += link->m_dSeries.SetRecordRun(kSourceEstimate, c.m, values, 0, 1, false);
     }
 }
 
@@ -179,6 +214,7 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
 
   if (!c.linkProblem.empty())
     Skipped(d, c.linkProblem);
+  int linksNotFinite = c.linkNotFinite;
   if (c.links) {
     if (c.odProblem.empty()) {
       const int zones = c.zones;
@@ -186,12 +222,18 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
       const int slot = m / 5;
       const RecordArray<float>& od = c.links->F[4];
       for (int i = 0; i < zones; ++i)
-        for (int j = 0; j < zones; ++j)
-          g_Project.SetODEntry(slot, i, j, od[static_cast<std::size_t>(j) * zones + i]);
+        for (int j = 0; j < zones; ++j) {
+          const float v = od[static_cast<std::size_t>(j) * zones + i];
+          if (std::isfinite(v))
+            g_Project.SetODEntry(slot, i, j, v);
+          else
+            ++linksNotFinite;
+        }
     } else {
       Skipped(d, c.odProblem);
     }
   }
+  NotFinite(d, "GUIRTLINKDATA", linksNotFinite);
 
   g_EstimationClock.nMinute = m;
   g_EstimationClock.nSecond = 0;
@@ -205,7 +247,7 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
   d.SetViewMinute(IResultDisplay::kPredictionView0, predicted);
   d.SetViewMinute(IResultDisplay::kPredictionView1, predicted);
 
-  g_NetStats[kSourceEstimate][m] = {c.numcars, c.avgStop, c.avgDen, c.avgSpeed};
+  SetNetStats(kSourceEstimate, m, c.numcars, c.avgStop, c.avgDen, c.avgSpeed, d, "GUIRTSTATDATA");
 
   Shown(d, StringPrintf("NOWSIM Time: %d", m));
   g_ModuleRunning[kModuleNowsim] = false;
@@ -237,7 +279,8 @@ struct PredictionPlan
   int instance = 0;
   bool write = false;  // the stage's steps go into the series
   const PlainRecord* links = nullptr;
-  int S = 0, L = 0;  // stage start and length
+  int S = 0, L = 0;   // stage start and length
+  int notFinite = 0;  // link values that were not finite
 };
 
 // On the window thread: the lines, the paths, the running flag, the clocks,
@@ -316,7 +359,7 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
   }
 
   if (statOk && IsStoreMinute(m))
-    g_NetStats[source][m] = {numcars, avgStop, avgDen, avgSpeed};
+    SetNetStats(source, m, numcars, avgStop, avgDen, avgSpeed, d, statName);
 
   int blocks = 0;
   std::string linkProblem =
@@ -334,7 +377,7 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
 // Off the window thread: per link, the stage's steps of the four measures
 // and the copy of the last one at S + L (a copy past the stores is not
 // written).
-void WritePredictionLinks(const PredictionPlan& plan)
+void WritePredictionLinks(PredictionPlan& plan)
 {
   if (!plan.write)
     return;
@@ -349,13 +392,14 @@ void WritePredictionLinks(const PredictionPlan& plan)
     if (CDrawLine* link = g_LineArray.GetAt(i)) {
       const float* const values[kSeriesMeasures] = {arrays[0] + i, arrays[1] + i, arrays[2] + i,
                                                     arrays[3] + i};
-      link->m_dSeries.SetRecordRun(source, plan.S, values, size, plan.L, true);
+      plan.notFinite += link->m_dSeries.SetRecordRun(source, plan.S, values, size, plan.L, true);
     }
 }
 
 // On the window thread, after the link values: the repaints.
 void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
 {
+  NotFinite(d, plan.instance == 0 ? "GUIPLINKDATA" : "GUIPLINKDATA_1", plan.notFinite);
   d.InvalidateViews();
   d.RefreshPreviews();
   FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."
@@ -372,6 +416,10 @@ void ApplyConsistencyValue(const FetchedMessage& msg, IResultDisplay& d, int kin
   float value = 0;
   if (!r || !First(r->F, 1, value)) {
     Skipped(d, ResultKindName(kind) + ": the record has no F[1] value");
+    return;
+  }
+  if (!std::isfinite(value)) {
+    NotFinite(d, ResultKindName(kind), 1);
     return;
   }
   const int minute = g_CurrentMinute.load();
@@ -395,7 +443,8 @@ struct ObservedPlan
   const PlainRecord* record = nullptr;
   std::size_t count = 0;  // entries to write
   int minute = 0;
-  int outside = 0;  // link numbers outside the network
+  int outside = 0;    // link numbers outside the network
+  int notFinite = 0;  // values that were not finite
 };
 
 // On the window thread: the lines, the running flag, the consistency value
@@ -444,7 +493,7 @@ void WriteObservedLinks(ObservedPlan& plan)
     // F[0] flows, F[1] densities, F[2] speeds.
     const float* const values[kSeriesMeasures] = {r->F[1].data() + j, r->F[2].data() + j, nullptr,
                                                   r->F[0].data() + j};
-    link->m_dSeries.SetRecordRun(kSourceObserved, plan.minute, values, 0, 1, false);
+    plan.notFinite += link->m_dSeries.SetRecordRun(kSourceObserved, plan.minute, values, 0, 1, false);
   }
 }
 
@@ -454,6 +503,7 @@ void FinishNearvet(const ObservedPlan& plan, IResultDisplay& d)
   if (plan.outside > 0)
     Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", plan.outside,
                             LinkCount()));
+  NotFinite(d, "GUISTLINKDATA", plan.notFinite);
   d.RefreshPreviews();
   FileLine(d, "Finished updating display from NEARVET.");
 }

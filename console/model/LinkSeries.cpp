@@ -1,5 +1,6 @@
 #include "LinkSeries.h"
 
+#include <cmath>
 #include <mutex>
 #include <new>
 
@@ -207,11 +208,12 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
   return stored;
 }
 
-void LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
-                              std::size_t stride, int count, bool repeatLast)
+int LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
+                             std::size_t stride, int count, bool repeatLast)
 {
   if (count <= 0 || !InRange(0, source, 0))
-    return;
+    return 0;
+  int notFinite = 0;
   std::lock_guard<std::mutex> lock(WriteLockFor(this));
   const int last = repeatLast ? count : count - 1;
   for (int measure = 0; measure < kSeriesMeasures; ++measure) {
@@ -222,6 +224,11 @@ void LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&
     PageHead* page = nullptr;
     int pageIndex = -1;
     for (int k = 0; k <= last; ++k) {
+      const float v = run[static_cast<std::size_t>(k < count ? k : count - 1) * stride];
+      if (!std::isfinite(v)) {
+        notFinite += k < count ? 1 : 0;
+        continue;
+      }
       const long long minute = static_cast<long long>(firstMinute) + k;
       if (minute < 0 || minute >= kSeriesMinutes)
         continue;
@@ -231,13 +238,13 @@ void LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&
         page = WritablePage(measure, source, m);
       }
       // As carried: no scale, the queue stays a fraction.
-      const float v = run[static_cast<std::size_t>(k < count ? k : count - 1) * stride];
       if (doubles)
         StoreValue(static_cast<Page<double>*>(page)->values[m % kPageMinutes], static_cast<double>(v));
       else
         StoreValue(static_cast<Page<float>*>(page)->values[m % kPageMinutes], v);
     }
   }
+  return notFinite;
 }
 
 std::size_t LinkSeries::AllocatedBytes() const

@@ -76,9 +76,12 @@ public:
   // under one lock: measure k at minute firstMinute + t is
   // values[k][t * stride], t from 0 to count - 1 (a null values[k] writes
   // nothing of measure k); with repeatLast the last of them is written at
-  // firstMinute + count as well. Minutes outside the series are skipped.
-  void SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
-                    std::size_t stride, int count, bool repeatLast);
+  // firstMinute + count as well. A value that is not finite is no value:
+  // its minutes keep what they hold. Minutes outside the series are
+  // skipped. Returns the number of values (of the count given) that were
+  // not finite.
+  int SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
+                   std::size_t stride, int count, bool repeatLast);
 
   // Bytes allocated for this link's rows and pages.
   std::size_t AllocatedBytes() const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -148,6 +149,7 @@ TEST(NetworkObjects, LinkPenTable)
       {"speed 75 is green", 0, false, false, 2, 75, DrawPen::Ramp0},
       {"speed 14 is red", 0, false, false, 2, 14, DrawPen::Ramp4},
       {"negative level keeps the pen", 0, false, false, 1, -20, DrawPen::Grey},
+      {"no value keeps the pen", 0, false, false, 2, std::numeric_limits<double>::quiet_NaN(), DrawPen::Grey},
       {"selected never coloured", 2, false, false, 1, 75, DrawPen::LinkSelected},
       {"selected never coloured by speed", 2, false, false, 2, 0, DrawPen::LinkSelected},
       {"selected keeps its pen in queue mode under bus routes", 2, true, false, 3, 0, DrawPen::LinkSelected},
@@ -187,6 +189,10 @@ TEST(NetworkObjects, QueuePiecesTable)
       {100.0, {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
       {250.0, {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
       {-10.0, {}},
+      // No value: nothing in magenta (not a fan of lines to the view's corner).
+      {std::numeric_limits<double>::quiet_NaN(), {}},
+      {std::numeric_limits<double>::infinity(), {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
+      {-std::numeric_limits<double>::infinity(), {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.queue);
