@@ -11,8 +11,16 @@
 #include "ResultStores.h"
 #include "TextHelpers.h"
 #include "qelm_msg_codes.h"
+#include "qelm_record_layout.h"
 
 namespace {
+
+using qelm_layout::Consistency;
+using qelm_layout::PredLink;
+using qelm_layout::PredStat;
+using qelm_layout::RTLink;
+using qelm_layout::RTStat;
+using qelm_layout::STLink;
 
 // ---- reading a record's values --------------------------------------------
 
@@ -126,12 +134,12 @@ void MarkStarted(int module)
 std::string RTLinkProblem(const PlainRecord& r)
 {
   std::int32_t links = 0;
-  if (!First(r.L, 0, links))
+  if (!First(r.L, RTLink::kLinks, links))
     return "GUIRTLINKDATA link values: the record has no link count";
   if (links != LinkCount())
     return StringPrintf("GUIRTLINKDATA link values: %d links in the record, %d in the network", links,
                         LinkCount());
-  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(links)))
+  if (!ArraysOfSize(r.F, RTLink::kFlow + 1, static_cast<std::uint64_t>(links)))
     return StringPrintf("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
   return "";
 }
@@ -140,12 +148,12 @@ std::string RTLinkProblem(const PlainRecord& r)
 std::string ODProblem(const PlainRecord& r, int& zones)
 {
   std::int32_t z = 0;
-  if (!First(r.L, 1, z))
+  if (!First(r.L, RTLink::kZones, z))
     return "GUIRTLINKDATA OD matrix: the record has no zone count";
   if (z < 0 || z > kMaxZones)
     return StringPrintf("GUIRTLINKDATA OD matrix: zone count %d outside 0 to %d", z, kMaxZones);
   const std::size_t cells = static_cast<std::size_t>(z) * static_cast<std::size_t>(z);
-  if (r.F.size() < 5 || r.F[4].size() < cells)
+  if (r.F.size() <= RTLink::kOD || r.F[RTLink::kOD].size() < cells)
     return StringPrintf("GUIRTLINKDATA OD matrix: F[4] holds fewer than %d x %d values", z, z);
   zones = z;
   return "";
@@ -170,8 +178,9 @@ EstimationChecks CheckEstimation(const FetchedMessage& msg)
 {
   EstimationChecks c;
   const PlainRecord* stat = Find(msg, kKindRTStat);
-  c.statOk = stat && First(stat->L, 0, c.numcars) && First(stat->F, 0, c.avgDen) &&
-             First(stat->F, 1, c.avgSpeed) && First(stat->F, 2, c.avgStop) && First(stat->F, 3, c.timeNow);
+  c.statOk = stat && First(stat->L, RTStat::kNumCars, c.numcars) &&
+             First(stat->F, RTStat::kAvgDensity, c.avgDen) && First(stat->F, RTStat::kAvgSpeed, c.avgSpeed) &&
+             First(stat->F, RTStat::kAvgStops, c.avgStop) && First(stat->F, RTStat::kTimeNow, c.timeNow);
   c.minuteOk = c.statOk && MinuteOfTime(c.timeNow, c.m);
   c.links = Find(msg, kKindRTLink);
   c.linkProblem = c.links ? RTLinkProblem(*c.links) : "GUIRTLINKDATA: no record";
@@ -189,8 +198,9 @@ void WriteEstimationLinks(EstimationChecks& c)
   const int n = LinkCount();
   for (int i = 0; i < n; ++i)
     if (CDrawLine* link = g_LineArray.GetAt(i)) {
-      const float* const values[kSeriesMeasures] = {F[0].data() + i, F[1].data() + i, F[2].data() + i,
-                                                    F[3].data() + i};
+      const float* const values[kSeriesMeasures] = {
+          F[RTLink::kDensity].data() + i, F[RTLink::kSpeed].data() + i, F[RTLink::kQueue].data() + i,
+          F[RTLink::kFlow].data() + i};
       c.linkNotFinite += link->m_dSeries.SetRecordRun(kSourceEstimate, c.m, values, 0, 1, false);
     }
 }
@@ -220,7 +230,7 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
       const int zones = c.zones;
       g_Project.SetODSize(zones);
       const int slot = m / 5;
-      const RecordArray<float>& od = c.links->F[4];
+      const RecordArray<float>& od = c.links->F[RTLink::kOD];
       for (int i = 0; i < zones; ++i)
         for (int j = 0; j < zones; ++j) {
           const float v = od[static_cast<std::size_t>(j) * zones + i];
@@ -263,11 +273,12 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
 std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
 {
   std::int32_t b = 0, size = 0;
-  if (!First(r.L, 0, b) || !First(r.L, 1, size))
+  if (!First(r.L, PredLink::kSteps, b) || !First(r.L, PredLink::kLinks, size))
     return StringPrintf("%s: the record lacks its step count or its values per step", name);
   if (b < 0 || size != LinkCount())
     return StringPrintf("%s: %d steps of %d values, %d links in the network", name, b, size, LinkCount());
-  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
+  if (!ArraysOfSize(r.F, PredLink::kFArrays,
+                    static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
     return StringPrintf("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
   blocks = b;
   return "";
@@ -283,25 +294,22 @@ struct PredictionPlan
   int notFinite = 0;  // link values that were not finite
 };
 
-// On the window thread: the lines, the paths, the running flag, the clocks,
-// the chart window and the statistics; decides where the stage's steps go.
-void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
+// The record names of a prediction instance.
+struct PredictionNames
 {
-  const int instance = plan.instance;
-  const bool first = instance == 0;
-  const int source = first ? kSourcePredict0 : kSourcePredict1;
-  const char* linkName = first ? "GUIPLINKDATA" : "GUIPLINKDATA_1";
-  const char* statName = first ? "GUIPSTATDATA" : "GUIPSTATDATA_1";
-  if (first) {
-    Shown(d, "FORESIM simulation ended.");
-    FileLine(d, "Updating display from FORESIM.");
-  } else {
-    Shown(d, "FORESIM_1 simulation ended.");
-    FileLine(d, "Updating display from FORESIM_1.");
-  }
+  const char* link;
+  const char* stat;
+};
 
-  // The instance's paths: the list is emptied, then takes what the file
-  // gave.
+PredictionNames NamesOf(int instance)
+{
+  return instance == 0 ? PredictionNames{"GUIPLINKDATA", "GUIPSTATDATA"}
+                       : PredictionNames{"GUIPLINKDATA_1", "GUIPSTATDATA_1"};
+}
+
+// The instance's paths: the list is emptied, then takes what the file gave.
+void TakePredictedPaths(FetchedMessage& msg, int instance, IResultDisplay& d)
+{
   {
     LockedPathLists lists = g_PredictedPaths.Lock();
     CTypedObArray<CPath>& list = lists.List(instance);
@@ -315,16 +323,84 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
       Shown(d, kPathFileErrorText);
     d.InvalidatePredictionView(instance);
   }
+}
 
-  const PlainRecord* links = Find(msg, first ? kKindPredLink : kKindPredLink1);
-  const PlainRecord* stat = Find(msg, first ? kKindPredStat : kKindPredStat1);
+// The values of a GUIPSTATDATA record.
+struct PredictionStats
+{
+  bool ok = false;  // numcars and the five values are there
   std::int32_t numcars = 0;
   float avgDen = 0, avgSpeed = 0, avgStop = 0, stageStart = 0, stageLength = 0;
-  const bool statOk = stat && First(stat->L, 0, numcars) && First(stat->F, 0, avgDen) &&
-                      First(stat->F, 1, avgSpeed) && First(stat->F, 2, avgStop) &&
-                      First(stat->F, 3, stageStart) && First(stat->F, 4, stageLength);
-  if (!statOk)
-    Skipped(d, StringPrintf("%s: the record lacks numcars or one of its five values", statName));
+};
+
+PredictionStats ReadPredictionStats(const PlainRecord* stat, const char* name, IResultDisplay& d)
+{
+  PredictionStats s;
+  s.ok = stat && First(stat->L, PredStat::kNumCars, s.numcars) &&
+         First(stat->F, PredStat::kAvgDensity, s.avgDen) && First(stat->F, PredStat::kAvgSpeed, s.avgSpeed) &&
+         First(stat->F, PredStat::kAvgStops, s.avgStop) &&
+         First(stat->F, PredStat::kStageStart, s.stageStart) &&
+         First(stat->F, PredStat::kStageLength, s.stageLength);
+  if (!s.ok)
+    Skipped(d, StringPrintf("%s: the record lacks numcars or one of its five values", name));
+  return s;
+}
+
+// The stage at the current minute m: its minutes S .. S + L - 1 and the
+// copy at S + L must lie in the per-minute stores (a start of a day or
+// more is the current minute). False, with a line, when it does not fit.
+bool PredictionStage(const PredictionStats& s, int m, const char* name, IResultDisplay& d, int& S, int& L)
+{
+  if (!s.ok)
+    return false;
+  bool fits = Truncate(s.stageStart, S) && Truncate(s.stageLength, L);
+  if (fits && S >= 1440)
+    S = m;
+  if (!fits || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S) {
+    Skipped(d, StringPrintf("%s: stage start %g and length %g do not fit the stores", name, s.stageStart,
+                            s.stageLength));
+    return false;
+  }
+  return true;
+}
+
+// The hourly roll of the chart window by a first-instance stage.
+void RollChartWindowByStage(int m, int S)
+{
+  int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
+  int rolled = g_ChartWindowRolledStage.load();
+  RollChartWindow(m, S, start, end, rolled);
+  g_ChartWindowStart = start;
+  g_ChartWindowEnd = end;
+  g_ChartWindowRolledStage = rolled;
+}
+
+// Why the steps of the link record cannot go into the series, or "".
+std::string PredictionLinkProblem(const PlainRecord* links, const char* name, bool stageOk, int L)
+{
+  if (!links)
+    return std::string(name) + ": no record";
+  int blocks = 0;
+  std::string problem = PredLinkProblem(*links, name, blocks);
+  if (problem.empty() && stageOk && L > blocks)
+    problem = StringPrintf("%s: stage of %d minutes, %d steps in the record", name, L, blocks);
+  return problem;
+}
+
+// On the window thread: the lines, the paths, the running flag, the clocks,
+// the chart window and the statistics; decides where the stage's steps go.
+void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
+{
+  const int instance = plan.instance;
+  const bool first = instance == 0;
+  const PredictionNames names = NamesOf(instance);
+  Shown(d, first ? "FORESIM simulation ended." : "FORESIM_1 simulation ended.");
+  FileLine(d, first ? "Updating display from FORESIM." : "Updating display from FORESIM_1.");
+  TakePredictedPaths(msg, instance, d);
+
+  const PlainRecord* links = Find(msg, first ? kKindPredLink : kKindPredLink1);
+  const PredictionStats stats =
+      ReadPredictionStats(Find(msg, first ? kKindPredStat : kKindPredStat1), names.stat, d);
 
   g_ModuleRunning[first ? kModuleForesim : kModuleForesim1] = false;
   const int m = d.ViewMinute(IResultDisplay::kEstimationView);
@@ -332,40 +408,20 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
   if (m >= 5 && m == d.ViewMinute(IResultDisplay::kPredictionView0))
     g_PredictionOffset = 10;
 
-  // The stage: its minutes S .. S + L - 1 and the copy at S + L must lie in
-  // the per-minute stores.
   int S = 0, L = 0;
-  bool stageOk = statOk && Truncate(stageStart, S) && Truncate(stageLength, L);
-  if (stageOk && S >= 1440)
-    S = m;
-  if (statOk && (!stageOk || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S)) {
-    Skipped(d, StringPrintf("%s: stage start %g and length %g do not fit the stores", statName, stageStart,
-                            stageLength));
-    stageOk = false;
-  }
+  const bool stageOk = PredictionStage(stats, m, names.stat, d, S, L);
   if (stageOk) {
     g_PredictionClock.nWindowStart = S;
     g_PredictionClock.nWindowEnd = S + L;
   }
   g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
+  if (first && stageOk)
+    RollChartWindowByStage(m, S);
+  if (stats.ok && IsStoreMinute(m))
+    SetNetStats(first ? kSourcePredict0 : kSourcePredict1, m, stats.numcars, stats.avgStop, stats.avgDen,
+                stats.avgSpeed, d, names.stat);
 
-  if (first && stageOk) {
-    int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
-    int rolled = g_ChartWindowRolledStage.load();
-    RollChartWindow(m, S, start, end, rolled);
-    g_ChartWindowStart = start;
-    g_ChartWindowEnd = end;
-    g_ChartWindowRolledStage = rolled;
-  }
-
-  if (statOk && IsStoreMinute(m))
-    SetNetStats(source, m, numcars, avgStop, avgDen, avgSpeed, d, statName);
-
-  int blocks = 0;
-  std::string linkProblem =
-      links ? PredLinkProblem(*links, linkName, blocks) : std::string(linkName) + ": no record";
-  if (linkProblem.empty() && stageOk && L > blocks)
-    linkProblem = StringPrintf("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
+  const std::string linkProblem = PredictionLinkProblem(links, names.link, stageOk, L);
   if (!linkProblem.empty())
     Skipped(d, linkProblem);
   plan.write = linkProblem.empty() && stageOk && L > 0;
@@ -387,7 +443,8 @@ void WritePredictionLinks(PredictionPlan& plan)
   // The record's arrays in the series' measure order (density, speed,
   // queue, flow): speed, density, queue, flow.
   const std::vector<RecordArray<float>>& F = plan.links->F;
-  const float* const arrays[kSeriesMeasures] = {F[1].data(), F[0].data(), F[2].data(), F[3].data()};
+  const float* const arrays[kSeriesMeasures] = {F[PredLink::kDensity].data(), F[PredLink::kSpeed].data(),
+                                                F[PredLink::kQueue].data(), F[PredLink::kFlow].data()};
   for (int i = 0; i < n; ++i)
     if (CDrawLine* link = g_LineArray.GetAt(i)) {
       const float* const values[kSeriesMeasures] = {arrays[0] + i, arrays[1] + i, arrays[2] + i,
@@ -399,7 +456,7 @@ void WritePredictionLinks(PredictionPlan& plan)
 // On the window thread, after the link values: the repaints.
 void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
 {
-  NotFinite(d, plan.instance == 0 ? "GUIPLINKDATA" : "GUIPLINKDATA_1", plan.notFinite);
+  NotFinite(d, NamesOf(plan.instance).link, plan.notFinite);
   d.InvalidateViews();
   d.RefreshPreviews();
   FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."
@@ -414,7 +471,7 @@ void ApplyConsistencyValue(const FetchedMessage& msg, IResultDisplay& d, int kin
 {
   const PlainRecord* r = Find(msg, kind);
   float value = 0;
-  if (!r || !First(r->F, 1, value)) {
+  if (!r || !First(r->F, Consistency::kValue, value)) {
     Skipped(d, ResultKindName(kind) + ": the record has no F[1] value");
     return;
   }
@@ -458,13 +515,14 @@ void BeginNearvet(const FetchedMessage& msg, ObservedPlan& plan, IResultDisplay&
 
   const PlainRecord* r = Find(msg, kKindSTLink);
   std::int32_t n = 0;
-  if (!r || !First(r->L, 1, n)) {
+  if (!r || !First(r->L, STLink::kObserved, n)) {
     Skipped(d, "GUISTLINKDATA: the record has no count of observed links");
     return;
   }
   const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
-  if (n < 0 || r->L.size() < 3 || r->L[2].size() < count || r->F.size() < 3 || r->F[0].size() < count ||
-      r->F[1].size() < count || r->F[2].size() < count) {
+  if (n < 0 || r->L.size() < STLink::kLArrays || r->L[STLink::kLinkNumbers].size() < count ||
+      r->F.size() < STLink::kFArrays || r->F[STLink::kFlow].size() < count ||
+      r->F[STLink::kDensity].size() < count || r->F[STLink::kSpeed].size() < count) {
     Skipped(d, StringPrintf("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
     return;
   }
@@ -484,15 +542,15 @@ void WriteObservedLinks(ObservedPlan& plan)
     return;
   const int links = LinkCount();
   for (std::size_t j = 0; j < plan.count; ++j) {
-    const std::int32_t id = r->L[2][j];
+    const std::int32_t id = r->L[STLink::kLinkNumbers][j];
     CDrawLine* link = id >= 1 && id <= links ? g_LineArray.GetAt(id - 1) : nullptr;
     if (!link) {
       ++plan.outside;
       continue;
     }
-    // F[0] flows, F[1] densities, F[2] speeds.
-    const float* const values[kSeriesMeasures] = {r->F[1].data() + j, r->F[2].data() + j, nullptr,
-                                                  r->F[0].data() + j};
+    const float* const values[kSeriesMeasures] = {r->F[STLink::kDensity].data() + j,
+                                                  r->F[STLink::kSpeed].data() + j, nullptr,
+                                                  r->F[STLink::kFlow].data() + j};
     plan.notFinite += link->m_dSeries.SetRecordRun(kSourceObserved, plan.minute, values, 0, 1, false);
   }
 }
