@@ -3,6 +3,9 @@
 #include "VQOStreamLog.h"
 #include "qelm_result_kinds.h"
 
+#include <chrono>
+#include <future>
+
 // The plain kinds are the record store's own values.
 static_assert(kKindCCACorrection == static_cast<int>(QELM::Tallyhouse::CCA_CORRECTION));
 static_assert(kKindCCBUpdatedSpeed == static_cast<int>(QELM::Tallyhouse::CCB_UPDATED_SPEED));
@@ -14,19 +17,22 @@ static_assert(kKindPredLink1 == static_cast<int>(QELM::Tallyhouse::GUIPLINKDATA_
 static_assert(kKindPredStat1 == static_cast<int>(QELM::Tallyhouse::GUIPSTATDATA_1));
 static_assert(kKindSTLink == static_cast<int>(QELM::Tallyhouse::GUISTLINKDATA));
 
-PlainRecord ToPlainRecord(const QELM::DBKRecord& r, int kind)
+PlainRecord ToPlainRecord(QELM::DBKRecord* owned, int kind)
 {
   PlainRecord out;
   out.kind = kind;
-  out.L.resize(r.L.length());
-  for (CORBA::ULong i = 0; i < r.L.length(); ++i) {
-    const QELM::LongSeq& s = r.L[i];
-    out.L[i].assign(s.get_buffer(), s.get_buffer() + s.length());
+  if (!owned)
+    return out;
+  const std::shared_ptr<const QELM::DBKRecord> r(owned);
+  out.L.reserve(r->L.length());
+  for (CORBA::ULong i = 0; i < r->L.length(); ++i) {
+    const QELM::LongSeq& s = r->L[i];
+    out.L.emplace_back(s.get_buffer(), s.length(), r);
   }
-  out.F.resize(r.F.length());
-  for (CORBA::ULong i = 0; i < r.F.length(); ++i) {
-    const QELM::FloatSeq& s = r.F[i];
-    out.F[i].assign(s.get_buffer(), s.get_buffer() + s.length());
+  out.F.reserve(r->F.length());
+  for (CORBA::ULong i = 0; i < r->F.length(); ++i) {
+    const QELM::FloatSeq& s = r->F[i];
+    out.F.emplace_back(s.get_buffer(), s.length(), r);
   }
   return out;
 }
@@ -78,6 +84,26 @@ void GUI_VQMsgTarget::SetDisplay(IResultDisplay* display, GuiPoster post)
   m_post = std::move(post);
 }
 
+bool GUI_VQMsgTarget::RunOnWindow(const GuiPoster& post, std::function<void()> f)
+{
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ran = done->get_future();
+  post([f = std::move(f), done] {
+    struct Done
+    {
+      std::promise<void>& p;
+      ~Done() { p.set_value(); }
+    } signal{*done};
+    f();
+  });
+  // The window thread may be the one stopping this loop: the wait gives way
+  // to a stop request.
+  while (ran.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+    if (m_stop.load())
+      return false;
+  return true;
+}
+
 int GUI_VQMsgTarget::HandleMsg(QELM::MSG* pmsg)
 {
   const bool lostBefore = m_source.RecordStoreLost();
@@ -109,18 +135,38 @@ int GUI_VQMsgTarget::HandleMsg(QELM::MSG* pmsg)
                        static_cast<long>(pmsg->ID));
     return 0;
   }
-  auto apply = [msg, display, notice, quiet] {
-    if (quiet) {
-      display->DebugLog(msg->dropReason, false);
-      return;
+  if (quiet) {
+    auto log = [msg, display] { display->DebugLog(msg->dropReason, false); };
+    if (post)
+      post(log);
+    else
+      log();
+    return 0;
+  }
+  std::vector<ApplyStep> steps = ApplySteps(msg);
+  if (!notice.empty()) {
+    ApplyStep back;
+    back.onWindow = [notice](IResultDisplay& d) { d.DebugLog(notice, true); };
+    steps.insert(steps.begin(), std::move(back));
+  }
+  for (std::size_t k = 0; k < steps.size();) {
+    if (steps[k].offWindow) {
+      steps[k++].offWindow();
+      continue;
     }
-    if (!notice.empty())
-      display->DebugLog(notice, true);
-    ApplyMessage(*msg, *display);
-  };
-  if (post)
-    post(apply);
-  else
-    apply();
+    // The window steps that follow each other go in one call, which owns
+    // them: after a stop it may still run when this loop has gone on.
+    std::vector<std::function<void(IResultDisplay&)>> onWindow;
+    for (; k < steps.size() && steps[k].onWindow; ++k)
+      onWindow.push_back(std::move(steps[k].onWindow));
+    auto run = [onWindow = std::move(onWindow), display] {
+      for (const auto& f : onWindow)
+        f(*display);
+    };
+    if (!post)
+      run();
+    else if (!RunOnWindow(post, std::move(run)))
+      return 0;
+  }
   return 0;
 }

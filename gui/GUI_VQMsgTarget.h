@@ -1,10 +1,12 @@
 // GUI_VQMsgTarget: the console's message target. The GUI servant posts every
 // message Management delivers into its queue; its loop thread fetches the
 // records that the message's code needs from the record store, reads the
-// predicted paths of a finished prediction, and hands the result to the
-// window thread in ONE posted call, which applies it (ApplyMessage,
-// ResultUpdate.h). The fetch never runs on the window thread, and the
-// window thread never sees a message half applied.
+// predicted paths of a finished prediction, and applies the message in the
+// steps of ApplySteps (ResultUpdate.h): the steps that write the per-link
+// values run on the loop thread itself, the others on the window thread
+// through queued calls, each awaited before the next step. Neither the
+// fetch nor the per-link values ever hold the window thread, and the
+// messages are applied one after the other, in arrival order.
 //
 //   GUI_VQMsgTarget& target = servant.Target();
 //   target.SetDisplay(&display, [](std::function<void()> f) { PostToGui(std::move(f)); });
@@ -16,7 +18,8 @@
 // the record store lost, only the first dropped message says so in the
 // control panel (kTextStoreLost after its line); the later ones go to
 // debug.log alone, and the first message fetched after the store answers
-// again is preceded by kTextStoreBack.
+// again is preceded by kTextStoreBack. A record arrives without a copy: its
+// arrays are read where the reply's unmarshalling left them.
 #pragma once
 
 #include <QELM.hh>
@@ -47,8 +50,10 @@ public:
 inline constexpr const char* kTextStoreLost = " Results are dropped until the record store answers again.";
 inline constexpr const char* kTextStoreBack = "The record store answers again: results are applied.";
 
-// A record's integer and real arrays as plain vectors.
-PlainRecord ToPlainRecord(const QELM::DBKRecord& r, int kind);
+// A record's integer and real arrays, borrowed from the record, which it
+// takes over (a reply's DBKRecord_var gives it up with _retn()): the
+// record lives as long as any of the plain record's arrays.
+PlainRecord ToPlainRecord(QELM::DBKRecord* owned, int kind);
 
 // Runs a call on the window thread (queued); the handler posts one per
 // message.
@@ -67,17 +72,23 @@ public:
 
   // Where applied messages go and how they reach the window thread. Until
   // it is called (or with a null display) handled messages are dropped
-  // with a log line. A null poster runs the call on the loop thread.
+  // with a log line. A null poster runs every step on the loop thread.
   void SetDisplay(IResultDisplay* display, GuiPoster post);
 
-  // Fetches on this (the loop) thread and posts the apply. Returns 1 for a
-  // code the console ignores, else 0.
+  // Fetches on this (the loop) thread and applies the message, its window
+  // steps posted and awaited. Returns 1 for a code the console ignores,
+  // else 0. A stop of the loop ends the wait for a window step, and the
+  // rest of the message is dropped.
   int HandleMsg(QELM::MSG* pmsg) override;
 
   // The loop thread runs (StartThread until StopLoop).
   bool LoopRunning() const { return m_is_running; }
 
 private:
+  // Posts f and waits until it has run; false when the loop is asked to
+  // stop first.
+  bool RunOnWindow(const GuiPoster& post, std::function<void()> f);
+
   IRecordSource& m_source;
   std::mutex m_mutex;  // guards the two below
   IResultDisplay* m_display = nullptr;

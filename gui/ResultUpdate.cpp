@@ -11,8 +11,16 @@
 #include "ResultStores.h"
 #include "TextHelpers.h"
 #include "qelm_msg_codes.h"
+#include "qelm_record_layout.h"
 
 namespace {
+
+using qelm_layout::Consistency;
+using qelm_layout::PredLink;
+using qelm_layout::PredStat;
+using qelm_layout::RTLink;
+using qelm_layout::RTStat;
+using qelm_layout::STLink;
 
 // ---- reading a record's values --------------------------------------------
 
@@ -26,7 +34,7 @@ const PlainRecord* Find(const FetchedMessage& msg, int kind)
 
 // The first value of array i.
 template <class T>
-bool First(const std::vector<std::vector<T>>& arrays, std::size_t i, T& value)
+bool First(const std::vector<RecordArray<T>>& arrays, std::size_t i, T& value)
 {
   if (i >= arrays.size() || arrays[i].empty())
     return false;
@@ -50,7 +58,7 @@ int LinkCount()
 }
 
 // The arrays F[0..count-1] hold exactly `size` values each.
-bool ArraysOfSize(const std::vector<std::vector<float>>& F, std::size_t count, std::uint64_t size)
+bool ArraysOfSize(const std::vector<RecordArray<float>>& F, std::size_t count, std::uint64_t size)
 {
   if (F.size() < count)
     return false;
@@ -78,6 +86,40 @@ void Skipped(IResultDisplay& d, const std::string& text)
   d.DebugLog("Skipped " + text, true);
 }
 
+// The values of a record that are not finite (NaN or infinite) are no
+// values: nothing is written for them, and one line tells how many there
+// were.
+void NotFinite(IResultDisplay& d, const std::string& record, int count)
+{
+  if (count == 1)
+    Skipped(d, record + ": 1 value that is not finite, taken as no value");
+  else if (count > 1)
+    Skipped(d, StringPrintf("%s: %d values that are not finite, taken as no value", record.c_str(), count));
+}
+
+// Stores a statistics value unless it is no value.
+void SetStat(double& field, float value, int& notFinite)
+{
+  if (std::isfinite(value))
+    field = value;
+  else
+    ++notFinite;
+}
+
+// A statistics record at [source][m]: numcars and those of the three
+// values that are finite.
+void SetNetStats(int source, int m, std::int32_t numcars, float avgStop, float avgDen, float avgSpeed,
+                 IResultDisplay& d, const char* record)
+{
+  NetStatRecord& stats = g_NetStats[source][m];
+  int notFinite = 0;
+  stats.numcars = numcars;
+  SetStat(stats.AvgStop, avgStop, notFinite);
+  SetStat(stats.AvgDen, avgDen, notFinite);
+  SetStat(stats.AvgSpeed, avgSpeed, notFinite);
+  NotFinite(d, record, notFinite);
+}
+
 void MarkStarted(int module)
 {
   g_ModuleRunning[module] = true;
@@ -92,12 +134,12 @@ void MarkStarted(int module)
 std::string RTLinkProblem(const PlainRecord& r)
 {
   std::int32_t links = 0;
-  if (!First(r.L, 0, links))
+  if (!First(r.L, RTLink::kLinks, links))
     return "GUIRTLINKDATA link values: the record has no link count";
   if (links != LinkCount())
     return StringPrintf("GUIRTLINKDATA link values: %d links in the record, %d in the network", links,
                         LinkCount());
-  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(links)))
+  if (!ArraysOfSize(r.F, RTLink::kFlow + 1, static_cast<std::uint64_t>(links)))
     return StringPrintf("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
   return "";
 }
@@ -106,56 +148,102 @@ std::string RTLinkProblem(const PlainRecord& r)
 std::string ODProblem(const PlainRecord& r, int& zones)
 {
   std::int32_t z = 0;
-  if (!First(r.L, 1, z))
+  if (!First(r.L, RTLink::kZones, z))
     return "GUIRTLINKDATA OD matrix: the record has no zone count";
   if (z < 0 || z > kMaxZones)
     return StringPrintf("GUIRTLINKDATA OD matrix: zone count %d outside 0 to %d", z, kMaxZones);
   const std::size_t cells = static_cast<std::size_t>(z) * static_cast<std::size_t>(z);
-  if (r.F.size() < 5 || r.F[4].size() < cells)
+  if (r.F.size() <= RTLink::kOD || r.F[RTLink::kOD].size() < cells)
     return StringPrintf("GUIRTLINKDATA OD matrix: F[4] holds fewer than %d x %d values", z, z);
   zones = z;
   return "";
 }
 
-void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
+// What a NOWSIM end's records give, checked.
+struct EstimationChecks
+{
+  bool statOk = false;  // numcars and the four values are there
+  std::int32_t numcars = 0;
+  float avgDen = 0, avgSpeed = 0, avgStop = 0, timeNow = 0;
+  bool minuteOk = false;  // time_now is a time
+  int m = 0;
+  const PlainRecord* links = nullptr;
+  std::string linkProblem;  // "" when the link values fit
+  std::string odProblem;    // "" when the OD matrix fits
+  int zones = 0;
+  int linkNotFinite = 0;  // link values that were not finite
+};
+
+EstimationChecks CheckEstimation(const FetchedMessage& msg)
+{
+  EstimationChecks c;
+  const PlainRecord* stat = Find(msg, kKindRTStat);
+  c.statOk = stat && First(stat->L, RTStat::kNumCars, c.numcars) &&
+             First(stat->F, RTStat::kAvgDensity, c.avgDen) && First(stat->F, RTStat::kAvgSpeed, c.avgSpeed) &&
+             First(stat->F, RTStat::kAvgStops, c.avgStop) && First(stat->F, RTStat::kTimeNow, c.timeNow);
+  c.minuteOk = c.statOk && MinuteOfTime(c.timeNow, c.m);
+  c.links = Find(msg, kKindRTLink);
+  c.linkProblem = c.links ? RTLinkProblem(*c.links) : "GUIRTLINKDATA: no record";
+  if (c.links)
+    c.odProblem = ODProblem(*c.links, c.zones);
+  return c;
+}
+
+// Off the window thread: the link values at the record's minute.
+void WriteEstimationLinks(EstimationChecks& c)
+{
+  if (!c.minuteOk || !c.linkProblem.empty())
+    return;
+  const std::vector<RecordArray<float>>& F = c.links->F;
+  const int n = LinkCount();
+  for (int i = 0; i < n; ++i)
+    if (CDrawLine* link = g_LineArray.GetAt(i)) {
+      const float* const values[kSeriesMeasures] = {
+          F[RTLink::kDensity].data() + i, F[RTLink::kSpeed].data() + i, F[RTLink::kQueue].data() + i,
+          F[RTLink::kFlow].data() + i};
+      c.linkNotFinite += link->m_dSeries.SetRecordRun(kSourceEstimate, c.m, values, 0, 1, false);
+    }
+}
+
+// On the window thread, after the link values: the rest of the update.
+void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
 {
   Shown(d, "NOWSIM simulation ended.");
   FileLine(d, "Updating display from NOWSIM.");
-
-  const PlainRecord* stat = Find(msg, kKindRTStat);
-  std::int32_t numcars = 0;
-  float avgDen = 0, avgSpeed = 0, avgStop = 0, timeNow = 0;
-  if (!stat || !First(stat->L, 0, numcars) || !First(stat->F, 0, avgDen) || !First(stat->F, 1, avgSpeed) ||
-      !First(stat->F, 2, avgStop) || !First(stat->F, 3, timeNow)) {
+  if (!c.statOk) {
     Skipped(d, "GUIRTSTATDATA: the record lacks numcars or one of its four values; NOWSIM results not shown");
     return;
   }
-  int m = 0;
-  if (!MinuteOfTime(timeNow, m)) {
-    Skipped(d, StringPrintf("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", timeNow));
+  if (!c.minuteOk) {
+    Skipped(d, StringPrintf("GUIRTSTATDATA: time_now %g is not a time; NOWSIM results not shown", c.timeNow));
     return;
   }
+  const int m = c.m;
   g_CurrentMinute = m;
   d.SetViewMinute(IResultDisplay::kEstimationView, m);
 
-  const PlainRecord* links = Find(msg, kKindRTLink);
-  std::string linkProblem = links ? RTLinkProblem(*links) : "GUIRTLINKDATA: no record";
-  if (!linkProblem.empty())
-    Skipped(d, linkProblem);
-  int zones = 0;
-  if (links) {
-    const std::string odProblem = ODProblem(*links, zones);
-    if (odProblem.empty()) {
+  if (!c.linkProblem.empty())
+    Skipped(d, c.linkProblem);
+  int linksNotFinite = c.linkNotFinite;
+  if (c.links) {
+    if (c.odProblem.empty()) {
+      const int zones = c.zones;
       g_Project.SetODSize(zones);
       const int slot = m / 5;
-      const std::vector<float>& od = links->F[4];
+      const RecordArray<float>& od = c.links->F[RTLink::kOD];
       for (int i = 0; i < zones; ++i)
-        for (int j = 0; j < zones; ++j)
-          g_Project.SetODEntry(slot, i, j, od[static_cast<std::size_t>(j) * zones + i]);
+        for (int j = 0; j < zones; ++j) {
+          const float v = od[static_cast<std::size_t>(j) * zones + i];
+          if (std::isfinite(v))
+            g_Project.SetODEntry(slot, i, j, v);
+          else
+            ++linksNotFinite;
+        }
     } else {
-      Skipped(d, odProblem);
+      Skipped(d, c.odProblem);
     }
   }
+  NotFinite(d, "GUIRTLINKDATA", linksNotFinite);
 
   g_EstimationClock.nMinute = m;
   g_EstimationClock.nSecond = 0;
@@ -169,16 +257,7 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
   d.SetViewMinute(IResultDisplay::kPredictionView0, predicted);
   d.SetViewMinute(IResultDisplay::kPredictionView1, predicted);
 
-  g_NetStats[kSourceEstimate][m] = {numcars, avgStop, avgDen, avgSpeed};
-  if (linkProblem.empty()) {
-    const int n = LinkCount();
-    for (int i = 0; i < n; ++i)
-      if (CDrawLine* link = g_LineArray.GetAt(i)) {
-        const double values[kSeriesMeasures] = {links->F[0][i], links->F[1][i], links->F[2][i] * 100.0,
-                                                links->F[3][i]};
-        link->m_dSeries.SetMeasures(kSourceEstimate, m, values);
-      }
-  }
+  SetNetStats(kSourceEstimate, m, c.numcars, c.avgStop, c.avgDen, c.avgSpeed, d, "GUIRTSTATDATA");
 
   Shown(d, StringPrintf("NOWSIM Time: %d", m));
   g_ModuleRunning[kModuleNowsim] = false;
@@ -194,32 +273,43 @@ void ApplyEstimation(const FetchedMessage& msg, IResultDisplay& d)
 std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
 {
   std::int32_t b = 0, size = 0;
-  if (!First(r.L, 0, b) || !First(r.L, 1, size))
+  if (!First(r.L, PredLink::kSteps, b) || !First(r.L, PredLink::kLinks, size))
     return StringPrintf("%s: the record lacks its step count or its values per step", name);
   if (b < 0 || size != LinkCount())
     return StringPrintf("%s: %d steps of %d values, %d links in the network", name, b, size, LinkCount());
-  if (!ArraysOfSize(r.F, 4, static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
+  if (!ArraysOfSize(r.F, PredLink::kFArrays,
+                    static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
     return StringPrintf("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
   blocks = b;
   return "";
 }
 
-void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
+// A FORESIM end: what its first step decided for the link values.
+struct PredictionPlan
 {
-  const bool first = instance == 0;
-  const int source = first ? kSourcePredict0 : kSourcePredict1;
-  const char* linkName = first ? "GUIPLINKDATA" : "GUIPLINKDATA_1";
-  const char* statName = first ? "GUIPSTATDATA" : "GUIPSTATDATA_1";
-  if (first) {
-    Shown(d, "FORESIM simulation ended.");
-    FileLine(d, "Updating display from FORESIM.");
-  } else {
-    Shown(d, "FORESIM_1 simulation ended.");
-    FileLine(d, "Updating display from FORESIM_1.");
-  }
+  int instance = 0;
+  bool write = false;  // the stage's steps go into the series
+  const PlainRecord* links = nullptr;
+  int S = 0, L = 0;   // stage start and length
+  int notFinite = 0;  // link values that were not finite
+};
 
-  // The instance's paths: the list is emptied, then takes what the file
-  // gave.
+// The record names of a prediction instance.
+struct PredictionNames
+{
+  const char* link;
+  const char* stat;
+};
+
+PredictionNames NamesOf(int instance)
+{
+  return instance == 0 ? PredictionNames{"GUIPLINKDATA", "GUIPSTATDATA"}
+                       : PredictionNames{"GUIPLINKDATA_1", "GUIPSTATDATA_1"};
+}
+
+// The instance's paths: the list is emptied, then takes what the file gave.
+void TakePredictedPaths(FetchedMessage& msg, int instance, IResultDisplay& d)
+{
   {
     LockedPathLists lists = g_PredictedPaths.Lock();
     CTypedObArray<CPath>& list = lists.List(instance);
@@ -233,16 +323,84 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
       Shown(d, kPathFileErrorText);
     d.InvalidatePredictionView(instance);
   }
+}
 
-  const PlainRecord* links = Find(msg, first ? kKindPredLink : kKindPredLink1);
-  const PlainRecord* stat = Find(msg, first ? kKindPredStat : kKindPredStat1);
+// The values of a GUIPSTATDATA record.
+struct PredictionStats
+{
+  bool ok = false;  // numcars and the five values are there
   std::int32_t numcars = 0;
   float avgDen = 0, avgSpeed = 0, avgStop = 0, stageStart = 0, stageLength = 0;
-  const bool statOk = stat && First(stat->L, 0, numcars) && First(stat->F, 0, avgDen) &&
-                      First(stat->F, 1, avgSpeed) && First(stat->F, 2, avgStop) &&
-                      First(stat->F, 3, stageStart) && First(stat->F, 4, stageLength);
-  if (!statOk)
-    Skipped(d, StringPrintf("%s: the record lacks numcars or one of its five values", statName));
+};
+
+PredictionStats ReadPredictionStats(const PlainRecord* stat, const char* name, IResultDisplay& d)
+{
+  PredictionStats s;
+  s.ok = stat && First(stat->L, PredStat::kNumCars, s.numcars) &&
+         First(stat->F, PredStat::kAvgDensity, s.avgDen) && First(stat->F, PredStat::kAvgSpeed, s.avgSpeed) &&
+         First(stat->F, PredStat::kAvgStops, s.avgStop) &&
+         First(stat->F, PredStat::kStageStart, s.stageStart) &&
+         First(stat->F, PredStat::kStageLength, s.stageLength);
+  if (!s.ok)
+    Skipped(d, StringPrintf("%s: the record lacks numcars or one of its five values", name));
+  return s;
+}
+
+// The stage at the current minute m: its minutes S .. S + L - 1 and the
+// copy at S + L must lie in the per-minute stores (a start of a day or
+// more is the current minute). False, with a line, when it does not fit.
+bool PredictionStage(const PredictionStats& s, int m, const char* name, IResultDisplay& d, int& S, int& L)
+{
+  if (!s.ok)
+    return false;
+  bool fits = Truncate(s.stageStart, S) && Truncate(s.stageLength, L);
+  if (fits && S >= 1440)
+    S = m;
+  if (!fits || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S) {
+    Skipped(d, StringPrintf("%s: stage start %g and length %g do not fit the stores", name, s.stageStart,
+                            s.stageLength));
+    return false;
+  }
+  return true;
+}
+
+// The hourly roll of the chart window by a first-instance stage.
+void RollChartWindowByStage(int m, int S)
+{
+  int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
+  int rolled = g_ChartWindowRolledStage.load();
+  RollChartWindow(m, S, start, end, rolled);
+  g_ChartWindowStart = start;
+  g_ChartWindowEnd = end;
+  g_ChartWindowRolledStage = rolled;
+}
+
+// Why the steps of the link record cannot go into the series, or "".
+std::string PredictionLinkProblem(const PlainRecord* links, const char* name, bool stageOk, int L)
+{
+  if (!links)
+    return std::string(name) + ": no record";
+  int blocks = 0;
+  std::string problem = PredLinkProblem(*links, name, blocks);
+  if (problem.empty() && stageOk && L > blocks)
+    problem = StringPrintf("%s: stage of %d minutes, %d steps in the record", name, L, blocks);
+  return problem;
+}
+
+// On the window thread: the lines, the paths, the running flag, the clocks,
+// the chart window and the statistics; decides where the stage's steps go.
+void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
+{
+  const int instance = plan.instance;
+  const bool first = instance == 0;
+  const PredictionNames names = NamesOf(instance);
+  Shown(d, first ? "FORESIM simulation ended." : "FORESIM_1 simulation ended.");
+  FileLine(d, first ? "Updating display from FORESIM." : "Updating display from FORESIM_1.");
+  TakePredictedPaths(msg, instance, d);
+
+  const PlainRecord* links = Find(msg, first ? kKindPredLink : kKindPredLink1);
+  const PredictionStats stats =
+      ReadPredictionStats(Find(msg, first ? kKindPredStat : kKindPredStat1), names.stat, d);
 
   g_ModuleRunning[first ? kModuleForesim : kModuleForesim1] = false;
   const int m = d.ViewMinute(IResultDisplay::kEstimationView);
@@ -250,84 +408,59 @@ void ApplyPrediction(FetchedMessage& msg, IResultDisplay& d, int instance)
   if (m >= 5 && m == d.ViewMinute(IResultDisplay::kPredictionView0))
     g_PredictionOffset = 10;
 
-  // The stage: its minutes S .. S + L - 1 and the copy at S + L must lie in
-  // the per-minute stores.
   int S = 0, L = 0;
-  bool stageOk = statOk && Truncate(stageStart, S) && Truncate(stageLength, L);
-  if (stageOk && S >= 1440)
-    S = m;
-  if (statOk && (!stageOk || S < 0 || S >= kSeriesMinutes || L < 0 || L > kSeriesMinutes - S)) {
-    Skipped(d, StringPrintf("%s: stage start %g and length %g do not fit the stores", statName, stageStart,
-                            stageLength));
-    stageOk = false;
-  }
+  const bool stageOk = PredictionStage(stats, m, names.stat, d, S, L);
   if (stageOk) {
     g_PredictionClock.nWindowStart = S;
     g_PredictionClock.nWindowEnd = S + L;
   }
   g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
+  if (first && stageOk)
+    RollChartWindowByStage(m, S);
+  if (stats.ok && IsStoreMinute(m))
+    SetNetStats(first ? kSourcePredict0 : kSourcePredict1, m, stats.numcars, stats.avgStop, stats.avgDen,
+                stats.avgSpeed, d, names.stat);
 
-  if (first && stageOk) {
-    int start = g_ChartWindowStart.load(), end = g_ChartWindowEnd.load();
-    int rolled = g_ChartWindowRolledStage.load();
-    RollChartWindow(m, S, start, end, rolled);
-    g_ChartWindowStart = start;
-    g_ChartWindowEnd = end;
-    g_ChartWindowRolledStage = rolled;
-  }
-
-  if (statOk && IsStoreMinute(m))
-    g_NetStats[source][m] = {numcars, avgStop, avgDen, avgSpeed};
-
-  int blocks = 0;
-  std::string linkProblem =
-      links ? PredLinkProblem(*links, linkName, blocks) : std::string(linkName) + ": no record";
-  if (linkProblem.empty() && stageOk && L > blocks)
-    linkProblem = StringPrintf("%s: stage of %d minutes, %d steps in the record", linkName, L, blocks);
-  if (!linkProblem.empty()) {
+  const std::string linkProblem = PredictionLinkProblem(links, names.link, stageOk, L);
+  if (!linkProblem.empty())
     Skipped(d, linkProblem);
-  } else if (stageOk && L > 0) {
-    // Per link and measure, the stage's steps and the copy of the last one
-    // at S + L in one run (a copy past the stores is not written).
-    struct Measure
-    {
-      int array;  // of the record
-      int measure;
-      double scale;
-    };
-    static const Measure measures[] = {{0, kMeasureSpeed, 1.0},
-                                       {1, kMeasureDensity, 1.0},
-                                       {2, kMeasureQueue, 100.0},
-                                       {3, kMeasureFlow, 1.0}};
-    // Links go in blocks, so that each step's values of a block are read
-    // in one piece.
-    constexpr int kBlock = 64;
-    const int n = LinkCount();
-    const std::size_t size = static_cast<std::size_t>(n);
-    const std::size_t width = static_cast<std::size_t>(L) + 1;
-    std::vector<double> runs(kBlock * width);
-    for (int first = 0; first < n; first += kBlock) {
-      const int count = std::min(kBlock, n - first);
-      for (const Measure& me : measures) {
-        const float* values = links->F[me.array].data();
-        for (int t = 0; t < L; ++t) {
-          const float* step = values + static_cast<std::size_t>(t) * size + static_cast<std::size_t>(first);
-          for (int b = 0; b < count; ++b)
-            runs[b * width + t] = step[b] * me.scale;
-        }
-        for (int b = 0; b < count; ++b) {
-          double* run = &runs[b * width];
-          run[L] = run[L - 1];
-          if (CDrawLine* link = g_LineArray.GetAt(first + b))
-            link->m_dSeries.SetRange(me.measure, source, S, run, L + 1);
-        }
-      }
-    }
-  }
+  plan.write = linkProblem.empty() && stageOk && L > 0;
+  plan.links = links;
+  plan.S = S;
+  plan.L = L;
+}
 
+// Off the window thread: per link, the stage's steps of the four measures
+// and the copy of the last one at S + L (a copy past the stores is not
+// written).
+void WritePredictionLinks(PredictionPlan& plan)
+{
+  if (!plan.write)
+    return;
+  const int source = plan.instance == 0 ? kSourcePredict0 : kSourcePredict1;
+  const int n = LinkCount();
+  const std::size_t size = static_cast<std::size_t>(n);
+  // The record's arrays in the series' measure order (density, speed,
+  // queue, flow): speed, density, queue, flow.
+  const std::vector<RecordArray<float>>& F = plan.links->F;
+  const float* const arrays[kSeriesMeasures] = {F[PredLink::kDensity].data(), F[PredLink::kSpeed].data(),
+                                                F[PredLink::kQueue].data(), F[PredLink::kFlow].data()};
+  for (int i = 0; i < n; ++i)
+    if (CDrawLine* link = g_LineArray.GetAt(i)) {
+      const float* const values[kSeriesMeasures] = {arrays[0] + i, arrays[1] + i, arrays[2] + i,
+                                                    arrays[3] + i};
+      plan.notFinite += link->m_dSeries.SetRecordRun(source, plan.S, values, size, plan.L, true);
+    }
+}
+
+// On the window thread, after the link values: the repaints.
+void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
+{
+  NotFinite(d, NamesOf(plan.instance).link, plan.notFinite);
   d.InvalidateViews();
   d.RefreshPreviews();
-  FileLine(d, first ? "Finished updating display from FORESIM." : "Finished updating display from FORESIM1.");
+  FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."
+                                 : "Finished updating display from FORESIM1.");
 }
 
 // ---- FARVET and NEARVET ended -------------------------------------------------
@@ -338,8 +471,12 @@ void ApplyConsistencyValue(const FetchedMessage& msg, IResultDisplay& d, int kin
 {
   const PlainRecord* r = Find(msg, kind);
   float value = 0;
-  if (!r || !First(r->F, 1, value)) {
+  if (!r || !First(r->F, Consistency::kValue, value)) {
     Skipped(d, ResultKindName(kind) + ": the record has no F[1] value");
+    return;
+  }
+  if (!std::isfinite(value)) {
+    NotFinite(d, ResultKindName(kind), 1);
     return;
   }
   const int minute = g_CurrentMinute.load();
@@ -357,49 +494,155 @@ void ApplyFarvet(const FetchedMessage& msg, IResultDisplay& d)
   FileLine(d, "Finished updating display from FARVET.");
 }
 
-void ApplyObservedLinks(const FetchedMessage& msg, IResultDisplay& d)
+// A NEARVET end: the observed links its record names, checked.
+struct ObservedPlan
 {
-  const PlainRecord* r = Find(msg, kKindSTLink);
-  std::int32_t n = 0;
-  if (!r || !First(r->L, 1, n)) {
-    Skipped(d, "GUISTLINKDATA: the record has no count of observed links");
-    return;
-  }
-  const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
-  if (n < 0 || r->L.size() < 3 || r->L[2].size() < count || r->F.size() < 3 || r->F[0].size() < count ||
-      r->F[1].size() < count || r->F[2].size() < count) {
-    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
-    return;
-  }
-  const int minute = g_CurrentMinute.load();
-  if (!IsStoreMinute(minute))
-    return;
-  const int links = LinkCount();
-  int outside = 0;
-  for (std::size_t j = 0; j < count; ++j) {
-    const std::int32_t id = r->L[2][j];
-    CDrawLine* link = id >= 1 && id <= links ? g_LineArray.GetAt(id - 1) : nullptr;
-    if (!link) {
-      ++outside;
-      continue;
-    }
-    link->SetSeries(kMeasureDensity, kSourceObserved, minute, r->F[1][j]);
-    link->SetSeries(kMeasureSpeed, kSourceObserved, minute, r->F[2][j]);
-    link->SetSeries(kMeasureFlow, kSourceObserved, minute, r->F[0][j]);
-  }
-  if (outside > 0)
-    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", outside, links));
-}
+  const PlainRecord* record = nullptr;
+  std::size_t count = 0;  // entries to write
+  int minute = 0;
+  int outside = 0;    // link numbers outside the network
+  int notFinite = 0;  // values that were not finite
+};
 
-void ApplyNearvet(const FetchedMessage& msg, IResultDisplay& d)
+// On the window thread: the lines, the running flag, the consistency value
+// and the checks of the observed links.
+void BeginNearvet(const FetchedMessage& msg, ObservedPlan& plan, IResultDisplay& d)
 {
   Shown(d, "NEARVET ended.");
   FileLine(d, "Updating display from NEARVET.");
   g_ModuleRunning[kModuleNearvet] = false;
   ApplyConsistencyValue(msg, d, kKindCCBUpdatedSpeed, g_NearvetPerMinute);
-  ApplyObservedLinks(msg, d);
+
+  const PlainRecord* r = Find(msg, kKindSTLink);
+  std::int32_t n = 0;
+  if (!r || !First(r->L, STLink::kObserved, n)) {
+    Skipped(d, "GUISTLINKDATA: the record has no count of observed links");
+    return;
+  }
+  const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
+  if (n < 0 || r->L.size() < STLink::kLArrays || r->L[STLink::kLinkNumbers].size() < count ||
+      r->F.size() < STLink::kFArrays || r->F[STLink::kFlow].size() < count ||
+      r->F[STLink::kDensity].size() < count || r->F[STLink::kSpeed].size() < count) {
+    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed links, more than its arrays hold", n));
+    return;
+  }
+  plan.minute = g_CurrentMinute.load();
+  if (!IsStoreMinute(plan.minute))
+    return;
+  plan.record = r;
+  plan.count = count;
+}
+
+// Off the window thread: density, speed and flow of each observed link at
+// the current minute (the queue of the observation source is not written).
+void WriteObservedLinks(ObservedPlan& plan)
+{
+  const PlainRecord* r = plan.record;
+  if (!r)
+    return;
+  const int links = LinkCount();
+  for (std::size_t j = 0; j < plan.count; ++j) {
+    const std::int32_t id = r->L[STLink::kLinkNumbers][j];
+    CDrawLine* link = id >= 1 && id <= links ? g_LineArray.GetAt(id - 1) : nullptr;
+    if (!link) {
+      ++plan.outside;
+      continue;
+    }
+    const float* const values[kSeriesMeasures] = {r->F[STLink::kDensity].data() + j,
+                                                  r->F[STLink::kSpeed].data() + j, nullptr,
+                                                  r->F[STLink::kFlow].data() + j};
+    plan.notFinite += link->m_dSeries.SetRecordRun(kSourceObserved, plan.minute, values, 0, 1, false);
+  }
+}
+
+// On the window thread, after the link values.
+void FinishNearvet(const ObservedPlan& plan, IResultDisplay& d)
+{
+  if (plan.outside > 0)
+    Skipped(d, StringPrintf("GUISTLINKDATA: %d observed link numbers outside 1 to %d", plan.outside,
+                            LinkCount()));
+  NotFinite(d, "GUISTLINKDATA", plan.notFinite);
   d.RefreshPreviews();
   FileLine(d, "Finished updating display from NEARVET.");
+}
+
+// The codes whose reaction is one step on the window thread.
+void ApplyOnWindow(const FetchedMessage& msg, IResultDisplay& d)
+{
+  switch (msg.code) {
+  case MSG_CYCLIC_STARTED: Shown(d, "Cyclic executive started."); break;
+  case MSG_CYCLIC_STOPPED:
+  case MSG_CYCLIC_HALTED: Shown(d, "Cyclic executive stoped."); break;
+  case MSG_CYCLIC_FAILED: Shown(d, "Cyclic executive stoped. System failure."); break;
+  case MSG_NOWSIM_STARTED:
+    Shown(d, "NOWSIM simulation started.");
+    MarkStarted(kModuleNowsim);
+    break;
+  case MSG_FORESIM_STARTED:
+    MarkStarted(kModuleForesim);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM simulation started.");
+    break;
+  case MSG_FORESIM1_STARTED:
+    MarkStarted(kModuleForesim1);
+    d.RefreshPreviews();
+    Shown(d, "FORESIM1 simulation started.");
+    break;
+  case MSG_FARVET_STARTED:
+    MarkStarted(kModuleFarvet);
+    d.RefreshPreviews();
+    Shown(d, "FARVET started.");
+    break;
+  case MSG_FARVET_ENDED: ApplyFarvet(msg, d); break;
+  case MSG_NEARVET_STARTED:
+    MarkStarted(kModuleNearvet);
+    d.RefreshPreviews();
+    Shown(d, "NEARVET started.");
+    break;
+  default: {
+    // ODE, ODEC and ODP: a flag, a mark, a line.
+    struct Step
+    {
+      long code;
+      int module;
+      bool started;
+      const char* text;
+    };
+    static const Step steps[] = {
+        {MSG_ODE_STARTED, kModuleODE, true, "ODE started."},
+        {MSG_ODE_ENDED, kModuleODE, false, "ODE ended."},
+        {MSG_ODEC_STARTED, kModuleODEC, true, "ODEC started."},
+        {MSG_ODEC_ENDED, kModuleODEC, false, "ODEC ended."},
+        {MSG_ODP_STARTED, kModuleODP, true, "ODP started."},
+        {MSG_ODP_ENDED, kModuleODP, false, "ODP ended."},
+    };
+    for (const Step& s : steps) {
+      if (s.code != msg.code)
+        continue;
+      if (s.started)
+        MarkStarted(s.module);
+      else
+        g_ModuleRunning[s.module] = false;
+      d.RefreshPreviews();
+      Shown(d, s.text);
+    }
+    break;
+  }
+  }
+}
+
+ApplyStep OnWindow(std::function<void(IResultDisplay&)> f)
+{
+  ApplyStep s;
+  s.onWindow = std::move(f);
+  return s;
+}
+
+ApplyStep OffWindow(std::function<void()> f)
+{
+  ApplyStep s;
+  s.offWindow = std::move(f);
+  return s;
 }
 
 }  // namespace
@@ -495,77 +738,50 @@ void RollChartWindow(int m, int s, int& windowStart, int& windowEnd, int& lastRo
   }
 }
 
+std::vector<ApplyStep> ApplySteps(std::shared_ptr<FetchedMessage> msg)
+{
+  if (!msg || !IsHandledCode(msg->code))
+    return {};
+  if (!msg->dropReason.empty())
+    return {OnWindow([msg](IResultDisplay& d) { Shown(d, msg->dropReason); })};
+  switch (msg->code) {
+  case MSG_NOWSIM_ENDED: {
+    auto checks = std::make_shared<EstimationChecks>();
+    return {OffWindow([msg, checks] {
+              *checks = CheckEstimation(*msg);
+              WriteEstimationLinks(*checks);
+            }),
+            OnWindow([msg, checks](IResultDisplay& d) { ApplyEstimation(*checks, d); })};
+  }
+  case MSG_FORESIM_ENDED:
+  case MSG_FORESIM1_ENDED: {
+    auto plan = std::make_shared<PredictionPlan>();
+    plan->instance = PredictionInstanceOfCode(msg->code);
+    return {OnWindow([msg, plan](IResultDisplay& d) { BeginPrediction(*msg, *plan, d); }),
+            OffWindow([msg, plan] { WritePredictionLinks(*plan); }),
+            OnWindow([msg, plan](IResultDisplay& d) { FinishPrediction(*plan, d); })};
+  }
+  case MSG_NEARVET_ENDED: {
+    auto plan = std::make_shared<ObservedPlan>();
+    return {OnWindow([msg, plan](IResultDisplay& d) { BeginNearvet(*msg, *plan, d); }),
+            OffWindow([msg, plan] { WriteObservedLinks(*plan); }),
+            OnWindow([msg, plan](IResultDisplay& d) { FinishNearvet(*plan, d); })};
+  }
+  default: return {OnWindow([msg](IResultDisplay& d) { ApplyOnWindow(*msg, d); })};
+  }
+}
+
 int ApplyMessage(FetchedMessage& msg, IResultDisplay& d)
 {
   if (!IsHandledCode(msg.code))
     return 1;
-  if (!msg.dropReason.empty()) {
-    Shown(d, msg.dropReason);
-    return 0;
-  }
-  switch (msg.code) {
-  case MSG_CYCLIC_STARTED: Shown(d, "Cyclic executive started."); break;
-  case MSG_CYCLIC_STOPPED:
-  case MSG_CYCLIC_HALTED: Shown(d, "Cyclic executive stoped."); break;
-  case MSG_CYCLIC_FAILED: Shown(d, "Cyclic executive stoped. System failure."); break;
-  case MSG_NOWSIM_STARTED:
-    Shown(d, "NOWSIM simulation started.");
-    MarkStarted(kModuleNowsim);
-    break;
-  case MSG_NOWSIM_ENDED: ApplyEstimation(msg, d); break;
-  case MSG_FORESIM_STARTED:
-    MarkStarted(kModuleForesim);
-    d.RefreshPreviews();
-    Shown(d, "FORESIM simulation started.");
-    break;
-  case MSG_FORESIM_ENDED: ApplyPrediction(msg, d, 0); break;
-  case MSG_FORESIM1_STARTED:
-    MarkStarted(kModuleForesim1);
-    d.RefreshPreviews();
-    Shown(d, "FORESIM1 simulation started.");
-    break;
-  case MSG_FORESIM1_ENDED: ApplyPrediction(msg, d, 1); break;
-  case MSG_FARVET_STARTED:
-    MarkStarted(kModuleFarvet);
-    d.RefreshPreviews();
-    Shown(d, "FARVET started.");
-    break;
-  case MSG_FARVET_ENDED: ApplyFarvet(msg, d); break;
-  case MSG_NEARVET_STARTED:
-    MarkStarted(kModuleNearvet);
-    d.RefreshPreviews();
-    Shown(d, "NEARVET started.");
-    break;
-  case MSG_NEARVET_ENDED: ApplyNearvet(msg, d); break;
-  default: {
-    // ODE, ODEC and ODP: a flag, a mark, a line.
-    struct Step
-    {
-      long code;
-      int module;
-      bool started;
-      const char* text;
-    };
-    static const Step steps[] = {
-        {MSG_ODE_STARTED, kModuleODE, true, "ODE started."},
-        {MSG_ODE_ENDED, kModuleODE, false, "ODE ended."},
-        {MSG_ODEC_STARTED, kModuleODEC, true, "ODEC started."},
-        {MSG_ODEC_ENDED, kModuleODEC, false, "ODEC ended."},
-        {MSG_ODP_STARTED, kModuleODP, true, "ODP started."},
-        {MSG_ODP_ENDED, kModuleODP, false, "ODP ended."},
-    };
-    for (const Step& s : steps) {
-      if (s.code != msg.code)
-        continue;
-      if (s.started)
-        MarkStarted(s.module);
-      else
-        g_ModuleRunning[s.module] = false;
-      d.RefreshPreviews();
-      Shown(d, s.text);
-    }
-    break;
-  }
+  // The caller keeps the message: a pointer that owns nothing.
+  const std::shared_ptr<FetchedMessage> borrowed(std::shared_ptr<FetchedMessage>(), &msg);
+  for (ApplyStep& step : ApplySteps(borrowed)) {
+    if (step.onWindow)
+      step.onWindow(d);
+    else
+      step.offWindow();
   }
   return 0;
 }

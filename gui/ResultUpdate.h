@@ -1,17 +1,27 @@
 // The console's reaction to the modules' messages, as plain code with no ORB
 // and no widgets: the records of one message arrive already fetched (the
-// message loop fetches them, see GUI_VQMsgTarget.h) and ApplyMessage checks
-// them against the loaded network and writes the result stores, the
-// per-link series, the OD table, the clocks and the predicted paths, then
-// asks the display for its lines and repaints.
+// message loop fetches them, see GUI_VQMsgTarget.h) and the message is
+// applied in steps: ApplySteps checks the records against the loaded
+// network and writes the result stores, the per-link series, the OD table,
+// the clocks and the predicted paths, and asks the display for its lines
+// and repaints. The steps that write the per-link values, the long part,
+// need nothing of the windows and run on the thread that fetched the
+// records; the others run on the window thread, in order:
 //
 //   // message-loop thread:
 //   auto msg = std::make_shared<FetchedMessage>();
 //   msg->code = 9;
 //   msg->records = {statRecord, linkRecord};          // in fetch order
-//   post([msg, &display] { ApplyMessage(*msg, display); });
-//   // window thread, one call per message: nothing is ever half applied
-//   // when a view paints.
+//   for (ApplyStep& step : ApplySteps(msg))
+//     if (step.onWindow)
+//       runOnWindowAndWait([&] { step.onWindow(display); });
+//     else
+//       step.offWindow();
+//
+//   ApplyMessage(*msg, display);   // or every step on the calling thread
+//
+// A view's minute moves only after the values of its new minute are
+// written, so a view never shows a minute that is half filled.
 //
 // Every record is checked before it is used: a part that does not fit the
 // network (link arrays of another length, a zone count above 120 or a short
@@ -21,7 +31,10 @@
 // applied.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,12 +59,123 @@ enum ResultKind : int {
 // The record store's name of a kind ("GUIRTLINKDATA"), or "kind <n>".
 std::string ResultKindName(int kind);
 
+// The values of one array of a record: either values of its own, or values
+// that stay in the reply they arrived in (borrowed, the reply kept alive
+// with them), so that a fetched record reaches the series without a copy.
+// Editing (the tests build records so) makes the values its own first.
+template <class T>
+class RecordArray
+{
+public:
+  RecordArray() = default;
+  RecordArray(std::vector<T> values) : m_own(std::move(values)) { Point(); }
+  RecordArray(std::initializer_list<T> values) : m_own(values) { Point(); }
+  // count values at data, which keep holds.
+  RecordArray(const T* data, std::size_t count, std::shared_ptr<const void> keep)
+      : m_data(count ? data : nullptr), m_size(data ? count : 0), m_keep(std::move(keep))
+  {}
+  RecordArray(const RecordArray& other) { *this = other; }
+  RecordArray& operator=(const RecordArray& other)
+  {
+    if (this == &other)
+      return *this;
+    m_keep = other.m_keep;
+    if (m_keep) {
+      m_own.clear();
+      m_data = other.m_data;
+      m_size = other.m_size;
+    } else {
+      m_own = other.m_own;
+      Point();
+    }
+    return *this;
+  }
+  RecordArray(RecordArray&& other) noexcept { *this = std::move(other); }
+  RecordArray& operator=(RecordArray&& other) noexcept
+  {
+    m_keep = std::move(other.m_keep);
+    if (m_keep) {
+      m_own.clear();
+      m_data = other.m_data;
+      m_size = other.m_size;
+    } else {
+      m_own = std::move(other.m_own);
+      Point();
+    }
+    other.m_own.clear();
+    other.Point();
+    return *this;
+  }
+
+  std::size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+  const T* data() const { return m_data; }
+  const T& operator[](std::size_t i) const { return m_data[i]; }
+  const T* begin() const { return m_data; }
+  const T* end() const { return m_data + m_size; }
+  // The values are borrowed from a reply.
+  bool Borrowed() const { return m_keep != nullptr; }
+
+  T& operator[](std::size_t i) { return Own()[i]; }
+  void push_back(T v)
+  {
+    Own().push_back(v);
+    Point();
+  }
+  void pop_back()
+  {
+    Own().pop_back();
+    Point();
+  }
+  void clear()
+  {
+    Own().clear();
+    Point();
+  }
+  void resize(std::size_t n)
+  {
+    Own().resize(n);
+    Point();
+  }
+
+  friend bool operator==(const RecordArray& a, const RecordArray& b)
+  {
+    if (a.size() != b.size())
+      return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (!(a[i] == b[i]))
+        return false;
+    return true;
+  }
+
+private:
+  std::vector<T>& Own()
+  {
+    if (m_keep) {
+      m_own.assign(m_data, m_data + m_size);
+      m_keep.reset();
+      Point();
+    }
+    return m_own;
+  }
+  void Point()
+  {
+    m_data = m_own.data();
+    m_size = m_own.size();
+  }
+
+  std::vector<T> m_own;
+  const T* m_data = nullptr;
+  std::size_t m_size = 0;
+  std::shared_ptr<const void> m_keep;
+};
+
 // One fetched record: its integer and real arrays.
 struct PlainRecord
 {
   int kind = -1;
-  std::vector<std::vector<std::int32_t>> L;
-  std::vector<std::vector<float>> F;
+  std::vector<RecordArray<std::int32_t>> L;
+  std::vector<RecordArray<float>> F;
 };
 
 // What the message loop gathered for one message.
@@ -98,9 +222,24 @@ bool IsHandledCode(long code);
 // Prediction instance of an ended code: 0 for 15, 1 for 51, else -1.
 int PredictionInstanceOfCode(long code);
 
-// Applies one message on the window thread: lines, running flags, start
-// marks, result stores and repaints. Takes the predicted paths out of msg.
-// Returns 0 for a handled code and 1, changing nothing, for any other.
+// One step of a message's application: on the window thread (onWindow) or
+// on the thread that fetched the records (offWindow, which touches no
+// window and no display); exactly one of the two is set.
+struct ApplyStep
+{
+  std::function<void(IResultDisplay&)> onWindow;
+  std::function<void()> offWindow;
+};
+
+// The steps of one message in the order they must run, each after the one
+// before has ended (none for a code the console ignores): lines, running
+// flags, start marks, result stores, per-link series and repaints. They
+// take the predicted paths out of msg.
+std::vector<ApplyStep> ApplySteps(std::shared_ptr<FetchedMessage> msg);
+
+// Applies one message with every step on the calling thread (the window
+// thread). Returns 0 for a handled code and 1, changing nothing, for any
+// other.
 int ApplyMessage(FetchedMessage& msg, IResultDisplay& display);
 
 // ---- the rules, for the tests --------------------------------------------

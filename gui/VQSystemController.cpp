@@ -438,7 +438,7 @@ bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainReco
   }
   try {
     QELM::DBKRecord_var r = store->GetLatestRecord(kind);
-    out = ToPlainRecord(r.in(), static_cast<int>(kind));
+    out = ToPlainRecord(r._retn(), static_cast<int>(kind));
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_tallyhouse.in() == store.in())
       m_storeLost = false;

@@ -83,6 +83,8 @@ void ArrowHeadPoints(const WorldPoint& p1, const WorldPoint& p2, double s, World
 double QueueStartFraction(double queuePercent)
 {
   double f0 = 1.0 - queuePercent / 100.0;
+  if (std::isnan(f0))
+    return 1.0;  // no value: no queue
   return f0 < 0.0 ? 0.0 : f0;
 }
 
@@ -90,6 +92,8 @@ std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& pts, const 
                                       double f0)
 {
   std::vector<WorldSegment> pieces;
+  if (std::isnan(f0))
+    return pieces;
   std::size_t n = std::min(pts.size(), fr.size());
   bool started = false;
   for (std::size_t i = 0; i + 1 < n; ++i) {

@@ -122,7 +122,8 @@ void ShiftSegment(WorldPoint& p1, WorldPoint& p2, double d);
 void ArrowHeadPoints(const WorldPoint& p1, const WorldPoint& p2, double s, WorldPoint& left,
                      WorldPoint& right);
 
-// Queue start fraction: 1 - queue% / 100, at least 0.
+// Queue start fraction: 1 - queue% / 100, at least 0; 1 (no queue) for a
+// queue that is not a number.
 double QueueStartFraction(double queuePercent);
 
 struct WorldSegment
@@ -131,7 +132,7 @@ struct WorldSegment
   WorldPoint to;
 };
 // Pieces of the polyline from the fraction f0 to its end (nothing when f0
-// is 1 or more).
+// is 1 or more or not a number).
 std::vector<WorldSegment> QueuePieces(const std::vector<WorldPoint>& points,
                                       const std::vector<double>& fractions, double f0);
 // Sideways shift of a path piece of a kind.

@@ -1,5 +1,6 @@
 #include "LinkSeries.h"
 
+#include <cmath>
 #include <mutex>
 #include <new>
 
@@ -31,6 +32,21 @@ double BaseValue(int measure, std::uint32_t epoch)
   }
 }
 
+// The queue rows keep the record's fraction; the series' unit is percent.
+constexpr double kQueuePercent = 100.0;
+
+template <class V>
+V LoadValue(const V& v)
+{
+  return std::atomic_ref<V>(const_cast<V&>(v)).load(std::memory_order_relaxed);
+}
+
+template <class V>
+void StoreValue(V& slot, V v)
+{
+  std::atomic_ref<V>(slot).store(v, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 double LinkSeriesBaseValue(int measure)
@@ -55,15 +71,19 @@ std::size_t LinkSeriesAllocatedBytes()
 LinkSeries::~LinkSeries()
 {
   std::size_t freed = 0;
-  for (auto& bySource : m_rows)
-    for (auto& rowPtr : bySource) {
-      Row* row = rowPtr.load(std::memory_order_acquire);
+  for (int measure = 0; measure < kSeriesMeasures; ++measure)
+    for (int source = 0; source < kSeriesSources; ++source) {
+      Row* row = m_rows[measure][source].load(std::memory_order_acquire);
       if (!row)
         continue;
+      const bool doubles = RowHoldsDoubles(measure, source);
       for (auto& pagePtr : row->pages)
-        if (Page* page = pagePtr.load(std::memory_order_acquire)) {
-          delete page;
-          freed += sizeof(Page);
+        if (PageHead* page = pagePtr.load(std::memory_order_acquire)) {
+          if (doubles)
+            delete static_cast<Page<double>*>(page);
+          else
+            delete static_cast<Page<float>*>(page);
+          freed += doubles ? sizeof(Page<double>) : sizeof(Page<float>);
         }
       delete row;
       freed += sizeof(Row);
@@ -79,17 +99,20 @@ double LinkSeries::Get(int measure, int source, int minute) const
   const Row* row = m_rows[measure][source].load(std::memory_order_acquire);
   if (!row)
     return BaseValue(measure, epoch);
-  const Page* page = row->pages[minute / kPageMinutes].load(std::memory_order_acquire);
+  const PageHead* page = row->pages[minute / kPageMinutes].load(std::memory_order_acquire);
   if (!page)
     return BaseValue(measure, epoch);
   if (std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(page->epoch))
           .load(std::memory_order_acquire) != epoch)
     return BaseValue(measure, epoch);
-  return std::atomic_ref<double>(const_cast<double&>(page->values[minute % kPageMinutes]))
-      .load(std::memory_order_relaxed);
+  const int at = minute % kPageMinutes;
+  if (RowHoldsDoubles(measure, source))
+    return LoadValue(static_cast<const Page<double>*>(page)->values[at]);
+  const double v = LoadValue(static_cast<const Page<float>*>(page)->values[at]);
+  return measure == kMeasureQueue ? v * kQueuePercent : v;
 }
 
-LinkSeries::Page* LinkSeries::WritablePage(int measure, int source, int minute)
+LinkSeries::PageHead* LinkSeries::WritablePage(int measure, int source, int minute)
 {
   std::uint32_t epoch = g_seriesEpoch[measure].load(std::memory_order_acquire);
   Row* row = m_rows[measure][source].load(std::memory_order_acquire);
@@ -101,23 +124,46 @@ LinkSeries::Page* LinkSeries::WritablePage(int measure, int source, int minute)
     g_seriesBytes.fetch_add(sizeof(Row), std::memory_order_relaxed);
   }
   auto& pageSlot = row->pages[minute / kPageMinutes];
-  Page* page = pageSlot.load(std::memory_order_acquire);
+  PageHead* page = pageSlot.load(std::memory_order_acquire);
+  // The base as the row keeps it (the queue as a fraction).
+  const double base = BaseValue(measure, epoch) / (measure == kMeasureQueue ? kQueuePercent : 1.0);
+  const bool doubles = RowHoldsDoubles(measure, source);
   if (!page) {
-    page = new Page;
-    double base = BaseValue(measure, epoch);
-    for (double& v : page->values)
-      v = base;
+    if (doubles) {
+      auto* p = new Page<double>;
+      for (double& v : p->values)
+        v = base;
+      page = p;
+    } else {
+      auto* p = new Page<float>;
+      for (float& v : p->values)
+        v = static_cast<float>(base);
+      page = p;
+    }
     page->epoch = epoch;
     pageSlot.store(page, std::memory_order_release);
-    g_seriesBytes.fetch_add(sizeof(Page), std::memory_order_relaxed);
+    g_seriesBytes.fetch_add(doubles ? sizeof(Page<double>) : sizeof(Page<float>), std::memory_order_relaxed);
   } else if (std::atomic_ref<std::uint32_t>(page->epoch).load(std::memory_order_acquire) != epoch) {
     // Written before the last reset: every minute of it now holds the base.
-    double base = BaseValue(measure, epoch);
-    for (double& v : page->values)
-      std::atomic_ref<double>(v).store(base, std::memory_order_relaxed);
+    if (doubles)
+      for (double& v : static_cast<Page<double>*>(page)->values)
+        StoreValue(v, base);
+    else
+      for (float& v : static_cast<Page<float>*>(page)->values)
+        StoreValue(v, static_cast<float>(base));
     std::atomic_ref<std::uint32_t>(page->epoch).store(epoch, std::memory_order_release);
   }
   return page;
+}
+
+void LinkSeries::Store(PageHead* page, int measure, int source, int minute, double value)
+{
+  const int at = minute % kPageMinutes;
+  if (RowHoldsDoubles(measure, source))
+    StoreValue(static_cast<Page<double>*>(page)->values[at], value);
+  else
+    StoreValue(static_cast<Page<float>*>(page)->values[at],
+               static_cast<float>(measure == kMeasureQueue ? value / kQueuePercent : value));
 }
 
 bool LinkSeries::Set(int measure, int source, int minute, double value)
@@ -125,8 +171,7 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
   if (!InRange(measure, source, minute))
     return false;
   std::lock_guard<std::mutex> lock(WriteLockFor(this));
-  Page* page = WritablePage(measure, source, minute);
-  std::atomic_ref<double>(page->values[minute % kPageMinutes]).store(value, std::memory_order_relaxed);
+  Store(WritablePage(measure, source, minute), measure, source, minute, value);
   return true;
 }
 
@@ -135,11 +180,8 @@ bool LinkSeries::SetMeasures(int source, int minute, const double (&values)[kSer
   if (!InRange(0, source, minute))
     return false;
   std::lock_guard<std::mutex> lock(WriteLockFor(this));
-  for (int measure = 0; measure < kSeriesMeasures; ++measure) {
-    Page* page = WritablePage(measure, source, minute);
-    std::atomic_ref<double>(page->values[minute % kPageMinutes])
-        .store(values[measure], std::memory_order_relaxed);
-  }
+  for (int measure = 0; measure < kSeriesMeasures; ++measure)
+    Store(WritablePage(measure, source, minute), measure, source, minute, values[measure]);
   return true;
 }
 
@@ -149,7 +191,7 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
     return 0;
   std::lock_guard<std::mutex> lock(WriteLockFor(this));
   int stored = 0;
-  Page* page = nullptr;
+  PageHead* page = nullptr;
   int pageIndex = -1;
   for (int k = 0; k < count; ++k) {
     const long long minute = static_cast<long long>(firstMinute) + k;
@@ -160,24 +202,63 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
       pageIndex = m / kPageMinutes;
       page = WritablePage(measure, source, m);
     }
-    std::atomic_ref<double>(page->values[m % kPageMinutes]).store(values[k], std::memory_order_relaxed);
+    Store(page, measure, source, m, values[k]);
     ++stored;
   }
   return stored;
 }
 
+int LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
+                             std::size_t stride, int count, bool repeatLast)
+{
+  if (count <= 0 || !InRange(0, source, 0))
+    return 0;
+  int notFinite = 0;
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  const int last = repeatLast ? count : count - 1;
+  for (int measure = 0; measure < kSeriesMeasures; ++measure) {
+    const float* run = values[measure];
+    if (!run)
+      continue;
+    const bool doubles = RowHoldsDoubles(measure, source);
+    PageHead* page = nullptr;
+    int pageIndex = -1;
+    for (int k = 0; k <= last; ++k) {
+      const float v = run[static_cast<std::size_t>(k < count ? k : count - 1) * stride];
+      if (!std::isfinite(v)) {
+        notFinite += k < count ? 1 : 0;
+        continue;
+      }
+      const long long minute = static_cast<long long>(firstMinute) + k;
+      if (minute < 0 || minute >= kSeriesMinutes)
+        continue;
+      const int m = static_cast<int>(minute);
+      if (m / kPageMinutes != pageIndex) {
+        pageIndex = m / kPageMinutes;
+        page = WritablePage(measure, source, m);
+      }
+      // As carried: no scale, the queue stays a fraction.
+      if (doubles)
+        StoreValue(static_cast<Page<double>*>(page)->values[m % kPageMinutes], static_cast<double>(v));
+      else
+        StoreValue(static_cast<Page<float>*>(page)->values[m % kPageMinutes], v);
+    }
+  }
+  return notFinite;
+}
+
 std::size_t LinkSeries::AllocatedBytes() const
 {
   std::size_t bytes = 0;
-  for (const auto& bySource : m_rows)
-    for (const auto& rowPtr : bySource) {
-      const Row* row = rowPtr.load(std::memory_order_acquire);
+  for (int measure = 0; measure < kSeriesMeasures; ++measure)
+    for (int source = 0; source < kSeriesSources; ++source) {
+      const Row* row = m_rows[measure][source].load(std::memory_order_acquire);
       if (!row)
         continue;
       bytes += sizeof(Row);
       for (const auto& pagePtr : row->pages)
         if (pagePtr.load(std::memory_order_acquire))
-          bytes += sizeof(Page);
+          bytes += RowHoldsDoubles(measure, source) ? sizeof(Page<double>) : sizeof(Page<float>);
     }
   return bytes;
 }

@@ -1,21 +1,6 @@
 // The records the modules insert into the record store, in the layouts the
-// console reads back (integer arrays L, real arrays F):
-//
-//   GUIRTLINKDATA     L[0] {links}, L[1] {zones};  F[0..3] density, speed,
-//                     queue fraction, flow per link; F[4] zones x zones OD
-//                     demand, origin i and destination j at j * zones + i
-//   GUIRTSTATDATA     L[0] {numcars};  F[0..3] {avg density}, {avg speed},
-//                     {avg stops}, {time_now in seconds}
-//   GUIPLINKDATA(_1)  L[0] {steps}, L[1] {links};  F[0..3] speed, density,
-//                     queue fraction, flow, steps x links each, step after step
-//   GUIPSTATDATA(_1)  L[0] {numcars};  F[0..4] {avg density}, {avg speed},
-//                     {avg stops}, {stage start minute}, {stage length minutes}
-//   CCA_CORRECTION    L[0] {links};  F[0] per-link correction, F[1] {FARVET value}
-//   CCB_UPDATED_SPEED L[0] {links};  F[0] per-link updated speed, F[1] {NEARVET value}
-//   GUISTLINKDATA     L[0] {links}, L[1] {N}, L[2] N link numbers (1-based);
-//                     F[0] flows, F[1] densities, F[2] speeds, N each
-//   ODE_PREDICTED_COEFF L[0] {zones, corrected 0/1};  F[0] zones x zones
-//   ODP_PREDICTED_OD  L[0] {zones, slots, first slot};  F[s] zones x zones per slot
+// console reads back: runtime/qelm_record_layout.h names the integer arrays
+// L and the real arrays F of each kind.
 #pragma once
 
 #include <QELM.hh>

@@ -15,6 +15,7 @@
 #include "PredictedPaths.h"
 #include "ResultStores.h"
 #include "ResultUpdate.h"
+#include "qelm_record_layout.h"
 
 namespace handler_test {
 
@@ -50,8 +51,8 @@ struct RecordingDisplay : IResultDisplay
   }
 };
 
-inline PlainRecord Record(int kind, std::vector<std::vector<std::int32_t>> L,
-                          std::vector<std::vector<float>> F)
+inline PlainRecord Record(int kind, std::vector<RecordArray<std::int32_t>> L,
+                          std::vector<RecordArray<float>> F)
 {
   PlainRecord r;
   r.kind = kind;
@@ -69,38 +70,67 @@ inline float LinkValue(int f, int i, int t = 0)
 // GUIRTSTATDATA: numcars; AvgDen, AvgSpeed, AvgStop, time_now.
 inline PlainRecord RTStat(float timeNow, int numcars = 321)
 {
-  return Record(kKindRTStat, {{numcars}}, {{11.5f}, {42.25f}, {1.75f}, {timeNow}});
-}
-
-// GUIRTLINKDATA of `links` links and `zones` zones; queue fractions 0.25.
-inline PlainRecord RTLink(int links, int zones)
-{
-  PlainRecord r = Record(kKindRTLink, {{links}, {zones}}, {});
-  r.F.resize(5);
-  for (int f = 0; f < 4; ++f)
-    for (int i = 0; i < links; ++i)
-      r.F[f].push_back(f == 2 ? 0.25f : LinkValue(f, i));
-  for (int k = 0; k < zones * zones; ++k)
-    r.F[4].push_back(static_cast<float>(k));
+  using S = qelm_layout::RTStat;
+  PlainRecord r = Record(kKindRTStat, {}, {});
+  r.L.resize(S::kLArrays);
+  r.F.resize(S::kFArrays);
+  r.L[S::kNumCars] = {numcars};
+  r.F[S::kAvgDensity] = {11.5f};
+  r.F[S::kAvgSpeed] = {42.25f};
+  r.F[S::kAvgStops] = {1.75f};
+  r.F[S::kTimeNow] = {timeNow};
   return r;
 }
 
-// GUIPLINKDATA(_1) of `steps` steps of `links` values.
+// GUIRTLINKDATA of `links` links and `zones` zones; queue fractions 0.25;
+// array f of the link values holds LinkValue(f, i).
+inline PlainRecord RTLink(int links, int zones)
+{
+  using R = qelm_layout::RTLink;
+  PlainRecord r = Record(kKindRTLink, {}, {});
+  r.L.resize(R::kLArrays);
+  r.L[R::kLinks] = {links};
+  r.L[R::kZones] = {zones};
+  r.F.resize(R::kFArrays);
+  for (int f : {R::kDensity, R::kSpeed, R::kQueue, R::kFlow})
+    for (int i = 0; i < links; ++i)
+      r.F[f].push_back(f == R::kQueue ? 0.25f : LinkValue(f, i));
+  for (int k = 0; k < zones * zones; ++k)
+    r.F[R::kOD].push_back(static_cast<float>(k));
+  return r;
+}
+
+// GUIPLINKDATA(_1) of `steps` steps of `links` values; queue fractions 0.5;
+// array f holds LinkValue(f, i, t).
 inline PlainRecord PredLink(int kind, int steps, int links)
 {
-  PlainRecord r = Record(kind, {{steps}, {links}}, {});
-  r.F.resize(4);
-  for (int f = 0; f < 4; ++f)
+  using P = qelm_layout::PredLink;
+  PlainRecord r = Record(kind, {}, {});
+  r.L.resize(P::kLArrays);
+  r.L[P::kSteps] = {steps};
+  r.L[P::kLinks] = {links};
+  r.F.resize(P::kFArrays);
+  for (int f : {P::kSpeed, P::kDensity, P::kQueue, P::kFlow})
     for (int t = 0; t < steps; ++t)
       for (int i = 0; i < links; ++i)
-        r.F[f].push_back(f == 2 ? 0.5f : LinkValue(f, i, t));
+        r.F[f].push_back(f == P::kQueue ? 0.5f : LinkValue(f, i, t));
   return r;
 }
 
 // GUIPSTATDATA(_1): numcars; avgden, avgspeed, avgstop, stage start, length.
 inline PlainRecord PredStat(int kind, float start, float length, int numcars = 654)
 {
-  return Record(kind, {{numcars}}, {{21.5f}, {33.0f}, {2.5f}, {start}, {length}});
+  using S = qelm_layout::PredStat;
+  PlainRecord r = Record(kind, {}, {});
+  r.L.resize(S::kLArrays);
+  r.F.resize(S::kFArrays);
+  r.L[S::kNumCars] = {numcars};
+  r.F[S::kAvgDensity] = {21.5f};
+  r.F[S::kAvgSpeed] = {33.0f};
+  r.F[S::kAvgStops] = {2.5f};
+  r.F[S::kStageStart] = {start};
+  r.F[S::kStageLength] = {length};
+  return r;
 }
 
 // A network of `links` links and every store as at program start.

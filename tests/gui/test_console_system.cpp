@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <future>
 #include <optional>
@@ -278,6 +280,54 @@ TEST(ConsoleResultDisplay, NowsimEndRepaintsTheViewsWithItsValues)
   // Prediction view 1's minute follows the prediction clock.
   display.SetViewMinute(IResultDisplay::kPredictionView1, 77);
   EXPECT_EQ(g_pPredictionView1->Model().m_nMinute, 77);
+}
+
+// A record whose queue values are not numbers shows no queue in the real
+// views: such a link used to draw a magenta line to the view's top-left
+// corner. The control panel gets one line for the record.
+TEST(ConsoleResultDisplay, AQueueThatIsNotANumberDrawsNoQueue)
+{
+  GeneratedRunDir run;
+  Console console;
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  ASSERT_TRUE(g_bDataLoaded);
+  CLogicView* view = g_pEstimationView;
+  view->Model().m_nDisplayMeasure = 3;
+  ConsoleResultDisplay display;
+  const int links = g_LineArray.GetSize();
+  // Pixels of the queue pen (0xFF33FF, red and blue high, green low).
+  auto queuePixels = [view] {
+    const QImage image = view->viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        count += (c.red() > 200 && c.blue() > 200 && c.green() < 100) ? 1 : 0;
+      }
+    return count;
+  };
+
+  // Queues of a quarter of each link at 7:00 draw in magenta.
+  FetchedMessage quarter =
+      handler_test::Message(9, {handler_test::RTStat(7 * 3600.0f), handler_test::RTLink(links, 0)});
+  ASSERT_EQ(ApplyMessage(quarter, display), 0);
+  EXPECT_GT(queuePixels(), 20);
+
+  PlainRecord nanQueues = handler_test::RTLink(links, 0);
+  for (std::size_t i = 0; i < nanQueues.F[2].size(); ++i)
+    nanQueues.F[2][i] = std::nanf("");
+  FetchedMessage later = handler_test::Message(9, {handler_test::RTStat(7 * 3600.0f + 60), nanQueues});
+  ASSERT_EQ(ApplyMessage(later, display), 0);
+  ASSERT_EQ(view->Model().m_nMinute, 421);
+  EXPECT_EQ(queuePixels(), 0);
+  const std::vector<std::string> lines = PanelLines();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("Skipped GUIRTLINKDATA", 0) == 0; }),
+            1);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Skipped GUIRTLINKDATA: " + std::to_string(links) +
+                          " values that are not finite, taken as no value"),
+            lines.end());
 }
 
 }  // namespace

@@ -341,8 +341,8 @@ TEST_F(Controller, FetchesTheNewestRecordOfTheStore)
   std::string why;
   ASSERT_TRUE(controller.FetchLatest(QELM::Tallyhouse::GUIRTSTATDATA, got, why)) << why;
   EXPECT_EQ(got.kind, kKindRTStat);
-  EXPECT_EQ(got.L, (std::vector<std::vector<std::int32_t>>{{11}, {}}));
-  EXPECT_EQ(got.F, (std::vector<std::vector<float>>{{0.5f, 1.0f, 1.5f}}));
+  EXPECT_EQ(got.L, (std::vector<RecordArray<std::int32_t>>{{11}, {}}));
+  EXPECT_EQ(got.F, (std::vector<RecordArray<float>>{{0.5f, 1.0f, 1.5f}}));
 
   // A store that has gone: the fetch fails with the exception's name.
   PortableServer::ObjectId_var gone = env.poa->servant_to_id(store.get());

@@ -4,9 +4,11 @@
 // call per handled message.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "HandlerFixtures.h"
 #include "StandInGuiThread.h"
@@ -18,15 +20,21 @@ using K = QELM::Tallyhouse;
 
 namespace {
 
-// Answers every fetch with an empty record of the kind, or fails one kind.
+// Answers every fetch with the record given for its kind or an empty one,
+// or fails one kind.
 struct FakeSource : IRecordSource
 {
   std::vector<K::DBKIDEnum> asked;
+  std::map<int, PlainRecord> records;
   int failKind = -1;
   bool noStore = false;
   bool FetchLatest(K::DBKIDEnum kind, PlainRecord& out, std::string& error) override
   {
     asked.push_back(kind);
+    if (records.count(kind)) {
+      out = records[kind];
+      return true;
+    }
     if (noStore) {
       error = "no record store (the system is not initialized).";
       return false;
@@ -144,11 +152,11 @@ TEST(PlainRecords, FromTheWireRecord)
   r.F[0].length(2);
   r.F[0][0] = 1.25f;
   r.F[0][1] = -0.0f;
-  PlainRecord p = ToPlainRecord(r, 8);
+  PlainRecord p = ToPlainRecord(new QELM::DBKRecord(r), 8);
   EXPECT_EQ(p.kind, 8);
-  EXPECT_EQ(p.L, (std::vector<std::vector<std::int32_t>>{{-4, 2147483647}, {}, {9}}));
-  EXPECT_EQ(p.F, (std::vector<std::vector<float>>{{1.25f, -0.0f}}));
-  EXPECT_TRUE(ToPlainRecord(QELM::DBKRecord(), 6).L.empty());
+  EXPECT_EQ(p.L, (std::vector<RecordArray<std::int32_t>>{{-4, 2147483647}, {}, {9}}));
+  EXPECT_EQ(p.F, (std::vector<RecordArray<float>>{{1.25f, -0.0f}}));
+  EXPECT_TRUE(ToPlainRecord(new QELM::DBKRecord(), 6).L.empty());
 }
 
 QELM::MSG Msg(long code)
@@ -208,6 +216,111 @@ TEST(MessageTarget, TheLoopAppliesMessagesInArrivalOrderOnTheWindowThread)
     EXPECT_EQ(display.Texts(), (std::vector<std::string>{"Cyclic executive started.", "ODE started.",
                                                          "ODE ended.", "Cyclic executive stoped."}));
   });
+  ResetWorld(0);
+}
+
+// The window side of a message in the real order: the per-link values are
+// written on the loop thread before the view moves to their minute, every
+// display call comes from the window thread.
+struct ThreadCheckingDisplay : RecordingDisplay
+{
+  std::thread::id window;
+  std::atomic<int> offWindowCalls{0};
+  double densityAtNewMinute = -1;
+  void Check()
+  {
+    if (std::this_thread::get_id() != window)
+      ++offWindowCalls;
+  }
+  void DebugLog(const std::string& text, bool toPanel) override
+  {
+    Check();
+    RecordingDisplay::DebugLog(text, toPanel);
+  }
+  int ViewMinute(int view) const override
+  {
+    const_cast<ThreadCheckingDisplay*>(this)->Check();
+    return RecordingDisplay::ViewMinute(view);
+  }
+  void SetViewMinute(int view, int minute) override
+  {
+    Check();
+    if (view == kEstimationView)
+      densityAtNewMinute = Series(1, kMeasureDensity, kSourceEstimate, minute);
+    RecordingDisplay::SetViewMinute(view, minute);
+  }
+  void InvalidateViews() override
+  {
+    Check();
+    RecordingDisplay::InvalidateViews();
+  }
+};
+
+TEST(MessageTarget, LinkValuesAreWrittenOffTheWindowThreadBeforeTheViewsMove)
+{
+  RunDirectory run;
+  ResetWorld(3);
+  FakeSource source;
+  source.records[kKindRTStat] = RTStat(4200);
+  source.records[kKindRTLink] = RTLink(3, 2);
+  source.records[kKindPredLink] = PredLink(kKindPredLink, 2, 3);
+  source.records[kKindPredStat] = PredStat(kKindPredStat, 70, 2);
+  ThreadCheckingDisplay display;
+  GuiThread gui;
+  gui.Run([&] { display.window = std::this_thread::get_id(); });
+  {
+    GUI_VQMsgTarget target(source);
+    target.SetDisplay(&display, gui.Poster());
+    target.StartThread();
+    target.Post(Msg(MSG_NOWSIM_ENDED));
+    target.Post(Msg(MSG_FORESIM_ENDED));
+    ASSERT_TRUE(WaitUntil([&] {
+      bool done = false;
+      gui.Run([&] { done = display.Texts().size() >= 7; });
+      return done;
+    }));
+    target.StopLoop();
+  }
+  gui.Run([&] {
+    EXPECT_EQ(display.offWindowCalls.load(), 0);
+    EXPECT_EQ(display.densityAtNewMinute, LinkValue(0, 1));
+    EXPECT_EQ(display.minutes[IResultDisplay::kEstimationView], 70);
+    EXPECT_EQ(display.Texts().back(), "Finished updating display from FORESIM.");
+    EXPECT_EQ(Series(2, kMeasureSpeed, kSourcePredict0, 71), LinkValue(0, 2, 1));
+    EXPECT_EQ(Series(2, kMeasureSpeed, kSourcePredict0, 72), LinkValue(0, 2, 1));  // the last step again
+  });
+  ResetWorld(0);
+}
+
+// A window thread that never runs the handler's calls (it is the one
+// stopping the loop) does not keep the loop from stopping.
+TEST(MessageTarget, AStopEndsTheWaitForTheWindowThread)
+{
+  RunDirectory run;
+  ResetWorld(2);
+  FakeSource source;
+  RecordingDisplay display;
+  std::vector<std::function<void()>> held;
+  std::mutex heldMutex;
+  {
+    GUI_VQMsgTarget target(source);
+    target.SetDisplay(&display, [&](std::function<void()> f) {
+      std::lock_guard<std::mutex> lock(heldMutex);
+      held.push_back(std::move(f));
+    });
+    target.StartThread();
+    target.Post(Msg(MSG_FORESIM_ENDED));
+    target.Post(Msg(MSG_NOWSIM_ENDED));
+    ASSERT_TRUE(WaitUntil([&] {
+      std::lock_guard<std::mutex> lock(heldMutex);
+      return !held.empty();
+    }));
+    target.StopLoop();
+  }
+  // Only the first step was handed over; it still runs safely later.
+  ASSERT_EQ(held.size(), 1u);
+  held[0]();
+  EXPECT_EQ(display.Texts().front(), "FORESIM simulation ended.");
   ResetWorld(0);
 }
 

@@ -4,6 +4,7 @@
 // chart window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -650,6 +651,77 @@ TEST_F(Handler, NearvetRecordsThatDoNotFit)
     EXPECT_DOUBLE_EQ(g_NearvetPerMinute[600], 0.5) << c.name;
     EXPECT_DOUBLE_EQ(Series(1, kMeasureDensity, kSourceObserved, 600), c.link2Density) << c.name;
   }
+}
+
+// ---------------------------------------------------------------- values that are not finite
+
+// NaN and infinite values of a record are no values: the link (or the
+// store) keeps what it held, and each record gives one line, however many
+// of its values were not finite.
+TEST_F(Prediction, ValuesThatAreNotFiniteAreNoValues)
+{
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  const std::string kTail = " that is not finite, taken as no value";
+
+  // NOWSIM at minute 70: link 1's density and queue, one OD cell and the
+  // average speed.
+  g_LineArray[1]->SetSeries(kMeasureDensity, kSourceEstimate, 70, 7.0);
+  g_LineArray[1]->SetSeries(kMeasureQueue, kSourceEstimate, 70, 50.0);
+  g_NetStats[kSourceEstimate][70].AvgSpeed = 9.0;
+  g_Project.SetODEntry(14, 1, 1, -5.0);
+  PlainRecord stat = RTStat(4200);
+  stat.F[1][0] = nan;
+  PlainRecord links = RTLink(kLinks, 2);
+  links.F[0][1] = nan;
+  links.F[2][1] = -inf;
+  links.F[4][3] = inf;  // origin 1, destination 1
+  ASSERT_EQ(Apply(Message(MSG_NOWSIM_ENDED, {stat, links})), 0);
+  EXPECT_EQ(display.Skips(), (std::vector<std::string>{
+                                 "Skipped GUIRTLINKDATA: 3 values that are not finite, taken as no value",
+                                 "Skipped GUIRTSTATDATA: 1 value" + kTail}));
+  EXPECT_EQ(Series(1, kMeasureDensity, kSourceEstimate, 70), 7.0);
+  EXPECT_EQ(Series(1, kMeasureQueue, kSourceEstimate, 70), 50.0);
+  EXPECT_EQ(Series(1, kMeasureSpeed, kSourceEstimate, 70), LinkValue(1, 1));
+  EXPECT_EQ(Series(2, kMeasureDensity, kSourceEstimate, 70), LinkValue(0, 2));
+  EXPECT_EQ(g_Project.ODEntry(14, 1, 1), -5.0);
+  EXPECT_EQ(g_Project.ODEntry(14, 1, 0), 1.0);
+  EXPECT_EQ(g_NetStats[kSourceEstimate][70].AvgSpeed, 9.0);
+  EXPECT_EQ(g_NetStats[kSourceEstimate][70].AvgDen, 11.5);
+  EXPECT_EQ(display.minutes[IResultDisplay::kEstimationView], 70);
+
+  // FORESIM: link 2's speed at every step of a 3-minute stage, and its
+  // copy at the stage's end, keep what they held.
+  RecordingDisplay d;
+  d.minutes[0] = d.minutes[1] = 70;
+  for (int t = 70; t <= 73; ++t)
+    g_LineArray[2]->SetSeries(kMeasureSpeed, kSourcePredict0, t, 33.0);
+  PlainRecord steps = PredLink(kKindPredLink, 3, kLinks);
+  for (int t = 0; t < 3; ++t)
+    steps.F[0][static_cast<std::size_t>(t) * kLinks + 2] = nan;
+  FetchedMessage pred = Message(MSG_FORESIM_ENDED, {steps, PredStat(kKindPredStat, 70, 3)});
+  ASSERT_EQ(ApplyMessage(pred, d), 0);
+  EXPECT_EQ(d.Skips(), (std::vector<std::string>{
+                           "Skipped GUIPLINKDATA: 3 values that are not finite, taken as no value"}));
+  for (int t = 70; t <= 73; ++t) {
+    EXPECT_EQ(Series(2, kMeasureSpeed, kSourcePredict0, t), 33.0) << t;
+    EXPECT_EQ(Series(1, kMeasureSpeed, kSourcePredict0, t), LinkValue(0, 1, std::min(t - 70, 2))) << t;
+  }
+  EXPECT_EQ(Series(2, kMeasureDensity, kSourcePredict0, 71), LinkValue(1, 2, 1));
+
+  // NEARVET: its value and one observed density.
+  RecordingDisplay n;
+  g_CurrentMinute = 500;
+  g_NearvetPerMinute[500] = 0.75;
+  FetchedMessage near = Message(
+      MSG_NEARVET_ENDED, {Record(kKindCCBUpdatedSpeed, {{kLinks}}, {{1}, {nan}}),
+                          Record(kKindSTLink, {{kLinks}, {2}, {2, 4}}, {{100, 400}, {inf, 40}, {50, 45}})});
+  ASSERT_EQ(ApplyMessage(near, n), 0);
+  EXPECT_EQ(n.Skips(), (std::vector<std::string>{"Skipped CCB_UPDATED_SPEED: 1 value" + kTail,
+                                                 "Skipped GUISTLINKDATA: 1 value" + kTail}));
+  EXPECT_EQ(g_NearvetPerMinute[500], 0.75);
+  EXPECT_EQ(Series(1, kMeasureDensity, kSourceObserved, 500), 0.0);
+  EXPECT_EQ(Series(1, kMeasureSpeed, kSourceObserved, 500), 50.0);
+  EXPECT_EQ(Series(3, kMeasureDensity, kSourceObserved, 500), 40.0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -148,6 +149,7 @@ TEST(NetworkObjects, LinkPenTable)
       {"speed 75 is green", 0, false, false, 2, 75, DrawPen::Ramp0},
       {"speed 14 is red", 0, false, false, 2, 14, DrawPen::Ramp4},
       {"negative level keeps the pen", 0, false, false, 1, -20, DrawPen::Grey},
+      {"no value keeps the pen", 0, false, false, 2, std::numeric_limits<double>::quiet_NaN(), DrawPen::Grey},
       {"selected never coloured", 2, false, false, 1, 75, DrawPen::LinkSelected},
       {"selected never coloured by speed", 2, false, false, 2, 0, DrawPen::LinkSelected},
       {"selected keeps its pen in queue mode under bus routes", 2, true, false, 3, 0, DrawPen::LinkSelected},
@@ -187,6 +189,10 @@ TEST(NetworkObjects, QueuePiecesTable)
       {100.0, {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
       {250.0, {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
       {-10.0, {}},
+      // No value: nothing in magenta (not a fan of lines to the view's corner).
+      {std::numeric_limits<double>::quiet_NaN(), {}},
+      {std::numeric_limits<double>::infinity(), {LineOp(0, 0, 50, 0), LineOp(50, 0, 100, 0)}},
+      {-std::numeric_limits<double>::infinity(), {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.queue);
@@ -697,8 +703,9 @@ TEST(LinkSeriesStore, ValuesReadBackAndResetKeepsFlow)
                 {kMeasureQueue, 2, 128, 41.0}, {kMeasureFlow, 3, 1439, 1800.0}, {kMeasureFlow, 0, 10, -3.0}};
   for (const auto& w : writes)
     ASSERT_TRUE(l.SetSeries(w.measure, w.source, w.minute, w.value));
+  // The rows keep floats (the queue as a fraction, read in percent).
   for (const auto& w : writes)
-    EXPECT_EQ(l.Series(w.measure, w.source, w.minute), w.value);
+    EXPECT_FLOAT_EQ(l.Series(w.measure, w.source, w.minute), w.value);
   // Outside the series: refused, reads 0.
   for (auto bad :
        {Write{4, 0, 0, 1}, Write{-1, 0, 0, 1}, Write{0, 4, 0, 1}, Write{0, 0, 5000, 1}, Write{0, 0, -1, 1}}) {
@@ -740,7 +747,7 @@ TEST(LinkSeriesStore, RunsAndMinutesWrittenInOneGo)
   for (int k = 0; k < 4; ++k)
     EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 126 + k), run[k]);
   EXPECT_EQ(l.m_dSeries.SetRange(kMeasureQueue, kSourcePredict1, 4998, run, 4), 2);
-  EXPECT_EQ(l.Series(kMeasureQueue, kSourcePredict1, 4999), 2.0);
+  EXPECT_FLOAT_EQ(l.Series(kMeasureQueue, kSourcePredict1, 4999), 2.0);
   EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSourceEstimate, -2, run, 3), 1);
   EXPECT_EQ(l.Series(kMeasureFlow, kSourceEstimate, 0), 3.0);
   EXPECT_EQ(l.m_dSeries.SetRange(kMeasureFlow, kSourceEstimate, 2147483647, run, 4), 0);
@@ -751,7 +758,7 @@ TEST(LinkSeriesStore, RunsAndMinutesWrittenInOneGo)
   const double four[kSeriesMeasures] = {10, 20, 30, 40};
   EXPECT_TRUE(l.m_dSeries.SetMeasures(kSourceObserved, 777, four));
   for (int measure = 0; measure < kSeriesMeasures; ++measure)
-    EXPECT_EQ(l.Series(measure, kSourceObserved, 777), four[measure]);
+    EXPECT_FLOAT_EQ(l.Series(measure, kSourceObserved, 777), four[measure]);
   EXPECT_FALSE(l.m_dSeries.SetMeasures(kSourceObserved, 5000, four));
   EXPECT_FALSE(l.m_dSeries.SetMeasures(-1, 0, four));
   // After a reset, a run writes its minutes and the rest of the page reads
@@ -760,6 +767,42 @@ TEST(LinkSeriesStore, RunsAndMinutesWrittenInOneGo)
   EXPECT_EQ(l.m_dSeries.SetRange(kMeasureSpeed, kSourcePredict0, 130, run, 1), 1);
   EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 130), 1.0);
   EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 129), 75.0);
+}
+
+// A record's values come back exactly as it carried them: floats, the
+// queue fraction in percent as the fraction times 100. The observation
+// source's density row keeps the doubles of the observation file.
+TEST(LinkSeriesStore, ValuesKeepTheWidthTheyArriveWith)
+{
+  CDrawLine l;
+  const float density[] = {12.3456789f, 0.1f}, speed[] = {61.0000038f, 1e-7f};
+  const float queue[] = {0.123456789f, 1.0f}, flow[] = {1799.99988f, 3.4e38f};
+  const float* const values[kSeriesMeasures] = {density, speed, queue, flow};
+  l.m_dSeries.SetRecordRun(kSourcePredict0, 4997, values, 1, 2, true);
+  for (int t = 0; t < 3; ++t) {
+    const int k = t < 2 ? t : 1;  // the last step again at 4999
+    EXPECT_EQ(l.Series(kMeasureDensity, kSourcePredict0, 4997 + t), static_cast<double>(density[k])) << t;
+    EXPECT_EQ(l.Series(kMeasureSpeed, kSourcePredict0, 4997 + t), static_cast<double>(speed[k])) << t;
+    EXPECT_EQ(l.Series(kMeasureQueue, kSourcePredict0, 4997 + t), queue[k] * 100.0) << t;
+    EXPECT_EQ(l.Series(kMeasureFlow, kSourcePredict0, 4997 + t), static_cast<double>(flow[k])) << t;
+  }
+  // A strided run writes only the measures given.
+  const float steps[] = {1, 99, 2, 99, 3, 99};
+  const float* const speedOnly[kSeriesMeasures] = {nullptr, steps, nullptr, nullptr};
+  l.m_dSeries.SetRecordRun(kSourceEstimate, 10, speedOnly, 2, 3, false);
+  EXPECT_EQ(l.Series(kMeasureSpeed, kSourceEstimate, 12), 3.0);
+  EXPECT_EQ(l.Series(kMeasureSpeed, kSourceEstimate, 13), LinkSeriesBaseValue(kMeasureSpeed));
+
+  // More digits than a float holds: kept whole in the observed density row
+  // only.
+  const double observed = 1234567.891;
+  ASSERT_TRUE(l.SetSeries(kMeasureDensity, kSourceObserved, 5, observed));
+  EXPECT_EQ(l.Series(kMeasureDensity, kSourceObserved, 5), observed);
+  ASSERT_TRUE(l.SetSeries(kMeasureDensity, kSourceEstimate, 5, observed));
+  EXPECT_EQ(l.Series(kMeasureDensity, kSourceEstimate, 5), static_cast<double>(static_cast<float>(observed)));
+  EXPECT_TRUE(LinkSeries::RowHoldsDoubles(kMeasureDensity, kSourceObserved));
+  EXPECT_FALSE(LinkSeries::RowHoldsDoubles(kMeasureSpeed, kSourceObserved));
+  EXPECT_FALSE(LinkSeries::RowHoldsDoubles(kMeasureDensity, kSourcePredict1));
 }
 
 TEST(LinkSeriesStore, MemoryGrowsWithMinutesWritten)
@@ -774,7 +817,8 @@ TEST(LinkSeriesStore, MemoryGrowsWithMinutesWritten)
       l.SetSeries(measure, kSourceEstimate, m, m + measure);
   std::size_t two = l.m_dSeries.AllocatedBytes();
   EXPECT_GT(two, 0u);
-  EXPECT_LT(two, 8u * 1024u);  // four rows of one page each, not 4 x 5000 doubles
+  // Four rows of one page of floats each, not 4 x 5000 doubles.
+  EXPECT_LE(two, 4u * (sizeof(void*) * LinkSeries::kPages + 8 + LinkSeries::kPageMinutes * sizeof(float)));
   for (int m = 0; m < 120; ++m)
     EXPECT_EQ(l.Series(kMeasureFlow, kSourceEstimate, m), m + 3.0);
   std::size_t global = LinkSeriesAllocatedBytes();
