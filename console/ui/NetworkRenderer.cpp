@@ -33,10 +33,24 @@ constexpr int kSpriteMargin = 2;
 constexpr int kLinksPerPiece = 2000;
 constexpr std::uint8_t kNoBrush = 255;
 
-// Runs fn(0) .. fn(n - 1) on the drawing's worker threads.
-void RunParallel(int n, const std::function<void(int)>& fn)
+// Runs fn(0) .. fn(n - 1) on the drawing's worker threads, at most
+// `threads` at once (0: as many as the pool has); one thread runs them in
+// order on the calling thread.
+void RunParallel(int n, int threads, const std::function<void(int)>& fn)
 {
-  WorkerPool::Get().Run(n, fn);
+  if (threads == 1) {
+    for (int i = 0; i < n; ++i)
+      fn(i);
+    return;
+  }
+  if (threads <= 0 || n <= threads) {
+    WorkerPool::Get().Run(n, fn);
+    return;
+  }
+  WorkerPool::Get().Run(threads, [&](int k) {
+    for (int i = k; i < n; i += threads)
+      fn(i);
+  });
 }
 
 bool UsesPen(OpKind kind)
@@ -244,7 +258,7 @@ void NetworkRenderer::Record(const NetworkViewOptions& view, const LockedPathLis
   // The pieces keep their memory from one recording to the next.
   m_pieces.resize(static_cast<std::size_t>(linkPieces) + 1);
   std::vector<std::set<SpriteKey>> wanted(m_pieces.size());
-  RunParallel(linkPieces + 1, [&](int i) {
+  RunParallel(linkPieces + 1, m_options.threads, [&](int i) {
     Piece& piece = m_pieces[static_cast<std::size_t>(i)];
     if (i < linkPieces && m_bKeptLinks) {
       Recolour(piece, view.objects);
@@ -327,7 +341,7 @@ void NetworkRenderer::Play(QImage& image, QColor background) const
   const int width = image.width();
   const QImage::Format format = image.format();
   const QRgb fill = background.rgb();
-  RunParallel(m_nStripes, [&](int k) { PlayStripe(bits, bpl, width, format, fill, k); });
+  RunParallel(m_nStripes, m_options.threads, [&](int k) { PlayStripe(bits, bpl, width, format, fill, k); });
 }
 
 void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width, QImage::Format format,
