@@ -47,15 +47,12 @@ constexpr std::size_t kLinkMarkLine = 400;  // 399 of a Detector.dat or CCTV.dat
 
 }  // namespace
 
-CProject::CProject()
+CProject::CProject() : m_NodeIndex(kMaxNodeTable, -1)
 {
-  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
-  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
   for (int i = 0; i < 10; ++i) {
     m_OutputOption[0][i] = 1;
     m_OutputOption[1][i] = 10;
   }
-  m_NodeNumber.reset(static_cast<int*>(std::calloc(kMaxNodeRecords, sizeof(int))));
   m_ODTable.reset(static_cast<double*>(
       std::calloc(static_cast<std::size_t>(kODSlots) * kMaxZones * kMaxZones, sizeof(double))));
   ClearModuleFlags();
@@ -156,8 +153,11 @@ void CProject::ClearForLoad()
   // goes away.
   ClearNetworkArrays();
   FreeTables();
-  std::fill(std::begin(m_NodeIndex), std::end(m_NodeIndex), -1);
-  std::fill(std::begin(m_OutCount), std::end(m_OutCount), 0);
+  std::fill(m_NodeIndex.begin(), m_NodeIndex.end(), -1);
+  m_NodeNumber.clear();
+  m_OutNode.clear();
+  m_OutLink.clear();
+  m_OutCount.clear();
   m_bProjectLoaded = false;
   m_nMaxNodeNumber = 0;
   m_nNodeCount = 0;
@@ -175,9 +175,10 @@ bool CProject::Fail(LoadResult why, const std::string& message)
 
 int CProject::LookupNodeIndex(int number) const
 {
-  if (m_nNodeCount <= 0 || number < 0 || number > m_nMaxNodeNumber || number >= kMaxNodeTable)
+  if (m_nNodeCount <= 0 || number < 0 || number > m_nMaxNodeNumber ||
+      number >= static_cast<int>(m_NodeIndex.size()))
     return -1;
-  return m_NodeIndex[number];
+  return m_NodeIndex[static_cast<std::size_t>(number)];
 }
 
 int CProject::FindNodeIndex(int number, int code)
@@ -201,25 +202,37 @@ int CProject::FindNodeIndex(int number, int code)
   return -1;
 }
 
+std::size_t CProject::OutRow(int from) const
+{
+  const int idx = LookupNodeIndex(from);
+  if (idx < 0 || static_cast<std::size_t>(idx) >= m_OutCount.size())
+    return kNoOutRow;
+  return static_cast<std::size_t>(idx);
+}
+
 int CProject::FindLinkIndex(int from, int to) const
 {
-  if (from < 0 || from >= kMaxNodeTable)
+  const std::size_t row = OutRow(from);
+  if (row == kNoOutRow)
     return -1;
-  int n = std::min(m_OutCount[from], kMaxOutLinks);
-  for (int i = 0; i < n; ++i)
-    if (m_OutNode[from][i] == to)
-      return m_OutLink[from][i];
+  const std::size_t first = row * kMaxOutLinks;
+  const std::size_t end = first + static_cast<std::size_t>(std::min(m_OutCount[row], kMaxOutLinks));
+  for (std::size_t i = first; i < end; ++i)
+    if (m_OutNode[i] == to)
+      return m_OutLink[i];
   return -1;
 }
 
 void CProject::ForEachLink(int from, int to, const std::function<void(int)>& fn) const
 {
-  if (from < 0 || from >= kMaxNodeTable)
+  const std::size_t row = OutRow(from);
+  if (row == kNoOutRow)
     return;
-  int n = std::min(m_OutCount[from], kMaxOutLinks);
-  for (int i = 0; i < n; ++i)
-    if (m_OutNode[from][i] == to)
-      fn(m_OutLink[from][i]);
+  const std::size_t first = row * kMaxOutLinks;
+  const std::size_t end = first + static_cast<std::size_t>(std::min(m_OutCount[row], kMaxOutLinks));
+  for (std::size_t i = first; i < end; ++i)
+    if (m_OutNode[i] == to)
+      fn(m_OutLink[i]);
 }
 
 int CProject::ReadLine(std::FILE* f, char* buf, std::size_t size)
@@ -324,6 +337,7 @@ bool CProject::ReadNetwork()
   if (!ReadNetworkHeader(file.get(), zones, nodes, links))
     return false;
   m_pNodeZone.reset(new int[static_cast<std::size_t>(nodes) + 1]());
+  m_NodeNumber.assign(static_cast<std::size_t>(nodes), 0);
   m_pZoneSuperZone.reset(new int[static_cast<std::size_t>(zones) + 1]());
   m_pZoneList.reset(new int[static_cast<std::size_t>(zones) + 1]());
   ReadSuperZones(zones);
@@ -370,7 +384,7 @@ bool CProject::ReadNodeBlock(std::FILE* f, int nodes, int zones)
     int number = TruncateToInt(v[0]);
     if (number >= kNodeNumberLimit)
       return EndLoad("Please ensure that the node number in file network.dat is less than 899999.");
-    if (number < 0 || number >= kMaxNodeTable)
+    if (number < 0)
       return EndLoad(
           StringPrintf("Please ensure that the node numbers in file network.dat lie from 0 to %d (node %d).",
                        kMaxNodeTable - 1, number));
@@ -382,10 +396,14 @@ bool CProject::ReadNodeBlock(std::FILE* f, int nodes, int zones)
                       zone, number, zones));
     m_NodeNumber[i] = number;
     m_nMaxNodeNumber = std::max(m_nMaxNodeNumber, number);
-    m_NodeIndex[number] = i;
+    m_NodeIndex[static_cast<std::size_t>(number)] = i;
     m_pNodeZone[i] = zone;
   }
   m_nNodeCount = nodes;
+  // The out-link tables, once every node is known to be there.
+  m_OutCount.assign(static_cast<std::size_t>(nodes), 0);
+  m_OutNode.assign(static_cast<std::size_t>(nodes) * kMaxOutLinks, 0);
+  m_OutLink.assign(static_cast<std::size_t>(nodes) * kMaxOutLinks, 0);
   return true;
 }
 
@@ -417,7 +435,8 @@ bool CProject::ReadLinkBlock(std::FILE* f, int links)
     int toIndex = FindNodeIndex(to, kNodeCodeLinkBlock);
     if (toIndex < 0)
       return Fail(LoadResult::Ended, "");
-    if (m_OutCount[from] >= kMaxOutLinks)
+    int& outCount = m_OutCount[static_cast<std::size_t>(fromIndex)];
+    if (outCount >= kMaxOutLinks)
       return Fail(LoadResult::BadData,
                   StringPrintf("Node %d has more than %d out-links in file network.dat.\nPlease check it.",
                                from, kMaxOutLinks));
@@ -439,9 +458,11 @@ bool CProject::ReadLinkBlock(std::FILE* f, int links)
     line->m_nLinkType = TruncateToInt(v[11]);
     line->m_bRamp = line->m_nLinkType == 3 || line->m_nLinkType == 4;
     line->m_fValue6 = static_cast<float>(v[12]);
-    m_OutNode[from][m_OutCount[from]] = to;
-    m_OutLink[from][m_OutCount[from]] = k;
-    ++m_OutCount[from];
+    const std::size_t slot =
+        static_cast<std::size_t>(fromIndex) * kMaxOutLinks + static_cast<std::size_t>(outCount);
+    m_OutNode[slot] = to;
+    m_OutLink[slot] = k;
+    ++outCount;
     g_LineArray.Add(line.release());
   }
   return true;

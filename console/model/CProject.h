@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DrawTypes.h"
 #include "GlobalArrays.h"
@@ -54,12 +55,12 @@ using ExitHandler = std::function<void(int status)>;
 constexpr int kExitBadNode = 1;
 
 // Table sizes.
-constexpr int kMaxNodeTable = 25000;      // node numbers 0..24999
-constexpr int kMaxNodeRecords = 1000000;  // nodes in network.dat
-constexpr int kMaxOutLinks = 15;          // out-links of one node
-constexpr int kMaxZones = 120;            // OD zones
-constexpr int kODSlots = 300;             // five-minute slots
-constexpr int kNodeNumberLimit = 899999;  // numbers refused with the old text
+constexpr int kNodeNumberLimit = 899999;         // numbers refused with the old text
+constexpr int kMaxNodeTable = kNodeNumberLimit;  // node numbers 0..899998
+constexpr int kMaxNodeRecords = 1000000;         // nodes in network.dat
+constexpr int kMaxOutLinks = 15;                 // out-links of one node
+constexpr int kMaxZones = 120;                   // OD zones
+constexpr int kODSlots = 300;                    // five-minute slots
 constexpr int kMaxSuperZones = 100000;
 
 // File codes of FindNodeIndex.
@@ -101,15 +102,20 @@ public:
   std::string m_szStatus;  // the last progress text
   IStatusSink* m_pStatusBar = nullptr;
   int m_nSuperZoneFlag = 0;
-  std::unique_ptr<int[], CFreeDeleter> m_NodeNumber;  // [kMaxNodeRecords], by node index
-  std::unique_ptr<int[]> m_pNodeZone;                 // nodes + 1
-  std::unique_ptr<int[]> m_pZoneSuperZone;            // zones + 1, by zone number
-  std::unique_ptr<int[]> m_pZoneList;                 // zones + 1, SuperZone.dat order
-  std::unique_ptr<ColorRef[]> m_pSuperZoneColor;      // super-zones + 1
-  int m_NodeIndex[kMaxNodeTable];                     // -1 = no such node
-  int m_OutNode[kMaxNodeTable][kMaxOutLinks];
-  int m_OutLink[kMaxNodeTable][kMaxOutLinks];
-  int m_OutCount[kMaxNodeTable];
+  std::vector<int> m_NodeNumber;                  // by node index
+  std::unique_ptr<int[]> m_pNodeZone;             // nodes + 1
+  std::unique_ptr<int[]> m_pZoneSuperZone;        // zones + 1, by zone number
+  std::unique_ptr<int[]> m_pZoneList;             // zones + 1, SuperZone.dat order
+  std::unique_ptr<ColorRef[]> m_pSuperZoneColor;  // super-zones + 1
+  // Node index of every node number 0..899998 (-1 = no such node): the one
+  // table the size of the numbering (3.6 MB).
+  std::vector<int> m_NodeIndex;
+  // The out-links of each node, by the from-node's node index (so sized by
+  // the nodes present): row i holds kMaxOutLinks entries from i *
+  // kMaxOutLinks, of which m_OutCount[i] are valid, in network.dat order.
+  std::vector<int> m_OutNode;   // downstream node numbers
+  std::vector<int> m_OutLink;   // link indices
+  std::vector<int> m_OutCount;  // by node index
   int m_Cycle[10] = {};
   int m_nNetworkParam = 10;
   bool m_bProjectLoaded = false;
@@ -231,6 +237,9 @@ private:
   // Shows the message and ends the program; false for the load.
   bool EndLoad(const std::string& message);
   void ClearForLoad();
+  // Row of the out-link tables of a from-node number, or kNoOutRow.
+  static constexpr std::size_t kNoOutRow = static_cast<std::size_t>(-1);
+  std::size_t OutRow(int from) const;
   bool Fail(LoadResult why, const std::string& message);
   bool m_bEnded = false;  // the exit handler returned during this load
 };

@@ -33,10 +33,24 @@ constexpr int kSpriteMargin = 2;
 constexpr int kLinksPerPiece = 2000;
 constexpr std::uint8_t kNoBrush = 255;
 
-// Runs fn(0) .. fn(n - 1) on the drawing's worker threads.
-void RunParallel(int n, const std::function<void(int)>& fn)
+// Runs fn(0) .. fn(n - 1) on the drawing's worker threads, at most
+// `threads` at once (0: as many as the pool has); one thread runs them in
+// order on the calling thread.
+void RunParallel(int n, int threads, const std::function<void(int)>& fn)
 {
-  WorkerPool::Get().Run(n, fn);
+  if (threads == 1) {
+    for (int i = 0; i < n; ++i)
+      fn(i);
+    return;
+  }
+  if (threads <= 0 || n <= threads) {
+    WorkerPool::Get().Run(n, fn);
+    return;
+  }
+  WorkerPool::Get().Run(threads, [&](int k) {
+    for (int i = k; i < n; i += threads)
+      fn(i);
+  });
 }
 
 bool UsesPen(OpKind kind)
@@ -186,6 +200,191 @@ void Recolour(Piece& piece, const ViewDrawOptions& view)
   }
 }
 
+// The background into the stripe's rows.
+void FillRows(uchar* bits, qsizetype bytesPerLine, int width, int y0, int y1, QRgb background)
+{
+  for (int y = y0; y < y1; ++y)
+    std::fill_n(reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * bytesPerLine), width, background);
+}
+
+// The stripe's rows and a margin above and below them, painted in place
+// with the stripe's rows as the clip; the pixels for what is written
+// straight into them.
+struct StripeCanvas
+{
+  StripeCanvas(uchar* bits, qsizetype bytesPerLine, int width, QImage::Format format, int y0, int y1,
+               int height, double labelPixelSize)
+      : top(std::max(0, y0 - kStripeMargin)), bottom(std::min(height, y1 + kStripeMargin)),
+        rows(bits + static_cast<qsizetype>(top) * bytesPerLine, width, bottom - top, bytesPerLine, format),
+        painter(&rows), pixels(reinterpret_cast<QRgb*>(bits)), stride(bytesPerLine / 4), width(width), y0(y0),
+        y1(y1)
+  {
+    painter.translate(0, -top);
+    painter.setClipRect(QRect(0, y0, width, y1 - y0));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    QFont labelFont;
+    labelFont.setPixelSize(static_cast<int>(labelPixelSize));
+    painter.setFont(labelFont);
+  }
+  const int top, bottom;
+  QImage rows;
+  QPainter painter;
+  QRgb* const pixels;
+  const qsizetype stride;
+  const int width, y0, y1;
+};
+
+// Pens and brushes of one stripe's own (shared ones would make the threads
+// wait on their reference counts).
+struct StripeTools
+{
+  StripeTools()
+  {
+    for (const PenSpec& spec : kPenTable) {
+      builtIn.push_back(DrawingObjects::MakePen(spec));
+      builtInColour.push_back(ToQColor(spec.color).rgb());
+    }
+    for (int i = 0; i < kDrawBrushCount; ++i)
+      brushes.push_back(static_cast<DrawBrush>(i) == DrawBrush::Hollow ? QBrush(Qt::NoBrush)
+                                                                       : QBrush(ToQColor(kBrushTable[i])));
+  }
+  std::vector<QPen> builtIn;
+  std::vector<QRgb> builtInColour;
+  std::vector<QBrush> brushes;
+};
+
+// Blits the whole pixels of a node circle's sprite over the stripe's rows;
+// false when there is no sprite of its size, pen and brush.
+bool BlitSprite(StripeCanvas& c, const std::map<NetworkRenderer::SpriteKey, QImage>& sprites,
+                const NetworkRenderer::Op& op, const QRect& r)
+{
+  auto it = sprites.find(NetworkRenderer::SpriteKey{r.width(), r.height(), op.pen, op.brush});
+  if (it == sprites.end())
+    return false;
+  const QImage& s = it->second;
+  const int sx = r.left() - kSpriteMargin, sy = r.top() - kSpriteMargin;
+  for (int y = std::max(sy, c.y0); y < std::min(sy + s.height(), c.y1); ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(s.constScanLine(y - sy));
+    QRgb* dst = c.pixels + static_cast<qsizetype>(y) * c.stride;
+    for (int x = std::max(sx, 0); x < std::min(sx + s.width(), c.width); ++x)
+      if (qAlpha(src[x - sx]) == 255)
+        dst[x] = src[x - sx];
+  }
+  return true;
+}
+
+// Plays one piece's primitives that reach the stripe, in their order, with
+// the painter's pen and brush changed only when they differ.
+class PiecePlayer
+{
+public:
+  PiecePlayer(StripeCanvas& canvas, const StripeTools& tools, const Piece& piece, bool sprites,
+              const std::map<NetworkRenderer::SpriteKey, QImage>& spriteImages)
+      : m_c(canvas), m_tools(tools), m_piece(piece), m_bSprites(sprites), m_spriteImages(spriteImages)
+  {
+    for (const PenSpec& spec : piece.customPens) {
+      m_custom.push_back(DrawingObjects::MakePen(spec));
+      m_customColour.push_back(ToQColor(spec.color).rgb());
+    }
+  }
+
+  void Play(const NetworkRenderer::Op& op)
+  {
+    if (UsesPen(op.kind) && op.pen >= 0) {
+      if (op.kind == OpKind::Line && IsThinSolid(SpecOf(op.pen))) {
+        // Thin solid lines straight into the pixels.
+        RasterLine(m_c.pixels, m_c.stride, m_c.width, m_c.y0, m_c.y1, QLine(op.x1, op.y1, op.x2, op.y2),
+                   ColourOf(op.pen));
+        return;
+      }
+      if (op.kind != OpKind::Ellipse || !m_bSprites)
+        SelectPen(op.pen);
+    }
+    switch (op.kind) {
+    case OpKind::Line: m_c.painter.drawLine(op.x1, op.y1, op.x2, op.y2); break;
+    case OpKind::Ellipse:
+    case OpKind::Rect: Shape(op); break;
+    case OpKind::Polygon: {
+      SelectBrush(op.brush);
+      const auto& pts = m_piece.polygons[static_cast<std::size_t>(op.a)];
+      m_c.painter.drawPolygon(pts.data(), static_cast<int>(pts.size()));
+      break;
+    }
+    case OpKind::Bitmap: m_c.painter.drawImage(QPoint(op.x1, op.y1), DrawingObjects::Get().Icon(op.a)); break;
+    case OpKind::Label: Label(op); break;
+    }
+  }
+
+private:
+  const PenSpec& SpecOf(int pen) const
+  {
+    return pen < kDrawPenCount ? kPenTable[pen]
+                               : m_piece.customPens[static_cast<std::size_t>(pen - kDrawPenCount)];
+  }
+  QRgb ColourOf(int pen) const
+  {
+    return pen < kDrawPenCount ? m_tools.builtInColour[static_cast<std::size_t>(pen)]
+                               : m_customColour[static_cast<std::size_t>(pen - kDrawPenCount)];
+  }
+  void SelectPen(int pen)
+  {
+    if (m_painterPen == pen)
+      return;
+    m_c.painter.setPen(pen < kDrawPenCount ? m_tools.builtIn[static_cast<std::size_t>(pen)]
+                                           : m_custom[static_cast<std::size_t>(pen - kDrawPenCount)]);
+    m_painterPen = pen;
+  }
+  void SelectBrush(std::uint8_t brush)
+  {
+    if (m_painterBrush != brush && brush != kNoBrush) {
+      m_c.painter.setBrush(m_tools.brushes[brush]);
+      m_painterBrush = brush;
+    }
+  }
+  // An ellipse (from its sprite when there is one) or a rectangle.
+  void Shape(const NetworkRenderer::Op& op)
+  {
+    const QRect r(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1));
+    if (op.kind == OpKind::Ellipse && m_bSprites) {
+      if (BlitSprite(m_c, m_spriteImages, op, r))
+        return;
+      if (op.pen >= 0)
+        SelectPen(op.pen);
+    }
+    SelectBrush(op.brush);
+    if (op.kind == OpKind::Ellipse)
+      m_c.painter.drawEllipse(OutlineRect(r));
+    else
+      m_c.painter.drawRect(OutlineRect(r));
+  }
+  void Label(const NetworkRenderer::Op& op)
+  {
+    const auto& [text, colour] = m_piece.labels[static_cast<std::size_t>(op.a)];
+    m_c.painter.setPen(ToQColor(colour));
+    m_painterPen = -2;
+    m_c.painter.drawText(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
+                         Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(text));
+  }
+
+  StripeCanvas& m_c;
+  const StripeTools& m_tools;
+  const Piece& m_piece;
+  const bool m_bSprites;
+  const std::map<NetworkRenderer::SpriteKey, QImage>& m_spriteImages;
+  std::vector<QPen> m_custom;
+  std::vector<QRgb> m_customColour;
+  int m_painterPen = -2, m_painterBrush = -2;
+};
+
+void PlayPiece(StripeCanvas& canvas, const StripeTools& tools, const Piece& piece,
+               const std::vector<std::uint32_t>& bin, bool sprites,
+               const std::map<NetworkRenderer::SpriteKey, QImage>& spriteImages)
+{
+  PiecePlayer player(canvas, tools, piece, sprites, spriteImages);
+  for (std::uint32_t index : bin)
+    player.Play(piece.ops[index]);
+}
+
 }  // namespace
 
 void NetworkRenderer::Piece::Clear()
@@ -244,7 +443,7 @@ void NetworkRenderer::Record(const NetworkViewOptions& view, const LockedPathLis
   // The pieces keep their memory from one recording to the next.
   m_pieces.resize(static_cast<std::size_t>(linkPieces) + 1);
   std::vector<std::set<SpriteKey>> wanted(m_pieces.size());
-  RunParallel(linkPieces + 1, [&](int i) {
+  RunParallel(linkPieces + 1, m_options.threads, [&](int i) {
     Piece& piece = m_pieces[static_cast<std::size_t>(i)];
     if (i < linkPieces && m_bKeptLinks) {
       Recolour(piece, view.objects);
@@ -327,7 +526,7 @@ void NetworkRenderer::Play(QImage& image, QColor background) const
   const int width = image.width();
   const QImage::Format format = image.format();
   const QRgb fill = background.rgb();
-  RunParallel(m_nStripes, [&](int k) { PlayStripe(bits, bpl, width, format, fill, k); });
+  RunParallel(m_nStripes, m_options.threads, [&](int k) { PlayStripe(bits, bpl, width, format, fill, k); });
 }
 
 void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width, QImage::Format format,
@@ -336,121 +535,11 @@ void NetworkRenderer::PlayStripe(uchar* bits, qsizetype bytesPerLine, int width,
   const int y0 = StripeTop(stripe), y1 = StripeTop(stripe + 1);
   if (y1 <= y0)
     return;
-  for (int y = y0; y < y1; ++y)
-    std::fill_n(reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * bytesPerLine), width, background);
-  // The stripe's rows and a margin above and below them, painted in place
-  // with the stripe's rows as the clip.
-  const int top = std::max(0, y0 - kStripeMargin), bottom = std::min(m_size.height(), y1 + kStripeMargin);
-  QImage rows(bits + static_cast<qsizetype>(top) * bytesPerLine, width, bottom - top, bytesPerLine, format);
-  QPainter p(&rows);
-  p.translate(0, -top);
-  p.setClipRect(QRect(0, y0, width, y1 - y0));
-  p.setBackgroundMode(Qt::TransparentMode);
-  QFont labelFont;
-  labelFont.setPixelSize(static_cast<int>(m_labelPixelSize));
-  p.setFont(labelFont);
-
-  // Pens and brushes of this thread's own.
-  std::vector<QPen> builtIn;
-  std::vector<QRgb> builtInColour;
-  for (const PenSpec& spec : kPenTable) {
-    builtIn.push_back(DrawingObjects::MakePen(spec));
-    builtInColour.push_back(ToQColor(spec.color).rgb());
-  }
-  std::vector<QBrush> brushes;
-  for (int i = 0; i < kDrawBrushCount; ++i)
-    brushes.push_back(static_cast<DrawBrush>(i) == DrawBrush::Hollow ? QBrush(Qt::NoBrush)
-                                                                     : QBrush(ToQColor(kBrushTable[i])));
-
-  auto* pixels = reinterpret_cast<QRgb*>(bits);
-  const qsizetype stride = bytesPerLine / 4;
-  for (const Piece& piece : m_pieces) {
-    if (static_cast<std::size_t>(stripe) >= piece.bins.size())
-      continue;
-    std::vector<QPen> custom;
-    std::vector<QRgb> customColour;
-    for (const PenSpec& spec : piece.customPens) {
-      custom.push_back(DrawingObjects::MakePen(spec));
-      customColour.push_back(ToQColor(spec.color).rgb());
-    }
-    auto specOf = [&](int pen) -> const PenSpec& {
-      return pen < kDrawPenCount ? kPenTable[pen]
-                                 : piece.customPens[static_cast<std::size_t>(pen - kDrawPenCount)];
-    };
-    int painterPen = -2, painterBrush = -2;
-    auto selectPen = [&](int pen) {
-      if (painterPen == pen)
-        return;
-      p.setPen(pen < kDrawPenCount ? builtIn[static_cast<std::size_t>(pen)]
-                                   : custom[static_cast<std::size_t>(pen - kDrawPenCount)]);
-      painterPen = pen;
-    };
-    auto selectBrush = [&](std::uint8_t brush) {
-      if (painterBrush != brush && brush != kNoBrush) {
-        p.setBrush(brushes[brush]);
-        painterBrush = brush;
-      }
-    };
-    for (std::uint32_t index : piece.bins[static_cast<std::size_t>(stripe)]) {
-      const Op& op = piece.ops[index];
-      if (UsesPen(op.kind) && op.pen >= 0) {
-        if (op.kind == OpKind::Line && IsThinSolid(specOf(op.pen))) {
-          // Thin solid lines straight into the pixels.
-          const QRgb colour = op.pen < kDrawPenCount
-                                  ? builtInColour[static_cast<std::size_t>(op.pen)]
-                                  : customColour[static_cast<std::size_t>(op.pen - kDrawPenCount)];
-          RasterLine(pixels, stride, width, y0, y1, QLine(op.x1, op.y1, op.x2, op.y2), colour);
-          continue;
-        }
-        if (op.kind != OpKind::Ellipse || !m_options.sprites)
-          selectPen(op.pen);
-      }
-      switch (op.kind) {
-      case OpKind::Line: p.drawLine(op.x1, op.y1, op.x2, op.y2); break;
-      case OpKind::Ellipse:
-      case OpKind::Rect: {
-        const QRect r(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1));
-        if (op.kind == OpKind::Ellipse && m_options.sprites) {
-          auto it = m_sprites.find(SpriteKey{r.width(), r.height(), op.pen, op.brush});
-          if (it != m_sprites.end()) {
-            // Whole pixels of the sprite, over this stripe's rows only.
-            const QImage& s = it->second;
-            const int sx = r.left() - kSpriteMargin, sy = r.top() - kSpriteMargin;
-            for (int y = std::max(sy, y0); y < std::min(sy + s.height(), y1); ++y) {
-              const auto* src = reinterpret_cast<const QRgb*>(s.constScanLine(y - sy));
-              QRgb* dst = pixels + static_cast<qsizetype>(y) * stride;
-              for (int x = std::max(sx, 0); x < std::min(sx + s.width(), width); ++x)
-                if (qAlpha(src[x - sx]) == 255)
-                  dst[x] = src[x - sx];
-            }
-            break;
-          }
-          if (op.pen >= 0)
-            selectPen(op.pen);
-        }
-        selectBrush(op.brush);
-        if (op.kind == OpKind::Ellipse)
-          p.drawEllipse(OutlineRect(r));
-        else
-          p.drawRect(OutlineRect(r));
-        break;
-      }
-      case OpKind::Polygon: {
-        selectBrush(op.brush);
-        const auto& pts = piece.polygons[static_cast<std::size_t>(op.a)];
-        p.drawPolygon(pts.data(), static_cast<int>(pts.size()));
-        break;
-      }
-      case OpKind::Bitmap: p.drawImage(QPoint(op.x1, op.y1), DrawingObjects::Get().Icon(op.a)); break;
-      case OpKind::Label: {
-        const auto& [text, colour] = piece.labels[static_cast<std::size_t>(op.a)];
-        p.setPen(ToQColor(colour));
-        painterPen = -2;
-        p.drawText(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
-                   Qt::AlignCenter | Qt::TextDontClip, QString::fromStdString(text));
-        break;
-      }
-      }
-    }
-  }
+  FillRows(bits, bytesPerLine, width, y0, y1, background);
+  StripeCanvas canvas(bits, bytesPerLine, width, format, y0, y1, m_size.height(), m_labelPixelSize);
+  const StripeTools tools;
+  for (const Piece& piece : m_pieces)
+    if (static_cast<std::size_t>(stripe) < piece.bins.size())
+      PlayPiece(canvas, tools, piece, piece.bins[static_cast<std::size_t>(stripe)], m_options.sprites,
+                m_sprites);
 }

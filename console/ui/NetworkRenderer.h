@@ -40,7 +40,8 @@ struct RenderOptions
   bool skipSubPixel = true;  // skip strokes shorter than a pixel
   bool sprites = true;       // blit small node circles from sprites
   bool keepLinks = true;     // recolour the kept link strokes while the geometry stays
-  int threads = 0;           // recording pieces and playing stripes; 0: the machine's threads, up to 8
+  int threads = 0;           // recording pieces, playing stripes and the threads that run them at
+                             // once; 0: the machine's threads, up to 8
   friend bool operator==(const RenderOptions&, const RenderOptions&) = default;
 };
 

@@ -34,6 +34,10 @@ constexpr double kOrigin = 100.0;
 // the two directions of a street are drawn apart.
 constexpr double kShapeShift = 25.0;
 constexpr std::size_t kMaxCameras = 50;
+// Why a grid stops at kMaxGridNodes.
+const char kGridNodesReason[] =
+    "node numbers of five digits (10000 to 99999), the widest that the five-column node fields of "
+    "LinkName.dat, Detector.dat and CCTV.dat hold, number at most 90000 nodes";
 
 struct GridLink
 {
@@ -44,8 +48,6 @@ bool IsCameraLink(std::size_t k)
 {
   return k % 25 == 3;
 }
-
-
 
 // Where the build puts a program, below its root.
 std::string BuildSubdir(const RunProgram& p)
@@ -68,8 +70,8 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
     const long long per_row = 4LL * cols - 2;
     const long long need_rows = (n + 2LL * cols) / per_row + 2;
     if (need_rows * cols > kMaxGridNodes) {
-      error = "a grid for " + std::to_string(n) + " links needs more than " + std::to_string(kMaxGridNodes) +
-              " nodes";
+      error = "a grid for " + std::to_string(n) + " links needs " + std::to_string(need_rows * cols) +
+              " nodes; " + kGridNodesReason;
       return false;
     }
     links.reserve(static_cast<std::size_t>(n));
@@ -95,8 +97,8 @@ bool BuildGrid(const RunDirOptions& opt, GridNetwork& g, std::string& error)
       return false;
     }
     if (static_cast<long long>(rows) * cols > kMaxGridNodes) {
-      error = "a grid of " + std::to_string(rows) + " x " + std::to_string(cols) + " has more than " +
-              std::to_string(kMaxGridNodes) + " nodes";
+      error = "a grid of " + std::to_string(rows) + " x " + std::to_string(cols) + " has " +
+              std::to_string(static_cast<long long>(rows) * cols) + " nodes; " + kGridNodesReason;
       return false;
     }
     for (int r = 0; r < rows; ++r) {
@@ -359,8 +361,6 @@ bool WriteRunDir(const std::string& dir, const RunDirOptions& opt, std::string& 
     if (warnings)
       warnings->push_back(w);
   };
-  if (!g.net.node_numbers.empty() && g.net.node_numbers.back() > 24999)
-    warn("node numbers above 24999 are beyond the console's node tables");
 
   const fs::path est = root / "estimate";
   const std::string empty_list = "0\n";

@@ -17,9 +17,10 @@ namespace vlq::mod {
 // optional blanks". A field of fewer than five digits followed at once by
 // a five-digit one would be misread, so a network numbers its nodes from 1
 // while every number has at most four digits, and otherwise from 10000,
-// every number then having exactly five.
-constexpr int kMaxGridNodes = 90000;
+// every number then having exactly five. Five digits number 90000 nodes,
+// a grid of about 355,000 links; a larger one is refused with the reason.
 constexpr int kWideNodeBase = 10000;
+constexpr int kMaxGridNodes = 99999 - kWideNodeBase + 1;
 
 struct RunDirOptions
 {

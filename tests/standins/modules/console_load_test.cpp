@@ -144,4 +144,44 @@ const GridCase kGrids[] = {
 INSTANTIATE_TEST_SUITE_P(Grids, GeneratedRunDir, ::testing::ValuesIn(kGrids),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A network of a large city: five-digit node numbers up to 85,000 and more,
+// held by the console's node tables; every link found by its end nodes.
+TEST_F(GeneratedRunDir, ThreeHundredThousandLinksLoad)
+{
+  TempDir dir("vlq-console-load");
+  const std::string run = dir.path() + "/run";
+  vlq::mod::RunDirOptions opt;
+  opt.links = 300000;
+  vlq::mod::GridNetwork grid;
+  std::string error;
+  ASSERT_TRUE(vlq::mod::BuildGrid(opt, grid, error)) << error;
+  ASSERT_TRUE(vlq::mod::WriteRunDir(run, opt, error)) << error;
+  InRunDir in(run);
+  Sinks sinks;
+  g_Project.SetSinks(&sinks, &sinks, [&sinks](int s) { sinks.exits.push_back(s); });
+  ASSERT_TRUE(g_Project.LoadNetworkData());
+  g_Project.StopRealTimeReader();
+  EXPECT_TRUE(sinks.messages.empty()) << sinks.messages.front();
+  EXPECT_TRUE(sinks.exits.empty());
+  const auto& numbers = grid.net.node_numbers;
+  ASSERT_EQ(g_LineArray.GetSize(), 300000);
+  ASSERT_EQ(g_NodeArray.GetSize(), static_cast<int>(numbers.size()));
+  EXPECT_GT(numbers.back(), 85000);
+  EXPECT_EQ(g_Project.m_nMaxNodeNumber, numbers.back());
+  for (std::size_t i = 0; i < numbers.size(); i += 997)
+    EXPECT_EQ(g_Project.LookupNodeIndex(numbers[i]), static_cast<int>(i));
+  EXPECT_EQ(g_Project.LookupNodeIndex(numbers.back()), static_cast<int>(numbers.size()) - 1);
+  int wrong = 0, named = 0;
+  for (int k = 0; k < g_LineArray.GetSize(); ++k) {
+    const CDrawLine* l = g_LineArray[k];
+    wrong += g_Project.FindLinkIndex(l->m_nFromNode, l->m_nToNode) != k ||
+             g_Project.m_NodeNumber[static_cast<std::size_t>(l->m_nToIndex)] != l->m_nToNode;
+    named += l->m_szName == grid.names[static_cast<std::size_t>(k)];
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(named, 300000);  // LinkName.dat's five-column numbers read back
+  EXPECT_EQ(g_CCTVArray.GetSize(), static_cast<int>(grid.cameras.size()));
+  EXPECT_TRUE(g_LineArray[grid.detectors.back()]->m_bHasDetector);
+}
+
 }  // namespace

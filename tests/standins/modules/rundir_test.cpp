@@ -227,7 +227,7 @@ TEST_P(RunDirShapes, FilesKeepTheConsolesLimits)
     const int num = static_cast<int>(net[5 + 2 * i]);
     const int zone = static_cast<int>(net[6 + 2 * i]);
     EXPECT_GE(num, 1);
-    EXPECT_LT(num, 25000) << "beyond the console's node tables";
+    EXPECT_LT(num, 100000) << "wider than the five-column node fields";
     EXPECT_TRUE(defined.insert(num).second) << "node " << num << " twice";
     EXPECT_GE(zone, 1);
     EXPECT_LE(zone, zones);
@@ -372,18 +372,23 @@ TEST(RunDirShapes, RefusedSizes)
   {
     const char* label;
     RunDirOptions opt;
+    bool numbering;  // refused for the width of the node numbers
   };
   const Case cases[] = {
-      {"one node", Grid(1, 1)},
-      {"no rows", Grid(0, 5)},
-      {"too many nodes", Grid(400, 400)},
-      {"too many links", Links(1'000'000)},
+      {"one node", Grid(1, 1), false},
+      {"no rows", Grid(0, 5), false},
+      {"too many nodes", Grid(400, 400), true},
+      {"too many links", Links(1'000'000), true},
+      {"just too many links", Links(360'000), true},
   };
   for (const Case& c : cases) {
     vlq::mod::GridNetwork g;
     std::string error;
     EXPECT_FALSE(vlq::mod::BuildGrid(c.opt, g, error)) << c.label;
     EXPECT_FALSE(error.empty()) << c.label;
+    if (c.numbering) {
+      EXPECT_NE(error.find("node numbers of five digits"), std::string::npos) << error;
+    }
   }
   TempDir dir("vlq-rundir");
   RunDirOptions bad_host = Grid(2, 2);
@@ -432,6 +437,7 @@ TEST(RunDirProgram, CommandLineErrors)
       {"links with rows", {target, "--links", "10", "--rows", "3"}, 2},
       {"two directories", {target, dir.file("other")}, 2},
       {"grid too large", {target, "--rows", "1000", "--cols", "1000"}, 1},
+      {"too many links for five-digit node numbers", {target, "--links", "400000"}, 1},
   };
   for (const Case& c : cases)
     EXPECT_EQ(RunGenerator(c.args, out), c.status) << c.label << ": " << ReadFile(out);
