@@ -28,8 +28,8 @@ std::string LinkPerformanceText(const CDrawLine& link, int chartWindowEnd, const
     const double obs = link.Series(kMeasureDensity, kSourceObserved, t);
     const double est = link.Series(kMeasureDensity, kSourceEstimate, t);
     if (t > prediction.nWindowStart)
-      out +=
-          StringPrintf("%10d%15.2f%15.2f%15.2f\n", t, obs, est, link.Series(kMeasureDensity, kSourcePredict0, t));
+      out += StringPrintf("%10d%15.2f%15.2f%15.2f\n", t, obs, est,
+                          link.Series(kMeasureDensity, kSourcePredict0, t));
     else
       out += StringPrintf("%10d%15.2f%15.2f\n", t, obs, est);
   }

@@ -75,7 +75,6 @@ std::string FormatClock(int& hour, int& minute)
   return buf;
 }
 
-
 void DebugPrintf(const char* fmt, ...)
 {
   va_list ap;
