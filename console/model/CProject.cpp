@@ -752,7 +752,7 @@ bool CProject::LoadNetworkData()
 
   ReadVMSInto(g_VMSArrayPredict, "predict");
   ReadVMSInto(g_VMSArrayPredict1, "predict1");
-  ReadVMSInto(g_VMSArray, m_szDataDir);
+  ReadVMS();
 
   m_bProjectLoaded = true;
   m_LastLoadResult = LoadResult::Loaded;
