@@ -36,7 +36,7 @@ using tallyhouse_test::Id;
 const ::testing::Environment* const g_env =
     ::testing::AddGlobalTestEnvironment(new tallyhouse_test::OrbEnvironment([] {
       int argc = 1;
-      char name[] = "tallyhouse_servant_test";
+      char name[] = "tallyhouse_test_servant";
       char* argv[] = {name, nullptr};
       return CORBA::ORB_init(argc, argv);
     }));

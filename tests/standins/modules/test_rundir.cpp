@@ -512,7 +512,7 @@ CORBA::ORB_ptr TestOrb()
 {
   static CORBA::ORB_var orb = [] {
     int argc = 1;
-    static char name[] = "vlq_standin_rundir_tests";
+    static char name[] = "standins_test_rundir";
     static char* argv[] = {name, nullptr};
     return CORBA::ORB_init(argc, argv);
   }();
