@@ -168,7 +168,7 @@ TEST_F(StoreRestart, TheNextCycleIsServedByTheRestartedStore)
   });
 
   // The modules told the loss and the return once each.
-  const std::string nowsim = ReadFile(run + "/NOWSIM.log");
+  const std::string nowsim = ReadFile(run + "/estimate/NOWSIM.log");
   auto count = [](const std::string& text, const std::string& part) {
     int n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
