@@ -1,5 +1,6 @@
 #include "QELM_Tallyhouse_i.h"
 
+#include "BorrowArrays.h"
 #include "HRTime.h"
 #include "VQCheck.h"
 #include "VQOStreamLog.h"
@@ -9,7 +10,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -121,22 +121,6 @@ private:
   std::vector<QELM_Tallyhouse_i::StoredRecord>* m_previous_holds;
   std::vector<QELM_Tallyhouse_i::StoredRecord> m_holds;
 };
-
-// Each array of out borrows the buffer of the same array of stored: out
-// frees none of them.
-template <class SeqArray>
-void BorrowArrays(const SeqArray& stored, SeqArray& out)
-{
-  out.length(stored.length());
-  for (CORBA::ULong j = 0; j < stored.length(); ++j) {
-    const CORBA::ULong len = stored[j].length();
-    // An empty array is left empty: asking it for its buffer may allocate.
-    if (len == 0)
-      continue;
-    using Elem = std::remove_const_t<std::remove_pointer_t<decltype(stored[j].get_buffer())>>;
-    out[j].replace(len, len, const_cast<Elem*>(stored[j].get_buffer()), false);
-  }
-}
 
 // Fills out with the stored record for a reply. A reply to another process
 // borrows the stored arrays, and the record is held until the reply is

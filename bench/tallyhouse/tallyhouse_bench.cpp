@@ -17,6 +17,7 @@
 // Goals: every row at least 80% of the bare servant's calls per second, and
 // the reads of 50,000-link records at least 90%. The program says which rows
 // miss, and fails when a row measured nothing.
+#include "BorrowArrays.h"
 #include "QELM_Tallyhouse_i.h"
 #include "TallyhouseHeap.h"
 
@@ -40,7 +41,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
@@ -70,20 +70,6 @@ QELM::DBKRecord MakeLinkRecord(int links, int seq)
   for (int k = 0; k < kZones * kZones; ++k)
     r.F[4][k] = static_cast<float>(k % 97);
   return r;
-}
-
-// Each array of out borrows the buffer of the same array of stored.
-template <class SeqArray>
-void BorrowArrays(const SeqArray& stored, SeqArray& out)
-{
-  out.length(stored.length());
-  for (CORBA::ULong j = 0; j < stored.length(); ++j) {
-    const CORBA::ULong len = stored[j].length();
-    if (len == 0)
-      continue;
-    using Elem = std::remove_const_t<std::remove_pointer_t<decltype(stored[j].get_buffer())>>;
-    out[j].replace(len, len, const_cast<Elem*>(stored[j].get_buffer()), false);
-  }
 }
 
 // The bare servant: the least a servant of this interface can do. Its reads
