@@ -198,14 +198,19 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
     if (minute < 0 || minute >= kSeriesMinutes)
       continue;
     const int m = static_cast<int>(minute);
-    if (m / kPageMinutes != pageIndex) {
-      pageIndex = m / kPageMinutes;
-      page = WritablePage(measure, source, m);
-    }
+    page = RunPage(measure, source, m, page, pageIndex);
     Store(page, measure, source, m, values[k]);
     ++stored;
   }
   return stored;
+}
+
+LinkSeries::PageHead* LinkSeries::RunPage(int measure, int source, int minute, PageHead* page, int& pageIndex)
+{
+  if (minute / kPageMinutes == pageIndex)
+    return page;
+  pageIndex = minute / kPageMinutes;
+  return WritablePage(measure, source, minute);
 }
 
 int LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&values)[kSeriesMeasures],
@@ -233,10 +238,7 @@ int LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&v
       if (minute < 0 || minute >= kSeriesMinutes)
         continue;
       const int m = static_cast<int>(minute);
-      if (m / kPageMinutes != pageIndex) {
-        pageIndex = m / kPageMinutes;
-        page = WritablePage(measure, source, m);
-      }
+      page = RunPage(measure, source, m, page, pageIndex);
       // As carried: no scale, the queue stays a fraction.
       if (doubles)
         StoreValue(static_cast<Page<double>*>(page)->values[m % kPageMinutes], static_cast<double>(v));

@@ -117,6 +117,9 @@ private:
   // The page of a minute, made or brought to the current reset epoch;
   // the caller holds the link's write lock.
   PageHead* WritablePage(int measure, int source, int minute);
+  // For a run of minutes in order: the page of minute, which is page while
+  // the run stays on pageIndex.
+  PageHead* RunPage(int measure, int source, int minute, PageHead* page, int& pageIndex);
   // Stores a value in the series' units at a minute of a writable page.
   static void Store(PageHead* page, int measure, int source, int minute, double value);
 };
