@@ -4,6 +4,32 @@
 #include <cmath>
 
 #include "GlobalArrays.h"
+#include "SlotArena.h"
+
+namespace {
+
+SlotArena& LinkArena()
+{
+  // Never destroyed: the global link arrays are emptied after every other
+  // static is gone.
+  static SlotArena* const arena = new SlotArena(sizeof(CDrawLine), alignof(CDrawLine));
+  return *arena;
+}
+
+}  // namespace
+
+void* CDrawLine::operator new(std::size_t bytes)
+{
+  return bytes == sizeof(CDrawLine) ? LinkArena().Allocate() : ::operator new(bytes);
+}
+
+void CDrawLine::operator delete(void* p, std::size_t bytes) noexcept
+{
+  if (bytes == sizeof(CDrawLine))
+    LinkArena().Free(p);
+  else
+    ::operator delete(p);
+}
 
 const char* LinkTypeName(int linkType)
 {

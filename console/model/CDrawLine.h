@@ -2,6 +2,7 @@
 // series, its distance and hit test, and its drawing.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ public:
   virtual ~CDrawLine() = default;
   CDrawLine(const CDrawLine&) = delete;
   CDrawLine& operator=(const CDrawLine&) = delete;
+  // A network holds links by the hundred thousand: their memory comes from
+  // one arena of large blocks (SlotArena.h), not one allocation each.
+  static void* operator new(std::size_t bytes);
+  static void operator delete(void* p, std::size_t bytes) noexcept;
 
   std::string m_szName;      // from LinkName.dat, at most 39 characters
   bool m_bObserved = false;  // detector link of the observation table
