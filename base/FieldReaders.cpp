@@ -21,20 +21,71 @@ bool IsAlnum(int c)
   return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Collects c and the characters after it that `accept` takes, keeping at
-// most `keep` of them (0: all); the first other character is consumed.
+// Feeds c and the characters after it that `accept` takes to `keep`; the
+// first other character is consumed.
+template <class Accept, class Keep>
+void Collect(CharSource& in, int c, Accept accept, Keep keep)
+{
+  for (; c != EOF && accept(c); c = in.Get())
+    keep(static_cast<char>(c));
+}
+
+// As above, keeping at most `keep` characters (0: all).
 template <class Accept>
 std::string Collect(CharSource& in, int c, std::size_t keep, Accept accept)
 {
   std::string text;
-  for (; c != EOF && accept(c); c = in.Get())
+  Collect(in, c, accept, [&](char ch) {
     if (keep == 0 || text.size() < keep)
-      text.push_back(static_cast<char>(c));
+      text.push_back(ch);
+  });
   return text;
 }
 
+// Skips to the first character of the next number and returns it (EOF at
+// the end of the text); sign is the number's.
+int SkipToNumber(CharSource& in, const NumberSyntax& syntax, int& sign)
+{
+  sign = 1;
+  for (;;) {
+    const int c = in.Get();
+    if (c == EOF || IsDigit(c) || (syntax.pointStarts && c == '.'))
+      return c;
+    sign = syntax.minusSign && c == '-' ? -1 : 1;
+  }
+}
+
+// The text of a number of a syntax that keeps at most kFieldChars
+// characters, held in the reader's frame: the readers of the large data
+// files take millions of numbers, and a string for each costs a third of
+// their time.
+struct ShortNumber
+{
+  char text[kFieldChars + 1];  // terminated
+  std::size_t size = 0;
+  int sign = 1;
+  std::string_view View() const { return {text, size}; }
+};
+
+bool NextShortNumber(CharSource& in, const NumberSyntax& syntax, ShortNumber& n)
+{
+  int c = SkipToNumber(in, syntax, n.sign);
+  if (c == EOF)
+    return false;
+  const std::size_t keep = syntax.keep == 0 || syntax.keep > kFieldChars ? kFieldChars : syntax.keep;
+  n.size = 0;
+  Collect(
+      in, c, [&](int ch) { return IsDigit(ch) || (syntax.fraction && ch == '.'); },
+      [&](char ch) {
+        if (n.size < keep)
+          n.text[n.size++] = ch;
+      });
+  n.text[n.size] = '\0';
+  return true;
+}
+
 // The magnitude of a run of digits, saturated just above INT_MAX.
-long long DigitsValue(const std::string& digits)
+long long DigitsValue(std::string_view digits)
 {
   long long v = 0;
   for (char c : digits)
@@ -43,11 +94,32 @@ long long DigitsValue(const std::string& digits)
   return v;
 }
 
+// A real of the "C" notation from a terminated text of `size` characters.
+double ParseRealText(const char* text, std::size_t size)
+{
+  double v = 0.0;
+  const std::from_chars_result res = std::from_chars(text, text + size, v, std::chars_format::fixed);
+  if (res.ec == std::errc::result_out_of_range) {
+    // Beyond the range of a double: the C library's rounding to infinity
+    // or toward 0.
+    return StrtodC(text);
+  }
+  return res.ec == std::errc() ? v : 0.0;
+}
+
+std::optional<double> ShortReal(CharSource& in, const NumberSyntax& syntax)
+{
+  ShortNumber n;
+  if (!NextShortNumber(in, syntax, n))
+    return std::nullopt;
+  return ParseRealText(n.text, n.size) * n.sign;
+}
+
 std::optional<double> RealOf(std::optional<NumberText> n)
 {
   if (!n)
     return std::nullopt;
-  return ParseRealC(n->text.c_str()) * n->sign;
+  return ParseRealText(n->text.c_str(), n->text.size()) * n->sign;
 }
 
 }  // namespace
@@ -55,27 +127,21 @@ std::optional<double> RealOf(std::optional<NumberText> n)
 std::optional<NumberText> NextNumberText(CharSource in, const NumberSyntax& syntax)
 {
   NumberText n;
-  int c;
-  for (;;) {
-    c = in.Get();
-    if (c == EOF)
-      return std::nullopt;
-    if (IsDigit(c) || (syntax.pointStarts && c == '.'))
-      break;
-    n.sign = syntax.minusSign && c == '-' ? -1 : 1;
-  }
+  const int c = SkipToNumber(in, syntax, n.sign);
+  if (c == EOF)
+    return std::nullopt;
   n.text = Collect(in, c, syntax.keep, [&](int ch) { return IsDigit(ch) || (syntax.fraction && ch == '.'); });
   return n;
 }
 
 std::optional<double> NextReal(CharSource in)
 {
-  return RealOf(NextNumberText(in, NumberSyntax{}));
+  return ShortReal(in, NumberSyntax{});
 }
 
 std::optional<double> NextRealLeadingPoint(CharSource in)
 {
-  return RealOf(NextNumberText(in, NumberSyntax{true, true, true, kFieldChars}));
+  return ShortReal(in, NumberSyntax{true, true, true, kFieldChars});
 }
 
 std::optional<double> NextUnsignedReal(CharSource in)
@@ -85,10 +151,10 @@ std::optional<double> NextUnsignedReal(CharSource in)
 
 std::optional<int> NextSignedInt(CharSource in)
 {
-  std::optional<NumberText> n = NextNumberText(in, NumberSyntax{true, false, false, kFieldChars});
-  if (!n)
+  ShortNumber n;
+  if (!NextShortNumber(in, NumberSyntax{true, false, false, kFieldChars}, n))
     return std::nullopt;
-  const long long v = DigitsValue(n->text) * n->sign;
+  const long long v = DigitsValue(n.View()) * n.sign;
   return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
 }
 
@@ -96,18 +162,18 @@ std::optional<int> NextUnsignedInt(CharSource in)
 {
   // A "." starts the number but is not part of it: the text is then empty
   // and the value 0.
-  std::optional<NumberText> n = NextNumberText(in, NumberSyntax{false, true, false, 9});
-  if (!n)
+  ShortNumber n;
+  if (!NextShortNumber(in, NumberSyntax{false, true, false, 9}, n))
     return std::nullopt;
-  return static_cast<int>(DigitsValue(n->text));
+  return static_cast<int>(DigitsValue(n.View()));
 }
 
 std::optional<int> NextDigits(CharSource in)
 {
-  std::optional<NumberText> n = NextNumberText(in, NumberSyntax{false, false, false, kFieldChars});
-  if (!n)
+  ShortNumber n;
+  if (!NextShortNumber(in, NumberSyntax{false, false, false, kFieldChars}, n))
     return std::nullopt;
-  const long long v = DigitsValue(n->text);
+  const long long v = DigitsValue(n.View());
   return v > INT_MAX ? INT_MAX : static_cast<int>(v);
 }
 
@@ -152,15 +218,7 @@ int TruncateToInt(double v)
 
 double ParseRealC(const char* text)
 {
-  const char* end = text + std::strlen(text);
-  double v = 0.0;
-  const std::from_chars_result res = std::from_chars(text, end, v, std::chars_format::fixed);
-  if (res.ec == std::errc::result_out_of_range) {
-    // Beyond the range of a double: the C library's rounding to infinity
-    // or toward 0.
-    return StrtodC(text);
-  }
-  return res.ec == std::errc() ? v : 0.0;
+  return fields::ParseRealText(text, std::strlen(text));
 }
 
 double StrtodC(const char* text)

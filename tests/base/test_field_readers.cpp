@@ -75,6 +75,43 @@ TEST(FieldReaders, Integers)
   }
 }
 
+// The other number syntaxes, from a file and from a text in memory alike.
+TEST(FieldReaders, OtherSyntaxesFromFileAndMemory)
+{
+  using Reader = std::optional<double> (*)(fields::CharSource);
+  const std::string longRun = std::string(40, '1');
+  const Reader digits = [](fields::CharSource in) -> std::optional<double> {
+    if (std::optional<int> v = fields::NextDigits(in))
+      return *v;
+    return std::nullopt;
+  };
+  struct Case
+  {
+    const char* name;
+    Reader reader;
+    std::string text;
+    std::vector<double> values;
+  };
+  const Case cases[] = {
+      {"leading point", fields::NextRealLeadingPoint, ".5 -.25 1.2.3 4", {0.5, -0.25, 1.2, 4}},
+      {"leading point, cut at 31",
+       fields::NextRealLeadingPoint,
+       longRun + " 2",
+       {1111111111111111111111111111111.0, 2}},
+      {"unsigned real", fields::NextUnsignedReal, "-2.5 .5 x7", {2.5, 5, 7}},
+      {"unsigned real, whole run", fields::NextUnsignedReal, longRun, {std::stod(longRun)}},
+      {"digits", digits, "-5 3.25 99999999999", {5, 3, 25, 2147483647}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadAll<double>(c.text, c.reader), c.values) << c.name << ": " << c.text;
+    std::vector<double> fromMemory;
+    fields::TextCursor text(c.text);
+    while (std::optional<double> v = c.reader(text))
+      fromMemory.push_back(*v);
+    EXPECT_EQ(fromMemory, c.values) << c.name << " (in memory): " << c.text;
+  }
+}
+
 TEST(FieldReaders, TokensAndTruncation)
 {
   EXPECT_EQ(ReadAll<std::string>("DetA, B_7 -x", fields::NextToken),
