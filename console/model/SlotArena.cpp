@@ -17,17 +17,22 @@
 
 namespace {
 
-std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+std::size_t RoundUp(std::size_t n, std::size_t to)
+{
+  return (n + to - 1) / to * to;
+}
 
 }  // namespace
 
 SlotArena::SlotArena(std::size_t slotBytes, std::size_t alignment)
     : m_slotBytes(RoundUp(std::max({slotBytes, sizeof(FreeSlot), std::size_t{1}}),
                           std::max(alignment, alignof(FreeSlot))))
-{
-}
+{}
 
-SlotArena::~SlotArena() { ReleaseBlocks(); }
+SlotArena::~SlotArena()
+{
+  ReleaseBlocks();
+}
 
 void* SlotArena::Allocate()
 {
