@@ -50,6 +50,18 @@ CORBA::Long Count(std::size_t n)
   return static_cast<CORBA::Long>(n);
 }
 
+// The network statistics both statistics records begin with.
+template <class S>
+QELM::DBKRecord StatRecord(float quasi, const NetStats& st)
+{
+  QELM::DBKRecord r = NewRecord(quasi, S::kLArrays, S::kFArrays);
+  One(r.L[S::kNumCars], st.numcars);
+  One(r.F[S::kAvgDensity], st.avg_density);
+  One(r.F[S::kAvgSpeed], st.avg_speed);
+  One(r.F[S::kAvgStops], st.avg_stops);
+  return r;
+}
+
 }  // namespace
 
 QELM::DBKRecord MakeRecord(float quasi, const std::vector<std::vector<CORBA::Long>>& L,
@@ -86,11 +98,7 @@ QELM::DBKRecord BuildRTLinkRecord(float quasi, const std::vector<LinkState>& lin
 QELM::DBKRecord BuildRTStatRecord(float quasi, const NetStats& st, double time_now_sec)
 {
   using S = qelm_layout::RTStat;
-  QELM::DBKRecord r = NewRecord(quasi, S::kLArrays, S::kFArrays);
-  One(r.L[S::kNumCars], st.numcars);
-  One(r.F[S::kAvgDensity], st.avg_density);
-  One(r.F[S::kAvgSpeed], st.avg_speed);
-  One(r.F[S::kAvgStops], st.avg_stops);
+  QELM::DBKRecord r = StatRecord<S>(quasi, st);
   One(r.F[S::kTimeNow], static_cast<float>(time_now_sec));
   return r;
 }
@@ -122,11 +130,7 @@ QELM::DBKRecord BuildPredStatRecord(float quasi, const NetStats& st, int stage_s
                                     int stage_length_minutes)
 {
   using S = qelm_layout::PredStat;
-  QELM::DBKRecord r = NewRecord(quasi, S::kLArrays, S::kFArrays);
-  One(r.L[S::kNumCars], st.numcars);
-  One(r.F[S::kAvgDensity], st.avg_density);
-  One(r.F[S::kAvgSpeed], st.avg_speed);
-  One(r.F[S::kAvgStops], st.avg_stops);
+  QELM::DBKRecord r = StatRecord<S>(quasi, st);
   One(r.F[S::kStageStart], static_cast<float>(stage_start_minute));
   One(r.F[S::kStageLength], static_cast<float>(stage_length_minutes));
   return r;
