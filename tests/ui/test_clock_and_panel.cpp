@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTableWidget>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -96,6 +97,39 @@ TEST_F(ClockTest, TheMarkersAndTheStageAreDrawn)
   const int x = MinuteToX(60, {0, 120}, clock->Axis());
   EXPECT_EQ(image.pixel(x, y0 - 8) & 0xFFFFFF, 0xCC33FFu);                   // the stage bar, pink
   EXPECT_EQ(image.pixel(clock->Axis().left + 2, y0) & 0xFFFFFF, 0x00FF00u);  // the axis, green
+}
+
+TEST_F(ClockTest, TheKeptLabelSizeFollowsTheWindowAndTheWidth)
+{
+  // The fitted size is kept between paints: after each change of window or
+  // width the view gives what a view that never painted gives.
+  g_PredictionClock.nWindowStart = g_PredictionClock.nWindowEnd = 0;
+  const auto fresh = [&] {
+    CClockView other;
+    g_pClockView = clock;  // the console's clock stays the one
+    other.resize(clock->size());
+    return other.LabelFont().pixelSize();
+  };
+  struct Step
+  {
+    ChartWindow window;
+    int width;
+  };
+  const Step steps[] = {{{1320, 1440}, 800}, {{0, 120}, 800},   {{1320, 1440}, 800},
+                        {{1380, 60}, 500},   {{1380, 60}, 800}, {{0, 120}, 500}};
+  std::set<int> sizes;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::to_string(s.window.start) + " to " + std::to_string(s.window.end) + ", width " +
+                 std::to_string(s.width));
+    g_ChartWindowStart = s.window.start;
+    g_ChartWindowEnd = s.window.end;
+    clock->resize(s.width, 100);
+    clock->grab();  // a paint, which keeps the size
+    const int kept = clock->LabelFont().pixelSize();
+    EXPECT_EQ(kept, fresh());
+    sizes.insert(kept);
+  }
+  EXPECT_GT(sizes.size(), 1u);  // the windows need different sizes: the kept one changes
 }
 
 TEST_F(ClockTest, HourLabelsNeverOverlap)
