@@ -34,7 +34,10 @@ constexpr int kPredictionModes[4] = {1, 2, 3, 5};
 constexpr int kMinColumnWidth = 100;
 // The widest line of a run: the launcher's for the naming service, with a
 // process id of seven digits. The message list shows it whole.
-const char kWidestProgressLine[] = "Started naming_service.bat (Naming_Service), process 4194304.";
+std::string WidestProgressLine()
+{
+  return StartedProgramLine("naming_service.bat", "Naming_Service", 4194304);
+}
 
 // Width of the widest text, padded for the cell's margins.
 int ColumnWidth(const QFontMetrics& metrics, const std::vector<std::string>& texts)
@@ -166,9 +169,10 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_wndMessages->setMinimumHeight(120);
   // Wide enough for the run's progress lines.
   const QFontMetrics lineMetrics(m_wndMessages->font());
-  m_wndMessages->setMinimumWidth(
-      lineMetrics.horizontalAdvance(kWidestProgressLine) + 2 * lineMetrics.averageCharWidth() +
-      m_wndMessages->verticalScrollBar()->sizeHint().width() + 2 * m_wndMessages->frameWidth());
+  m_wndMessages->setMinimumWidth(lineMetrics.horizontalAdvance(QString::fromStdString(WidestProgressLine())) +
+                                 2 * lineMetrics.averageCharWidth() +
+                                 m_wndMessages->verticalScrollBar()->sizeHint().width() +
+                                 2 * m_wndMessages->frameWidth());
   // The list only grows during a run. Every layout of a list of lines of
   // their own sizes measures every line, and selecting the new line forces
   // one layout per line: a long run froze the window. So the lines share one
