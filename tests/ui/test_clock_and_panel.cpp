@@ -310,6 +310,56 @@ TEST(ControlPanel, ALinksTenRowsShowWholeUnderTheirCaptionsAndTheProgressLinesFi
   g_SelectedLinks.clear();
 }
 
+TEST(ControlPanel, AValueWiderThanTheListWidensItsColumnAndTheListScrollsSideways)
+{
+  GeneratedRunDir run;
+  Console console;
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  auto* list = g_pComponentView->findChild<QTableWidget*>("propertyList");
+  ASSERT_NE(list, nullptr);
+  g_SelectedLinks = {g_LineArray[2]};
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  const QSize usual = list->size();
+  const int usualValueWidth = list->columnWidth(1);
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+
+  // A sat rate the network file may hold: 29 characters.
+  const double satRate = g_LineArray[2]->m_dSatRate;
+  g_LineArray[2]->m_dSatRate = 1e25;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  QTableWidgetItem* wide = list->item(6, 1);
+  ASSERT_NE(wide, nullptr);
+  ASSERT_EQ(wide->text().toStdString(), "10000000000000000905969664.00");
+  const QFontMetrics metrics(list->font());
+  EXPECT_LT(metrics.horizontalAdvance(wide->text()), list->columnWidth(1));
+  EXPECT_GT(list->columnWidth(1), usualValueWidth);
+  // The list keeps its width and scrolls; its bar lies below the ten rows.
+  EXPECT_EQ(list->width(), usual.width());
+  EXPECT_TRUE(list->horizontalScrollBar()->isVisible());
+  for (int scroll : {0, list->horizontalScrollBar()->maximum()}) {
+    list->horizontalScrollBar()->setValue(scroll);
+    for (int row = 0; row < 10; ++row) {
+      const QRect cell = list->visualItemRect(list->item(row, 1));
+      EXPECT_GE(cell.top(), 0);
+      EXPECT_LE(cell.bottom(), list->viewport()->rect().bottom());
+    }
+  }
+  // Scrolled to its end, the whole value shows.
+  const QRect value = list->visualItemRect(wide);
+  EXPECT_TRUE(list->viewport()->rect().contains(value)) << value.x() << " " << value.width();
+
+  // The next link with usual values gives the list back its usual size.
+  g_LineArray[2]->m_dSatRate = satRate;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  EXPECT_EQ(list->size(), usual);
+  EXPECT_EQ(list->columnWidth(1), usualValueWidth);
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+  g_SelectedLinks.clear();
+}
+
 TEST(ControlPanel, LinkRowsFollowTheEstimationMinute)
 {
   GeneratedRunDir run;
