@@ -12,6 +12,7 @@
 #include "CMainFrame.h"
 #include "CProject.h"
 #include "ConsoleWindows.h"
+#include "ControlPanelLogic.h"
 #include "DebugLog.h"
 #include "DistributionScheme.h"
 #include "GuiThread.h"
@@ -111,7 +112,7 @@ int ReportingPlatform::Execute(const std::string& file, const std::string& param
   if (pid == -1)
     m_output.AddMessage("Failed to start " + file + ".");
   else
-    m_output.AddMessage("Started " + file + " (" + title + "), process " + std::to_string(pid) + ".");
+    m_output.AddMessage(StartedProgramLine(file, title, pid));
   return pid;
 }
 

@@ -1,13 +1,33 @@
 #include "CommandQueue.h"
 
+#include <exception>
+
 #include "CProject.h"  // IMessageSink
+
+namespace {
+
+// One send, its failure's text or "". A send that throws has failed like
+// one that returns a code: on the queue's thread the exception would end
+// the program.
+std::string RunSend(const ICommandSender::Send& send, ICommandSender& sender)
+{
+  try {
+    return send(sender) == 0 ? std::string() : sender.GetLastError();
+  } catch (const std::exception& e) {
+    return std::string("The command could not be sent: ") + e.what();
+  } catch (...) {
+    return "The command could not be sent.";
+  }
+}
+
+}  // namespace
 
 std::string RunSends(const ICommandSender::Sends& sends, ICommandSender& sender)
 {
   std::string failure;
   for (const ICommandSender::Send& send : sends)
-    if (send(sender) != 0 && failure.empty())
-      failure = sender.GetLastError();
+    if (std::string text = RunSend(send, sender); !text.empty() && failure.empty())
+      failure = std::move(text);
   return failure;
 }
 

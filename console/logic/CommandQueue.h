@@ -4,7 +4,9 @@
 // order the operator entered them, so that a Management that answers slowly
 // or not at all never holds the window. A failed action is reported once, on
 // the queue's sink, when its sends are over (each is bounded by the
-// controller's call time-out); the dialog may be closed by then.
+// controller's call time-out); the dialog may be closed by then. A send that
+// throws has failed like one that returns a code, with the exception's text
+// (RunSends); the queue and the action's other sends go on.
 //
 //   ConsoleBringUpOutput boxes;              // message boxes, queued to the window thread
 //   CommandQueue commands(controller, boxes);

@@ -131,3 +131,8 @@ std::vector<PropertyRow> LinkPropertyRows(const CDrawLine& link, int source, int
                                                      : StringPrintf("%4.2f", link.Series(m, source, minute)));
   return rows;
 }
+
+std::string StartedProgramLine(const std::string& file, const std::string& title, int pid)
+{
+  return "Started " + file + " (" + title + "), process " + std::to_string(pid) + ".";
+}

@@ -6,8 +6,10 @@
 //   SetEstimationDisplayMode(views, 2, marks);   // speed: g_ColorRamp reversed
 //   SetPredictionDisplayMode(views, 5, marks);   // travel time: paths shown
 //   std::vector<PropertyRow> rows = LinkPropertyRows(*link, est.Source(), est.m_nMinute);
+//   panel.AddMessage(StartedProgramLine("nowsim.bat", "NOWSIM", pid));
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "CDrawObj.h"
@@ -58,3 +60,8 @@ std::vector<PropertyRow> LinkPropertyRows(const CDrawLine& link, int source, int
 inline constexpr int kLinkPropertyRows = 10;
 // The names of those rows, in order.
 extern const char* const kLinkPropertyNames[kLinkPropertyRows];
+
+// The message list's line for a program the launcher started: "Started
+// <file> (<title>), process <pid>." The launcher writes it, and the panel
+// is made wide enough for the widest one of a run.
+std::string StartedProgramLine(const std::string& file, const std::string& title, int pid);

@@ -68,26 +68,49 @@ int CClockView::PredictionMarkerX() const
   return MinuteToX(MinuteOf(CurrentViews().prediction0), CurrentChartWindow(), m_axis);
 }
 
+int CClockView::LabelPixels(const ClockAxis& axis, const ChartWindow& chart,
+                            const std::vector<ClockTick>& ticks) const
+{
+  // The fit measures every label at every size, and the clock paints on
+  // every mouse move of a drag: fitted again only when what it measures
+  // (the axis' place, the window, the application's font) has changed.
+  const QFont base;
+  const LabelFit key{axis.left, axis.top, axis.width, axis.height, chart.start, chart.end, base, 0};
+  if (m_labelFit && m_labelFit->SameInputs(key))
+    return m_labelFit->pixels;
+  // The fit asks for one size at a time, every label at it: one metrics per size.
+  std::optional<QFontMetrics> metrics;
+  int metricsSize = 0;
+  const int pixels = FitClockLabelSize(
+      ticks, kSmallFontPixels, kSmallestLabelPixels, kLabelGap, [&](const std::string& label, int size) {
+        if (!metrics || metricsSize != size) {
+          metrics.emplace(SmallFont(size));
+          metricsSize = size;
+        }
+        return metrics->boundingRect(QString::fromStdString(label)).right() + 1;
+      });
+  m_labelFit = key;
+  m_labelFit->pixels = pixels;
+  return pixels;
+}
+
 QFont CClockView::LabelFont() const
 {
   ClockAxis axis = m_axis;
   axis.Centre(width());
-  const int pixels =
-      FitClockLabelSize(ClockTicks(CurrentChartWindow(), axis), kSmallFontPixels, kSmallestLabelPixels,
-                        kLabelGap, [](const std::string& label, int size) {
-                          const QFontMetrics metrics(SmallFont(size));
-                          return metrics.boundingRect(QString::fromStdString(label)).right() + 1;
-                        });
-  return SmallFont(pixels);
+  const ChartWindow chart = CurrentChartWindow();
+  return SmallFont(LabelPixels(axis, chart, ClockTicks(chart, axis)));
 }
 
 std::vector<CClockView::HourLabel> CClockView::HourLabels() const
 {
   ClockAxis axis = m_axis;
   axis.Centre(width());
-  const QFontMetrics metrics(LabelFont());
+  const ChartWindow chart = CurrentChartWindow();
+  const std::vector<ClockTick> ticks = ClockTicks(chart, axis);
+  const QFontMetrics metrics(SmallFont(LabelPixels(axis, chart, ticks)));
   std::vector<HourLabel> labels;
-  for (const ClockTick& t : ClockTicks(CurrentChartWindow(), axis)) {
+  for (const ClockTick& t : ticks) {
     if (!t.major)
       continue;
     const QString text = QString::fromStdString(t.label);
@@ -119,8 +142,9 @@ void CClockView::paintEvent(QPaintEvent*)
   p.drawLine(m_axis.left, y0, AxisEndX(chart, m_axis), y0);
   // The labels of every fifth minute, in the small font narrowed and, where
   // that is not enough, made smaller until each ends before the next.
-  p.setFont(LabelFont());
-  for (const ClockTick& t : ClockTicks(chart, m_axis)) {
+  const std::vector<ClockTick> ticks = ClockTicks(chart, m_axis);
+  p.setFont(SmallFont(LabelPixels(m_axis, chart, ticks)));
+  for (const ClockTick& t : ticks) {
     const int half = t.major ? 5 : 3;
     p.drawLine(t.x, y0 - half, t.x, y0 + half);
     if (t.major)

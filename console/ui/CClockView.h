@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "ClockLogic.h"
@@ -47,6 +48,23 @@ protected:
 
 private:
   void AfterPredictionMove();
+  // The hour labels' pixel size for the centred axis, the window and its
+  // ticks: fitted once and kept until one of them or the font changes.
+  int LabelPixels(const ClockAxis& axis, const ChartWindow& chart, const std::vector<ClockTick>& ticks) const;
+
+  struct LabelFit
+  {
+    int left, top, width, height;
+    int chartStart, chartEnd;
+    QFont base;
+    int pixels;
+    bool SameInputs(const LabelFit& o) const
+    {
+      return left == o.left && top == o.top && width == o.width && height == o.height &&
+             chartStart == o.chartStart && chartEnd == o.chartEnd && base == o.base;
+    }
+  };
+  mutable std::optional<LabelFit> m_labelFit;
 
   ClockAxis m_axis;
   ClockMachine m_machine;

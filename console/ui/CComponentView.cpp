@@ -29,12 +29,14 @@ namespace {
 // The prediction radios' display modes, in their order.
 constexpr int kPredictionModes[4] = {1, 2, 3, 5};
 
-// The property list's columns are at least this wide, and wider where a
-// link's names or values need it.
+// The property list's columns are at least this wide.
 constexpr int kMinColumnWidth = 100;
 // The widest line of a run: the launcher's for the naming service, with a
 // process id of seven digits. The message list shows it whole.
-const char kWidestProgressLine[] = "Started naming_service.bat (Naming_Service), process 4194304.";
+std::string WidestProgressLine()
+{
+  return StartedProgramLine("naming_service.bat", "Naming_Service", 4194304);
+}
 
 // Width of the widest text, padded for the cell's margins.
 int ColumnWidth(const QFontMetrics& metrics, const std::vector<std::string>& texts)
@@ -116,7 +118,10 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   column->addWidget(prediction);
 
   // The property list: a link's ten rows, each one line, all shown; the
-  // captions stand over their columns.
+  // captions stand over their columns. The list keeps the width of the
+  // names and of the usual values (the type names, "--", four digits and
+  // two decimals); a wider value widens its column and the list scrolls
+  // sideways (InitPropertyList).
   m_PropList = new QTableWidget(0, 2);
   m_PropList->setObjectName("propertyList");
   m_PropList->setAccessibleName("Name Value");
@@ -127,6 +132,8 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_PropList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_PropList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_PropList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // By pixels: by columns, a value wider than the list could not be shown whole.
+  m_PropList->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   const QFontMetrics metrics(m_PropList->font());
   std::vector<std::string> values = {"--", "0000.00"};
   for (int type = 0; type <= 7; ++type)
@@ -138,21 +145,21 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   rowHeader->setMinimumSectionSize(1);
   rowHeader->setDefaultSectionSize(metrics.height() + 6);
   const int frame = 2 * m_PropList->frameWidth();
-  m_PropList->setFixedSize(m_columnWidth[0] + m_columnWidth[1] + frame,
-                           kLinkPropertyRows * rowHeader->defaultSectionSize() + frame);
+  m_rowsHeight = kLinkPropertyRows * rowHeader->defaultSectionSize() + frame;
+  m_PropList->setFixedSize(m_columnWidth[0] + m_columnWidth[1] + frame, m_rowsHeight);
 
   auto* captions = new QHBoxLayout;
   captions->setSpacing(0);
   captions->setContentsMargins(m_PropList->frameWidth(), 0, 0, 0);
   const char* const captionTexts[2] = {"Name", "Value"};
   for (int i = 0; i < 2; ++i) {
-    m_captions[i] = new QLabel(captionTexts[i]);
-    m_captions[i]->setObjectName(i == 0 ? "nameCaption" : "valueCaption");
-    m_captions[i]->setFixedWidth(m_columnWidth[i]);
+    auto* caption = new QLabel(captionTexts[i]);
+    caption->setObjectName(i == 0 ? "nameCaption" : "valueCaption");
+    caption->setFixedWidth(m_columnWidth[i]);
     // As far in as the cells' texts.
-    m_captions[i]->setIndent(
-        m_PropList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_PropList) + 1);
-    captions->addWidget(m_captions[i]);
+    caption->setIndent(m_PropList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_PropList) +
+                       1);
+    captions->addWidget(caption);
   }
   captions->addStretch(1);
   column->addLayout(captions);
@@ -166,9 +173,10 @@ CComponentView::CComponentView(QWidget* parent) : QScrollArea(parent)
   m_wndMessages->setMinimumHeight(120);
   // Wide enough for the run's progress lines.
   const QFontMetrics lineMetrics(m_wndMessages->font());
-  m_wndMessages->setMinimumWidth(
-      lineMetrics.horizontalAdvance(kWidestProgressLine) + 2 * lineMetrics.averageCharWidth() +
-      m_wndMessages->verticalScrollBar()->sizeHint().width() + 2 * m_wndMessages->frameWidth());
+  m_wndMessages->setMinimumWidth(lineMetrics.horizontalAdvance(QString::fromStdString(WidestProgressLine())) +
+                                 2 * lineMetrics.averageCharWidth() +
+                                 m_wndMessages->verticalScrollBar()->sizeHint().width() +
+                                 2 * m_wndMessages->frameWidth());
   // The list only grows during a run. Every layout of a list of lines of
   // their own sizes measures every line, and selecting the new line forces
   // one layout per line: a long run froze the window. So the lines share one
@@ -271,7 +279,19 @@ void CComponentView::InitPropertyList()
   m_PropList->clear();
   m_PropList->setColumnCount(2);
   m_PropList->setColumnWidth(0, m_columnWidth[0]);
-  m_PropList->setColumnWidth(1, m_columnWidth[1]);
+  // The value column as wide as the widest value, never narrower than the
+  // usual ones. Wider than that, it no longer fits in the list, which then
+  // scrolls sideways: its bar is added below the rows, which stay whole.
+  const QFontMetrics metrics(m_PropList->font());
+  std::vector<std::string> values;
+  for (const PropertyRow& row : m_PropRows)
+    values.push_back(row.second);
+  const int valueWidth = std::max(m_columnWidth[1], ColumnWidth(metrics, values));
+  const bool scrolls = valueWidth > m_columnWidth[1];
+  m_PropList->setColumnWidth(1, valueWidth);
+  m_PropList->setHorizontalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  m_PropList->setFixedHeight(m_rowsHeight +
+                             (scrolls ? m_PropList->horizontalScrollBar()->sizeHint().height() : 0));
   m_PropList->setRowCount(static_cast<int>(m_PropRows.size()));
   for (int i = 0; i < static_cast<int>(m_PropRows.size()); ++i) {
     m_PropList->setItem(i, 0, new QTableWidgetItem(QString::fromStdString(m_PropRows[i].first)));

@@ -12,7 +12,6 @@
 #include "ControlPanelLogic.h"
 
 class QCheckBox;
-class QLabel;
 class QListWidget;
 class QRadioButton;
 class QTableWidget;
@@ -39,7 +38,8 @@ public:
   // Any rows (a node's, for instance) into the property list.
   void SetPropertyRows(std::vector<PropertyRow> rows);
   const std::vector<PropertyRow>& PropertyRows() const { return m_PropRows; }
-  // Rebuilds the list from the rows.
+  // Rebuilds the list from the rows; a value wider than the usual ones
+  // widens its column, and the list scrolls sideways to show it whole.
   void InitPropertyList();
 
   // Appends a line to the message list; the last line is selected (and
@@ -63,8 +63,8 @@ private:
   QRadioButton* m_current[3] = {};     // density, speed, queue
   QRadioButton* m_prediction[4] = {};  // density, speed, queue, travel time
   QTableWidget* m_PropList = nullptr;
-  QLabel* m_captions[2] = {};  // "Name", "Value"
-  int m_columnWidth[2] = {};
+  int m_columnWidth[2] = {};  // the names', and the usual values'
+  int m_rowsHeight = 0;       // the list's height for its ten rows
   QListWidget* m_wndMessages = nullptr;
   int m_messageWidth = 0;            // width of the longest line, in pixels
   bool m_selectLastPending = false;  // the last line is to be selected

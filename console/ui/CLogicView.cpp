@@ -324,19 +324,6 @@ void CLogicView::PopView()
     Invalidate();
 }
 
-void CLogicView::ZoomStep(double factor)
-{
-  // About the middle of the view's client area.
-  ZoomViewStep(m_model, ClientWidthLogical(), ClientHeightLogical(), factor);
-  Invalidate();
-}
-
-void CLogicView::ResetView()
-{
-  m_model.ResetView();
-  Invalidate();
-}
-
 void CLogicView::SelectNode(CDrawNode* node)
 {
   if (::SelectNode(node))

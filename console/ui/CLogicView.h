@@ -55,8 +55,6 @@ public:
   // View commands of the view itself.
   void PushView() { m_model.PushView(); }
   void PopView();
-  void ZoomStep(double factor);
-  void ResetView();
   // The selection, for the tools, the dialogs and the information sheet:
   // the marks show in every view, so all three are drawn again.
   void SelectNode(CDrawNode* node);

@@ -442,8 +442,8 @@ void CMainFrame::RunFrameCommand(int id)
     InvalidateNetworkViews();
   if (repaint->estimationView && g_pEstimationView)
     g_pEstimationView->Invalidate();
-  if (repaint->clockView && g_pClockView)
-    g_pClockView->update();
+  if (repaint->clockView)
+    RepaintClockView();
 }
 
 void CMainFrame::RunViewCommand(int id)
@@ -525,8 +525,7 @@ void CMainFrame::BindToolHooks()
 
 void CMainFrame::ShowLinkInfo()
 {
-  if (g_pComponentView)
-    g_pComponentView->ShowLinkProperties();
+  ShowSelectedLinkProperties();
   if (m_pInfoSheet && m_pInfoSheet->HasWindow()) {
     m_pInfoSheet->ShowLinkPage();
     m_bInfoSheetHidden = false;
@@ -556,8 +555,7 @@ void CMainFrame::SelectLinkFromSheet(int link)
   // Selected in the estimation view, it is the last selected link, which
   // the link chart and the control panel show; all three views repaint.
   g_pEstimationView->SelectLink(g_LineArray[link]);
-  if (g_pComponentView)
-    g_pComponentView->ShowLinkProperties();
+  ShowSelectedLinkProperties();
 }
 
 void CMainFrame::OnPlots()
@@ -688,8 +686,7 @@ void CMainFrame::timerEvent(QTimerEvent* event)
   if (m_nSystemState != kStateNamingService)
     return;
   InvalidateNetworkViews();
-  if (g_pClockView)
-    g_pClockView->update();
+  RepaintClockView();
   QMainWindow::timerEvent(event);
 }
 

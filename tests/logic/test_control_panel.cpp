@@ -158,4 +158,11 @@ TEST(LinkPropertyRows, LongAndOddValuesAreShownWhole)
   EXPECT_EQ(rows[8].second.size(), 43u);  // "-3" + 38 digits + ".00"
 }
 
+TEST(StartedProgramLine, TheLaunchersLineNamesTheFileTheTitleAndTheProcess)
+{
+  EXPECT_EQ(StartedProgramLine("naming_service.bat", "Naming_Service", 4194304),
+            "Started naming_service.bat (Naming_Service), process 4194304.");
+  EXPECT_EQ(StartedProgramLine("nowsim.bat", "NOWSIM", 7), "Started nowsim.bat (NOWSIM), process 7.");
+}
+
 }  // namespace

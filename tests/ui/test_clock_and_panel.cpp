@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTableWidget>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -96,6 +97,39 @@ TEST_F(ClockTest, TheMarkersAndTheStageAreDrawn)
   const int x = MinuteToX(60, {0, 120}, clock->Axis());
   EXPECT_EQ(image.pixel(x, y0 - 8) & 0xFFFFFF, 0xCC33FFu);                   // the stage bar, pink
   EXPECT_EQ(image.pixel(clock->Axis().left + 2, y0) & 0xFFFFFF, 0x00FF00u);  // the axis, green
+}
+
+TEST_F(ClockTest, TheKeptLabelSizeFollowsTheWindowAndTheWidth)
+{
+  // The fitted size is kept between paints: after each change of window or
+  // width the view gives what a view that never painted gives.
+  g_PredictionClock.nWindowStart = g_PredictionClock.nWindowEnd = 0;
+  const auto fresh = [&] {
+    CClockView other;
+    g_pClockView = clock;  // the console's clock stays the one
+    other.resize(clock->size());
+    return other.LabelFont().pixelSize();
+  };
+  struct Step
+  {
+    ChartWindow window;
+    int width;
+  };
+  const Step steps[] = {{{1320, 1440}, 800}, {{0, 120}, 800},   {{1320, 1440}, 800},
+                        {{1380, 60}, 500},   {{1380, 60}, 800}, {{0, 120}, 500}};
+  std::set<int> sizes;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::to_string(s.window.start) + " to " + std::to_string(s.window.end) + ", width " +
+                 std::to_string(s.width));
+    g_ChartWindowStart = s.window.start;
+    g_ChartWindowEnd = s.window.end;
+    clock->resize(s.width, 100);
+    clock->grab();  // a paint, which keeps the size
+    const int kept = clock->LabelFont().pixelSize();
+    EXPECT_EQ(kept, fresh());
+    sizes.insert(kept);
+  }
+  EXPECT_GT(sizes.size(), 1u);  // the windows need different sizes: the kept one changes
 }
 
 TEST_F(ClockTest, HourLabelsNeverOverlap)
@@ -273,6 +307,56 @@ TEST(ControlPanel, ALinksTenRowsShowWholeUnderTheirCaptionsAndTheProgressLinesFi
   EXPECT_EQ(messages->horizontalScrollBar()->maximum(), 0);
   EXPECT_TRUE(
       panel.contains(QRect(messages->mapTo(g_pComponentView->viewport(), QPoint(0, 0)), messages->size())));
+  g_SelectedLinks.clear();
+}
+
+TEST(ControlPanel, AValueWiderThanTheListWidensItsColumnAndTheListScrollsSideways)
+{
+  GeneratedRunDir run;
+  Console console;
+  console.Frame().ExecuteCommand(kCmdLoadData);
+  auto* list = g_pComponentView->findChild<QTableWidget*>("propertyList");
+  ASSERT_NE(list, nullptr);
+  g_SelectedLinks = {g_LineArray[2]};
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  const QSize usual = list->size();
+  const int usualValueWidth = list->columnWidth(1);
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+
+  // A sat rate the network file may hold: 29 characters.
+  const double satRate = g_LineArray[2]->m_dSatRate;
+  g_LineArray[2]->m_dSatRate = 1e25;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  QTableWidgetItem* wide = list->item(6, 1);
+  ASSERT_NE(wide, nullptr);
+  ASSERT_EQ(wide->text().toStdString(), "10000000000000000905969664.00");
+  const QFontMetrics metrics(list->font());
+  EXPECT_LT(metrics.horizontalAdvance(wide->text()), list->columnWidth(1));
+  EXPECT_GT(list->columnWidth(1), usualValueWidth);
+  // The list keeps its width and scrolls; its bar lies below the ten rows.
+  EXPECT_EQ(list->width(), usual.width());
+  EXPECT_TRUE(list->horizontalScrollBar()->isVisible());
+  for (int scroll : {0, list->horizontalScrollBar()->maximum()}) {
+    list->horizontalScrollBar()->setValue(scroll);
+    for (int row = 0; row < 10; ++row) {
+      const QRect cell = list->visualItemRect(list->item(row, 1));
+      EXPECT_GE(cell.top(), 0);
+      EXPECT_LE(cell.bottom(), list->viewport()->rect().bottom());
+    }
+  }
+  // Scrolled to its end, the whole value shows.
+  const QRect value = list->visualItemRect(wide);
+  EXPECT_TRUE(list->viewport()->rect().contains(value)) << value.x() << " " << value.width();
+
+  // The next link with usual values gives the list back its usual size.
+  g_LineArray[2]->m_dSatRate = satRate;
+  g_pComponentView->ShowLinkProperties();
+  QApplication::processEvents();
+  EXPECT_EQ(list->size(), usual);
+  EXPECT_EQ(list->columnWidth(1), usualValueWidth);
+  EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
   g_SelectedLinks.clear();
 }
 
