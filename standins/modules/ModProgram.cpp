@@ -209,7 +209,11 @@ CORBA::Long ModuleContext::Initialize(QELM::Management_ptr man)
   {
     std::lock_guard<std::mutex> lock(m_ref_mutex);
     m_man = QELM::Management::_duplicate(mgr.in());
+    // Management's reference is the store's now: a loss of the one before
+    // ends, and its count with it.
     m_store = QELM::Tallyhouse::_duplicate(store.in());
+    m_store_lost = false;
+    m_lost_inserts = 0;
     m_target_id = id;
   }
   if (id == 0) {
