@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "FileText.h"
 #include "HRTime.h"
@@ -52,12 +53,7 @@ std::string ModuleFolder(const std::string& base_name, int instance)
 
 std::string FromFolder(const std::string& folder, const std::string& path)
 {
-  if (folder.empty())
-    return path;
-  if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-      path[folder.size()] == '/')
-    return path.substr(folder.size() + 1);
-  return "../" + path;
+  return std::filesystem::path(path).lexically_relative(folder).string();
 }
 
 ModuleContext::ModuleContext(std::string name, uint64_t seed, int instance, std::string folder)
