@@ -253,7 +253,6 @@ bool ModuleContext::Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum
       VQOStreamLog::Line("%s: %s not inserted: no record store.\n", m_name.c_str(), kind);
     return false;
   }
-  const std::string what = std::string(kind) + " not inserted";
   try {
     store->InsertRecord(r, id);
     StoreAnswered(store.in());
@@ -261,9 +260,9 @@ bool ModuleContext::Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum
   } catch (const CORBA::SystemException& e) {
     // While the store is lost the failures are only counted.
     if (!CountIfLost())
-      StoreFailed(store.in(), e, what.c_str());
+      StoreFailed(store.in(), e, (std::string(kind) + " not inserted").c_str());
   } catch (const CORBA::Exception& e) {
-    VQOStreamLog::Line("%s: %s: %s.\n", m_name.c_str(), what.c_str(), e._name());
+    VQOStreamLog::Line("%s: %s not inserted: %s.\n", m_name.c_str(), kind, e._name());
   }
   return false;
 }
