@@ -37,14 +37,6 @@ bool NotAnswered(const CORBA::SystemException& e)
   return dynamic_cast<const CORBA::TRANSIENT*>(&e) && e.minor() == omni::TRANSIENT_CallTimedout;
 }
 
-// A failure that says the record store is not there (any more) at the
-// address its reference names.
-bool StoreUnreachable(const CORBA::SystemException& e)
-{
-  return dynamic_cast<const CORBA::TRANSIENT*>(&e) || dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
-         dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
-}
-
 const char* TextOfCode(int code)
 {
   switch (code) {
@@ -65,10 +57,12 @@ VQSystemController::VQSystemController() = default;
 
 VQSystemController::~VQSystemController()
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_tallyhouse = QELM::Tallyhouse::_nil();
-  m_management = QELM::Management::_nil();
-  m_orb = CORBA::ORB::_nil();
+  m_store.Set(QELM::Tallyhouse::_nil());
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_management = QELM::Management::_nil();
+  }
+  m_store.SetORB(CORBA::ORB::_nil());
 }
 
 std::string VQSystemController::GetLastError() const
@@ -97,21 +91,17 @@ QELM::Management_ptr VQSystemController::DuplicateManagement() const
 
 void VQSystemController::SetORB(CORBA::ORB_ptr orb)
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_orb = CORBA::ORB::_duplicate(orb);
+  m_store.SetORB(orb);
 }
 
 CORBA::ORB_ptr VQSystemController::DuplicateORB() const
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return CORBA::ORB::_duplicate(m_orb.in());
+  return m_store.ORB();
 }
 
 void VQSystemController::SetRecordStore(QELM::Tallyhouse_ptr store)
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_tallyhouse = QELM::Tallyhouse::_duplicate(store);
-  m_storeLost = false;
+  m_store.Set(store);
 }
 
 bool VQSystemController::HasManagement() const
@@ -122,8 +112,8 @@ bool VQSystemController::HasManagement() const
 
 bool VQSystemController::HasRecordStore() const
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return !CORBA::is_nil(m_tallyhouse.in());
+  QELM::Tallyhouse_var held = m_store.Held();
+  return !CORBA::is_nil(held.in());
 }
 
 void VQSystemController::SetStartTimeout(std::chrono::milliseconds timeout)
@@ -217,9 +207,7 @@ int VQSystemController::Connect()
     VQOStreamLog::Line("Connecting to the time synchronization server...\n");
     if (VQTimeCentral::Connect(m.in()) != 0)
       return Fail(9, kTextNoSync);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_tallyhouse = QELM::Tallyhouse::_nil();
-    m_storeLost = false;
+    m_store.Set(QELM::Tallyhouse::_nil());
     return 0;
   } catch (...) {
     return Fail(9);
@@ -236,10 +224,11 @@ int VQSystemController::Disconnect(bool force)
       return 4;
   }
   const int result = s.active ? 0 : Fail(1);
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_management = QELM::Management::_nil();
-  m_tallyhouse = QELM::Tallyhouse::_nil();
-  m_storeLost = false;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_management = QELM::Management::_nil();
+  }
+  m_store.Set(QELM::Tallyhouse::_nil());
   return result;
 }
 
@@ -397,38 +386,10 @@ int VQSystemController::SendWorkZone(int action, int fromNode, int toNode, float
   return SendMsg(MakeCommandMsg(c.code, c.arg));
 }
 
-QELM::Tallyhouse_ptr VQSystemController::StoreToFetch()
-{
-  QELM::Tallyhouse_var held;
-  CORBA::ORB_var orb;
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_storeLost || CORBA::is_nil(m_tallyhouse.in()))
-      return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
-    held = QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
-    orb = CORBA::ORB::_duplicate(m_orb.in());
-  }
-  // One look-up, no waiting: the next message asks again.
-  QELM::Tallyhouse_var found;
-  try {
-    if (!CORBA::is_nil(orb.in()))
-      found = qelm_get_object<QELM::Tallyhouse>(orb.in(), "Tallyhouse", 0);
-  } catch (...) {
-    return QELM::Tallyhouse::_nil();
-  }
-  std::lock_guard<std::mutex> lock(m_mutex);
-  // Initialize, Connect or Disconnect may have replaced the reference
-  // meanwhile: theirs holds.
-  if (m_tallyhouse.in() != held.in())
-    return QELM::Tallyhouse::_duplicate(m_tallyhouse.in());
-  m_tallyhouse = QELM::Tallyhouse::_duplicate(found.in());
-  return found._retn();
-}
-
 bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainRecord& out, std::string& error)
 {
   const std::string what = "fetching " + ResultKindName(static_cast<int>(kind));
-  QELM::Tallyhouse_var store = StoreToFetch();
+  QELM::Tallyhouse_var store = m_store.Get();
   if (CORBA::is_nil(store.in())) {
     error = HasRecordStore()
                 ? what + " failed: the record store Tallyhouse is not bound in the naming service "
@@ -439,17 +400,11 @@ bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainReco
   try {
     QELM::DBKRecord_var r = store->GetLatestRecord(kind);
     out = ToPlainRecord(r._retn(), static_cast<int>(kind));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_tallyhouse.in() == store.in())
-      m_storeLost = false;
+    m_store.Answered(store.in());
     return true;
   } catch (const CORBA::SystemException& e) {
     error = what + " failed (" + e._name() + ").";
-    if (StoreUnreachable(e)) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_tallyhouse.in() == store.in())
-        m_storeLost = true;
-    }
+    m_store.Failed(store.in(), e);
   } catch (const CORBA::Exception& e) {
     error = what + " failed (" + e._name() + ").";
   } catch (...) {
@@ -460,6 +415,5 @@ bool VQSystemController::FetchLatest(QELM::Tallyhouse::DBKIDEnum kind, PlainReco
 
 bool VQSystemController::RecordStoreLost() const
 {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_storeLost;
+  return m_store.Lost();
 }

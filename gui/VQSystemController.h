@@ -23,10 +23,11 @@
 // for the cycles. A call that Management received but did not answer in time
 // ends in code 9 with a text saying that Management may still carry it out
 // (kTextNoAnswer, kTextCommandNoAnswer); a refusal, a dead peer or any other
-// failure keeps its own text. The references and the error text are guarded
-// by one mutex, held only to read or set them, never during a remote call:
-// the message loop fetches records while the window side calls other
-// operations.
+// failure keeps its own text. The Management reference and the error text
+// are guarded by one mutex, the ORB and the record store's reference by
+// their own (VQNamedRef), each held only to read or set them, never during a
+// remote call: the message loop fetches records while the window side calls
+// other operations.
 //
 // Fetches: after a fetch fails because the record store cannot be reached
 // (TRANSIENT, COMM_FAILURE, OBJECT_NOT_EXIST), the store counts as lost and
@@ -44,6 +45,7 @@
 
 #include "CommandSender.h"
 #include "GUI_VQMsgTarget.h"
+#include "VQNamedRef.h"
 
 class VQSystemController : public ICommandSender, public IRecordSource
 {
@@ -129,15 +131,11 @@ private:
   template <class F>
   int OnManagement(F&& call, const char* noAnswer = kTextNoAnswer);
   QELM::Management_ptr DuplicateManagement() const;
-  // The record store to fetch from: the one held, or, once it is lost, the
-  // one bound under its name now (nil when none answers).
-  QELM::Tallyhouse_ptr StoreToFetch();
 
-  mutable std::mutex m_mutex;  // guards the six below
+  mutable std::mutex m_mutex;  // guards the three below
   std::string m_error;
-  CORBA::ORB_var m_orb;
   QELM::Management_var m_management;
-  QELM::Tallyhouse_var m_tallyhouse;
-  bool m_storeLost = false;  // set by a fetch that could not reach m_tallyhouse
   std::chrono::milliseconds m_startTimeout = kStartTimeout;
+  // The record store and the ORB, which Connect also finds Management with.
+  VQNamedRef<QELM::Tallyhouse> m_store{"Tallyhouse"};
 };

@@ -17,6 +17,12 @@ bool qelm_object_non_existent(CORBA::Object_ptr obj)
   }
 }
 
+bool qelm_unreachable(const CORBA::SystemException& e)
+{
+  return dynamic_cast<const CORBA::TRANSIENT*>(&e) || dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
+         dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
+}
+
 namespace qelm_detail {
 
 void fail_reference(const char* condition, const char* file, int line)

@@ -24,6 +24,10 @@
 // non-existent, or when asking raises any exception.
 bool qelm_object_non_existent(CORBA::Object_ptr obj);
 
+// True for the failures that say the peer is not there (any more) at the
+// address its reference names: TRANSIENT, COMM_FAILURE, OBJECT_NOT_EXIST.
+bool qelm_unreachable(const CORBA::SystemException& e);
+
 // Resolves the name in the context, retrying until a live object is found
 // or timeout_s whole seconds have passed (0: exactly one attempt). Pauses
 // 0 to 249 ms after every attempt that found no live object. Returns a new

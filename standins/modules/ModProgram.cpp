@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "FileText.h"
 #include "HRTime.h"
@@ -52,12 +53,7 @@ std::string ModuleFolder(const std::string& base_name, int instance)
 
 std::string FromFolder(const std::string& folder, const std::string& path)
 {
-  if (folder.empty())
-    return path;
-  if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-      path[folder.size()] == '/')
-    return path.substr(folder.size() + 1);
-  return "../" + path;
+  return std::filesystem::path(path).lexically_relative(folder).string();
 }
 
 ModuleContext::ModuleContext(std::string name, uint64_t seed, int instance, std::string folder)
@@ -94,73 +90,26 @@ QELM::Management_ptr ModuleContext::ManagementRef()
 
 void ModuleContext::SetORB(CORBA::ORB_ptr orb)
 {
-  std::lock_guard<std::mutex> lock(m_ref_mutex);
-  m_orb = CORBA::ORB::_duplicate(orb);
-}
-
-QELM::Tallyhouse_ptr ModuleContext::StoreRef()
-{
-  CORBA::ORB_var orb;
-  QELM::Tallyhouse_var held;
-  {
-    std::lock_guard<std::mutex> lock(m_ref_mutex);
-    if (!m_store_lost || CORBA::is_nil(m_orb.in()))
-      return QELM::Tallyhouse::_duplicate(m_store.in());
-    orb = CORBA::ORB::_duplicate(m_orb.in());
-    held = QELM::Tallyhouse::_duplicate(m_store.in());
-  }
-  QELM::Tallyhouse_var found;
-  try {
-    found = qelm_get_object<QELM::Tallyhouse>(orb.in(), "Tallyhouse", 0);
-  } catch (...) {
-    return QELM::Tallyhouse::_nil();
-  }
-  std::lock_guard<std::mutex> lock(m_ref_mutex);
-  // A new Initialize's reference holds.
-  if (m_store.in() != held.in())
-    return QELM::Tallyhouse::_duplicate(m_store.in());
-  m_store = QELM::Tallyhouse::_duplicate(found.in());
-  return found._retn();
+  m_store.SetORB(orb);
 }
 
 void ModuleContext::StoreFailed(QELM::Tallyhouse_ptr store, const CORBA::SystemException& e, const char* what)
 {
-  const bool unreachable = dynamic_cast<const CORBA::TRANSIENT*>(&e) ||
-                           dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
-                           dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
-  bool lost_now = false;
-  {
-    std::lock_guard<std::mutex> lock(m_ref_mutex);
-    if (unreachable && !m_store_lost && m_store.in() == store) {
-      m_store_lost = true;
-      m_lost_inserts = 0;
-      lost_now = true;
-    }
-  }
+  const bool lost_now = m_store.Failed(store, e);
+  if (lost_now)
+    m_lost_inserts = 0;
   VQOStreamLog::Line("%s: %s: %s.\n", m_name.c_str(), what, e._name());
   if (lost_now)
     VQOStreamLog::Line("%s: the record store is lost: it is looked up again before each insert.\n",
                        m_name.c_str());
 }
 
-bool ModuleContext::StoreLost()
-{
-  std::lock_guard<std::mutex> lock(m_ref_mutex);
-  return m_store_lost;
-}
-
 void ModuleContext::StoreAnswered(QELM::Tallyhouse_ptr store)
 {
-  long missed = 0;
-  {
-    std::lock_guard<std::mutex> lock(m_ref_mutex);
-    if (!m_store_lost || m_store.in() != store)
-      return;
-    m_store_lost = false;
-    missed = m_lost_inserts;
-  }
+  if (!m_store.Answered(store))
+    return;
   VQOStreamLog::Line("%s: the record store answers again (%ld records were not inserted meanwhile).\n",
-                     m_name.c_str(), missed);
+                     m_name.c_str(), m_lost_inserts.load());
 }
 
 CORBA::Long ModuleContext::Initialize(QELM::Management_ptr man)
@@ -209,9 +158,12 @@ CORBA::Long ModuleContext::Initialize(QELM::Management_ptr man)
   {
     std::lock_guard<std::mutex> lock(m_ref_mutex);
     m_man = QELM::Management::_duplicate(mgr.in());
-    m_store = QELM::Tallyhouse::_duplicate(store.in());
     m_target_id = id;
   }
+  // Management's reference is the store's now: a loss of the one before
+  // ends, and its count with it.
+  m_store.Set(store.in());
+  m_lost_inserts = 0;
   if (id == 0) {
     VQOStreamLog::Line("%s: Initialize failed: the command target was not registered.\n", m_name.c_str());
     return 2;
@@ -287,8 +239,7 @@ void ModuleContext::Send(long code)
 
 bool ModuleContext::CountIfLost()
 {
-  std::lock_guard<std::mutex> lock(m_ref_mutex);
-  if (!m_store_lost)
+  if (!m_store.Lost())
     return false;
   ++m_lost_inserts;
   return true;
@@ -296,13 +247,12 @@ bool ModuleContext::CountIfLost()
 
 bool ModuleContext::Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum id, const char* kind)
 {
-  QELM::Tallyhouse_var store = StoreRef();
+  QELM::Tallyhouse_var store = m_store.Get();
   if (CORBA::is_nil(store.in())) {
     if (!CountIfLost())
       VQOStreamLog::Line("%s: %s not inserted: no record store.\n", m_name.c_str(), kind);
     return false;
   }
-  const std::string what = std::string(kind) + " not inserted";
   try {
     store->InsertRecord(r, id);
     StoreAnswered(store.in());
@@ -310,16 +260,16 @@ bool ModuleContext::Insert(const QELM::DBKRecord& r, QELM::Tallyhouse::DBKIDEnum
   } catch (const CORBA::SystemException& e) {
     // While the store is lost the failures are only counted.
     if (!CountIfLost())
-      StoreFailed(store.in(), e, what.c_str());
+      StoreFailed(store.in(), e, (std::string(kind) + " not inserted").c_str());
   } catch (const CORBA::Exception& e) {
-    VQOStreamLog::Line("%s: %s: %s.\n", m_name.c_str(), what.c_str(), e._name());
+    VQOStreamLog::Line("%s: %s not inserted: %s.\n", m_name.c_str(), kind, e._name());
   }
   return false;
 }
 
 double ModuleContext::CycleTime()
 {
-  QELM::Tallyhouse_var store = StoreRef();
+  QELM::Tallyhouse_var store = m_store.Get();
   if (!CORBA::is_nil(store.in())) {
     try {
       const CORBA::Long count = store->GetRecordCount(QELM::Tallyhouse::GUIRTSTATDATA);
@@ -333,7 +283,7 @@ double ModuleContext::CycleTime()
         }
       }
     } catch (const CORBA::SystemException& e) {
-      if (!StoreLost())
+      if (!m_store.Lost())
         StoreFailed(store.in(), e, "the newest GUIRTSTATDATA could not be read");
     } catch (const CORBA::Exception& e) {
       VQOStreamLog::Line("%s: the newest GUIRTSTATDATA could not be read: %s.\n", m_name.c_str(), e._name());

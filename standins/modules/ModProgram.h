@@ -14,6 +14,7 @@
 
 #include <QELM.hh>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "ModFormats.h"
 #include "ModNetwork.h"
 #include "ModTraffic.h"
+#include "VQNamedRef.h"
 #include "qelm_corba_utils.h"
 
 namespace vlq::mod {
@@ -98,13 +100,10 @@ public:
 
 private:
   QELM::Management_ptr ManagementRef();
-  // The record store held, or once it is lost the one bound under its name
-  // now (nil when none answers).
-  QELM::Tallyhouse_ptr StoreRef();
-  // After a call on store: it failed with e, or it was answered.
+  // After a call on store (from m_store.Get()): it failed with e, or it was
+  // answered. Each logs the loss or the return that it makes.
   void StoreFailed(QELM::Tallyhouse_ptr store, const CORBA::SystemException& e, const char* what);
   void StoreAnswered(QELM::Tallyhouse_ptr store);
-  bool StoreLost();
   // Counts a record not inserted while the store is lost; false when it is
   // not lost.
   bool CountIfLost();
@@ -119,12 +118,13 @@ private:
   bool m_have_schedule = false;
   CommandState m_commands;
 
-  std::mutex m_ref_mutex;  // the references, the target id and the store's loss
-  CORBA::ORB_var m_orb;
+  // The record store from Management, and the ORB it is looked up with once
+  // lost.
+  VQNamedRef<QELM::Tallyhouse> m_store{"Tallyhouse"};
+  std::atomic<long> m_lost_inserts{0};  // inserts not made while the store was lost
+
+  std::mutex m_ref_mutex;  // Management, the command target and its id
   QELM::Management_var m_man;
-  QELM::Tallyhouse_var m_store;
-  bool m_store_lost = false;
-  long m_lost_inserts = 0;  // inserts not made while the store was lost
   QELM::MessageTarget_var m_target;
   CORBA::Long m_target_id = 0;
   double m_last_time = -1;

@@ -19,35 +19,20 @@
 #include "StandInGuiThread.h"
 #include "SystemFixtures.h"
 #include "TestSupport.h"
+#include "qelm_record_layout.h"
 
 using namespace system_test;
 
 namespace {
 
-// The window side, reduced to the lines: each with whether it went to the
-// control panel.
-struct PanelDisplay : IResultDisplay
+// The window side, with counts of its lines.
+struct PanelDisplay : handler_test::RecordingDisplay
 {
-  struct Line
-  {
-    std::string text;
-    bool panel;
-  };
-  std::vector<Line> lines;
-  int minutes[3] = {0, 0, 0};
-
-  void DebugLog(const std::string& text, bool toPanel) override { lines.push_back({text, toPanel}); }
-  int ViewMinute(int view) const override { return minutes[view]; }
-  void SetViewMinute(int view, int minute) override { minutes[view] = minute; }
-  void InvalidateViews() override {}
-  void InvalidatePredictionView(int) override {}
-  void RefreshPreviews() override {}
-
   int Count(const std::string& part, bool panel) const
   {
     int n = 0;
-    for (const Line& l : lines)
-      n += l.panel == panel && l.text.find(part) != std::string::npos ? 1 : 0;
+    for (const auto& [text, toPanel] : lines)
+      n += toPanel == panel && text.find(part) != std::string::npos ? 1 : 0;
     return n;
   }
   // Lines containing part after the first line containing after.
@@ -55,10 +40,11 @@ struct PanelDisplay : IResultDisplay
   {
     int n = 0;
     bool seen = false;
-    for (const Line& l : lines) {
-      if (seen && l.text.find(part) != std::string::npos)
+    for (const auto& line : lines) {
+      const std::string& text = line.first;
+      if (seen && text.find(part) != std::string::npos)
         ++n;
-      seen = seen || l.text.find(after) != std::string::npos;
+      seen = seen || text.find(after) != std::string::npos;
     }
     return n;
   }
@@ -159,12 +145,20 @@ TEST_F(StoreRestart, TheNextCycleIsServedByTheRestartedStore)
   std::string why;
   ASSERT_TRUE(gui.FetchLatest(QELM::Tallyhouse::GUIRTSTATDATA, stat, why)) << why;
   ASSERT_TRUE(gui.FetchLatest(QELM::Tallyhouse::GUIRTLINKDATA, links, why)) << why;
+  using qelm_layout::RTLink;
+  using qelm_layout::RTStat;
+  ASSERT_GT(stat.F.size(), static_cast<std::size_t>(RTStat::kTimeNow));
+  ASSERT_GE(stat.F[RTStat::kTimeNow].size(), 1u);
+  ASSERT_GT(links.F.size(), static_cast<std::size_t>(RTLink::kDensity));
   window.Run([&] {
+    ASSERT_GE(links.F[RTLink::kDensity].size(), static_cast<std::size_t>(g_LineArray.GetSize()));
     int m = -1;
-    ASSERT_TRUE(MinuteOfTime(stat.F[3][0], m));
+    ASSERT_TRUE(MinuteOfTime(stat.F[RTStat::kTimeNow][0], m));
     EXPECT_EQ(display.minutes[IResultDisplay::kEstimationView], m);
     for (int i = 0; i < g_LineArray.GetSize(); ++i)
-      EXPECT_DOUBLE_EQ(g_LineArray[i]->Series(kMeasureDensity, kSourceEstimate, m), links.F[0][i]) << i;
+      EXPECT_DOUBLE_EQ(g_LineArray[i]->Series(kMeasureDensity, kSourceEstimate, m),
+                       links.F[RTLink::kDensity][static_cast<std::size_t>(i)])
+          << i;
   });
 
   // The modules told the loss and the return once each.
