@@ -14,12 +14,14 @@
 //
 //   gui_bench [--messages N] [LINKS...]   (default 50 messages; 5000 50000 200000 links)
 //
-// The program starts itself as the record store's process (--server <dir>),
-// which writes the store's reference to <dir>/store.ior. It fails (status 1)
+// The program starts itself as the record store's process (--server <dir>,
+// a scratch directory under TMPDIR, else /tmp), which writes the store's
+// reference to <dir>/store.ior. It fails (status 1)
 // when a network cannot be laid out or loads fewer links than asked.
 #include <QApplication>
 #include <QTimer>
 
+#include "BenchSupport.h"
 #include "CLogicApp.h"
 #include "CLogicDoc.h"
 #include "CLogicView.h"
@@ -28,6 +30,7 @@
 #include "ConsoleState.h"
 #include "ConsoleSystem.h"
 #include "ConsoleWindows.h"
+#include "FileText.h"
 #include "GUI_VQMsgTarget.h"
 #include "GlobalArrays.h"
 #include "GuiThread.h"
@@ -49,10 +52,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -103,14 +104,6 @@ struct Timing
     fetchMs = 0;
   }
 };
-
-// CPU time of the calling thread in ms.
-double ThreadCpuMs()
-{
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 // The console's display, noting when the handler asks for the views'
 // repaint (the last step of an ended message).
@@ -169,14 +162,6 @@ int RunServer(const std::string& dir)
   return 0;
 }
 
-std::string ReadText(const std::string& path)
-{
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 struct Figures
 {
   double median = 0, worst = 0;
@@ -210,7 +195,7 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
   heartbeat.setTimerType(Qt::PreciseTimer);
   QObject::connect(&heartbeat, &QTimer::timeout, [&] {
     const auto now = Clock::now();
-    const double cpu = ThreadCpuMs();
+    const double cpu = vlq::bench::ThreadCpuMs();
     if (timing.inFlight) {
       timing.gap = std::max(timing.gap, Ms(timing.lastTick, now));
       timing.busy = std::max(timing.busy, cpu - timing.lastTickCpu);
@@ -228,7 +213,7 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
     counter.paints = 0;
     QApplication::processEvents();
     timing.lastTick = Clock::now();
-    timing.lastTickCpu = ThreadCpuMs();
+    timing.lastTickCpu = vlq::bench::ThreadCpuMs();
     timing.inFlight = true;
     const auto t0 = Clock::now();
     target.Post(m);
@@ -263,13 +248,6 @@ void PrintRow(int links, long code, const Row& r, double goal)
   std::fflush(g_out);
 }
 
-// The load average over the last minute, as /proc/loadavg gives it.
-std::string LoadAverage()
-{
-  std::string text = ReadText("/proc/loadavg");
-  return text.substr(0, text.find(' '));
-}
-
 // A generated run directory of about `links` links.
 bool MakeRun(const std::string& dir, int links)
 {
@@ -285,12 +263,13 @@ bool MakeRun(const std::string& dir, int links)
 
 int RunClient(const char* self, int messages, const std::vector<int>& linkCounts)
 {
-  char tmpl[] = "/tmp/gui-bench-XXXXXX";
-  if (!mkdtemp(tmpl)) {
-    std::perror("mkdtemp");
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("gui-bench-", error)) {
+    std::fprintf(stderr, "gui_bench: %s\n", error.c_str());
     return 1;
   }
-  const std::string dir = tmpl;
+  const std::string dir = scratch.Path();
   const pid_t pid = fork();
   if (pid < 0) {
     std::perror("fork");
@@ -302,7 +281,8 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
   }
   std::string ior;
   for (int i = 0; i < 3000 && ior.empty(); ++i) {
-    ior = ReadText(dir + "/store.ior");
+    if (!ReadFileText(dir + "/store.ior", ior))
+      ior.clear();
     if (ior.empty())
       usleep(10000);
   }
@@ -348,7 +328,7 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
       "call of the handler; goal: %.0f ms); 'gap' the timer's longest wall-clock gap meanwhile, which also\n"
       "counts the time the thread waited for a CPU; 'window' the handler's time on the window thread.\n"
       "Goals at %d links: NOWSIM end <= %.0f ms, FORESIM end <= %.0f ms (median). Load average %s.\n",
-      messages, kBlockGoalMs, kGoalLinks, kNowsimGoalMs, kForesimGoalMs, LoadAverage().c_str());
+      messages, kBlockGoalMs, kGoalLinks, kNowsimGoalMs, kForesimGoalMs, vlq::bench::LoadAverage().c_str());
   std::fprintf(g_out, "%7s  %-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "links", "message", "median",
                "worst", "fetch", "held", "gap", "win md", "win max", "paint md", "paint mx");
   int status = 0;
@@ -381,7 +361,7 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
         target.SetDisplay(&display, [&timing, &display](std::function<void()> apply) {
           PostToGui([&timing, &display, apply = std::move(apply)] {
             const auto start = Clock::now();
-            const double startCpu = ThreadCpuMs();
+            const double startCpu = vlq::bench::ThreadCpuMs();
             if (timing.inFlight) {
               timing.gap = std::max(timing.gap, Ms(timing.lastTick, start));
               timing.busy = std::max(timing.busy, startCpu - timing.lastTickCpu);
@@ -389,7 +369,7 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
             display.invalidated = false;
             apply();
             const auto end = Clock::now();
-            const double endCpu = ThreadCpuMs();
+            const double endCpu = vlq::bench::ThreadCpuMs();
             timing.longest = std::max(timing.longest, endCpu - startCpu);
             timing.windowMs += Ms(start, end);
             timing.lastTick = end;
@@ -439,10 +419,8 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
   } catch (const CORBA::Exception&) {
   }
   waitpid(pid, nullptr, 0);
-  std::fprintf(g_out, "Load average at the end %s.\n", LoadAverage().c_str());
+  std::fprintf(g_out, "Load average at the end %s.\n", vlq::bench::LoadAverage().c_str());
   orb->destroy();
-  std::remove((dir + "/store.ior").c_str());
-  rmdir(dir.c_str());
   return status;
 }
 

@@ -19,10 +19,10 @@
 #include <string>
 #include <sys/resource.h>
 #include <system_error>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "CycleSettings.h"
@@ -39,14 +39,6 @@ double Ms(Clock::time_point a, Clock::time_point b)
   return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// CPU time of the calling thread, in ms.
-double ThreadCpuMs()
-{
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 // Goal of Load Data to the three views drawn (bench/viewtools measures it
 // whole), up to 200,000 links: the load alone must stay within it.
 constexpr double kLoadGoalMs = 600.0;
@@ -57,20 +49,6 @@ int Fail(const std::string& why)
   std::fprintf(stderr, "model_bench: FAILED: %s\n", why.c_str());
   return 1;
 }
-
-// Removes the scratch directory on every way out.
-struct ScratchDir
-{
-  std::string path;
-  ~ScratchDir()
-  {
-    if (path.empty())
-      return;
-    std::error_code ec;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(ec), ec);
-    std::filesystem::remove_all(path, ec);
-  }
-};
 
 // Text of a small file ("" when it cannot be read).
 std::string FileText(const std::string& path)
@@ -241,15 +219,11 @@ int main(int argc, char** argv)
   if (!rundir.empty())
     return LoadAndReport(std::filesystem::absolute(rundir).string(), "the given run directory",
                          linksGiven ? links : 1);
-  std::error_code ec;
-  const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
-  if (ec)
-    return Fail("no directory for scratch files: " + ec.message());
-  std::string tmpl = (tmp / "vlq_model_bench_XXXXXX").string();
-  if (!::mkdtemp(tmpl.data()))
-    return Fail("cannot make a directory under " + tmp.string() + ": " + std::strerror(errno));
-  ScratchDir scratch{tmpl};
-  const std::string dir = tmpl;
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("vlq_model_bench_", error))
+    return Fail(error);
+  const std::string dir = scratch.Path();
   std::string generator = "built-in generator";
   if (!own) {
     // The generator's own directory below the scratch one; its output kept
@@ -288,11 +262,11 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
   int ended = -1;
   g_Project.SetSinks(nullptr, &sink, [&ended](int status) { ended = status; });
   long rssBefore = StatusKiB("VmRSS:");
-  const double c0 = ThreadCpuMs();
+  const double c0 = vlq::bench::ThreadCpuMs();
   auto l0 = Clock::now();
   bool ok = g_Project.LoadNetworkData();
   auto l1 = Clock::now();
-  const double c1 = ThreadCpuMs();
+  const double c1 = vlq::bench::ThreadCpuMs();
   long rssAfterLoad = StatusKiB("VmRSS:");
   long peakAfterLoad = StatusKiB("VmHWM:");
   g_Project.StopRealTimeReader();

@@ -17,7 +17,9 @@
 // Goals: every row at least 80% of the bare servant's calls per second, and
 // the reads of 50,000-link records at least 90%. The program says which rows
 // miss, and fails when a row measured nothing.
+#include "BenchSupport.h"
 #include "BorrowArrays.h"
+#include "FileText.h"
 #include "QELM_Tallyhouse_i.h"
 #include "TallyhouseHeap.h"
 
@@ -37,7 +39,6 @@
 #include <memory>
 #include <mutex>
 #include <signal.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -295,30 +296,22 @@ std::string Range(const Summary& s)
   return buf;
 }
 
-std::string LoadAverage()
-{
-  std::ifstream in("/proc/loadavg");
-  std::string one, five, fifteen;
-  in >> one >> five >> fifteen;
-  return one.empty() ? std::string("unknown") : one + " " + five + " " + fifteen;
-}
-
+// The text of a file, "" when it cannot be read.
 std::string ReadText(const std::string& path)
 {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string text;
+  return ReadFileText(path, text) ? text : std::string();
 }
 
 int RunClient(const char* self, double seconds)
 {
-  char tmpl[] = "/tmp/tallyhouse-bench-XXXXXX";
-  if (!mkdtemp(tmpl)) {
-    std::perror("mkdtemp");
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("tallyhouse-bench-", error)) {
+    std::fprintf(stderr, "tallyhouse_bench: %s\n", error.c_str());
     return 1;
   }
-  const std::string dir = tmpl;
+  const std::string dir = scratch.Path();
 
   pid_t pid = fork();
   if (pid < 0) {
@@ -356,7 +349,7 @@ int RunClient(const char* self, double seconds)
               "side, alternating\n",
               kZones, kRounds, seconds);
   std::printf("Machine: %u hardware threads, load average %s\n", std::thread::hardware_concurrency(),
-              LoadAverage().c_str());
+              vlq::bench::LoadAverage(3).c_str());
   std::printf("calls/s as median [min-max] of the runs; us = median call time; ratio = store median / bare "
               "median\n");
   std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s %5s  %s\n", "links", "cl", "operation", "store/s",
@@ -399,7 +392,7 @@ int RunClient(const char* self, double seconds)
       }
     }
   }
-  std::printf("Load average at the end: %s\n", LoadAverage().c_str());
+  std::printf("Load average at the end: %s\n", vlq::bench::LoadAverage(3).c_str());
   if (empty > 0)
     std::printf("FAILED: %d of %d rows measured nothing (no calls, or calls failed)\n", empty, rows);
   else if (missed > 0)
@@ -412,12 +405,6 @@ int RunClient(const char* self, double seconds)
   int status = 0;
   waitpid(pid, &status, 0);
   orb->destroy();
-  std::string log = dir + "/tallyhouse.log";
-  unlink(log.c_str());
-  unlink((dir + "/store.ior").c_str());
-  unlink((dir + "/bare.ior").c_str());
-  unlink((dir + "/stdout.txt").c_str());
-  rmdir(dir.c_str());
   if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
     std::fprintf(stderr, "the server did not end normally\n");
     return 1;

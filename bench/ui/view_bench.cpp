@@ -36,6 +36,7 @@
 #include <time.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CDrawLine.h"
 #include "CDrawObj.h"
 #include "CProject.h"
@@ -250,17 +251,7 @@ int main(int argc, char** argv)
   QApplication app(qtArgc, argv);
 
   // Whatever happens below, a run directory made here goes.
-  struct Remove
-  {
-    std::string dir;
-    ~Remove()
-    {
-      std::error_code ec;
-      std::filesystem::current_path(std::filesystem::temp_directory_path(ec), ec);
-      if (!dir.empty())
-        std::filesystem::remove_all(dir, ec);
-    }
-  } remove;
+  vlq::bench::ScratchDir scratch;
   std::string dir;
   if (!rundir.empty()) {
     dir = std::filesystem::absolute(rundir).string();
@@ -271,15 +262,14 @@ int main(int argc, char** argv)
     if (!linksGiven)
       links = 1;
   } else {
-    dir = (std::filesystem::temp_directory_path() / "vlq_view_bench_XXXXXX").string();
-    if (!::mkdtemp(dir.data())) {
-      std::fprintf(stderr, "view_bench: FAILED: cannot make a directory for the network\n");
+    std::string error;
+    if (!scratch.Make("vlq_view_bench_", error)) {
+      std::fprintf(stderr, "view_bench: FAILED: %s\n", error.c_str());
       return 1;
     }
-    remove.dir = dir;
+    dir = scratch.Path();
     vlq::mod::RunDirOptions opt;
     opt.links = links;
-    std::string error;
     if (!vlq::mod::WriteRunDir(dir, opt, error)) {
       std::fprintf(stderr, "view_bench: FAILED: no network of %lld links: %s\n", links, error.c_str());
       return 1;

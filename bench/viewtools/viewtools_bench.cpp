@@ -30,6 +30,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CLogicApp.h"
 #include "CLogicDoc.h"
 #include "CLogicView.h"
@@ -155,16 +156,7 @@ int main(int argc, char** argv)
   QApplication qt(argc, argv);
 
   // Whatever happens below, a run directory made here goes.
-  struct Remove
-  {
-    std::string dir;
-    ~Remove()
-    {
-      std::error_code ec;
-      if (!dir.empty())
-        std::filesystem::remove_all(dir, ec);
-    }
-  } remove;
+  vlq::bench::ScratchDir scratch;
   std::string dir;
   if (!rundir.empty()) {
     dir = std::filesystem::absolute(rundir).string();
@@ -173,14 +165,12 @@ int main(int argc, char** argv)
     if (!linksGiven)
       links = 1;
   } else {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vlq_viewtools_bench_XXXXXX").string();
-    if (!::mkdtemp(tmpl.data()))
-      return Fail("cannot make a directory under " + std::filesystem::temp_directory_path().string() + ": " +
-                  std::strerror(errno));
-    dir = remove.dir = tmpl;
+    std::string error;
+    if (!scratch.Make("vlq_viewtools_bench_", error))
+      return Fail(error);
+    dir = scratch.Path();
     vlq::mod::RunDirOptions opt;
     opt.links = links;
-    std::string error;
     if (!vlq::mod::WriteRunDir(dir, opt, error))
       return Fail("no run directory of " + std::to_string(links) + " links: " + error);
   }
