@@ -12,6 +12,7 @@
 // Goal: at most 64 bytes per link per simulated minute, so that a day at
 // 200,000 links stays within 20 GB. The run fails (status 1) when nothing
 // was written.
+#include "BenchSupport.h"
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "GUI_VQMsgTarget.h"
@@ -175,10 +176,9 @@ int main(int argc, char** argv)
   std::printf("  resident memory: %.1f MiB before, %.1f MiB after, %.1f MiB added\n", before / 1048576.0,
               after / 1048576.0, grown / 1048576.0);
   std::printf("  series allocated: %.1f MiB\n", series / 1048576.0);
-  std::printf(
-      "  per link and simulated minute: %.1f bytes resident, %.1f bytes of series (goal: <= %.0f)  %s\n",
-      perLinkMinute, seriesPerLinkMinute, kGoalBytes,
-      perLinkMinute <= kGoalBytes ? "within goal" : "MISSES goal");
+  const vlq::bench::Goal goal{kGoalBytes, "bytes"};
+  std::printf("  per link and simulated minute: %.1f bytes resident, %.1f bytes of series   %s\n", perLinkMinute,
+              seriesPerLinkMinute, vlq::bench::Verdict(goal, perLinkMinute).c_str());
   std::printf("  a day at 200,000 links: %.1f GB\n", perLinkMinute * 200000.0 * 1440 / 1e9);
   g_LineArray.RemoveAll();
   if (series <= 0) {

@@ -285,18 +285,11 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
                 (sink.count ? ": " + sink.first : std::string()));
   }
   const double loadMs = Ms(l0, l1);
-  const bool goalHolds = g_LineArray.GetSize() <= kLoadGoalLinks;
+  const vlq::bench::Goal loadGoal{kLoadGoalMs, "ms", vlq::bench::Goal::kAtMost, kLoadGoalLinks};
+  const long long loaded = g_LineArray.GetSize();
   std::printf("read the files' bytes: %8.1f ms\n", Ms(b0, b1));
-  if (goalHolds)
-    std::printf(
-        "project load:          %8.1f ms (CPU %.1f ms)   <= %.0f ms, Load Data's goal up to %ld links: "
-        "%s\n",
-        loadMs, c1 - c0, kLoadGoalMs, kLoadGoalLinks, loadMs <= kLoadGoalMs ? "within goal" : "MISSED");
-  else
-    std::printf(
-        "project load:          %8.1f ms (CPU %.1f ms)   (Load Data's goal of %.0f ms holds up to %ld "
-        "links)\n",
-        loadMs, c1 - c0, kLoadGoalMs, kLoadGoalLinks);
+  std::printf("project load:          %8.1f ms (CPU %.1f ms)   Load Data's goal %s\n", loadMs, c1 - c0,
+              vlq::bench::Verdict(loadGoal, loadMs, loaded).c_str());
   std::printf("memory: RSS %ld KiB before the load, %ld KiB after (+%ld KiB), peak %ld KiB\n", rssBefore,
               rssAfterLoad, rssAfterLoad - rssBefore, peakAfterLoad);
 
@@ -322,7 +315,7 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
               StatusKiB("VmRSS:") - rssAfterSeries);
 
   g_Project.ClearNetworkArrays();
-  if (goalHolds && loadMs > kLoadGoalMs)
+  if (!vlq::bench::Met(loadGoal, loadMs, loaded))
     std::printf("the project load MISSED its goal\n");
   return 0;
 }

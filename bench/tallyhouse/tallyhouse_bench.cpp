@@ -352,8 +352,8 @@ int RunClient(const char* self, double seconds)
               vlq::bench::LoadAverage(3).c_str());
   std::printf("calls/s as median [min-max] of the runs; us = median call time; ratio = store median / bare "
               "median\n");
-  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s %5s  %s\n", "links", "cl", "operation", "store/s",
-              "bare/s", "st us", "bare us", "ratio", "goal", "verdict");
+  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s  %s\n", "links", "cl", "operation", "store/s", "bare/s",
+              "st us", "bare us", "ratio", "verdict (of bare)");
 
   const int sizes[] = {1000, 10000, 50000};
   const int thread_counts[] = {1, 8};
@@ -375,18 +375,19 @@ int RunClient(const char* self, double seconds)
           br.push_back(Measure(bare.in(), op, threads, links, seconds));
         }
         const Summary st = Summarise(sr), ba = Summarise(br);
-        const double goal = (links == 50000 && op == Op::Latest) ? 0.9 : 0.8;
+        const vlq::bench::Goal goal{(links == 50000 && op == Op::Latest) ? 90.0 : 80.0, "%",
+                                    vlq::bench::Goal::kAtLeast};
         const bool measured = st.min_calls > 0 && ba.min_calls > 0 && st.errors == 0 && ba.errors == 0;
-        const double ratio = ba.median_calls > 0 ? st.median_calls / ba.median_calls : 0.0;
-        const char* verdict = !measured ? "NOTHING MEASURED" : ratio >= goal ? "ok" : "MISSED";
+        const double percent = ba.median_calls > 0 ? 100.0 * st.median_calls / ba.median_calls : 0.0;
+        const std::string verdict = !measured ? "NOTHING MEASURED" : vlq::bench::Verdict(goal, percent);
         ++rows;
         if (!measured)
           ++empty;
-        else if (ratio < goal)
+        else if (!vlq::bench::Met(goal, percent))
           ++missed;
-        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.1f%% %4.0f%%  %s%s\n", links, threads,
+        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.1f%%  %s%s\n", links, threads,
                     op == Op::Latest ? "GetLatestRecord" : "InsertRecord", Range(st).c_str(),
-                    Range(ba).c_str(), st.median_us, ba.median_us, 100.0 * ratio, 100.0 * goal, verdict,
+                    Range(ba).c_str(), st.median_us, ba.median_us, percent, verdict.c_str(),
                     (st.errors || ba.errors) ? "  (calls failed)" : "");
         std::fflush(stdout);
       }

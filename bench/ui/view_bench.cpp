@@ -351,10 +351,10 @@ int main(int argc, char** argv)
                 fast.median > 0 ? bare.median / fast.median : 0.0, strokes);
   };
   auto goal = [&](const char* what, Timing t, double goalMs) {
-    const bool met = t.median <= goalMs;
-    missed += !met;
-    std::printf("    goal: %s at %d threads <= %.0f ms (median): %.1f ms, %s\n", what, threads, goalMs,
-                t.median, met ? "within goal" : "MISSED");
+    const vlq::bench::Goal g{goalMs, "ms", vlq::bench::Goal::kAtMost, 0, "median"};
+    missed += !vlq::bench::Met(g, t.median);
+    std::printf("    goal: %s at %d threads: %.1f ms, %s\n", what, threads, t.median,
+                vlq::bench::Verdict(g, t.median).c_str());
   };
 
   const ViewPaintContext ctx = ViewPaintContext::Current(size, mapping);
