@@ -12,12 +12,16 @@
 // events while the message was fetched and applied (a 1 ms timer's longest
 // gap, and the longest single call of the handler on the window thread).
 //
-//   gui_bench [--messages N] [LINKS...]   (default 50 messages; 5000 50000 200000 links)
+//   gui_bench [--messages N] [--empty-store] [LINKS...]
+//             (default 50 messages; 5000 50000 200000 links)
 //
 // The program starts itself as the record store's process (--server <dir>,
 // a scratch directory under TMPDIR, else /tmp), which writes the store's
-// reference to <dir>/store.ior. It fails (status 1)
-// when a network cannot be laid out or loads fewer links than asked.
+// reference to <dir>/store.ior. It fails (status 1) when a network cannot
+// be laid out or loads fewer links than asked, and when a message was
+// dropped, a record skipped, or the views were not repainted within 10 s:
+// its figures would be of less work. --empty-store puts no records in the
+// store, so that the first message is dropped and the run fails.
 #include <QApplication>
 #include <QTimer>
 
@@ -71,6 +75,8 @@ constexpr int kGoalLinks = 200000;
 constexpr double kNowsimGoalMs = 100;
 constexpr double kForesimGoalMs = 200;
 constexpr double kBlockGoalMs = 16;
+// The longest one message may take to be fetched, applied and repainted.
+constexpr auto kMessageDeadline = std::chrono::seconds(10);
 
 std::vector<float> Values(std::size_t n, int seed)
 {
@@ -107,10 +113,17 @@ struct Timing
 };
 
 // The console's display, noting when the handler asks for the views'
-// repaint (the last step of an ended message).
+// repaint (the last step of an ended message) and the lines that tell of a
+// dropped message or a skipped record.
 struct TimedDisplay : ConsoleResultDisplay
 {
   bool invalidated = false;
+  vlq::bench::HandlerLines lines;
+  void DebugLog(const std::string& text, bool toPanel) override
+  {
+    lines.Note(text);
+    ConsoleResultDisplay::DebugLog(text, toPanel);
+  }
   void InvalidateViews() override
   {
     invalidated = true;
@@ -187,7 +200,11 @@ struct Row
   Figures whole, fetch, held, gap, window, paint;
 };
 
-Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
+// Times `messages` messages of the code after two of warm-up; false, with
+// the reason in `failure`, when one was dropped, had a record skipped or was
+// not repainted in time.
+bool Measure(GUI_VQMsgTarget& target, Timing& timing, TimedDisplay& display, long code, int messages, Row& row,
+             std::string& failure)
 {
   PaintCounter counter;
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
@@ -212,18 +229,28 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
     m.ID = static_cast<CORBA::Long>(code);
     timing.Reset();
     counter.paints = 0;
+    display.lines = {};
     QApplication::processEvents();
     timing.lastTick = Clock::now();
     timing.lastTickCpu = vlq::bench::ThreadCpuMs();
     timing.inFlight = true;
     const auto t0 = Clock::now();
     target.Post(m);
-    while (!timing.applied)
+    // A dropped message never asks for the repaint: its line ends the wait.
+    const auto deadline = t0 + kMessageDeadline;
+    while (!timing.applied && display.lines.losses == 0 && Clock::now() < deadline)
       QApplication::processEvents(QEventLoop::AllEvents, 5);
     // The views' repaint: the paint events the apply asked for.
-    while (counter.paints < 3)
+    while (counter.paints < 3 && display.lines.losses == 0 && Clock::now() < deadline)
       QApplication::processEvents(QEventLoop::AllEvents, 5);
     const auto t1 = Clock::now();
+    if (display.lines.losses > 0 || !timing.applied || counter.paints < 3) {
+      failure = "message " + std::to_string(k + 1) +
+                (display.lines.losses > 0 ? " dropped/skipped: " + display.lines.firstLoss
+                 : !timing.applied        ? ": not applied within 10 s"
+                                          : ": the three views not repainted within 10 s");
+      break;
+    }
     if (k < 2)
       continue;  // warm-up
     whole.push_back(Ms(t0, t1));
@@ -236,7 +263,10 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
   heartbeat.stop();
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
     v->viewport()->removeEventFilter(&counter);
-  return {Of(whole), Of(fetch), Of(held), Of(gap), Of(window), Of(paint)};
+  if (!failure.empty())
+    return false;
+  row = {Of(whole), Of(fetch), Of(held), Of(gap), Of(window), Of(paint)};
+  return true;
 }
 
 // A row with its two verdicts: the median of the whole way, and the
@@ -254,6 +284,26 @@ void PrintRow(int links, long code, const Row& r, double goal)
   std::fflush(g_out);
 }
 
+// The records of both ended messages at `links` links, into the store.
+void PutRecords(QELM::Tallyhouse_ptr store, int links)
+{
+  const std::size_t n = static_cast<std::size_t>(links);
+  std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
+                                         Values(kZones * kZones, 5)};
+  for (float& q : rtF[2])
+    q = q / 50.0f;
+  store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
+  store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
+                      K::GUIRTSTATDATA);
+  const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
+  store->InsertRecord(vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
+                                           {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
+                      K::GUIPLINKDATA);
+  store->InsertRecord(
+      vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
+      K::GUIPSTATDATA);
+}
+
 // A generated run directory of about `links` links.
 bool MakeRun(const std::string& dir, int links)
 {
@@ -267,7 +317,7 @@ bool MakeRun(const std::string& dir, int links)
   return true;
 }
 
-int RunClient(const char* self, int messages, const std::vector<int>& linkCounts)
+int RunClient(const char* self, int messages, bool emptyStore, const std::vector<int>& linkCounts)
 {
   vlq::bench::ScratchDir scratch;
   std::string error;
@@ -389,25 +439,18 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
           });
         });
 
-        const std::size_t n = static_cast<std::size_t>(links);
-        std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
-                                               Values(kZones * kZones, 5)};
-        for (float& q : rtF[2])
-          q = q / 50.0f;
-        store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
-        store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
-                            K::GUIRTSTATDATA);
-        const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
-        store->InsertRecord(
-            vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
-                                 {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
-            K::GUIPLINKDATA);
-        store->InsertRecord(
-            vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
-            K::GUIPSTATDATA);
-        PrintRow(links, MSG_NOWSIM_ENDED, Measure(target, timing, MSG_NOWSIM_ENDED, messages), kNowsimGoalMs);
-        PrintRow(links, MSG_FORESIM_ENDED, Measure(target, timing, MSG_FORESIM_ENDED, messages),
-                 kForesimGoalMs);
+        if (!emptyStore)
+          PutRecords(store.in(), links);
+        for (const long code : {MSG_NOWSIM_ENDED, MSG_FORESIM_ENDED}) {
+          Row row;
+          std::string failure;
+          if (!Measure(target, timing, display, code, messages, row, failure)) {
+            std::fprintf(stderr, "gui_bench: FAILED: %s\n", failure.c_str());
+            status = 1;
+            break;
+          }
+          PrintRow(links, code, row, code == MSG_NOWSIM_ENDED ? kNowsimGoalMs : kForesimGoalMs);
+        }
         target.SetDisplay(nullptr, {});
         QApplication::processEvents();
       }
@@ -438,6 +481,7 @@ int main(int argc, char** argv)
   if (argc >= 3 && std::string(argv[1]) == "--server")
     return RunServer(argv[2]);
   int messages = 50;
+  bool emptyStore = false;
   std::vector<int> links;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -446,14 +490,18 @@ int main(int argc, char** argv)
       messages = std::max(1, std::atoi(argv[++i]));
       continue;
     }
+    if (arg == "--empty-store") {
+      emptyStore = true;
+      continue;
+    }
     const long n = std::strtol(arg.c_str(), &end, 10);
     if (end == arg.c_str() || *end != '\0' || n < 1 || n > 10000000) {
-      std::fprintf(stderr, "usage: gui_bench [--messages N] [LINKS...]\n");
+      std::fprintf(stderr, "usage: gui_bench [--messages N] [--empty-store] [LINKS...]\n");
       return 2;
     }
     links.push_back(static_cast<int>(n));
   }
   if (links.empty())
     links = {5000, 50000, 200000};
-  return RunClient(argv[0], messages, links);
+  return RunClient(argv[0], messages, emptyStore, links);
 }
