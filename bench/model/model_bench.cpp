@@ -29,6 +29,7 @@
 #include "GlobalArrays.h"
 #include "LinkSeries.h"
 #include "NetworkFiles.h"
+#include "RunDirGen.h"
 
 namespace {
 
@@ -48,22 +49,6 @@ int Fail(const std::string& why)
 {
   std::fprintf(stderr, "model_bench: FAILED: %s\n", why.c_str());
   return 1;
-}
-
-// Text of a small file ("" when it cannot be read).
-std::string FileText(const std::string& path)
-{
-  std::string text;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-      text.append(buf, n);
-    std::fclose(f);
-  }
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-    text.pop_back();
-  return text;
 }
 
 // Resident and peak resident set of the process, in KiB.
@@ -226,20 +211,13 @@ int main(int argc, char** argv)
   const std::string dir = scratch.Path();
   std::string generator = "built-in generator";
   if (!own) {
-    // The generator's own directory below the scratch one; its output kept
-    // beside it, for the reason when it refuses.
-    const std::string out = dir + "/generator.txt";
-    const std::string cmd = std::string("'") + VLQ_MAKE_RUNDIR + "' '" + dir + "/run' --links " +
-                            std::to_string(links) + " >'" + out + "' 2>&1";
-    const int rc = std::system(cmd.c_str());
-    if (rc == 0 && std::filesystem::exists(dir + "/run/estimate/network.dat")) {
-      generator = "vlq_make_rundir";
-    } else {
-      const std::string why = FileText(out);
-      return Fail("vlq_make_rundir made no network of " + std::to_string(links) + " links (status " +
-                  std::to_string(rc) + ")" + (why.empty() ? std::string() : ": " + why) +
+    // The sample generator's run directory below the scratch one.
+    vlq::mod::RunDirOptions opt;
+    opt.links = links;
+    if (!vlq::mod::WriteRunDir(dir + "/run", opt, error))
+      return Fail("the sample generator made no network of " + std::to_string(links) + " links: " + error +
                   "; --own uses the benchmark's built-in generator");
-    }
+    generator = "sample generator";
   } else {
     Generate(dir + "/run", links);
   }
