@@ -485,17 +485,17 @@ int main(int argc, char** argv)
   std::vector<int> links;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    char* end = nullptr;
-    if (arg == "--messages" && i + 1 < argc) {
-      messages = std::max(1, std::atoi(argv[++i]));
+    long long n = 0;
+    if (arg == "--messages" && i + 1 < argc && vlq::bench::ParseInteger(argv[i + 1], 1, 1000000, n)) {
+      messages = static_cast<int>(n);
+      ++i;
       continue;
     }
     if (arg == "--empty-store") {
       emptyStore = true;
       continue;
     }
-    const long n = std::strtol(arg.c_str(), &end, 10);
-    if (end == arg.c_str() || *end != '\0' || n < 1 || n > 10000000) {
+    if (!vlq::bench::ParseInteger(arg.c_str(), 1, 10000000, n)) {
       std::fprintf(stderr, "usage: gui_bench [--messages N] [--empty-store] [LINKS...]\n");
       return 2;
     }

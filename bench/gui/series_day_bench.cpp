@@ -114,16 +114,17 @@ void Handle(GUI_VQMsgTarget& target, long code)
 int main(int argc, char** argv)
 {
   int links = 50000, minutes = 1440;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  for (int i = 1; i < argc; i += 2) {
     const std::string arg = argv[i];
-    if (arg == "--links")
-      links = std::atoi(argv[i + 1]);
-    else if (arg == "--minutes")
-      minutes = std::atoi(argv[i + 1]);
-  }
-  if (links < 1 || minutes < 1 || minutes > 1440) {
-    std::fprintf(stderr, "usage: series_day_bench [--links N] [--minutes 1..1440]\n");
-    return 2;
+    long long n = 0;
+    if (arg == "--links" && i + 1 < argc && vlq::bench::ParseInteger(argv[i + 1], 1, 10000000, n)) {
+      links = static_cast<int>(n);
+    } else if (arg == "--minutes" && i + 1 < argc && vlq::bench::ParseInteger(argv[i + 1], 1, 1440, n)) {
+      minutes = static_cast<int>(n);
+    } else {
+      std::fprintf(stderr, "usage: series_day_bench [--links N] [--minutes 1..1440]\n");
+      return 2;
+    }
   }
   const std::size_t n = static_cast<std::size_t>(links);
   for (int i = 0; i < links; ++i)

@@ -12,6 +12,7 @@
 // no network could be made or the load loaded fewer links than asked.
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -187,9 +188,12 @@ int main(int argc, char** argv)
   bool own = false, linksGiven = false;
   std::string rundir;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--links") && i + 1 < argc) {
-      links = std::atol(argv[++i]);
+    long long n = 0;
+    if (!std::strcmp(argv[i], "--links") && i + 1 < argc &&
+        vlq::bench::ParseInteger(argv[i + 1], LONG_MIN, LONG_MAX, n)) {
+      links = static_cast<long>(n);
       linksGiven = true;
+      ++i;
     } else if (!std::strcmp(argv[i], "--own")) {
       own = true;
     } else if (!std::strcmp(argv[i], "--rundir") && i + 1 < argc) {

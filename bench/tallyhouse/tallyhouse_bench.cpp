@@ -412,6 +412,10 @@ int main(int argc, char** argv)
 {
   if (argc >= 3 && std::strcmp(argv[1], "--server") == 0)
     return RunServer(argv[2], argv[0]);
-  const double seconds = argc >= 2 ? std::atof(argv[1]) : 1.0;
-  return RunClient(argv[0], seconds > 0 ? seconds : 1.0);
+  double seconds = 1.0;
+  if (argc > 2 || (argc == 2 && !vlq::bench::ParseNumber(argv[1], 0.001, 3600, seconds))) {
+    std::fprintf(stderr, "usage: tallyhouse_bench [seconds-per-run]   (0.001 to 3600, default 1)\n");
+    return 2;
+  }
+  return RunClient(argv[0], seconds);
 }

@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -229,11 +230,14 @@ int main(int argc, char** argv)
   bool linksGiven = false;
   std::string rundir;
   for (int i = 1; i < argc; i += 2) {
-    if (i + 1 < argc && !std::strcmp(argv[i], "--links")) {
-      links = std::atoll(argv[i + 1]);
+    long long n = 0;
+    if (i + 1 < argc && !std::strcmp(argv[i], "--links") &&
+        vlq::bench::ParseInteger(argv[i + 1], LLONG_MIN, LLONG_MAX, n)) {
+      links = n;
       linksGiven = true;
-    } else if (i + 1 < argc && !std::strcmp(argv[i], "--rounds")) {
-      rounds = std::max(1, std::atoi(argv[i + 1]));
+    } else if (i + 1 < argc && !std::strcmp(argv[i], "--rounds") &&
+               vlq::bench::ParseInteger(argv[i + 1], 1, 1000000, n)) {
+      rounds = static_cast<int>(n);
     } else if (i + 1 < argc && !std::strcmp(argv[i], "--rundir")) {
       rundir = argv[i + 1];
     } else {
