@@ -112,7 +112,8 @@ void HandlerLines::Note(const std::string& text)
 
 bool HandlerLines::TellsLoss(const std::string& text)
 {
-  return text.rfind("Skipped ", 0) == 0 || (text.rfind("Message ", 0) == 0 && text.find(" dropped") != std::string::npos);
+  return text.rfind("Skipped ", 0) == 0 ||
+         (text.rfind("Message ", 0) == 0 && text.find(" dropped") != std::string::npos);
 }
 
 bool ParseInteger(const char* text, long long min, long long max, long long& out)

@@ -203,8 +203,8 @@ struct Row
 // Times `messages` messages of the code after two of warm-up; false, with
 // the reason in `failure`, when one was dropped, had a record skipped or was
 // not repainted in time.
-bool Measure(GUI_VQMsgTarget& target, Timing& timing, TimedDisplay& display, long code, int messages, Row& row,
-             std::string& failure)
+bool Measure(GUI_VQMsgTarget& target, Timing& timing, TimedDisplay& display, long code, int messages,
+             Row& row, std::string& failure)
 {
   PaintCounter counter;
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
@@ -296,9 +296,10 @@ void PutRecords(QELM::Tallyhouse_ptr store, int links)
   store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
                       K::GUIRTSTATDATA);
   const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
-  store->InsertRecord(vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
-                                           {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
-                      K::GUIPLINKDATA);
+  store->InsertRecord(
+      vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
+                           {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
+      K::GUIPLINKDATA);
   store->InsertRecord(
       vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
       K::GUIPSTATDATA);

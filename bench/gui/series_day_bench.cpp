@@ -180,8 +180,8 @@ int main(int argc, char** argv)
               after / 1048576.0, grown / 1048576.0);
   std::printf("  series allocated: %.1f MiB\n", series / 1048576.0);
   const vlq::bench::Goal goal{kGoalBytes, "bytes"};
-  std::printf("  per link and simulated minute: %.1f bytes resident, %.1f bytes of series   %s\n", perLinkMinute,
-              seriesPerLinkMinute, vlq::bench::Verdict(goal, perLinkMinute).c_str());
+  std::printf("  per link and simulated minute: %.1f bytes resident, %.1f bytes of series   %s\n",
+              perLinkMinute, seriesPerLinkMinute, vlq::bench::Verdict(goal, perLinkMinute).c_str());
   std::printf("  a day at 200,000 links: %.1f GB\n", perLinkMinute * 200000.0 * 1440 / 1e9);
   g_LineArray.RemoveAll();
   if (display.lines.losses > 0) {

@@ -149,8 +149,8 @@ void ExpectPaints(const char* what, int paints, int rounds)
 {
   std::printf("  (%d paints for %d rounds)\n", paints, rounds);
   if (paints < rounds && g_unpainted.empty())
-    g_unpainted = std::string(what) + ": " + std::to_string(paints) + " paints for " + std::to_string(rounds) +
-                  " rounds";
+    g_unpainted = std::string(what) + ": " + std::to_string(paints) + " paints for " +
+                  std::to_string(rounds) + " rounds";
 }
 
 // Two pixels of the view, the nearest to its middle over a node and one
@@ -314,9 +314,7 @@ int main(int argc, char** argv)
            2.0);
     Report("select: mouse move (search, text into the pane)",
            Measure(rounds,
-                   [&](int i) {
-                     Mouse(view, QEvent::MouseMove, i % 2 ? offNode : onNode, Qt::NoButton);
-                   }),
+                   [&](int i) { Mouse(view, QEvent::MouseMove, i % 2 ? offNode : onNode, Qt::NoButton); }),
            2.0);
     {
       // Qt paces a window's repaints by its update timer: each round waits

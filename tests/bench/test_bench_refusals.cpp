@@ -156,7 +156,8 @@ TEST(BenchRefusals, DroppedMessageFailsWithTheHandlersLine)
     const char* reason;  // in the output
   };
   const Case cases[] = {
-      {"record store without records", {"--messages", "1", "--empty-store", "40"},
+      {"record store without records",
+       {"--messages", "1", "--empty-store", "40"},
        "gui_bench: FAILED: message 1 dropped/skipped: Message "},
   };
   for (const Case& c : cases) {
