@@ -12,14 +12,20 @@
 // events while the message was fetched and applied (a 1 ms timer's longest
 // gap, and the longest single call of the handler on the window thread).
 //
-//   gui_bench [--messages N] [LINKS...]   (default 50 messages; 5000 50000 200000 links)
+//   gui_bench [--messages N] [--empty-store] [LINKS...]
+//             (default 50 messages; 5000 50000 200000 links)
 //
-// The program starts itself as the record store's process (--server <dir>),
-// which writes the store's reference to <dir>/store.ior. It fails (status 1)
-// when a network cannot be laid out or loads fewer links than asked.
+// The program starts itself as the record store's process (--server <dir>,
+// a scratch directory under TMPDIR, else /tmp), which writes the store's
+// reference to <dir>/store.ior. It fails (status 1) when a network cannot
+// be laid out or loads fewer links than asked, and when a message was
+// dropped, a record skipped, or the views were not repainted within 10 s:
+// its figures would be of less work. --empty-store puts no records in the
+// store, so that the first message is dropped and the run fails.
 #include <QApplication>
 #include <QTimer>
 
+#include "BenchSupport.h"
 #include "CLogicApp.h"
 #include "CLogicDoc.h"
 #include "CLogicView.h"
@@ -28,6 +34,7 @@
 #include "ConsoleState.h"
 #include "ConsoleSystem.h"
 #include "ConsoleWindows.h"
+#include "FileText.h"
 #include "GUI_VQMsgTarget.h"
 #include "GlobalArrays.h"
 #include "GuiThread.h"
@@ -49,10 +56,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -63,12 +68,15 @@ using K = QELM::Tallyhouse;
 
 constexpr int kZones = 120;
 constexpr int kStageMinutes = 20;
-// The goals, at 200,000 links: median from the ended message to the three
-// views repainted, and the longest the window thread may be held.
+// The goals, for networks up to 200,000 links: median from the ended
+// message to the three views repainted, and the longest the window thread
+// may be held.
 constexpr int kGoalLinks = 200000;
 constexpr double kNowsimGoalMs = 100;
 constexpr double kForesimGoalMs = 200;
 constexpr double kBlockGoalMs = 16;
+// The longest one message may take to be fetched, applied and repainted.
+constexpr auto kMessageDeadline = std::chrono::seconds(10);
 
 std::vector<float> Values(std::size_t n, int seed)
 {
@@ -104,19 +112,18 @@ struct Timing
   }
 };
 
-// CPU time of the calling thread in ms.
-double ThreadCpuMs()
-{
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 // The console's display, noting when the handler asks for the views'
-// repaint (the last step of an ended message).
+// repaint (the last step of an ended message) and the lines that tell of a
+// dropped message or a skipped record.
 struct TimedDisplay : ConsoleResultDisplay
 {
   bool invalidated = false;
+  vlq::bench::HandlerLines lines;
+  void DebugLog(const std::string& text, bool toPanel) override
+  {
+    lines.Note(text);
+    ConsoleResultDisplay::DebugLog(text, toPanel);
+  }
   void InvalidateViews() override
   {
     invalidated = true;
@@ -169,14 +176,6 @@ int RunServer(const std::string& dir)
   return 0;
 }
 
-std::string ReadText(const std::string& path)
-{
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 struct Figures
 {
   double median = 0, worst = 0;
@@ -201,7 +200,11 @@ struct Row
   Figures whole, fetch, held, gap, window, paint;
 };
 
-Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
+// Times `messages` messages of the code after two of warm-up; false, with
+// the reason in `failure`, when one was dropped, had a record skipped or was
+// not repainted in time.
+bool Measure(GUI_VQMsgTarget& target, Timing& timing, TimedDisplay& display, long code, int messages,
+             Row& row, std::string& failure)
 {
   PaintCounter counter;
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
@@ -210,7 +213,7 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
   heartbeat.setTimerType(Qt::PreciseTimer);
   QObject::connect(&heartbeat, &QTimer::timeout, [&] {
     const auto now = Clock::now();
-    const double cpu = ThreadCpuMs();
+    const double cpu = vlq::bench::ThreadCpuMs();
     if (timing.inFlight) {
       timing.gap = std::max(timing.gap, Ms(timing.lastTick, now));
       timing.busy = std::max(timing.busy, cpu - timing.lastTickCpu);
@@ -226,18 +229,28 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
     m.ID = static_cast<CORBA::Long>(code);
     timing.Reset();
     counter.paints = 0;
+    display.lines = {};
     QApplication::processEvents();
     timing.lastTick = Clock::now();
-    timing.lastTickCpu = ThreadCpuMs();
+    timing.lastTickCpu = vlq::bench::ThreadCpuMs();
     timing.inFlight = true;
     const auto t0 = Clock::now();
     target.Post(m);
-    while (!timing.applied)
+    // A dropped message never asks for the repaint: its line ends the wait.
+    const auto deadline = t0 + kMessageDeadline;
+    while (!timing.applied && display.lines.losses == 0 && Clock::now() < deadline)
       QApplication::processEvents(QEventLoop::AllEvents, 5);
     // The views' repaint: the paint events the apply asked for.
-    while (counter.paints < 3)
+    while (counter.paints < 3 && display.lines.losses == 0 && Clock::now() < deadline)
       QApplication::processEvents(QEventLoop::AllEvents, 5);
     const auto t1 = Clock::now();
+    if (display.lines.losses > 0 || !timing.applied || counter.paints < 3) {
+      failure = "message " + std::to_string(k + 1) +
+                (display.lines.losses > 0 ? " dropped/skipped: " + display.lines.firstLoss
+                 : !timing.applied        ? ": not applied within 10 s"
+                                          : ": the three views not repainted within 10 s");
+      break;
+    }
     if (k < 2)
       continue;  // warm-up
     whole.push_back(Ms(t0, t1));
@@ -250,24 +263,46 @@ Row Measure(GUI_VQMsgTarget& target, Timing& timing, long code, int messages)
   heartbeat.stop();
   for (CLogicView* v : {g_pEstimationView, g_pPredictionView0, g_pPredictionView1})
     v->viewport()->removeEventFilter(&counter);
-  return {Of(whole), Of(fetch), Of(held), Of(gap), Of(window), Of(paint)};
+  if (!failure.empty())
+    return false;
+  row = {Of(whole), Of(fetch), Of(held), Of(gap), Of(window), Of(paint)};
+  return true;
 }
 
+// A row with its two verdicts: the median of the whole way, and the
+// longest the window thread was held.
 void PrintRow(int links, long code, const Row& r, double goal)
 {
-  const bool wholeOk = r.whole.median <= goal, heldOk = r.held.worst <= kBlockGoalMs;
-  std::fprintf(g_out, "%7d  %-12s %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f   %s\n", links,
+  using vlq::bench::Goal;
+  const Goal whole{goal, "ms", Goal::kAtMost, kGoalLinks, "median"};
+  const Goal held{kBlockGoalMs, "ms", Goal::kAtMost, kGoalLinks, "held"};
+  std::fprintf(g_out, "%7d  %-12s %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f   %s; %s\n", links,
                code == MSG_NOWSIM_ENDED ? "NOWSIM end" : "FORESIM end", r.whole.median, r.whole.worst,
                r.fetch.median, r.held.worst, r.gap.worst, r.window.median, r.window.worst, r.paint.median,
-               r.paint.worst, links < kGoalLinks ? "" : (wholeOk && heldOk ? "within goal" : "MISSES goal"));
+               r.paint.worst, vlq::bench::Verdict(whole, r.whole.median, links).c_str(),
+               vlq::bench::Verdict(held, r.held.worst, links).c_str());
   std::fflush(g_out);
 }
 
-// The load average over the last minute, as /proc/loadavg gives it.
-std::string LoadAverage()
+// The records of both ended messages at `links` links, into the store.
+void PutRecords(QELM::Tallyhouse_ptr store, int links)
 {
-  std::string text = ReadText("/proc/loadavg");
-  return text.substr(0, text.find(' '));
+  const std::size_t n = static_cast<std::size_t>(links);
+  std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
+                                         Values(kZones * kZones, 5)};
+  for (float& q : rtF[2])
+    q = q / 50.0f;
+  store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
+  store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
+                      K::GUIRTSTATDATA);
+  const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
+  store->InsertRecord(
+      vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
+                           {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
+      K::GUIPLINKDATA);
+  store->InsertRecord(
+      vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
+      K::GUIPSTATDATA);
 }
 
 // A generated run directory of about `links` links.
@@ -283,14 +318,15 @@ bool MakeRun(const std::string& dir, int links)
   return true;
 }
 
-int RunClient(const char* self, int messages, const std::vector<int>& linkCounts)
+int RunClient(const char* self, int messages, bool emptyStore, const std::vector<int>& linkCounts)
 {
-  char tmpl[] = "/tmp/gui-bench-XXXXXX";
-  if (!mkdtemp(tmpl)) {
-    std::perror("mkdtemp");
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("gui-bench-", error)) {
+    std::fprintf(stderr, "gui_bench: %s\n", error.c_str());
     return 1;
   }
-  const std::string dir = tmpl;
+  const std::string dir = scratch.Path();
   const pid_t pid = fork();
   if (pid < 0) {
     std::perror("fork");
@@ -302,7 +338,8 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
   }
   std::string ior;
   for (int i = 0; i < 3000 && ior.empty(); ++i) {
-    ior = ReadText(dir + "/store.ior");
+    if (!ReadFileText(dir + "/store.ior", ior))
+      ior.clear();
     if (ior.empty())
       usleep(10000);
   }
@@ -347,8 +384,9 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
       "fetched and applied (its longest time on the CPU between two ticks of a 1 ms timer, or its longest\n"
       "call of the handler; goal: %.0f ms); 'gap' the timer's longest wall-clock gap meanwhile, which also\n"
       "counts the time the thread waited for a CPU; 'window' the handler's time on the window thread.\n"
-      "Goals at %d links: NOWSIM end <= %.0f ms, FORESIM end <= %.0f ms (median). Load average %s.\n",
-      messages, kBlockGoalMs, kGoalLinks, kNowsimGoalMs, kForesimGoalMs, LoadAverage().c_str());
+      "Goals up to %s links: NOWSIM end <= %.0f ms, FORESIM end <= %.0f ms (median). Load average %s.\n",
+      messages, kBlockGoalMs, vlq::bench::Grouped(kGoalLinks).c_str(), kNowsimGoalMs, kForesimGoalMs,
+      vlq::bench::LoadAverage().c_str());
   std::fprintf(g_out, "%7s  %-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n", "links", "message", "median",
                "worst", "fetch", "held", "gap", "win md", "win max", "paint md", "paint mx");
   int status = 0;
@@ -381,7 +419,7 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
         target.SetDisplay(&display, [&timing, &display](std::function<void()> apply) {
           PostToGui([&timing, &display, apply = std::move(apply)] {
             const auto start = Clock::now();
-            const double startCpu = ThreadCpuMs();
+            const double startCpu = vlq::bench::ThreadCpuMs();
             if (timing.inFlight) {
               timing.gap = std::max(timing.gap, Ms(timing.lastTick, start));
               timing.busy = std::max(timing.busy, startCpu - timing.lastTickCpu);
@@ -389,7 +427,7 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
             display.invalidated = false;
             apply();
             const auto end = Clock::now();
-            const double endCpu = ThreadCpuMs();
+            const double endCpu = vlq::bench::ThreadCpuMs();
             timing.longest = std::max(timing.longest, endCpu - startCpu);
             timing.windowMs += Ms(start, end);
             timing.lastTick = end;
@@ -402,25 +440,18 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
           });
         });
 
-        const std::size_t n = static_cast<std::size_t>(links);
-        std::vector<std::vector<float>> rtF = {Values(n, 1), Values(n, 2), Values(n, 3), Values(n, 4),
-                                               Values(kZones * kZones, 5)};
-        for (float& q : rtF[2])
-          q = q / 50.0f;
-        store->InsertRecord(vlq::mod::MakeRecord(0, {{links}, {kZones}}, rtF), K::GUIRTLINKDATA);
-        store->InsertRecord(vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {25200.0f}}),
-                            K::GUIRTSTATDATA);
-        const std::size_t steps = static_cast<std::size_t>(kStageMinutes) * n;
-        store->InsertRecord(
-            vlq::mod::MakeRecord(0, {{kStageMinutes}, {links}},
-                                 {Values(steps, 6), Values(steps, 7), Values(steps, 8), Values(steps, 9)}),
-            K::GUIPLINKDATA);
-        store->InsertRecord(
-            vlq::mod::MakeRecord(0, {{1234}}, {{20.5f}, {31.0f}, {1.5f}, {420.0f}, {float(kStageMinutes)}}),
-            K::GUIPSTATDATA);
-        PrintRow(links, MSG_NOWSIM_ENDED, Measure(target, timing, MSG_NOWSIM_ENDED, messages), kNowsimGoalMs);
-        PrintRow(links, MSG_FORESIM_ENDED, Measure(target, timing, MSG_FORESIM_ENDED, messages),
-                 kForesimGoalMs);
+        if (!emptyStore)
+          PutRecords(store.in(), links);
+        for (const long code : {MSG_NOWSIM_ENDED, MSG_FORESIM_ENDED}) {
+          Row row;
+          std::string failure;
+          if (!Measure(target, timing, display, code, messages, row, failure)) {
+            std::fprintf(stderr, "gui_bench: FAILED: %s\n", failure.c_str());
+            status = 1;
+            break;
+          }
+          PrintRow(links, code, row, code == MSG_NOWSIM_ENDED ? kNowsimGoalMs : kForesimGoalMs);
+        }
         target.SetDisplay(nullptr, {});
         QApplication::processEvents();
       }
@@ -439,10 +470,8 @@ int RunClient(const char* self, int messages, const std::vector<int>& linkCounts
   } catch (const CORBA::Exception&) {
   }
   waitpid(pid, nullptr, 0);
-  std::fprintf(g_out, "Load average at the end %s.\n", LoadAverage().c_str());
+  std::fprintf(g_out, "Load average at the end %s.\n", vlq::bench::LoadAverage().c_str());
   orb->destroy();
-  std::remove((dir + "/store.ior").c_str());
-  rmdir(dir.c_str());
   return status;
 }
 
@@ -453,22 +482,27 @@ int main(int argc, char** argv)
   if (argc >= 3 && std::string(argv[1]) == "--server")
     return RunServer(argv[2]);
   int messages = 50;
+  bool emptyStore = false;
   std::vector<int> links;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    char* end = nullptr;
-    if (arg == "--messages" && i + 1 < argc) {
-      messages = std::max(1, std::atoi(argv[++i]));
+    long long n = 0;
+    if (arg == "--messages" && i + 1 < argc && vlq::bench::ParseInteger(argv[i + 1], 1, 1000000, n)) {
+      messages = static_cast<int>(n);
+      ++i;
       continue;
     }
-    const long n = std::strtol(arg.c_str(), &end, 10);
-    if (end == arg.c_str() || *end != '\0' || n < 1 || n > 10000000) {
-      std::fprintf(stderr, "usage: gui_bench [--messages N] [LINKS...]\n");
+    if (arg == "--empty-store") {
+      emptyStore = true;
+      continue;
+    }
+    if (!vlq::bench::ParseInteger(arg.c_str(), 1, 10000000, n)) {
+      std::fprintf(stderr, "usage: gui_bench [--messages N] [--empty-store] [LINKS...]\n");
       return 2;
     }
     links.push_back(static_cast<int>(n));
   }
   if (links.empty())
     links = {5000, 50000, 200000};
-  return RunClient(argv[0], messages, links);
+  return RunClient(argv[0], messages, emptyStore, links);
 }

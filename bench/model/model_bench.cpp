@@ -12,6 +12,7 @@
 // no network could be made or the load loaded fewer links than asked.
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,16 +20,17 @@
 #include <string>
 #include <sys/resource.h>
 #include <system_error>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CDrawLine.h"
 #include "CProject.h"
 #include "CycleSettings.h"
 #include "GlobalArrays.h"
 #include "LinkSeries.h"
 #include "NetworkFiles.h"
+#include "RunDirGen.h"
 
 namespace {
 
@@ -37,14 +39,6 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point a, Clock::time_point b)
 {
   return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-// CPU time of the calling thread, in ms.
-double ThreadCpuMs()
-{
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 // Goal of Load Data to the three views drawn (bench/viewtools measures it
@@ -56,36 +50,6 @@ int Fail(const std::string& why)
 {
   std::fprintf(stderr, "model_bench: FAILED: %s\n", why.c_str());
   return 1;
-}
-
-// Removes the scratch directory on every way out.
-struct ScratchDir
-{
-  std::string path;
-  ~ScratchDir()
-  {
-    if (path.empty())
-      return;
-    std::error_code ec;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(ec), ec);
-    std::filesystem::remove_all(path, ec);
-  }
-};
-
-// Text of a small file ("" when it cannot be read).
-std::string FileText(const std::string& path)
-{
-  std::string text;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-      text.append(buf, n);
-    std::fclose(f);
-  }
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-    text.pop_back();
-  return text;
 }
 
 // Resident and peak resident set of the process, in KiB.
@@ -224,9 +188,12 @@ int main(int argc, char** argv)
   bool own = false, linksGiven = false;
   std::string rundir;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--links") && i + 1 < argc) {
-      links = std::atol(argv[++i]);
+    long long n = 0;
+    if (!std::strcmp(argv[i], "--links") && i + 1 < argc &&
+        vlq::bench::ParseInteger(argv[i + 1], LONG_MIN, LONG_MAX, n)) {
+      links = static_cast<long>(n);
       linksGiven = true;
+      ++i;
     } else if (!std::strcmp(argv[i], "--own")) {
       own = true;
     } else if (!std::strcmp(argv[i], "--rundir") && i + 1 < argc) {
@@ -241,31 +208,20 @@ int main(int argc, char** argv)
   if (!rundir.empty())
     return LoadAndReport(std::filesystem::absolute(rundir).string(), "the given run directory",
                          linksGiven ? links : 1);
-  std::error_code ec;
-  const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
-  if (ec)
-    return Fail("no directory for scratch files: " + ec.message());
-  std::string tmpl = (tmp / "vlq_model_bench_XXXXXX").string();
-  if (!::mkdtemp(tmpl.data()))
-    return Fail("cannot make a directory under " + tmp.string() + ": " + std::strerror(errno));
-  ScratchDir scratch{tmpl};
-  const std::string dir = tmpl;
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("vlq_model_bench_", error))
+    return Fail(error);
+  const std::string dir = scratch.Path();
   std::string generator = "built-in generator";
   if (!own) {
-    // The generator's own directory below the scratch one; its output kept
-    // beside it, for the reason when it refuses.
-    const std::string out = dir + "/generator.txt";
-    const std::string cmd = std::string("'") + VLQ_MAKE_RUNDIR + "' '" + dir + "/run' --links " +
-                            std::to_string(links) + " >'" + out + "' 2>&1";
-    const int rc = std::system(cmd.c_str());
-    if (rc == 0 && std::filesystem::exists(dir + "/run/estimate/network.dat")) {
-      generator = "vlq_make_rundir";
-    } else {
-      const std::string why = FileText(out);
-      return Fail("vlq_make_rundir made no network of " + std::to_string(links) + " links (status " +
-                  std::to_string(rc) + ")" + (why.empty() ? std::string() : ": " + why) +
+    // The sample generator's run directory below the scratch one.
+    vlq::mod::RunDirOptions opt;
+    opt.links = links;
+    if (!vlq::mod::WriteRunDir(dir + "/run", opt, error))
+      return Fail("the sample generator made no network of " + std::to_string(links) + " links: " + error +
                   "; --own uses the benchmark's built-in generator");
-    }
+    generator = "sample generator";
   } else {
     Generate(dir + "/run", links);
   }
@@ -288,11 +244,11 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
   int ended = -1;
   g_Project.SetSinks(nullptr, &sink, [&ended](int status) { ended = status; });
   long rssBefore = StatusKiB("VmRSS:");
-  const double c0 = ThreadCpuMs();
+  const double c0 = vlq::bench::ThreadCpuMs();
   auto l0 = Clock::now();
   bool ok = g_Project.LoadNetworkData();
   auto l1 = Clock::now();
-  const double c1 = ThreadCpuMs();
+  const double c1 = vlq::bench::ThreadCpuMs();
   long rssAfterLoad = StatusKiB("VmRSS:");
   long peakAfterLoad = StatusKiB("VmHWM:");
   g_Project.StopRealTimeReader();
@@ -311,18 +267,11 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
                 (sink.count ? ": " + sink.first : std::string()));
   }
   const double loadMs = Ms(l0, l1);
-  const bool goalHolds = g_LineArray.GetSize() <= kLoadGoalLinks;
+  const vlq::bench::Goal loadGoal{kLoadGoalMs, "ms", vlq::bench::Goal::kAtMost, kLoadGoalLinks};
+  const long long loaded = g_LineArray.GetSize();
   std::printf("read the files' bytes: %8.1f ms\n", Ms(b0, b1));
-  if (goalHolds)
-    std::printf(
-        "project load:          %8.1f ms (CPU %.1f ms)   <= %.0f ms, Load Data's goal up to %ld links: "
-        "%s\n",
-        loadMs, c1 - c0, kLoadGoalMs, kLoadGoalLinks, loadMs <= kLoadGoalMs ? "within goal" : "MISSED");
-  else
-    std::printf(
-        "project load:          %8.1f ms (CPU %.1f ms)   (Load Data's goal of %.0f ms holds up to %ld "
-        "links)\n",
-        loadMs, c1 - c0, kLoadGoalMs, kLoadGoalLinks);
+  std::printf("project load:          %8.1f ms (CPU %.1f ms)   Load Data's goal %s\n", loadMs, c1 - c0,
+              vlq::bench::Verdict(loadGoal, loadMs, loaded).c_str());
   std::printf("memory: RSS %ld KiB before the load, %ld KiB after (+%ld KiB), peak %ld KiB\n", rssBefore,
               rssAfterLoad, rssAfterLoad - rssBefore, peakAfterLoad);
 
@@ -348,7 +297,7 @@ int LoadAndReport(const std::string& run, const std::string& generator, long lin
               StatusKiB("VmRSS:") - rssAfterSeries);
 
   g_Project.ClearNetworkArrays();
-  if (goalHolds && loadMs > kLoadGoalMs)
+  if (!vlq::bench::Met(loadGoal, loadMs, loaded))
     std::printf("the project load MISSED its goal\n");
   return 0;
 }

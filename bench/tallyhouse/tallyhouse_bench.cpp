@@ -17,7 +17,9 @@
 // Goals: every row at least 80% of the bare servant's calls per second, and
 // the reads of 50,000-link records at least 90%. The program says which rows
 // miss, and fails when a row measured nothing.
+#include "BenchSupport.h"
 #include "BorrowArrays.h"
+#include "FileText.h"
 #include "QELM_Tallyhouse_i.h"
 #include "TallyhouseHeap.h"
 
@@ -37,7 +39,6 @@
 #include <memory>
 #include <mutex>
 #include <signal.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -182,9 +183,7 @@ int RunServer(const std::string& dir, const char* argv0)
 struct RunResult
 {
   double calls_per_s = 0;
-  double mean_us = 0;
   double p50_us = 0;
-  double p99_us = 0;
   long errors = 0;
 };
 
@@ -242,14 +241,9 @@ RunResult Measure(QELM::Tallyhouse_ptr th, Op op, int threads, int links, double
   r.errors = errors;
   if (all.empty())
     return r;
-  std::sort(all.begin(), all.end());
-  double sum = 0;
-  for (double x : all)
-    sum += x;
   r.calls_per_s = static_cast<double>(all.size()) / wall;
-  r.mean_us = sum / static_cast<double>(all.size());
+  std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2), all.end());
   r.p50_us = all[all.size() / 2];
-  r.p99_us = all[std::min(all.size() - 1, all.size() * 99 / 100)];
   return r;
 }
 
@@ -295,30 +289,22 @@ std::string Range(const Summary& s)
   return buf;
 }
 
-std::string LoadAverage()
-{
-  std::ifstream in("/proc/loadavg");
-  std::string one, five, fifteen;
-  in >> one >> five >> fifteen;
-  return one.empty() ? std::string("unknown") : one + " " + five + " " + fifteen;
-}
-
+// The text of a file, "" when it cannot be read.
 std::string ReadText(const std::string& path)
 {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string text;
+  return ReadFileText(path, text) ? text : std::string();
 }
 
 int RunClient(const char* self, double seconds)
 {
-  char tmpl[] = "/tmp/tallyhouse-bench-XXXXXX";
-  if (!mkdtemp(tmpl)) {
-    std::perror("mkdtemp");
+  vlq::bench::ScratchDir scratch;
+  std::string error;
+  if (!scratch.Make("tallyhouse-bench-", error)) {
+    std::fprintf(stderr, "tallyhouse_bench: %s\n", error.c_str());
     return 1;
   }
-  const std::string dir = tmpl;
+  const std::string dir = scratch.Path();
 
   pid_t pid = fork();
   if (pid < 0) {
@@ -356,11 +342,11 @@ int RunClient(const char* self, double seconds)
               "side, alternating\n",
               kZones, kRounds, seconds);
   std::printf("Machine: %u hardware threads, load average %s\n", std::thread::hardware_concurrency(),
-              LoadAverage().c_str());
+              vlq::bench::LoadAverage(3).c_str());
   std::printf("calls/s as median [min-max] of the runs; us = median call time; ratio = store median / bare "
               "median\n");
-  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s %5s  %s\n", "links", "cl", "operation", "store/s",
-              "bare/s", "st us", "bare us", "ratio", "goal", "verdict");
+  std::printf("%6s %3s %-15s %25s %25s %7s %7s %6s  %s\n", "links", "cl", "operation", "store/s", "bare/s",
+              "st us", "bare us", "ratio", "verdict (of bare)");
 
   const int sizes[] = {1000, 10000, 50000};
   const int thread_counts[] = {1, 8};
@@ -382,24 +368,25 @@ int RunClient(const char* self, double seconds)
           br.push_back(Measure(bare.in(), op, threads, links, seconds));
         }
         const Summary st = Summarise(sr), ba = Summarise(br);
-        const double goal = (links == 50000 && op == Op::Latest) ? 0.9 : 0.8;
+        const vlq::bench::Goal goal{(links == 50000 && op == Op::Latest) ? 90.0 : 80.0, "%",
+                                    vlq::bench::Goal::kAtLeast};
         const bool measured = st.min_calls > 0 && ba.min_calls > 0 && st.errors == 0 && ba.errors == 0;
-        const double ratio = ba.median_calls > 0 ? st.median_calls / ba.median_calls : 0.0;
-        const char* verdict = !measured ? "NOTHING MEASURED" : ratio >= goal ? "ok" : "MISSED";
+        const double percent = ba.median_calls > 0 ? 100.0 * st.median_calls / ba.median_calls : 0.0;
+        const std::string verdict = !measured ? "NOTHING MEASURED" : vlq::bench::Verdict(goal, percent);
         ++rows;
         if (!measured)
           ++empty;
-        else if (ratio < goal)
+        else if (!vlq::bench::Met(goal, percent))
           ++missed;
-        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.1f%% %4.0f%%  %s%s\n", links, threads,
+        std::printf("%6d %3d %-15s %25s %25s %7.1f %7.1f %5.1f%%  %s%s\n", links, threads,
                     op == Op::Latest ? "GetLatestRecord" : "InsertRecord", Range(st).c_str(),
-                    Range(ba).c_str(), st.median_us, ba.median_us, 100.0 * ratio, 100.0 * goal, verdict,
+                    Range(ba).c_str(), st.median_us, ba.median_us, percent, verdict.c_str(),
                     (st.errors || ba.errors) ? "  (calls failed)" : "");
         std::fflush(stdout);
       }
     }
   }
-  std::printf("Load average at the end: %s\n", LoadAverage().c_str());
+  std::printf("Load average at the end: %s\n", vlq::bench::LoadAverage(3).c_str());
   if (empty > 0)
     std::printf("FAILED: %d of %d rows measured nothing (no calls, or calls failed)\n", empty, rows);
   else if (missed > 0)
@@ -412,12 +399,6 @@ int RunClient(const char* self, double seconds)
   int status = 0;
   waitpid(pid, &status, 0);
   orb->destroy();
-  std::string log = dir + "/tallyhouse.log";
-  unlink(log.c_str());
-  unlink((dir + "/store.ior").c_str());
-  unlink((dir + "/bare.ior").c_str());
-  unlink((dir + "/stdout.txt").c_str());
-  rmdir(dir.c_str());
   if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
     std::fprintf(stderr, "the server did not end normally\n");
     return 1;
@@ -431,6 +412,10 @@ int main(int argc, char** argv)
 {
   if (argc >= 3 && std::strcmp(argv[1], "--server") == 0)
     return RunServer(argv[2], argv[0]);
-  const double seconds = argc >= 2 ? std::atof(argv[1]) : 1.0;
-  return RunClient(argv[0], seconds > 0 ? seconds : 1.0);
+  double seconds = 1.0;
+  if (argc > 2 || (argc == 2 && !vlq::bench::ParseNumber(argv[1], 0.001, 3600, seconds))) {
+    std::fprintf(stderr, "usage: tallyhouse_bench [seconds-per-run]   (0.001 to 3600, default 1)\n");
+    return 2;
+  }
+  return RunClient(argv[0], seconds);
 }

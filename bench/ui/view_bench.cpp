@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,7 @@
 #include <time.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CDrawLine.h"
 #include "CDrawObj.h"
 #include "CProject.h"
@@ -228,11 +230,14 @@ int main(int argc, char** argv)
   bool linksGiven = false;
   std::string rundir;
   for (int i = 1; i < argc; i += 2) {
-    if (i + 1 < argc && !std::strcmp(argv[i], "--links")) {
-      links = std::atoll(argv[i + 1]);
+    long long n = 0;
+    if (i + 1 < argc && !std::strcmp(argv[i], "--links") &&
+        vlq::bench::ParseInteger(argv[i + 1], LLONG_MIN, LLONG_MAX, n)) {
+      links = n;
       linksGiven = true;
-    } else if (i + 1 < argc && !std::strcmp(argv[i], "--rounds")) {
-      rounds = std::max(1, std::atoi(argv[i + 1]));
+    } else if (i + 1 < argc && !std::strcmp(argv[i], "--rounds") &&
+               vlq::bench::ParseInteger(argv[i + 1], 1, 1000000, n)) {
+      rounds = static_cast<int>(n);
     } else if (i + 1 < argc && !std::strcmp(argv[i], "--rundir")) {
       rundir = argv[i + 1];
     } else {
@@ -250,17 +255,7 @@ int main(int argc, char** argv)
   QApplication app(qtArgc, argv);
 
   // Whatever happens below, a run directory made here goes.
-  struct Remove
-  {
-    std::string dir;
-    ~Remove()
-    {
-      std::error_code ec;
-      std::filesystem::current_path(std::filesystem::temp_directory_path(ec), ec);
-      if (!dir.empty())
-        std::filesystem::remove_all(dir, ec);
-    }
-  } remove;
+  vlq::bench::ScratchDir scratch;
   std::string dir;
   if (!rundir.empty()) {
     dir = std::filesystem::absolute(rundir).string();
@@ -271,15 +266,14 @@ int main(int argc, char** argv)
     if (!linksGiven)
       links = 1;
   } else {
-    dir = (std::filesystem::temp_directory_path() / "vlq_view_bench_XXXXXX").string();
-    if (!::mkdtemp(dir.data())) {
-      std::fprintf(stderr, "view_bench: FAILED: cannot make a directory for the network\n");
+    std::string error;
+    if (!scratch.Make("vlq_view_bench_", error)) {
+      std::fprintf(stderr, "view_bench: FAILED: %s\n", error.c_str());
       return 1;
     }
-    remove.dir = dir;
+    dir = scratch.Path();
     vlq::mod::RunDirOptions opt;
     opt.links = links;
-    std::string error;
     if (!vlq::mod::WriteRunDir(dir, opt, error)) {
       std::fprintf(stderr, "view_bench: FAILED: no network of %lld links: %s\n", links, error.c_str());
       return 1;
@@ -361,10 +355,10 @@ int main(int argc, char** argv)
                 fast.median > 0 ? bare.median / fast.median : 0.0, strokes);
   };
   auto goal = [&](const char* what, Timing t, double goalMs) {
-    const bool met = t.median <= goalMs;
-    missed += !met;
-    std::printf("    goal: %s at %d threads <= %.0f ms (median): %.1f ms, %s\n", what, threads, goalMs,
-                t.median, met ? "within goal" : "MISSED");
+    const vlq::bench::Goal g{goalMs, "ms", vlq::bench::Goal::kAtMost, 0, "median"};
+    missed += !vlq::bench::Met(g, t.median);
+    std::printf("    goal: %s at %d threads: %.1f ms, %s\n", what, threads, t.median,
+                vlq::bench::Verdict(g, t.median).c_str());
   };
 
   const ViewPaintContext ctx = ViewPaintContext::Current(size, mapping);

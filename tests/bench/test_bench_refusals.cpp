@@ -2,7 +2,10 @@
 // directory that holds no network (empty, or missing), each fails with
 // status 1 and says why, and leaves the directory as it was. The model
 // benchmark makes its scratch files under TMPDIR and removes them, whether
-// it measured or the generator refused the size.
+// it measured or the generator refused the size. The console's benchmark
+// fails when a message was dropped, with the handler's line. A command line
+// that is not the benchmark's gets its usage line and status 2, before
+// anything runs.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -103,6 +106,68 @@ TEST(BenchRefusals, ModelBenchCleansUpUnderTmpdir)
   EXPECT_NE(text.find("network: 40 links"), std::string::npos) << text;
   EXPECT_NE(text.find("<= 600 ms"), std::string::npos) << text;
   EXPECT_EQ(BenchFiles(tmp), std::vector<std::string>{});
+}
+
+TEST(BenchRefusals, BadCommandLineGetsTheUsage)
+{
+  TempDir dir("vlq-bench");
+  const std::string tmp = dir.file("tmp"), out = dir.file("out.txt");
+  fs::create_directories(tmp);
+  struct Case
+  {
+    const char* path;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {VLQ_TALLYHOUSE_BENCH, {"--help"}},
+      {VLQ_TALLYHOUSE_BENCH, {"2s"}},
+      {VLQ_TALLYHOUSE_BENCH, {"0"}},
+      {VLQ_TALLYHOUSE_BENCH, {"1", "2"}},
+      {VLQ_SERIES_DAY_BENCH, {"--links", "100", "--bogus", "3"}},
+      {VLQ_SERIES_DAY_BENCH, {"--links"}},
+      {VLQ_SERIES_DAY_BENCH, {"--minutes", "1x"}},
+      {VLQ_SERIES_DAY_BENCH, {"--minutes", "1441"}},
+      {VLQ_GUI_BENCH, {"--messages", "abc"}},
+      {VLQ_GUI_BENCH, {"--messages", "0", "40"}},
+      {VLQ_GUI_BENCH, {"40x"}},
+      {VLQ_MODEL_BENCH, {"--links", "abc"}},
+      {VLQ_VIEW_BENCH, {"--rounds", "abc"}},
+      {VLQ_VIEWTOOLS_BENCH, {"--links", "12abc"}},
+  };
+  for (const Case& c : cases) {
+    std::string label = fs::path(c.path).filename().string();
+    for (const std::string& a : c.args)
+      label += " " + a;
+    EXPECT_EQ(RunBench(c.path, c.args, tmp, out), 2) << label << ": " << ReadFile(out);
+    EXPECT_NE(ReadFile(out).find("usage: "), std::string::npos) << label << ": " << ReadFile(out);
+  }
+  EXPECT_EQ(BenchFiles(tmp), std::vector<std::string>{});
+}
+
+TEST(BenchRefusals, DroppedMessageFailsWithTheHandlersLine)
+{
+  TempDir dir("vlq-bench");
+  const std::string tmp = dir.file("tmp"), out = dir.file("out.txt");
+  fs::create_directories(tmp);
+  struct Case
+  {
+    const char* label;
+    std::vector<std::string> args;
+    const char* reason;  // in the output
+  };
+  const Case cases[] = {
+      {"record store without records",
+       {"--messages", "1", "--empty-store", "40"},
+       "gui_bench: FAILED: message 1 dropped/skipped: Message "},
+  };
+  for (const Case& c : cases) {
+    const int status = RunBench(VLQ_GUI_BENCH, c.args, tmp, out);
+    const std::string text = ReadFile(out);
+    EXPECT_EQ(status, 1) << c.label << ": " << text;
+    EXPECT_NE(text.find(c.reason), std::string::npos) << c.label << ": " << text;
+    EXPECT_EQ(text.find("within goal"), std::string::npos) << c.label << ": " << text;
+    EXPECT_EQ(BenchFiles(tmp), std::vector<std::string>{}) << c.label;
+  }
 }
 
 }  // namespace
