@@ -284,11 +284,14 @@ std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
   return "";
 }
 
-// A FORESIM end: what its first step decided for the link values.
+// A FORESIM end: what its first step decided. The clocks and the chart
+// window move only in the last step, after the link values are written.
 struct PredictionPlan
 {
   int instance = 0;
-  bool write = false;  // the stage's steps go into the series
+  int m = 0;             // the current minute
+  bool stageOk = false;  // the stage fits the stores
+  bool write = false;    // the stage's steps go into the series
   const PlainRecord* links = nullptr;
   int S = 0, L = 0;   // stage start and length
   int notFinite = 0;  // link values that were not finite
@@ -387,8 +390,8 @@ std::string PredictionLinkProblem(const PlainRecord* links, const char* name, bo
   return problem;
 }
 
-// On the window thread: the lines, the paths, the running flag, the clocks,
-// the chart window and the statistics; decides where the stage's steps go.
+// On the window thread: the lines, the paths, the running flag and the
+// statistics; decides the stage and where its steps go.
 void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
 {
   const int instance = plan.instance;
@@ -410,13 +413,6 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
 
   int S = 0, L = 0;
   const bool stageOk = PredictionStage(stats, m, names.stat, d, S, L);
-  if (stageOk) {
-    g_PredictionClock.nWindowStart = S;
-    g_PredictionClock.nWindowEnd = S + L;
-  }
-  g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
-  if (first && stageOk)
-    RollChartWindowByStage(m, S);
   if (stats.ok && IsStoreMinute(m))
     SetNetStats(first ? kSourcePredict0 : kSourcePredict1, m, stats.numcars, stats.avgStop, stats.avgDen,
                 stats.avgSpeed, d, names.stat);
@@ -424,6 +420,8 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
   const std::string linkProblem = PredictionLinkProblem(links, names.link, stageOk, L);
   if (!linkProblem.empty())
     Skipped(d, linkProblem);
+  plan.m = m;
+  plan.stageOk = stageOk;
   plan.write = linkProblem.empty() && stageOk && L > 0;
   plan.links = links;
   plan.S = S;
@@ -453,10 +451,19 @@ void WritePredictionLinks(PredictionPlan& plan)
     }
 }
 
-// On the window thread, after the link values: the repaints.
+// On the window thread, after the link values: the clock's stage window
+// and minute, the chart window, then the repaints. Between the steps the
+// window thread paints: the stage moves only over values already written.
 void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
 {
   NotFinite(d, NamesOf(plan.instance).link, plan.notFinite);
+  if (plan.stageOk) {
+    g_PredictionClock.nWindowStart = plan.S;
+    g_PredictionClock.nWindowEnd = plan.S + plan.L;
+  }
+  g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
+  if (plan.instance == 0 && plan.stageOk)
+    RollChartWindowByStage(plan.m, plan.S);
   d.InvalidateViews();
   d.RefreshPreviews();
   FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."

@@ -21,7 +21,9 @@
 //   ApplyMessage(*msg, display);   // or every step on the calling thread
 //
 // A view's minute moves only after the values of its new minute are
-// written, so a view never shows a minute that is half filled.
+// written, and so do the clocks, the prediction stage and the chart window:
+// the window thread paints between the steps, and never shows a minute or
+// a stage that is half filled.
 //
 // Every record is checked before it is used: a part that does not fit the
 // network (link arrays of another length, a zone count above 120 or a short

@@ -558,6 +558,97 @@ TEST_F(Prediction, PathsOfTheFileReplaceTheInstanceList)
   EXPECT_EQ(paths.List(1).GetSize(), 0);
 }
 
+// ---------------------------------------------------------------- the order of the steps
+
+// What the network views, the clock view and the charts paint from.
+struct Painted
+{
+  int stageStart, stageEnd, predictionMinute;
+  double predictionClock, estimationClock;
+  int chartStart, chartEnd;
+  int views[3];
+  bool operator==(const Painted&) const = default;
+};
+
+void PrintTo(const Painted& p, std::ostream* os)
+{
+  *os << "stage " << p.stageStart << ".." << p.stageEnd << ", prediction minute " << p.predictionMinute
+      << ", clocks " << p.predictionClock << " / " << p.estimationClock << ", chart " << p.chartStart << ".."
+      << p.chartEnd << ", views " << p.views[0] << " " << p.views[1] << " " << p.views[2];
+}
+
+Painted Now(const IResultDisplay& d)
+{
+  return {g_PredictionClock.nWindowStart, g_PredictionClock.nWindowEnd,
+          g_PredictionClock.nMinute,      g_PredictionClock.dMinute,
+          g_EstimationClock.dMinute,      g_ChartWindowStart.load(),
+          g_ChartWindowEnd.load(),        {d.ViewMinute(0), d.ViewMinute(1), d.ViewMinute(2)}};
+}
+
+// Takes what the views would paint from when they are told to repaint.
+struct PaintingDisplay : RecordingDisplay
+{
+  std::vector<Painted> atRepaint;
+  void InvalidateViews() override
+  {
+    atRepaint.push_back(Now(*this));
+    RecordingDisplay::InvalidateViews();
+  }
+};
+
+// The window thread paints between the steps of a message: while the link
+// values are written nothing it paints from has moved, and when the views
+// are told to repaint everything has.
+TEST_F(Prediction, NothingPaintedMovesBeforeTheLinkValuesAreWritten)
+{
+  const Painted before = {60, 80, 5, 5, 0, 0, 120, {70, 70, 70}};
+  struct Case
+  {
+    const char* name;
+    long code;
+    std::vector<PlainRecord> records;
+    Painted after;
+  };
+  const Case cases[] = {
+      {"NOWSIM at minute 71",
+       MSG_NOWSIM_ENDED,
+       {RTStat(71 * 60), RTLink(kLinks, 2)},
+       {60, 80, 5, 71, 71, 0, 120, {71, 71, 71}}},
+      {"FORESIM, stage 70 of 3 minutes",
+       MSG_FORESIM_ENDED,
+       {PredLink(kKindPredLink, 3, kLinks), PredStat(kKindPredStat, 70, 3)},
+       {70, 73, 70, 5, 0, 60, 180, {70, 70, 70}}},
+      {"FORESIM_1, stage 70 of 2 minutes",
+       MSG_FORESIM1_ENDED,
+       {PredLink(kKindPredLink1, 2, kLinks), PredStat(kKindPredStat1, 70, 2)},
+       {70, 72, 70, 5, 0, 0, 120, {70, 70, 70}}},
+  };
+  for (const Case& c : cases) {
+    ResetWorld(kLinks);
+    g_PredictionClock.nWindowStart = 60;
+    g_PredictionClock.nWindowEnd = 80;
+    g_PredictionClock.nMinute = 5;
+    g_PredictionClock.dMinute = 5;
+    PaintingDisplay d;
+    d.minutes[0] = d.minutes[1] = d.minutes[2] = 70;
+    int offWindow = 0;
+    for (ApplyStep& step : ApplySteps(std::make_shared<FetchedMessage>(Message(c.code, c.records)))) {
+      if (step.onWindow) {
+        step.onWindow(d);
+        continue;
+      }
+      ++offWindow;
+      EXPECT_EQ(Now(d), before) << c.name;
+      step.offWindow();
+    }
+    EXPECT_EQ(offWindow, 1) << c.name;
+    EXPECT_TRUE(d.Skips().empty()) << c.name;
+    ASSERT_EQ(d.atRepaint.size(), 1u) << c.name;
+    EXPECT_EQ(d.atRepaint[0], c.after) << c.name;
+    EXPECT_EQ(Now(d), c.after) << c.name;
+  }
+}
+
 // ---------------------------------------------------------------- FARVET and NEARVET ended
 
 TEST_F(Handler, FarvetEndedWritesItsValueAtTheCurrentMinute)
