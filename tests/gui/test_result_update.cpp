@@ -649,6 +649,39 @@ TEST_F(Prediction, NothingPaintedMovesBeforeTheLinkValuesAreWritten)
   }
 }
 
+// The network may change between the window step that checks a record and
+// the step that writes it: the record is read as it was checked, and only
+// the links of both are written.
+TEST_F(Prediction, ANetworkChangedAfterTheCheckIsWrittenAsFarAsBothGo)
+{
+  for (int now : {kLinks - 1, kLinks + 2}) {
+    ResetWorld(kLinks);
+    RecordingDisplay d;
+    d.minutes[0] = d.minutes[1] = 70;
+    std::vector<ApplyStep> steps = ApplySteps(std::make_shared<FetchedMessage>(
+        Message(MSG_FORESIM_ENDED, {PredLink(kKindPredLink, 3, kLinks), PredStat(kKindPredStat, 70, 3)})));
+    ASSERT_EQ(steps.size(), 3u);
+    ASSERT_TRUE(steps[0].onWindow && steps[1].offWindow && steps[2].onWindow);
+    steps[0].onWindow(d);
+    while (g_LineArray.GetSize() > now)
+      g_LineArray.RemoveAt(g_LineArray.GetSize() - 1);
+    while (g_LineArray.GetSize() < now)
+      g_LineArray.Add(new CDrawLine());
+    steps[1].offWindow();
+    steps[2].onWindow(d);
+    EXPECT_TRUE(d.Skips().empty()) << now;
+    for (int i = 0; i < now; ++i)
+      for (int t = 0; t < 3; ++t) {
+        const bool checked = i < kLinks;
+        EXPECT_DOUBLE_EQ(Series(i, kMeasureSpeed, kSourcePredict0, 70 + t),
+                         checked ? LinkValue(0, i, t) : 0.0)
+            << now << " links, link " << i << " step " << t;
+        EXPECT_DOUBLE_EQ(Series(i, kMeasureFlow, kSourcePredict0, 70 + t), checked ? LinkValue(3, i, t) : 0.0)
+            << now << " links, link " << i << " step " << t;
+      }
+  }
+}
+
 // ---------------------------------------------------------------- FARVET and NEARVET ended
 
 TEST_F(Handler, FarvetEndedWritesItsValueAtTheCurrentMinute)
