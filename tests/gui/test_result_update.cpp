@@ -110,6 +110,32 @@ TEST_F(Handler, ADroppedMessageOnlyLogsItsReason)
   EXPECT_TRUE(g_ModuleRunning[kModuleNowsim]);
 }
 
+// Copies share their values until one of them is edited; a borrowed array
+// edited holds values of its own.
+TEST(RecordArrays, EditsStayWithTheEditedCopy)
+{
+  RecordArray<float> a = {1, 2};
+  RecordArray<float> b = a;
+  EXPECT_EQ(b.data(), a.data());
+  b.push_back(3);
+  b[0] = 9;
+  EXPECT_EQ(a, (RecordArray<float>{1, 2}));
+  EXPECT_EQ(b, (RecordArray<float>{9, 2, 3}));
+
+  auto reply = std::make_shared<const std::vector<float>>(std::vector<float>{4, 5});
+  RecordArray<float> lent(reply->data(), reply->size(), reply);
+  RecordArray<float> edited = lent;
+  edited[1] = 6;
+  EXPECT_TRUE(lent.Borrowed());
+  EXPECT_FALSE(edited.Borrowed());
+  EXPECT_EQ(lent.data(), reply->data());
+  EXPECT_EQ(edited, (RecordArray<float>{4, 6}));
+
+  RecordArray<float> moved = std::move(edited);
+  EXPECT_EQ(moved, (RecordArray<float>{4, 6}));
+  EXPECT_TRUE(edited.empty());  // a moved-from array is empty
+}
+
 // ---------------------------------------------------------------- NOWSIM ended
 
 TEST_F(Handler, NowsimEndedFillsTheEstimation)
