@@ -131,7 +131,8 @@ void MarkStarted(int module)
 // ---- NOWSIM ended ------------------------------------------------------------
 
 // Why the per-link part of a GUIRTLINKDATA record does not fit, or "".
-std::string RTLinkProblem(const PlainRecord& r)
+// checked: the link count its arrays were found to fit.
+std::string RTLinkProblem(const PlainRecord& r, int& checked)
 {
   std::int32_t links = 0;
   if (!First(r.L, RTLink::kLinks, links))
@@ -141,6 +142,7 @@ std::string RTLinkProblem(const PlainRecord& r)
                         LinkCount());
   if (!ArraysOfSize(r.F, RTLink::kFlow + 1, static_cast<std::uint64_t>(links)))
     return StringPrintf("GUIRTLINKDATA link values: F[0] to F[3] do not hold %d values each", links);
+  checked = links;
   return "";
 }
 
@@ -169,6 +171,7 @@ struct EstimationChecks
   int m = 0;
   const PlainRecord* links = nullptr;
   std::string linkProblem;  // "" when the link values fit
+  int checkedLinks = 0;     // the link count the arrays fit
   std::string odProblem;    // "" when the OD matrix fits
   int zones = 0;
   int linkNotFinite = 0;  // link values that were not finite
@@ -183,7 +186,7 @@ EstimationChecks CheckEstimation(const FetchedMessage& msg)
              First(stat->F, RTStat::kAvgStops, c.avgStop) && First(stat->F, RTStat::kTimeNow, c.timeNow);
   c.minuteOk = c.statOk && MinuteOfTime(c.timeNow, c.m);
   c.links = Find(msg, kKindRTLink);
-  c.linkProblem = c.links ? RTLinkProblem(*c.links) : "GUIRTLINKDATA: no record";
+  c.linkProblem = c.links ? RTLinkProblem(*c.links, c.checkedLinks) : "GUIRTLINKDATA: no record";
   if (c.links)
     c.odProblem = ODProblem(*c.links, c.zones);
   return c;
@@ -195,7 +198,9 @@ void WriteEstimationLinks(EstimationChecks& c)
   if (!c.minuteOk || !c.linkProblem.empty())
     return;
   const std::vector<RecordArray<float>>& F = c.links->F;
-  const int n = LinkCount();
+  // The arrays hold the checked count: a network changed since is written
+  // only as far as both go.
+  const int n = std::min(c.checkedLinks, LinkCount());
   for (int i = 0; i < n; ++i)
     if (CDrawLine* link = g_LineArray.GetAt(i)) {
       const float* const values[kSeriesMeasures] = {
@@ -268,9 +273,10 @@ void ApplyEstimation(const EstimationChecks& c, IResultDisplay& d)
 
 // ---- FORESIM ended -------------------------------------------------------------
 
-// Why the steps of a GUIPLINKDATA record do not fit, or "". blocks: the
-// record's step count.
-std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
+// Why the steps of a GUIPLINKDATA record do not fit, or "". blocks and
+// links: the record's step count and the values per step its arrays were
+// found to fit.
+std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks, int& links)
 {
   std::int32_t b = 0, size = 0;
   if (!First(r.L, PredLink::kSteps, b) || !First(r.L, PredLink::kLinks, size))
@@ -281,17 +287,22 @@ std::string PredLinkProblem(const PlainRecord& r, const char* name, int& blocks)
                     static_cast<std::uint64_t>(b) * static_cast<std::uint64_t>(size)))
     return StringPrintf("%s: F[0] to F[3] do not hold %d x %d values each", name, b, size);
   blocks = b;
+  links = size;
   return "";
 }
 
-// A FORESIM end: what its first step decided for the link values.
+// A FORESIM end: what its first step decided. The clocks and the chart
+// window move only in the last step, after the link values are written.
 struct PredictionPlan
 {
   int instance = 0;
-  bool write = false;  // the stage's steps go into the series
+  int m = 0;             // the current minute
+  bool stageOk = false;  // the stage fits the stores
+  bool write = false;    // the stage's steps go into the series
   const PlainRecord* links = nullptr;
-  int S = 0, L = 0;   // stage start and length
-  int notFinite = 0;  // link values that were not finite
+  int checkedLinks = 0;  // values per step, as checked
+  int S = 0, L = 0;      // stage start and length
+  int notFinite = 0;     // link values that were not finite
 };
 
 // The record names of a prediction instance.
@@ -376,19 +387,20 @@ void RollChartWindowByStage(int m, int S)
 }
 
 // Why the steps of the link record cannot go into the series, or "".
-std::string PredictionLinkProblem(const PlainRecord* links, const char* name, bool stageOk, int L)
+std::string PredictionLinkProblem(const PlainRecord* links, const char* name, bool stageOk, int L,
+                                  int& checkedLinks)
 {
   if (!links)
     return std::string(name) + ": no record";
   int blocks = 0;
-  std::string problem = PredLinkProblem(*links, name, blocks);
+  std::string problem = PredLinkProblem(*links, name, blocks, checkedLinks);
   if (problem.empty() && stageOk && L > blocks)
     problem = StringPrintf("%s: stage of %d minutes, %d steps in the record", name, L, blocks);
   return problem;
 }
 
-// On the window thread: the lines, the paths, the running flag, the clocks,
-// the chart window and the statistics; decides where the stage's steps go.
+// On the window thread: the lines, the paths, the running flag and the
+// statistics; decides the stage and where its steps go.
 void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& d)
 {
   const int instance = plan.instance;
@@ -410,20 +422,15 @@ void BeginPrediction(FetchedMessage& msg, PredictionPlan& plan, IResultDisplay& 
 
   int S = 0, L = 0;
   const bool stageOk = PredictionStage(stats, m, names.stat, d, S, L);
-  if (stageOk) {
-    g_PredictionClock.nWindowStart = S;
-    g_PredictionClock.nWindowEnd = S + L;
-  }
-  g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
-  if (first && stageOk)
-    RollChartWindowByStage(m, S);
   if (stats.ok && IsStoreMinute(m))
     SetNetStats(first ? kSourcePredict0 : kSourcePredict1, m, stats.numcars, stats.avgStop, stats.avgDen,
                 stats.avgSpeed, d, names.stat);
 
-  const std::string linkProblem = PredictionLinkProblem(links, names.link, stageOk, L);
+  const std::string linkProblem = PredictionLinkProblem(links, names.link, stageOk, L, plan.checkedLinks);
   if (!linkProblem.empty())
     Skipped(d, linkProblem);
+  plan.m = m;
+  plan.stageOk = stageOk;
   plan.write = linkProblem.empty() && stageOk && L > 0;
   plan.links = links;
   plan.S = S;
@@ -438,8 +445,10 @@ void WritePredictionLinks(PredictionPlan& plan)
   if (!plan.write)
     return;
   const int source = plan.instance == 0 ? kSourcePredict0 : kSourcePredict1;
-  const int n = LinkCount();
-  const std::size_t size = static_cast<std::size_t>(n);
+  // A step holds the checked count of values; a network changed since is
+  // written only as far as both go.
+  const std::size_t size = static_cast<std::size_t>(plan.checkedLinks);
+  const int n = std::min(plan.checkedLinks, LinkCount());
   // The record's arrays in the series' measure order (density, speed,
   // queue, flow): speed, density, queue, flow.
   const std::vector<RecordArray<float>>& F = plan.links->F;
@@ -453,10 +462,19 @@ void WritePredictionLinks(PredictionPlan& plan)
     }
 }
 
-// On the window thread, after the link values: the repaints.
+// On the window thread, after the link values: the clock's stage window
+// and minute, the chart window, then the repaints. Between the steps the
+// window thread paints: the stage moves only over values already written.
 void FinishPrediction(const PredictionPlan& plan, IResultDisplay& d)
 {
   NotFinite(d, NamesOf(plan.instance).link, plan.notFinite);
+  if (plan.stageOk) {
+    g_PredictionClock.nWindowStart = plan.S;
+    g_PredictionClock.nWindowEnd = plan.S + plan.L;
+  }
+  g_PredictionClock.nMinute = d.ViewMinute(IResultDisplay::kPredictionView0);
+  if (plan.instance == 0 && plan.stageOk)
+    RollChartWindowByStage(plan.m, plan.S);
   d.InvalidateViews();
   d.RefreshPreviews();
   FileLine(d, plan.instance == 0 ? "Finished updating display from FORESIM."

@@ -21,7 +21,9 @@
 //   ApplyMessage(*msg, display);   // or every step on the calling thread
 //
 // A view's minute moves only after the values of its new minute are
-// written, so a view never shows a minute that is half filled.
+// written, and so do the clocks, the prediction stage and the chart window:
+// the window thread paints between the steps, and never shows a minute or
+// a stage that is half filled.
 //
 // Every record is checked before it is used: a part that does not fit the
 // network (link arrays of another length, a zone count above 120 or a short
@@ -68,75 +70,28 @@ class RecordArray
 {
 public:
   RecordArray() = default;
-  RecordArray(std::vector<T> values) : m_own(std::move(values)) { Point(); }
-  RecordArray(std::initializer_list<T> values) : m_own(values) { Point(); }
+  RecordArray(std::vector<T> values) : m_own(std::make_shared<std::vector<T>>(std::move(values))) {}
+  RecordArray(std::initializer_list<T> values) : m_own(std::make_shared<std::vector<T>>(values)) {}
   // count values at data, which keep holds.
   RecordArray(const T* data, std::size_t count, std::shared_ptr<const void> keep)
-      : m_data(count ? data : nullptr), m_size(data ? count : 0), m_keep(std::move(keep))
+      : m_lent(std::move(keep), count ? data : nullptr), m_lentSize(data ? count : 0)
   {}
-  RecordArray(const RecordArray& other) { *this = other; }
-  RecordArray& operator=(const RecordArray& other)
-  {
-    if (this == &other)
-      return *this;
-    m_keep = other.m_keep;
-    if (m_keep) {
-      m_own.clear();
-      m_data = other.m_data;
-      m_size = other.m_size;
-    } else {
-      m_own = other.m_own;
-      Point();
-    }
-    return *this;
-  }
-  RecordArray(RecordArray&& other) noexcept { *this = std::move(other); }
-  RecordArray& operator=(RecordArray&& other) noexcept
-  {
-    m_keep = std::move(other.m_keep);
-    if (m_keep) {
-      m_own.clear();
-      m_data = other.m_data;
-      m_size = other.m_size;
-    } else {
-      m_own = std::move(other.m_own);
-      Point();
-    }
-    other.m_own.clear();
-    other.Point();
-    return *this;
-  }
 
-  std::size_t size() const { return m_size; }
-  bool empty() const { return m_size == 0; }
-  const T* data() const { return m_data; }
-  const T& operator[](std::size_t i) const { return m_data[i]; }
-  const T* begin() const { return m_data; }
-  const T* end() const { return m_data + m_size; }
+  // A moved-from array is empty: both pointers are null then.
+  std::size_t size() const { return m_own ? m_own->size() : m_lent.use_count() ? m_lentSize : 0; }
+  bool empty() const { return size() == 0; }
+  const T* data() const { return m_own ? m_own->data() : m_lent.get(); }
+  const T& operator[](std::size_t i) const { return data()[i]; }
+  const T* begin() const { return data(); }
+  const T* end() const { return data() + size(); }
   // The values are borrowed from a reply.
-  bool Borrowed() const { return m_keep != nullptr; }
+  bool Borrowed() const { return m_lent.use_count() != 0; }
 
   T& operator[](std::size_t i) { return Own()[i]; }
-  void push_back(T v)
-  {
-    Own().push_back(v);
-    Point();
-  }
-  void pop_back()
-  {
-    Own().pop_back();
-    Point();
-  }
-  void clear()
-  {
-    Own().clear();
-    Point();
-  }
-  void resize(std::size_t n)
-  {
-    Own().resize(n);
-    Point();
-  }
+  void push_back(T v) { Own().push_back(v); }
+  void pop_back() { Own().pop_back(); }
+  void clear() { Own().clear(); }
+  void resize(std::size_t n) { Own().resize(n); }
 
   friend bool operator==(const RecordArray& a, const RecordArray& b)
   {
@@ -149,25 +104,22 @@ public:
   }
 
 private:
+  // Values borrowed, or shared with a copy, are copied before an edit.
   std::vector<T>& Own()
   {
-    if (m_keep) {
-      m_own.assign(m_data, m_data + m_size);
-      m_keep.reset();
-      Point();
+    if (!m_own || m_own.use_count() > 1) {
+      m_own = std::make_shared<std::vector<T>>(begin(), end());
+      m_lent.reset();
+      m_lentSize = 0;
     }
-    return m_own;
-  }
-  void Point()
-  {
-    m_data = m_own.data();
-    m_size = m_own.size();
+    return *m_own;
   }
 
-  std::vector<T> m_own;
-  const T* m_data = nullptr;
-  std::size_t m_size = 0;
-  std::shared_ptr<const void> m_keep;
+  // Values of its own, shared by copies until one of them edits.
+  std::shared_ptr<std::vector<T>> m_own;
+  // Or values borrowed: the first one, with the reply kept alive.
+  std::shared_ptr<const T> m_lent;
+  std::size_t m_lentSize = 0;
 };
 
 // One fetched record: its integer and real arrays.

@@ -152,10 +152,20 @@ TEST(PlainRecords, FromTheWireRecord)
   r.F[0].length(2);
   r.F[0][0] = 1.25f;
   r.F[0][1] = -0.0f;
-  PlainRecord p = ToPlainRecord(new QELM::DBKRecord(r), 8);
+  auto* owned = new QELM::DBKRecord(r);
+  const QELM::DBKRecord& wire = *owned;  // p keeps it from here
+  PlainRecord p = ToPlainRecord(owned, 8);
   EXPECT_EQ(p.kind, 8);
   EXPECT_EQ(p.L, (std::vector<RecordArray<std::int32_t>>{{-4, 2147483647}, {}, {9}}));
   EXPECT_EQ(p.F, (std::vector<RecordArray<float>>{{1.25f, -0.0f}}));
+  // The values stay where the reply left them: no copy.
+  EXPECT_TRUE(p.F[0].Borrowed());
+  EXPECT_EQ(p.F[0].data(), wire.F[0].get_buffer());
+  EXPECT_TRUE(p.L[2].Borrowed());
+  EXPECT_EQ(p.L[2].data(), wire.L[2].get_buffer());
+  // A copy of the plain record borrows the same values.
+  const PlainRecord copy = p;
+  EXPECT_EQ(copy.F[0].data(), wire.F[0].get_buffer());
   EXPECT_TRUE(ToPlainRecord(new QELM::DBKRecord(), 6).L.empty());
 }
 
@@ -216,6 +226,83 @@ TEST(MessageTarget, TheLoopAppliesMessagesInArrivalOrderOnTheWindowThread)
     EXPECT_EQ(display.Texts(), (std::vector<std::string>{"Cyclic executive started.", "ODE started.",
                                                          "ODE ended.", "Cyclic executive stoped."}));
   });
+  ResetWorld(0);
+}
+
+// A source whose record store is lost or answers again during a fetch.
+struct LosingSource : FakeSource
+{
+  bool lost = false;       // what RecordStoreLost says
+  bool lostAfter = false;  // what it says once a fetch has run
+  bool fail = false;       // the fetch fails for want of the store
+  bool RecordStoreLost() const override { return lost; }
+  bool FetchLatest(K::DBKIDEnum kind, PlainRecord& out, std::string& error) override
+  {
+    lost = lostAfter;
+    if (fail) {
+      asked.push_back(kind);
+      error = "no record store (the system is not initialized).";
+      return false;
+    }
+    return FakeSource::FetchLatest(kind, out, error);
+  }
+};
+
+// The loss of the record store and its return are told once in the control
+// panel: the later dropped messages go to debug.log only.
+TEST(MessageTarget, TheLossAndTheReturnOfTheStoreAreToldOnce)
+{
+  using Lines = std::vector<std::pair<std::string, bool>>;
+  const std::string dropped = "Message " + std::to_string(MSG_FARVET_ENDED) +
+                              " dropped: no record store (the system is not initialized).";
+  const Lines applied = {{"FARVET ended.", true},
+                         {"Updating display from FARVET.", false},
+                         {"Finished updating display from FARVET.", false}};
+  const std::pair<std::string, bool> back = {kTextStoreBack, true};
+  struct Fetch
+  {
+    bool lostBefore, lostAfter, fails;
+    Lines lines;
+  };
+  struct Case
+  {
+    const char* name;
+    std::vector<Fetch> fetches;
+  };
+  const Case cases[] = {
+      {"never lost", {{false, false, false, applied}}},
+      {"a failed fetch while the store is not lost", {{false, false, true, {{dropped, true}}}}},
+      {"lost on this fetch", {{false, true, true, {{dropped + kTextStoreLost, true}}}}},
+      {"already lost", {{true, true, true, {{dropped, false}}}}},
+      {"back on this fetch", {{true, false, false, {back, applied[0], applied[1], applied[2]}}}},
+      {"back, yet this fetch failed", {{true, false, true, {back, {dropped, true}}}}},
+      {"lost after a fetch that gave its records", {{false, true, false, applied}}},
+      {"lost, dropped twice, back, applied",
+       {{false, true, true, {{dropped + kTextStoreLost, true}}},
+        {true, true, true, {{dropped, false}}},
+        {true, true, true, {{dropped, false}}},
+        {true, false, false, {back, applied[0], applied[1], applied[2]}},
+        {false, false, false, applied}}},
+  };
+  RunDirectory run;
+  for (const Case& c : cases) {
+    ResetWorld(2);
+    LosingSource source;
+    source.records[kKindCCACorrection] = Record(kKindCCACorrection, {{2}}, {{1, 2}, {0.5f}});
+    GUI_VQMsgTarget target(source);
+    for (std::size_t k = 0; k < c.fetches.size(); ++k) {
+      const Fetch& f = c.fetches[k];
+      source.lost = f.lostBefore;
+      source.lostAfter = f.lostAfter;
+      source.fail = f.fails;
+      RecordingDisplay display;
+      target.SetDisplay(&display, nullptr);
+      QELM::MSG msg = Msg(MSG_FARVET_ENDED);
+      EXPECT_EQ(target.HandleMsg(&msg), 0) << c.name << " " << k;
+      EXPECT_EQ(display.lines, f.lines) << c.name << " " << k;
+      target.SetDisplay(nullptr, nullptr);
+    }
+  }
   ResetWorld(0);
 }
 

@@ -110,6 +110,32 @@ TEST_F(Handler, ADroppedMessageOnlyLogsItsReason)
   EXPECT_TRUE(g_ModuleRunning[kModuleNowsim]);
 }
 
+// Copies share their values until one of them is edited; a borrowed array
+// edited holds values of its own.
+TEST(RecordArrays, EditsStayWithTheEditedCopy)
+{
+  RecordArray<float> a = {1, 2};
+  RecordArray<float> b = a;
+  EXPECT_EQ(b.data(), a.data());
+  b.push_back(3);
+  b[0] = 9;
+  EXPECT_EQ(a, (RecordArray<float>{1, 2}));
+  EXPECT_EQ(b, (RecordArray<float>{9, 2, 3}));
+
+  auto reply = std::make_shared<const std::vector<float>>(std::vector<float>{4, 5});
+  RecordArray<float> lent(reply->data(), reply->size(), reply);
+  RecordArray<float> edited = lent;
+  edited[1] = 6;
+  EXPECT_TRUE(lent.Borrowed());
+  EXPECT_FALSE(edited.Borrowed());
+  EXPECT_EQ(lent.data(), reply->data());
+  EXPECT_EQ(edited, (RecordArray<float>{4, 6}));
+
+  RecordArray<float> moved = std::move(edited);
+  EXPECT_EQ(moved, (RecordArray<float>{4, 6}));
+  EXPECT_TRUE(edited.empty());  // a moved-from array is empty
+}
+
 // ---------------------------------------------------------------- NOWSIM ended
 
 TEST_F(Handler, NowsimEndedFillsTheEstimation)
@@ -556,6 +582,130 @@ TEST_F(Prediction, PathsOfTheFileReplaceTheInstanceList)
   EXPECT_EQ(d.calls, (std::vector<std::string>{"views", "previews"}));
   LockedPathLists paths = g_PredictedPaths.Lock();
   EXPECT_EQ(paths.List(1).GetSize(), 0);
+}
+
+// ---------------------------------------------------------------- the order of the steps
+
+// What the network views, the clock view and the charts paint from.
+struct Painted
+{
+  int stageStart, stageEnd, predictionMinute;
+  double predictionClock, estimationClock;
+  int chartStart, chartEnd;
+  int views[3];
+  bool operator==(const Painted&) const = default;
+};
+
+void PrintTo(const Painted& p, std::ostream* os)
+{
+  *os << "stage " << p.stageStart << ".." << p.stageEnd << ", prediction minute " << p.predictionMinute
+      << ", clocks " << p.predictionClock << " / " << p.estimationClock << ", chart " << p.chartStart << ".."
+      << p.chartEnd << ", views " << p.views[0] << " " << p.views[1] << " " << p.views[2];
+}
+
+Painted Now(const IResultDisplay& d)
+{
+  return {g_PredictionClock.nWindowStart, g_PredictionClock.nWindowEnd,
+          g_PredictionClock.nMinute,      g_PredictionClock.dMinute,
+          g_EstimationClock.dMinute,      g_ChartWindowStart.load(),
+          g_ChartWindowEnd.load(),        {d.ViewMinute(0), d.ViewMinute(1), d.ViewMinute(2)}};
+}
+
+// Takes what the views would paint from when they are told to repaint.
+struct PaintingDisplay : RecordingDisplay
+{
+  std::vector<Painted> atRepaint;
+  void InvalidateViews() override
+  {
+    atRepaint.push_back(Now(*this));
+    RecordingDisplay::InvalidateViews();
+  }
+};
+
+// The window thread paints between the steps of a message: while the link
+// values are written nothing it paints from has moved, and when the views
+// are told to repaint everything has.
+TEST_F(Prediction, NothingPaintedMovesBeforeTheLinkValuesAreWritten)
+{
+  const Painted before = {60, 80, 5, 5, 0, 0, 120, {70, 70, 70}};
+  struct Case
+  {
+    const char* name;
+    long code;
+    std::vector<PlainRecord> records;
+    Painted after;
+  };
+  const Case cases[] = {
+      {"NOWSIM at minute 71",
+       MSG_NOWSIM_ENDED,
+       {RTStat(71 * 60), RTLink(kLinks, 2)},
+       {60, 80, 5, 71, 71, 0, 120, {71, 71, 71}}},
+      {"FORESIM, stage 70 of 3 minutes",
+       MSG_FORESIM_ENDED,
+       {PredLink(kKindPredLink, 3, kLinks), PredStat(kKindPredStat, 70, 3)},
+       {70, 73, 70, 5, 0, 60, 180, {70, 70, 70}}},
+      {"FORESIM_1, stage 70 of 2 minutes",
+       MSG_FORESIM1_ENDED,
+       {PredLink(kKindPredLink1, 2, kLinks), PredStat(kKindPredStat1, 70, 2)},
+       {70, 72, 70, 5, 0, 0, 120, {70, 70, 70}}},
+  };
+  for (const Case& c : cases) {
+    ResetWorld(kLinks);
+    g_PredictionClock.nWindowStart = 60;
+    g_PredictionClock.nWindowEnd = 80;
+    g_PredictionClock.nMinute = 5;
+    g_PredictionClock.dMinute = 5;
+    PaintingDisplay d;
+    d.minutes[0] = d.minutes[1] = d.minutes[2] = 70;
+    int offWindow = 0;
+    for (ApplyStep& step : ApplySteps(std::make_shared<FetchedMessage>(Message(c.code, c.records)))) {
+      if (step.onWindow) {
+        step.onWindow(d);
+        continue;
+      }
+      ++offWindow;
+      EXPECT_EQ(Now(d), before) << c.name;
+      step.offWindow();
+    }
+    EXPECT_EQ(offWindow, 1) << c.name;
+    EXPECT_TRUE(d.Skips().empty()) << c.name;
+    ASSERT_EQ(d.atRepaint.size(), 1u) << c.name;
+    EXPECT_EQ(d.atRepaint[0], c.after) << c.name;
+    EXPECT_EQ(Now(d), c.after) << c.name;
+  }
+}
+
+// The network may change between the window step that checks a record and
+// the step that writes it: the record is read as it was checked, and only
+// the links of both are written.
+TEST_F(Prediction, ANetworkChangedAfterTheCheckIsWrittenAsFarAsBothGo)
+{
+  for (int now : {kLinks - 1, kLinks + 2}) {
+    ResetWorld(kLinks);
+    RecordingDisplay d;
+    d.minutes[0] = d.minutes[1] = 70;
+    std::vector<ApplyStep> steps = ApplySteps(std::make_shared<FetchedMessage>(
+        Message(MSG_FORESIM_ENDED, {PredLink(kKindPredLink, 3, kLinks), PredStat(kKindPredStat, 70, 3)})));
+    ASSERT_EQ(steps.size(), 3u);
+    ASSERT_TRUE(steps[0].onWindow && steps[1].offWindow && steps[2].onWindow);
+    steps[0].onWindow(d);
+    while (g_LineArray.GetSize() > now)
+      g_LineArray.RemoveAt(g_LineArray.GetSize() - 1);
+    while (g_LineArray.GetSize() < now)
+      g_LineArray.Add(new CDrawLine());
+    steps[1].offWindow();
+    steps[2].onWindow(d);
+    EXPECT_TRUE(d.Skips().empty()) << now;
+    for (int i = 0; i < now; ++i)
+      for (int t = 0; t < 3; ++t) {
+        const bool checked = i < kLinks;
+        EXPECT_DOUBLE_EQ(Series(i, kMeasureSpeed, kSourcePredict0, 70 + t),
+                         checked ? LinkValue(0, i, t) : 0.0)
+            << now << " links, link " << i << " step " << t;
+        EXPECT_DOUBLE_EQ(Series(i, kMeasureFlow, kSourcePredict0, 70 + t), checked ? LinkValue(3, i, t) : 0.0)
+            << now << " links, link " << i << " step " << t;
+      }
+  }
 }
 
 // ---------------------------------------------------------------- FARVET and NEARVET ended
