@@ -1,5 +1,6 @@
 #include "FieldReaders.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -55,6 +56,13 @@ int SkipToNumber(CharSource& in, const NumberSyntax& syntax, int& sign)
   }
 }
 
+// What a number of the syntax is made of once it has begun: digits, and
+// points when it has a fraction.
+auto NumberChars(const NumberSyntax& syntax)
+{
+  return [fraction = syntax.fraction](int c) { return IsDigit(c) || (fraction && c == '.'); };
+}
+
 // The text of a number of a syntax that keeps at most kFieldChars
 // characters, held in the reader's frame: the readers of the large data
 // files take millions of numbers, and a string for each costs a third of
@@ -67,19 +75,19 @@ struct ShortNumber
   std::string_view View() const { return {text, size}; }
 };
 
+// syntax.keep must be 1..kFieldChars: a syntax that keeps more (or all,
+// 0) reads through NextNumberText. The min only keeps the buffer whole.
 bool NextShortNumber(CharSource& in, const NumberSyntax& syntax, ShortNumber& n)
 {
   int c = SkipToNumber(in, syntax, n.sign);
   if (c == EOF)
     return false;
-  const std::size_t keep = syntax.keep == 0 || syntax.keep > kFieldChars ? kFieldChars : syntax.keep;
+  const std::size_t keep = std::min(syntax.keep, kFieldChars);
   n.size = 0;
-  Collect(
-      in, c, [&](int ch) { return IsDigit(ch) || (syntax.fraction && ch == '.'); },
-      [&](char ch) {
-        if (n.size < keep)
-          n.text[n.size++] = ch;
-      });
+  Collect(in, c, NumberChars(syntax), [&](char ch) {
+    if (n.size < keep)
+      n.text[n.size++] = ch;
+  });
   n.text[n.size] = '\0';
   return true;
 }
@@ -130,7 +138,7 @@ std::optional<NumberText> NextNumberText(CharSource in, const NumberSyntax& synt
   const int c = SkipToNumber(in, syntax, n.sign);
   if (c == EOF)
     return std::nullopt;
-  n.text = Collect(in, c, syntax.keep, [&](int ch) { return IsDigit(ch) || (syntax.fraction && ch == '.'); });
+  n.text = Collect(in, c, syntax.keep, NumberChars(syntax));
   return n;
 }
 

@@ -163,6 +163,7 @@ void CProject::ClearForLoad()
   m_nNodeCount = 0;
   m_ODSize = 0;
   m_nSuperZoneCount = 0;
+  m_unreadScenarioFiles.clear();
 }
 
 bool CProject::Fail(LoadResult why, const std::string& message)
@@ -721,6 +722,13 @@ bool CProject::ReadControl()
 
 bool CProject::LoadNetworkData()
 {
+  const bool ok = ReadProjectFiles();
+  TellUnreadScenarioFiles();
+  return ok;
+}
+
+bool CProject::ReadProjectFiles()
+{
   m_bEnded = false;
   m_LastLoadResult = LoadResult::NotRun;
   ClearForLoad();
@@ -748,11 +756,11 @@ bool CProject::LoadNetworkData()
 
   ReadScheduler();
   StartRealTimeReader();
-  ReadIncidents();
+  ReadIncidentList();
 
-  ReadVMSInto(g_VMSArrayPredict, "predict");
-  ReadVMSInto(g_VMSArrayPredict1, "predict1");
-  ReadVMS();
+  ReadVMSList(g_VMSArrayPredict, "predict");
+  ReadVMSList(g_VMSArrayPredict1, "predict1");
+  ReadVMSList(g_VMSArray, m_szDataDir);
 
   m_bProjectLoaded = true;
   m_LastLoadResult = LoadResult::Loaded;
@@ -762,10 +770,11 @@ bool CProject::LoadNetworkData()
 
 bool CProject::LoadProjectAndWriteBack()
 {
-  bool ok = LoadNetworkData();
+  const bool ok = ReadProjectFiles();
   if (ok) {
     WriteIncidents();
     WriteVMS();
   }
+  TellUnreadScenarioFiles();
   return ok;
 }

@@ -158,7 +158,9 @@ public:
   // the three VMS lists. True when every step ran.
   bool LoadNetworkData();
   // The Load Data command's work: the load, then, only when it succeeded,
-  // estimate/incident.dat and estimate/vms.dat written back.
+  // estimate/incident.dat and estimate/vms.dat written back. A scenario
+  // file that could not be read whole is told once, after the write-back,
+  // so the message can say where its original was kept.
   bool LoadProjectAndWriteBack();
 
   // Node index of a node number, or -1. Shows nothing and never ends the
@@ -198,23 +200,24 @@ public:
   // ---- scenario, cycle settings and observation files ----------------------
   // Defined with the scenario objects, the cycle settings and the
   // observation reader.
+  // A vms.dat or incident.dat that cannot be read whole (a malformed or cut
+  // record, a refused sign) is noted and told: which file, where, and how
+  // many records were read before the fault. Its original is kept beside it
+  // ("<file>.bad", or ".bad.2" and on when that is taken) just before the
+  // first write over it after that read; when it cannot be kept, the file
+  // is not written.
   // vms.dat of the data directory into g_VMSArray.
   void ReadVMS();
   // vms.dat of a directory of the run directory ("estimate", "predict" or
   // "predict1") appended to a list.
   void ReadVMSInto(CTypedObArray<CVMS>& target, const std::string& dir);
   // A list written to vms.dat of a directory of the run directory; false
-  // when the file cannot be written.
+  // when the file cannot be written (or its unread original not kept).
   bool WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir);
   void ReadIncidents();
   // g_VMSArray to vms.dat of the data directory.
   void WriteVMS();
   void WriteIncidents();
-  // After reading a vms.dat or incident.dat that could not be read whole:
-  // the message that says which file and where, and the original kept
-  // beside it ("<file>.bad", or ".bad.2" and on when that is taken). When it
-  // cannot be kept, the file is not written back.
-  void KeepUnreadScenarioFile(const std::string& path, const ScenarioReadResult& res, const char* records);
   void ReadScheduler();
   void WriteScheduler();
   void WriteModules();
@@ -242,6 +245,31 @@ private:
   std::size_t OutRow(int from) const;
   bool Fail(LoadResult why, const std::string& message);
   bool m_bEnded = false;  // the exit handler returned during this load
+
+  // The load's steps without telling the unread scenario files.
+  bool ReadProjectFiles();
+  // The scenario readers, noting an unread file without telling it.
+  void ReadVMSList(CTypedObArray<CVMS>& target, const std::string& dir);
+  void ReadIncidentList();
+  // A scenario file of the last load that could not be read whole.
+  struct UnreadScenarioFile
+  {
+    std::string path;
+    std::string where;  // "line 3 (record 2 of 2)"
+    int taken = 0;      // records read before the fault
+    const char* records = "";
+    bool told = false;
+    std::string keptAs;       // the original's copy; "" until kept
+    std::string keepFailure;  // "<name> (<reason>)" of the last copy that failed
+  };
+  void NoteUnreadScenarioFile(const std::string& path, const ScenarioReadResult& res, const char* records);
+  void TellUnreadScenarioFiles();
+  // Before path is written over: true when it may be, after keeping the
+  // original of an unread file beside it (once). A note already told has
+  // the outcome told at once.
+  bool KeepBeforeWriting(const std::string& path);
+  // Cleared at each load, in read order.
+  std::vector<UnreadScenarioFile> m_unreadScenarioFiles;
 };
 
 extern CProject g_Project;

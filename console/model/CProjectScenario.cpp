@@ -1,9 +1,9 @@
 // The project's steps over the scenario and cycle-settings files: the file formats live with the scenario objects and the cycle
 // settings; here they are tied to the project's data directory and arrays.
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <system_error>
 #include <vector>
 
@@ -14,10 +14,6 @@
 #include "StringPrintf.h"
 
 namespace {
-
-// Scenario files that could not be read whole and whose original could not
-// be kept beside them: they are not written back, so that nothing is lost.
-std::set<std::string> g_filesNotToReplace;
 
 // A file name beside path that holds nothing yet: path.bad, else path.bad.2,
 // path.bad.3, ...
@@ -41,38 +37,87 @@ bool HoldsText(const std::string& path)
   return false;
 }
 
+// One spelling of a path for the read and the write ("./predict/vms.dat"
+// and "predict/vms.dat" are one file).
+std::string PathKey(const std::string& path)
+{
+  return std::filesystem::path(path).lexically_normal().string();
+}
+
 }  // namespace
 
-// A scenario file that could not be read whole (a malformed or cut record, a
-// refused sign) would lose what it holds when Load Data writes the list
-// back: the operator is told which file and where, and the original is kept
-// beside it. The list goes on with the records read before the fault.
-void CProject::KeepUnreadScenarioFile(const std::string& path, const ScenarioReadResult& res,
+// Nothing is lost when a file is only read: the copy waits for the write
+// that would replace what could not be read. An empty file holds nothing
+// to keep and is not noted.
+void CProject::NoteUnreadScenarioFile(const std::string& path, const ScenarioReadResult& res,
                                       const char* records)
 {
-  g_filesNotToReplace.erase(path);
+  const std::string key = PathKey(path);
+  std::erase_if(m_unreadScenarioFiles, [&](const UnreadScenarioFile& u) { return u.path == key; });
   if (res.status != ScenarioReadStatus::kShort && res.status != ScenarioReadStatus::kRefused)
     return;
   if (!HoldsText(path))
-    return;  // an empty file: nothing to keep
-  const std::string where =
-      res.record == 0 ? StringPrintf("line %d (the count)", res.line)
-                      : StringPrintf("line %d (record %d of %d)", res.line, res.record, res.declared);
+    return;
+  UnreadScenarioFile note;
+  note.path = key;
+  note.where = res.record == 0
+                   ? StringPrintf("line %d (the count)", res.line)
+                   : StringPrintf("line %d (record %d of %d)", res.line, res.record, res.declared);
+  note.taken = res.taken;
+  note.records = records;
+  m_unreadScenarioFiles.push_back(std::move(note));
+}
+
+void CProject::TellUnreadScenarioFiles()
+{
+  for (UnreadScenarioFile& u : m_unreadScenarioFiles) {
+    if (u.told)
+      continue;
+    u.told = true;
+    const char* path = u.path.c_str();
+    if (!u.keptAs.empty())
+      ShowMessage(
+          StringPrintf("%s could not be read at %s. The file is kept as %s; %d %s read before the fault "
+                       "are loaded.",
+                       path, u.where.c_str(), u.keptAs.c_str(), u.taken, u.records));
+    else if (!u.keepFailure.empty())
+      ShowMessage(
+          StringPrintf("%s could not be read at %s, and it could not be kept as %s: it is left as it is, "
+                       "and %d %s read before the fault are loaded.",
+                       path, u.where.c_str(), u.keepFailure.c_str(), u.taken, u.records));
+    else
+      ShowMessage(StringPrintf("%s could not be read at %s; %d %s read before the fault are loaded. The file "
+                               "is kept beside it before it is written over.",
+                               path, u.where.c_str(), u.taken, u.records));
+  }
+}
+
+bool CProject::KeepBeforeWriting(const std::string& path)
+{
+  const std::string key = PathKey(path);
+  auto u = std::find_if(m_unreadScenarioFiles.begin(), m_unreadScenarioFiles.end(),
+                        [&](const UnreadScenarioFile& n) { return n.path == key; });
+  if (u == m_unreadScenarioFiles.end() || !u->keptAs.empty())
+    return true;
   const std::string bad = FreeBadName(path);
   std::error_code ec;
   std::filesystem::copy_file(path, bad, ec);
   if (ec) {
-    g_filesNotToReplace.insert(path);
-    ShowMessage(
-        StringPrintf("%s could not be read at %s, and it could not be kept as %s (%s): it is left as it "
-                     "is, and %d %s read before the fault are loaded.",
-                     path.c_str(), where.c_str(), bad.c_str(), ec.message().c_str(), res.taken, records));
-    return;
+    u->keepFailure = bad + " (" + ec.message() + ")";
+    if (u->told)
+      ShowMessage(
+          StringPrintf("%s could not be read whole at the load, and it could not be kept as %s: it is "
+                       "not written.",
+                       u->path.c_str(), u->keepFailure.c_str()));
+    return false;
   }
-  ShowMessage(
-      StringPrintf("%s could not be read at %s. The file is kept as %s; %d %s read before the fault are "
-                   "loaded.",
-                   path.c_str(), where.c_str(), bad.c_str(), res.taken, records));
+  u->keptAs = bad;
+  u->keepFailure.clear();
+  if (u->told)
+    ShowMessage(StringPrintf("%s could not be read whole at the load: the file is kept as %s before it is "
+                             "written.",
+                             u->path.c_str(), bad.c_str()));
+  return true;
 }
 
 namespace {
@@ -103,20 +148,32 @@ void CProject::ReadVMS()
 
 void CProject::ReadVMSInto(CTypedObArray<CVMS>& target, const std::string& dir)
 {
+  ReadVMSList(target, dir);
+  TellUnreadScenarioFiles();
+}
+
+void CProject::ReadIncidents()
+{
+  ReadIncidentList();
+  TellUnreadScenarioFiles();
+}
+
+void CProject::ReadVMSList(CTypedObArray<CVMS>& target, const std::string& dir)
+{
   std::vector<std::unique_ptr<CVMS>> signs;
   const std::string path = dir + "/vms.dat";
   const ScenarioReadResult res = ReadVMSFile(path, signs);
   AppendAll(signs, target);
-  KeepUnreadScenarioFile(path, res, "signs");
+  NoteUnreadScenarioFile(path, res, "signs");
 }
 
-void CProject::ReadIncidents()
+void CProject::ReadIncidentList()
 {
   std::vector<std::unique_ptr<CIncident>> incidents;
   const std::string path = DataPath("incident.dat");
   const ScenarioReadResult res = ReadIncidentFile(path, incidents);
   AppendAll(incidents, g_IncidentArray);
-  KeepUnreadScenarioFile(path, res, "incidents");
+  NoteUnreadScenarioFile(path, res, "incidents");
 }
 
 void CProject::WriteVMS()
@@ -127,17 +184,14 @@ void CProject::WriteVMS()
 bool CProject::WriteVMSTo(const CTypedObArray<CVMS>& list, const std::string& dir)
 {
   const std::string path = dir + "/vms.dat";
-  if (g_filesNotToReplace.count(path))
-    return false;
-  return WriteVMSFile(path, Pointers(list));
+  return KeepBeforeWriting(path) && WriteVMSFile(path, Pointers(list));
 }
 
 void CProject::WriteIncidents()
 {
   const std::string path = DataPath("incident.dat");
-  if (g_filesNotToReplace.count(path))
-    return;
-  WriteIncidentFile(path, Pointers(g_IncidentArray));
+  if (KeepBeforeWriting(path))
+    WriteIncidentFile(path, Pointers(g_IncidentArray));
 }
 
 void CProject::ReadScheduler()

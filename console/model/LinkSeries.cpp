@@ -83,7 +83,7 @@ LinkSeries::~LinkSeries()
             delete static_cast<Page<double>*>(page);
           else
             delete static_cast<Page<float>*>(page);
-          freed += doubles ? sizeof(Page<double>) : sizeof(Page<float>);
+          freed += PageBytes(doubles);
         }
       delete row;
       freed += sizeof(Row);
@@ -142,7 +142,7 @@ LinkSeries::PageHead* LinkSeries::WritablePage(int measure, int source, int minu
     }
     page->epoch = epoch;
     pageSlot.store(page, std::memory_order_release);
-    g_seriesBytes.fetch_add(doubles ? sizeof(Page<double>) : sizeof(Page<float>), std::memory_order_relaxed);
+    g_seriesBytes.fetch_add(PageBytes(doubles), std::memory_order_relaxed);
   } else if (std::atomic_ref<std::uint32_t>(page->epoch).load(std::memory_order_acquire) != epoch) {
     // Written before the last reset: every minute of it now holds the base.
     if (doubles)
@@ -156,14 +156,19 @@ LinkSeries::PageHead* LinkSeries::WritablePage(int measure, int source, int minu
   return page;
 }
 
-void LinkSeries::Store(PageHead* page, int measure, int source, int minute, double value)
+void LinkSeries::StoreKept(PageHead* page, bool doubles, int minute, double value)
 {
   const int at = minute % kPageMinutes;
-  if (RowHoldsDoubles(measure, source))
+  if (doubles)
     StoreValue(static_cast<Page<double>*>(page)->values[at], value);
   else
-    StoreValue(static_cast<Page<float>*>(page)->values[at],
-               static_cast<float>(measure == kMeasureQueue ? value / kQueuePercent : value));
+    StoreValue(static_cast<Page<float>*>(page)->values[at], static_cast<float>(value));
+}
+
+void LinkSeries::Store(PageHead* page, int measure, int source, int minute, double value)
+{
+  const bool doubles = RowHoldsDoubles(measure, source);
+  StoreKept(page, doubles, minute, !doubles && measure == kMeasureQueue ? value / kQueuePercent : value);
 }
 
 bool LinkSeries::Set(int measure, int source, int minute, double value)
@@ -175,13 +180,33 @@ bool LinkSeries::Set(int measure, int source, int minute, double value)
   return true;
 }
 
+template <class Value>
+int LinkSeries::StoreRun(int firstMeasure, int endMeasure, int source, int firstMinute, int count,
+                         Value value)
+{
+  std::lock_guard<std::mutex> lock(WriteLockFor(this));
+  int stored = 0;
+  for (int measure = firstMeasure; measure < endMeasure; ++measure) {
+    PageHead* page = nullptr;
+    int pageIndex = -1;
+    for (int k = 0; k < count; ++k) {
+      const long long minute = static_cast<long long>(firstMinute) + k;
+      if (minute < 0 || minute >= kSeriesMinutes)
+        continue;
+      const int m = static_cast<int>(minute);
+      page = RunPage(measure, source, m, page, pageIndex);
+      Store(page, measure, source, m, value(measure, k));
+      ++stored;
+    }
+  }
+  return stored;
+}
+
 bool LinkSeries::SetMeasures(int source, int minute, const double (&values)[kSeriesMeasures])
 {
   if (!InRange(0, source, minute))
     return false;
-  std::lock_guard<std::mutex> lock(WriteLockFor(this));
-  for (int measure = 0; measure < kSeriesMeasures; ++measure)
-    Store(WritablePage(measure, source, minute), measure, source, minute, values[measure]);
+  StoreRun(0, kSeriesMeasures, source, minute, 1, [&](int measure, int) { return values[measure]; });
   return true;
 }
 
@@ -189,20 +214,7 @@ int LinkSeries::SetRange(int measure, int source, int firstMinute, const double*
 {
   if (!values || count <= 0 || !InRange(measure, source, 0))
     return 0;
-  std::lock_guard<std::mutex> lock(WriteLockFor(this));
-  int stored = 0;
-  PageHead* page = nullptr;
-  int pageIndex = -1;
-  for (int k = 0; k < count; ++k) {
-    const long long minute = static_cast<long long>(firstMinute) + k;
-    if (minute < 0 || minute >= kSeriesMinutes)
-      continue;
-    const int m = static_cast<int>(minute);
-    page = RunPage(measure, source, m, page, pageIndex);
-    Store(page, measure, source, m, values[k]);
-    ++stored;
-  }
-  return stored;
+  return StoreRun(measure, measure + 1, source, firstMinute, count, [&](int, int k) { return values[k]; });
 }
 
 LinkSeries::PageHead* LinkSeries::RunPage(int measure, int source, int minute, PageHead* page, int& pageIndex)
@@ -240,10 +252,7 @@ int LinkSeries::SetRecordRun(int source, int firstMinute, const float* const (&v
       const int m = static_cast<int>(minute);
       page = RunPage(measure, source, m, page, pageIndex);
       // As carried: no scale, the queue stays a fraction.
-      if (doubles)
-        StoreValue(static_cast<Page<double>*>(page)->values[m % kPageMinutes], static_cast<double>(v));
-      else
-        StoreValue(static_cast<Page<float>*>(page)->values[m % kPageMinutes], v);
+      StoreKept(page, doubles, m, v);
     }
   }
   return notFinite;
@@ -260,7 +269,7 @@ std::size_t LinkSeries::AllocatedBytes() const
       bytes += sizeof(Row);
       for (const auto& pagePtr : row->pages)
         if (pagePtr.load(std::memory_order_acquire))
-          bytes += RowHoldsDoubles(measure, source) ? sizeof(Page<double>) : sizeof(Page<float>);
+          bytes += PageBytes(RowHoldsDoubles(measure, source));
     }
   return bytes;
 }

@@ -122,6 +122,19 @@ private:
   PageHead* RunPage(int measure, int source, int minute, PageHead* page, int& pageIndex);
   // Stores a value in the series' units at a minute of a writable page.
   static void Store(PageHead* page, int measure, int source, int minute, double value);
+  // Stores a value as the row keeps it (no scale) at a minute of a
+  // writable page of a row of doubles or of floats.
+  static void StoreKept(PageHead* page, bool doubles, int minute, double value);
+  // Bytes of a page of a row of doubles or of floats.
+  static constexpr std::size_t PageBytes(bool doubles)
+  {
+    return doubles ? sizeof(Page<double>) : sizeof(Page<float>);
+  }
+  // Under the write lock, Store for measures firstMeasure .. endMeasure - 1
+  // at minutes firstMinute .. firstMinute + count - 1, value(measure, k)
+  // giving each; minutes outside the series are skipped. The number stored.
+  template <class Value>
+  int StoreRun(int firstMeasure, int endMeasure, int source, int firstMinute, int count, Value value);
 };
 
 // Density, speed and queue of every source and minute of every link to 0,

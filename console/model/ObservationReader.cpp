@@ -18,9 +18,9 @@ CObservationReader& g_ObservationReader = *new CObservationReader();
 
 namespace {
 
-std::optional<int> NextTruncated(std::FILE* f)
+std::optional<int> NextTruncated(fields::CharSource in)
 {
-  std::optional<double> v = fields::NextReal(f);
+  std::optional<double> v = fields::NextReal(in);
   if (!v)
     return std::nullopt;
   return fields::TruncateToInt(*v);
@@ -214,14 +214,11 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   if (!FileSize(path, after) || before != after || static_cast<long long>(text.size()) != after)
     return ObservationPoll::kPartial;
 
-  if (text.empty())
-    return ObservationPoll::kPartial;
-  UniqueFile f(fmemopen(text.data(), text.size(), "r"));
-  if (!f)
-    return ObservationPoll::kMissing;
+  // An empty text gives no stamp: partial.
+  fields::TextCursor cursor(text);
   std::array<int, 3> stamp;
   for (int& s : stamp) {
-    std::optional<int> x = NextTruncated(f.get());
+    std::optional<int> x = NextTruncated(cursor);
     if (!x)
       return ObservationPoll::kPartial;
     s = *x;
@@ -231,12 +228,11 @@ ObservationPoll CObservationReader::PollOnce(const std::string& runDir)
   std::vector<double> obs;
   obs.reserve(static_cast<size_t>(values) < text.size() ? static_cast<size_t>(values) : text.size());
   for (int j = 0; j < values; ++j) {
-    std::optional<double> v = fields::NextReal(f.get());
+    std::optional<double> v = fields::NextReal(cursor);
     if (!v)
       break;
     obs.push_back(*v);
   }
-  f.reset();
 
   // A short file may be one that a module is still writing: it is taken
   // only when the next poll finds it unchanged.
